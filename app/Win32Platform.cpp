@@ -1,0 +1,253 @@
+#include "app/Win32Platform.h"
+
+#include <shellapi.h>
+
+#include <limits>
+
+#include "app/AppInfo.h"
+
+void ThrowLastError(const std::wstring& subject) {
+    throw Failure(GetLastError(), subject);
+}
+
+const Codepage& SystemAnsiCodepage() {
+    static const Codepage cp = [] {
+        Codepage c{};
+        for (int b = 0; b < 256; ++b) {
+            const char byte = static_cast<char>(b);
+            wchar_t ch = L'?';
+            MultiByteToWideChar(CP_ACP, 0, &byte, 1, &ch, 1);
+            c.toWide[b] = ch;
+        }
+        return c;
+    }();
+    return cp;
+}
+
+std::optional<std::wstring> Win32Environment::Get(const std::wstring& name) {
+    std::wstring value(256, L'\0');
+    for (;;) {
+        SetLastError(0);
+        const DWORD n = GetEnvironmentVariableW(name.c_str(), value.data(), static_cast<DWORD>(value.size()));
+        if (n == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+        if (n < value.size()) {
+            value.resize(n);
+            return value;
+        }
+        value.resize(n);
+    }
+}
+
+namespace {
+
+// A handle closed when it goes out of scope.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    ~FileHandle() { Close(); }
+    HANDLE Get() const { return h_; }
+    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    BOOL Close() {
+        const HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return h == INVALID_HANDLE_VALUE ? TRUE : CloseHandle(h);
+    }
+
+private:
+    HANDLE h_;
+};
+
+constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+bool IsMissing(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+class Win32OutputFile final : public OutputFile {
+public:
+    Win32OutputFile(HANDLE h, std::wstring path) : file_(h), path_(std::move(path)) {}
+
+    void Write(std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+            DWORD written = 0;
+            if (!WriteFile(file_.Get(), bytes.data(), chunk, &written, nullptr)) ThrowLastError(path_);
+            bytes.remove_prefix(written);
+        }
+    }
+
+    void Close() override {
+        if (!FlushFileBuffers(file_.Get())) ThrowLastError(path_);
+        if (!file_.Close()) ThrowLastError(path_);
+    }
+
+private:
+    FileHandle file_;
+    std::wstring path_;
+};
+
+}  // namespace
+
+std::optional<std::string> Win32FileSystem::ReadAll(const std::wstring& path) {
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.Valid()) {
+        if (IsMissing(GetLastError())) return std::nullopt;
+        ThrowLastError(path);
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) ThrowLastError(path);
+    if (static_cast<unsigned long long>(size.QuadPart) > std::numeric_limits<std::size_t>::max() / 4)
+        throw Failure(ERROR_FILE_TOO_LARGE, path);
+
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
+        DWORD read = 0;
+        if (!ReadFile(file.Get(), bytes.data() + done, chunk, &read, nullptr)) ThrowLastError(path);
+        if (read == 0) break;  // the file shrank while we read it
+        done += read;
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+void Win32FileSystem::ProbeWritable(const std::wstring& path) {
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, ShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file.Valid() && !IsMissing(GetLastError())) ThrowLastError(path);
+}
+
+std::unique_ptr<OutputFile> Win32FileSystem::Create(const std::wstring& path, bool mustBeNew) {
+    const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, mustBeNew ? CREATE_NEW : CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) ThrowLastError(path);
+    return std::make_unique<Win32OutputFile>(h, path);
+}
+
+void Win32FileSystem::Replace(const std::wstring& from, const std::wstring& to) {
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        ThrowLastError(to);
+}
+
+bool Win32FileSystem::Delete(const std::wstring& path) {
+    if (DeleteFileW(path.c_str())) return true;
+    if (IsMissing(GetLastError())) return false;
+    ThrowLastError(path);
+}
+
+void Win32Processes::Start(const std::wstring& commandLine, int showCommand) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = static_cast<WORD>(showCommand);
+    PROCESS_INFORMATION pi{};
+    std::wstring mutableLine = commandLine;  // CreateProcessW may write into it
+    if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        ThrowLastError(commandLine);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+}
+
+LocalTime Win32Clock::Now() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+Answer Win32MessageBox::MsgBox(std::wstring_view prompt, unsigned style, std::wstring_view title) {
+    const std::wstring text(prompt);
+    const std::wstring caption = title.empty() ? ThisAppInfo().title : std::wstring(title);
+    const int answer = MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), style);
+    if (answer == 0) ThrowLastError(L"");
+    return static_cast<Answer>(answer);
+}
+
+static_assert(sizeof(OsVersionInfo) == sizeof(OSVERSIONINFOA));
+static_assert(sizeof(Luid) == sizeof(LUID));
+static_assert(sizeof(PrivilegeRecord) == sizeof(TOKEN_PRIVILEGES) + sizeof(LUID_AND_ATTRIBUTES));
+
+std::int32_t Win32RebootCalls::GetVersionExA(OsVersionInfo& info) {
+    return ::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info));
+}
+
+RebootCalls::Handle Win32RebootCalls::GetCurrentProcess() {
+    return reinterpret_cast<Handle>(::GetCurrentProcess());
+}
+
+std::int32_t Win32RebootCalls::OpenProcessToken(Handle process, std::uint32_t access, Handle& token) {
+    HANDLE h = nullptr;
+    const BOOL ok = ::OpenProcessToken(reinterpret_cast<HANDLE>(process), access, &h);
+    token = reinterpret_cast<Handle>(h);
+    return ok;
+}
+
+std::int32_t Win32RebootCalls::LookupPrivilegeValueA(const char* systemName, const char* name, Luid& luid) {
+    return ::LookupPrivilegeValueA(systemName, name, reinterpret_cast<LUID*>(&luid));
+}
+
+std::int32_t Win32RebootCalls::AdjustTokenPrivileges(Handle token, std::int32_t disableAll, PrivilegeRecord& newState,
+                                                     std::uint32_t bufferLength, PrivilegeRecord& previousState,
+                                                     std::uint32_t& returnLength) {
+    DWORD length = returnLength;
+    const BOOL ok = ::AdjustTokenPrivileges(reinterpret_cast<HANDLE>(token), disableAll,
+                                            reinterpret_cast<TOKEN_PRIVILEGES*>(&newState), bufferLength,
+                                            reinterpret_cast<TOKEN_PRIVILEGES*>(&previousState), &length);
+    returnLength = length;
+    return ok;
+}
+
+std::int32_t Win32RebootCalls::ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) {
+    return ::ExitWindowsEx(flags, reason);
+}
+
+std::int32_t Win32Registry::RegOpenKeyExA(Key root, const char* subKey, std::uint32_t options, std::uint32_t access,
+                                          Key& result) {
+    HKEY key = nullptr;
+    const LONG status = ::RegOpenKeyExA(reinterpret_cast<HKEY>(root), subKey, options, access, &key);
+    result = reinterpret_cast<Key>(key);
+    return status;
+}
+
+std::int32_t Win32Registry::RegQueryValueExA(Key key, const char* valueName, std::uint32_t& type, unsigned char* data,
+                                             std::uint32_t& size) {
+    DWORD t = 0, s = size;
+    const LONG status = ::RegQueryValueExA(reinterpret_cast<HKEY>(key), valueName, nullptr, &t, data, &s);
+    type = t;
+    size = s;
+    return status;
+}
+
+std::int32_t Win32Registry::RegCloseKey(Key key) {
+    return ::RegCloseKey(reinterpret_cast<HKEY>(key));
+}
+
+std::wstring Win32FileLookup::FirstMatch(const std::wstring& pattern) {
+    // Normal attributes: folders, hidden and system files do not match.
+    constexpr DWORD NotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return L"";
+    std::wstring name;
+    do {
+        if (!(found.dwFileAttributes & NotNormal)) {
+            name = found.cFileName;
+            break;
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return name;
+}
+
+std::intptr_t Win32Shell::ShellExecuteA(std::intptr_t parent, const char* operation, const char* file,
+                                        const char* parameters, const char* directory, int showCommand) {
+    return reinterpret_cast<std::intptr_t>(
+        ::ShellExecuteA(reinterpret_cast<HWND>(parent), operation, file, parameters, directory, showCommand));
+}
+
+Win32Platform& System() {
+    static Win32Platform platform;
+    return platform;
+}

@@ -1,0 +1,198 @@
+#include "forms/Form1/Form1.h"
+
+#include <commctrl.h>
+
+#include "app/Caption.h"
+#include "app/Win32Platform.h"
+#include "app/resource.h"
+#include "forms/Form1/Links.h"
+
+namespace {
+
+constexpr wchar_t ClassName[] = L"HostovikForm1";
+constexpr Twips ClientArea{0, 0, 6015, 6195};
+constexpr COLORREF LinkColour = RGB(0, 0, 255);
+
+enum ControlId {
+    IdCommand1 = 101,
+    IdText1,
+    IdLabel1,
+    IdCommand2,
+    IdCommand3,
+    IdCommand4,
+    IdLabel3,
+    IdLabel2,
+};
+
+// The picture buttons show no caption: their text is their tool tip and accessible name.
+constexpr DWORD PictureButton = BS_PUSHBUTTON | BS_ICON | WS_TABSTOP;
+constexpr DWORD LinkLabel = SS_LEFT | SS_NOTIFY;
+
+// In tab order. Text1 ends at the client area's right edge, so its scroll bar is visible.
+constexpr ControlSpec Controls[] = {
+    {IdCommand1, L"BUTTON", PictureButton, L"Разблокировать способ №1", {120, 120, 495, 495}},
+    {IdText1, L"EDIT",
+     ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, L"",
+     {0, 1080, 6015, 5055}},
+    {IdLabel1, L"STATIC", SS_LEFT, L"Файл", {120, 840, 495, 255}},
+    {IdCommand2, L"BUTTON", PictureButton, L"Разблокировать способ №2", {840, 120, 495, 495}},
+    {IdCommand3, L"BUTTON", PictureButton, L"О программе...", {2400, 120, 495, 615}},
+    {IdCommand4, L"BUTTON", PictureButton, L"Разблокировать способ №3", {1560, 120, 495, 495}},
+    {IdLabel3, L"STATIC", LinkLabel, L"Рекламное место сдается...", {3000, 120, 3015, 375}},
+    {IdLabel2, L"STATIC", LinkLabel, L"hosts:", {600, 840, 495, 255}},
+};
+
+constexpr wchar_t Label2ToolTip[] = L"Посмотреть информацию в интернете.";
+
+HICON LoadIconSized(int id, int width, int height) {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, 0));
+}
+
+void RegisterFormClass() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = Window::WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconSized(IDI_APP, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+    wc.hIconSm = LoadIconSized(IDI_APP, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = ClassName;
+    if (!RegisterClassExW(&wc)) throw Failure(GetLastError(), ClassName);
+}
+
+}  // namespace
+
+Form1::Form1()
+    : repair_(RepairServices{System().ui, *this, System().env, System().files, SystemAnsiCodepage(), System().clock,
+                             System().processes, System().reboot}) {
+    RegisterFormClass();
+    const std::wstring caption(MainCaption);
+    if (!CreateWindowExW(0, ClassName, caption.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
+                         CW_USEDEFAULT, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this))
+        throw Failure(GetLastError(), ClassName);
+    PlaceClientArea(ClientArea, true);
+
+    font_ = CreatePointFont(8, dpi_, L"MS Shell Dlg");
+    linkFont_ = CreatePointFont(12, dpi_, L"Times New Roman", FW_BOLD, true, RUSSIAN_CHARSET);
+    pictureP_ = LoadIconSized(IDI_BUTTON_P, 32, 32);
+    questionMark_ = LoadIconSized(IDI_QUESTION_MARK, 47, 40);
+    handH_ = static_cast<HCURSOR>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HAND_H), IMAGE_CURSOR, 32, 32, 0));
+
+    CreateControls(Controls, font_);
+    SendMessageW(Control(IdLabel3), WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), FALSE);
+    for (int id : {IdCommand1, IdCommand2, IdCommand4})
+        SendMessageW(Control(id), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(pictureP_));
+    SendMessageW(Control(IdCommand3), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(questionMark_));
+    CreateToolTips();
+}
+
+Form1::~Form1() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    DeleteObject(font_);
+    DeleteObject(linkFont_);
+    DestroyIcon(pictureP_);
+    DestroyIcon(questionMark_);
+    DestroyCursor(handH_);
+}
+
+void Form1::CreateToolTips() const {
+    const HWND tips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+    if (!tips) throw Failure(GetLastError(), TOOLTIPS_CLASSW);
+    const auto addTip = [&](int id, const wchar_t* text) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = hwnd_;
+        tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
+        tool.lpszText = const_cast<wchar_t*>(text);
+        SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    };
+    for (const ControlSpec& c : Controls)
+        if (c.style == PictureButton) addTip(c.id, c.text);
+    addTip(IdLabel2, Label2ToolTip);
+}
+
+void Form1::Form_Load() {
+    repair_.RunIntegrityCheck();
+}
+
+void Form1::Show() {
+    if (!hwnd_) return;
+    ShowWindow(hwnd_, SW_SHOW);
+    SetFocus(Control(IdCommand1));
+}
+
+void Form1::Form_Unload() {
+    about_.Unload();
+    DestroyWindow(hwnd_);
+}
+
+void Form1::Command1_Click() { repair_.RepairMethod1(); }
+void Form1::Command2_Click() { repair_.RepairMethod2(); }
+void Form1::Command3_Click() { about_.Show(); }
+void Form1::Command4_Click() { repair_.RepairMethod3(); }
+void Form1::Label2_Click() { OpenWebPage(System().shell, reinterpret_cast<std::intptr_t>(hwnd_), HostsArticle); }
+void Form1::Label3_Click() { OpenWebPage(System().shell, reinterpret_cast<std::intptr_t>(hwnd_), ForumPage); }
+
+void Form1::ShowHostsView(std::wstring text) {
+    const HWND view = Control(IdText1);
+    SendMessageW(view, EM_SETLIMITTEXT, 0, 0);  // no limit: the whole file is shown
+    if (!SetWindowTextW(view, text.c_str())) throw Failure(GetLastError(), L"Text1");
+}
+
+void Form1::UnloadMainWindow() {
+    if (hwnd_) Form_Unload();
+}
+
+void Form1::UnloadAboutDialog() {
+    about_.Unload();
+}
+
+std::optional<LRESULT> Form1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case IdCommand1: Command1_Click(); return 0;
+        case IdCommand2: Command2_Click(); return 0;
+        case IdCommand3: Command3_Click(); return 0;
+        case IdCommand4: Command4_Click(); return 0;
+        case IdLabel2: if (HIWORD(wp) == STN_CLICKED) Label2_Click(); return 0;
+        case IdLabel3: if (HIWORD(wp) == STN_CLICKED) Label3_Click(); return 0;
+        }
+        return std::nullopt;
+    case WM_CTLCOLORSTATIC: {
+        const auto control = reinterpret_cast<HWND>(lp);
+        const auto dc = reinterpret_cast<HDC>(wp);
+        if (control == Control(IdText1)) {  // read-only, but still a white text view
+            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        }
+        if (control == Control(IdLabel2) || control == Control(IdLabel3)) {
+            SetTextColor(dc, LinkColour);
+            SetBkMode(dc, TRANSPARENT);
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        return std::nullopt;
+    }
+    case WM_SETCURSOR: {
+        const auto over = reinterpret_cast<HWND>(wp);
+        if (handH_ && (over == Control(IdLabel2) || over == Control(IdLabel3))) {
+            SetCursor(handH_);
+            return TRUE;
+        }
+        return std::nullopt;
+    }
+    case WM_CLOSE:
+        Form_Unload();
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return std::nullopt;
+}

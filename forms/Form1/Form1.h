@@ -1,0 +1,40 @@
+#pragma once
+// The main window: the hosts view, the three repair buttons, the About button and
+// two link labels. Its load event is the start-up check of the hosts file.
+#include "app/Window.h"
+#include "forms/frmAbout/frmAbout.h"
+#include "hosts/HostsRepair.h"
+
+class Form1 final : public Window, private RepairWindows {
+public:
+    // Creates the window hidden; Form_Load decides whether it is ever shown.
+    Form1();
+    ~Form1() override;
+
+    void Form_Load();
+    void Show();
+
+private:
+    std::optional<LRESULT> OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void CreateToolTips() const;
+
+    void Form_Unload();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Label2_Click();
+    void Label3_Click();
+
+    void ShowHostsView(std::wstring text) override;
+    void UnloadMainWindow() override;
+    void UnloadAboutDialog() override;
+
+    HostsRepair repair_;
+    frmAbout about_;
+    HFONT font_ = nullptr;
+    HFONT linkFont_ = nullptr;
+    HICON pictureP_ = nullptr;
+    HICON questionMark_ = nullptr;
+    HCURSOR handH_ = nullptr;
+};

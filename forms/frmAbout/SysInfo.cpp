@@ -1,0 +1,78 @@
+#include "forms/frmAbout/SysInfo.h"
+
+#include <vector>
+
+#include "app/Failure.h"
+
+namespace {
+
+constexpr wchar_t ToolKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+constexpr wchar_t ToolValue[] = L"PATH";
+constexpr wchar_t FolderKey[] = L"SOFTWARE\\Microsoft\\Shared Tools Location";
+constexpr wchar_t FolderValue[] = L"MSINFO";
+constexpr wchar_t ToolFile[] = L"\\MSINFO32.EXE";
+constexpr wchar_t Unavailable[] = L"System Information Is Unavailable At This Time";
+
+// Query value, set value, create sub-key, enumerate sub-keys, notify, create link, read control.
+constexpr std::uint32_t KeyAccess = 0x2003F;
+constexpr std::uint32_t ValueBufferSize = 1024;
+constexpr std::uint32_t RegSz = 1;
+constexpr std::uint32_t RegDword = 4;
+constexpr int ShowNormal = 1;  // SW_SHOWNORMAL: a normal window with the focus
+constexpr std::uint32_t ErrorInvalidParameter = 87;
+
+// The kept bytes as one little-endian number, written in decimal.
+std::wstring DwordText(std::string_view kept) {
+    std::uint64_t value = 0;
+    for (auto it = kept.rbegin(); it != kept.rend(); ++it) value = value << 8 | static_cast<unsigned char>(*it);
+    return std::to_wstring(value);
+}
+
+}  // namespace
+
+void SysInfo::StartSysInfo() {
+    const bool started = [this] {
+        try {
+            std::wstring ToolPath;
+            if (!GetKeyValue(HKeyLocalMachine, ToolKey, ToolValue, ToolPath)) {
+                if (!GetKeyValue(HKeyLocalMachine, FolderKey, FolderValue, ToolPath)) return false;
+                if (files_.FirstMatch(ToolPath + ToolFile).empty()) return false;
+                ToolPath += ToolFile;
+            }
+            processes_.Start(ToolPath, ShowNormal);
+            return true;
+        } catch (const std::exception&) {
+            return false;  // every way of failing ends in the one message
+        }
+    }();
+    if (!started) ui_.MsgBox(Unavailable, vbOKOnly, appTitle_);
+}
+
+bool SysInfo::GetKeyValue(const std::int32_t& KeyRoot, const std::wstring& KeyName, const std::wstring& SubKeyRef,
+                          std::wstring& KeyVal) {
+    RegistryCalls::Key key = 0;
+    bool read = false;
+    // The key is closed on every path, also after a failed open.
+    struct CloseKey {
+        RegistryCalls& registry;
+        RegistryCalls::Key& key;
+        ~CloseKey() { registry.RegCloseKey(key); }
+    } closeKey{registry_, key};
+
+    if (registry_.RegOpenKeyExA(KeyRoot, cp_.ToAnsi(KeyName).c_str(), 0, KeyAccess, key) == 0) {
+        std::vector<unsigned char> buffer(ValueBufferSize, 0);
+        std::uint32_t size = ValueBufferSize, type = 0;
+        if (registry_.RegQueryValueExA(key, cp_.ToAnsi(SubKeyRef).c_str(), type, buffer.data(), size) == 0) {
+            // A value without data has no character to look at: it cannot be read.
+            if (size == 0 || size > ValueBufferSize) throw Failure(ErrorInvalidParameter, KeyName);
+            // A text stored with its terminating NUL loses exactly that NUL.
+            const std::uint32_t kept = buffer[size - 1] == 0 ? size - 1 : size;
+            const std::string_view raw(reinterpret_cast<const char*>(buffer.data()), kept);
+            if (type == RegSz) KeyVal = cp_.ToWide(raw);
+            else if (type == RegDword) KeyVal = DwordText(raw);
+            read = true;
+        }
+    }
+    if (!read) KeyVal.clear();
+    return read;
+}

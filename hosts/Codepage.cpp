@@ -1,0 +1,41 @@
+#include "hosts/Codepage.h"
+
+#include <algorithm>
+
+std::wstring Codepage::ToWide(std::string_view bytes) const {
+    std::wstring text(bytes.size(), L'\0');
+    std::transform(bytes.begin(), bytes.end(), text.begin(),
+                   [this](char b) { return toWide[static_cast<unsigned char>(b)]; });
+    return text;
+}
+
+std::string Codepage::ToAnsi(std::wstring_view text) const {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (wchar_t c : text) {
+        auto at = std::find(toWide.begin(), toWide.end(), c);
+        bytes.push_back(at == toWide.end() ? '?' : static_cast<char>(at - toWide.begin()));
+    }
+    return bytes;
+}
+
+const Codepage& Windows1251() {
+    static const Codepage cp = [] {
+        // 0x80..0xBF; 0x98 has no character and maps to U+0098 as the system does.
+        static constexpr wchar_t upper[64] = {
+            0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
+            0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
+            0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+            0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
+            0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
+            0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
+            0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
+            0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+        Codepage c{};
+        for (int b = 0; b < 0x80; ++b) c.toWide[b] = static_cast<wchar_t>(b);
+        for (int b = 0x80; b < 0xC0; ++b) c.toWide[b] = upper[b - 0x80];
+        for (int b = 0xC0; b < 0x100; ++b) c.toWide[b] = static_cast<wchar_t>(0x0410 + (b - 0xC0));
+        return c;
+    }();
+    return cp;
+}

@@ -1,0 +1,17 @@
+#pragma once
+// The system's single-byte ANSI code page, as a table from byte to character.
+// Hosts file bytes and the ANSI system calls use it; everything else is Unicode.
+#include <array>
+#include <string>
+#include <string_view>
+
+struct Codepage {
+    std::array<wchar_t, 256> toWide;
+
+    std::wstring ToWide(std::string_view bytes) const;
+    // A character the code page lacks becomes '?', as the system's own conversion does.
+    std::string ToAnsi(std::wstring_view text) const;
+};
+
+// Windows-1251, the code page of the Russian-language systems the program addresses.
+const Codepage& Windows1251();

@@ -1,0 +1,17 @@
+#pragma once
+// Reading the hosts file's bytes: the LF count that decides whether it is stock,
+// and the text its view shows.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "hosts/Codepage.h"
+
+std::size_t CountLF(std::string_view bytes);
+
+// Shown instead of a NUL byte, at which the view's text would otherwise end.
+inline constexpr wchar_t NulPlaceholder = L'\u2400';
+
+// Every line followed by CR LF. A line ends at CR or CR LF; a lone LF stays inside
+// its line but is shown as a line break too, so that LF-only files read as lines.
+std::wstring BuildViewText(std::string_view bytes, const Codepage& cp);
