@@ -40,14 +40,15 @@ std::wstring HostsRepair::ResolveHostsPath() {
 void HostsRepair::RunIntegrityCheck() {
     const std::wstring path = ResolveHostsPath();
     std::size_t lineFeeds = 0;
+    std::wstring view;
     {
         // A missing file shows an empty view and counts as modified, so that the
         // repair can create it.
         const std::string bytes = store_.ReadHostsBytes(path).value_or(std::string());
         lineFeeds = CountLF(bytes);
-        std::wstring view = BuildViewText(bytes, s_.cp);
-        s_.windows.ShowHostsView(std::move(view));
-    }
+        view = BuildViewText(bytes, s_.cp);
+    }  // the bytes are freed before the view takes its copy: a large file is held twice at most
+    s_.windows.ShowHostsView(std::move(view));
     if (lineFeeds == ExpectedLineCount) {
         ConfirmUnmodified();
     } else if (s_.ui.MsgBox(ModifiedWarning, vbYesNo + vbCritical, DetectionTitle()) == Answer::Yes) {

@@ -39,7 +39,8 @@ void SysInfo::StartSysInfo() {
                 if (files_.FirstMatch(ToolPath + ToolFile).empty()) return false;
                 ToolPath += ToolFile;
             }
-            processes_.Start(ToolPath, ShowNormal);
+            // Quoted, so that a path with spaces cannot start C:\Program.exe instead.
+            processes_.Start(L"\"" + ToolPath + L"\"", ShowNormal);
             return true;
         } catch (const std::exception&) {
             return false;  // every way of failing ends in the one message
