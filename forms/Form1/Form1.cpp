@@ -187,6 +187,14 @@ std::optional<LRESULT> Form1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         return std::nullopt;
     }
+    case DM_GETDEFID: {
+        // Enter clicks the focused button, as in a dialog.
+        const HWND focus = GetFocus();
+        const LRESULT id = GetDlgCtrlID(focus);
+        if (GetParent(focus) == hwnd_ && (id == IdCommand1 || id == IdCommand2 || id == IdCommand3 || id == IdCommand4))
+            return MAKELRESULT(id, DC_HASDEFID);
+        return std::nullopt;
+    }
     case WM_CLOSE:
         Form_Unload();
         return 0;
