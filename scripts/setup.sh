@@ -3,9 +3,9 @@
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 
-pkgs=(cmake ninja-build g++ g++-mingw-w64-i686 mingw-w64-i686-dev
+pkgs=(cmake ninja-build g++ g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
       googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
-      wine wine32:i386 wine64 xvfb xauth locales imagemagick python3 zip)
+      wine wine32:i386 wine64 xvfb xauth x11-utils locales imagemagick python3 zip unzip)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 

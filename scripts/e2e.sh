@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# End-to-end tests of the real program under Wine on a virtual display: builds the program,
+# the test driver (tests/e2e/) and its stand-ins, makes a fresh Wine prefix, runs every case,
+# saves the screenshots in build/screens/ and ends with "E2E: N passed, M failed".
+# The read-only cases need a user whom the file system can refuse (Wine run as root writes
+# anything): run as root, they run as the user nobody in a prefix of its own.
+# Assumes scripts/setup.sh has installed the packages.
+# Usage: bash scripts/e2e.sh [--only TEXT]    (only the cases whose name contains TEXT)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+only=()
+[ "${1:-}" = "--only" ] && only=(--only "$2")
+
+source scripts/wine-env.sh
+trap wine_env_down EXIT
+start=$SECONDS
+
+cmake -S . -B "$WIN_BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$WIN_TOOLCHAIN" -DHOSTOVIK_E2E=ON >/dev/null &&
+  ninja -C "$WIN_BUILD" hostovik hostovik-e2e recorder >/dev/null || { echo "E2E: 0 passed, 1 failed (build)"; exit 1; }
+wine_display_up && wine_prefix_up || { echo "E2E: 0 passed, 1 failed (Wine setup)"; exit 1; }
+if [ "$(id -u)" -eq 0 ]; then
+  test_user=nobody
+  wine_prefix_up "$WINE_RUN_DIR/prefix-$test_user" "$test_user" >"$WINE_RUN_DIR/prefix-$test_user.log" 2>&1 &
+  user_prefix_job=$!
+fi
+
+# The driver and its stand-ins, where the unprivileged user can read them.
+bin=$WINE_RUN_DIR/e2e
+mkdir -p "$bin" "$WINE_RUN_DIR/sandbox" build/screens
+cp "$WIN_BUILD/hostovik.exe" "$WIN_BUILD/tests/e2e/hostovik-e2e.exe" "$WIN_BUILD/tests/e2e/recorder.exe" "$bin/"
+rm -f build/screens/*.bmp build/screens/*.png
+log=$WINE_RUN_DIR/e2e.log
+: >"$log"
+
+# run_driver LABEL [COMMAND PREFIX...] -- [DRIVER ARGS...]: one run of the driver; a run that
+# dies before its summary counts as a failure.
+run_driver() {
+  local label=$1 prefix=()
+  shift
+  while [ "$1" != "--" ]; do prefix+=("$1"); shift; done
+  shift
+  local out=$WINE_RUN_DIR/$label.out
+  "${prefix[@]}" "$WINE" "$bin/hostovik-e2e.exe" --exe "$(wine_unix_to_win "$bin/hostovik.exe")" "$@" 2>&1 | tee "$out"
+  grep -q '^driver: ' "$out" || echo "FAIL  $label: the driver ended early" | tee -a "$out"
+  cat "$out" >>"$log"
+}
+
+# One Wine session for all cases, started without the override below so that the session's
+# own start-up finds Wine's real restart helper. The driver and the program get
+# wineboot.exe=n: a restart request then reaches the recording stand-in the driver puts in
+# its place, instead of ending the session.
+"$WINESERVER" -p
+wine_run cmd /c exit >/dev/null 2>&1
+session=(env WINEDLLOVERRIDES="$WINE_BASE_OVERRIDES;wineboot.exe=n"
+         E2E_SANDBOX="$(wine_unix_to_win "$WINE_RUN_DIR/sandbox")"
+         E2E_RECORD="$(wine_unix_to_win "$WINE_RUN_DIR/record.txt")")
+run_driver cases "${session[@]}" E2E_SCREENS="$(wine_unix_to_win build/screens)" -- "${only[@]}"
+if [ "$(id -u)" -ne 0 ]; then
+  run_driver unprivileged "${session[@]}" -- --unprivileged "${only[@]}"
+fi
+"$WINESERVER" -k
+
+if [ "$(id -u)" -eq 0 ]; then
+  if wait "$user_prefix_job"; then
+    user_dir=$WINE_RUN_DIR/sandbox-$test_user
+    install -d -o "$test_user" "$user_dir"
+    as_user=(setpriv --reuid="$test_user" --regid="$(id -g "$test_user")" --clear-groups
+             env HOME="$WINE_RUN_DIR/home-$test_user" WINEPREFIX="$WINE_RUN_DIR/prefix-$test_user")
+    run_driver "as-$test_user" "${as_user[@]}" E2E_SANDBOX="$(wine_unix_to_win "$user_dir")" \
+      E2E_RECORD="$(wine_unix_to_win "$user_dir/record.txt")" -- --unprivileged "${only[@]}"
+    "${as_user[@]}" "$WINESERVER" -k
+  else
+    echo "FAIL  prefix for $test_user: $(tail -1 "$WINE_RUN_DIR/prefix-$test_user.log")" | tee -a "$log"
+  fi
+fi
+
+for bmp in build/screens/*.bmp; do
+  [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+passed=$(grep -c '^PASS' "$log")
+failed=$(grep -c '^FAIL' "$log")
+echo "end-to-end run took $((SECONDS - start)) s; screenshots in build/screens/"
+echo "E2E: $passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]

@@ -1,0 +1,81 @@
+# Sourced by the scripts that run the Windows build under Wine. Sets:
+#   WINE        the loader (/usr/lib/wine/wine for i686 when this kernel runs 32-bit code, else wine64)
+#   WIN_ARCH    win32 or win64;  WIN_BUILD  the matching build folder (build/win32 or build/win64)
+#   WINEPREFIX  a fresh prefix for this run (made by wine_prefix_up), DISPLAY (by wine_display_up)
+# and the functions wine_prefix_up, wine_display_up, wine_run, wine_unix_to_win, wine_env_down.
+# Call wine_env_down on exit (the scripts set a trap). WINE_KEEP_RUN_DIR=1 keeps the run's
+# folder (prefix, sandboxes, logs) for a look afterwards.
+
+unset WINEPREFIX  # never a prefix of the user's own
+WINE_ENV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  WINE=/usr/lib/wine/wine WIN_ARCH=win32 WIN_BUILD=$WINE_ENV_ROOT/build/win32
+  WIN_TOOLCHAIN=cmake/toolchain-i686-mingw.cmake
+  echo "wine-env: testing the i686 build (build/win32) under 32-bit Wine, as shipped"
+else
+  WINE=/usr/lib/wine/wine64 WIN_ARCH=win64 WIN_BUILD=$WINE_ENV_ROOT/build/win64
+  WIN_TOOLCHAIN=cmake/toolchain-x86_64-mingw.cmake
+  echo "wine-env: testing the x86_64 build (build/win64) under wine64: this kernel cannot run" \
+       "32-bit Linux programs, so 32-bit Wine does not start; the sources are the same as the i686 build's"
+fi
+
+WINESERVER=$(dirname "$WINE")/wineserver
+export WINEDEBUG=-all LC_ALL=ru_RU.UTF-8 WINEARCH=$WIN_ARCH
+# No Mono or Gecko installers, no menu entries, and no debugger: a program that crashes ends
+# at once instead of waiting in winedbg.
+WINE_BASE_OVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
+export WINEDLLOVERRIDES=$WINE_BASE_OVERRIDES
+
+WINE_RUN_DIR=${WINE_RUN_DIR:-$(mktemp -d /tmp/hostovik-wine.XXXXXX)}
+chmod 755 "$WINE_RUN_DIR"
+WINE_XVFB_PID=
+
+# wine_prefix_up [PREFIX] [USER]: a new prefix (as USER when given), ready for hidden windows.
+wine_prefix_up() {
+  local prefix=${1:-$WINE_RUN_DIR/prefix} user=${2:-} as=()
+  if [ -n "$user" ]; then
+    install -d -o "$user" "$prefix" "$WINE_RUN_DIR/home-$user"
+    as=(setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups env HOME="$WINE_RUN_DIR/home-$user")
+  fi
+  local started=$SECONDS
+  "${as[@]}" env WINEPREFIX="$prefix" WINEDLLOVERRIDES="$WINE_BASE_OVERRIDES" "$WINE" wineboot -i >/dev/null 2>&1 || return 1
+  # Without a window manager every hidden window costs seconds unless Wine leaves windows unmanaged.
+  "${as[@]}" env WINEPREFIX="$prefix" "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  "${as[@]}" env WINEPREFIX="$prefix" "$WINESERVER" -w
+  [ -z "$user" ] && export WINEPREFIX=$prefix
+  echo "wine-env: prefix ${user:+for $user }ready in $((SECONDS - started)) s ($prefix)"
+}
+
+# wine_display_up: Xvfb on a display number of its own (from 91 up), for this run only.
+wine_display_up() {
+  local n=91
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  # -ac: the unprivileged test user's Wine draws on it too; it listens on no network.
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -ac >/dev/null 2>&1 &
+  WINE_XVFB_PID=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.05; done
+  echo "wine-env: Xvfb did not start on :$n" >&2
+  return 1
+}
+
+# wine_run PROGRAM [ARGS...]: runs a Windows program in the run's prefix on the virtual display.
+wine_run() {
+  [ -n "$WINE_XVFB_PID" ] || wine_display_up || return 1
+  "$WINE" "$@"
+}
+
+# wine_unix_to_win PATH: the Windows form of an absolute Unix path (Z: is the Unix root).
+wine_unix_to_win() {
+  local p
+  p=$(realpath -m "$1")
+  echo "Z:${p//\//\\}"
+}
+
+wine_env_down() {
+  [ -n "${WINEPREFIX:-}" ] && "$WINESERVER" -k >/dev/null 2>&1
+  [ -n "$WINE_XVFB_PID" ] && kill "$WINE_XVFB_PID" 2>/dev/null
+  WINE_XVFB_PID=
+  [ -n "${WINE_KEEP_RUN_DIR:-}" ] || rm -rf "$WINE_RUN_DIR"
+}

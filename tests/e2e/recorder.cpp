@@ -1,0 +1,29 @@
+// A stand-in for the programs that hostovik.exe starts (route, the system information
+// tool, the web browser, Wine's restart helper): it appends one line to the file named by
+// %E2E_RECORD%: its own file name | its command line | the show command it was given (-1: none).
+#include <windows.h>
+
+#include <string>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    wchar_t self[MAX_PATH] = {}, record[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (!GetEnvironmentVariableW(L"E2E_RECORD", record, MAX_PATH)) return 2;
+    STARTUPINFOW si{};
+    GetStartupInfoW(&si);
+    const int show = si.dwFlags & STARTF_USESHOWWINDOW ? si.wShowWindow : -1;
+    const std::wstring name(self), line =
+        name.substr(name.find_last_of(L"\\/") + 1) + L"|" + GetCommandLineW() + L"|" + std::to_wstring(show) + L"\n";
+    std::string utf8(line.size() * 3, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(),
+                                    static_cast<int>(utf8.size()), nullptr, nullptr));
+    for (int attempt = 0; attempt < 200; ++attempt, Sleep(10)) {  // another recorder may be writing
+        const HANDLE f = CreateFileW(record, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+        if (f == INVALID_HANDLE_VALUE) continue;
+        DWORD written = 0;
+        WriteFile(f, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+        CloseHandle(f);
+        return 0;
+    }
+    return 1;
+}
