@@ -14,18 +14,17 @@ build_exe() {  # folder
   ninja -C "$1" hostovik >/dev/null
 }
 
-check=0 failures=0
+check=0 passes=0 failures=0
 [ "${1:-}" = "--check" ] && check=1
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+verify() {  # description, then a command that must succeed
+  local what=$1; shift
+  if "$@"; then passes=$((passes + 1)); echo "PASS  $what"; else failures=$((failures + 1)); echo "FAIL  $what"; fi
+}
 
 build_exe build/release-a
 if [ $check -eq 1 ]; then
   build_exe build/release-b
-  if cmp -s build/release-a/hostovik.exe build/release-b/hostovik.exe; then
-    echo "ok: two builds give the same .exe ($(sha256sum < build/release-a/hostovik.exe | cut -c1-16)...)"
-  else
-    fail "two builds of the same sources differ"
-  fi
+  verify "two builds give the same .exe" cmp -s build/release-a/hostovik.exe build/release-b/hostovik.exe
 fi
 
 stage="build/release-a/$name"
@@ -41,11 +40,11 @@ echo "made dist/$name.zip ($(stat -c %s "dist/$name.zip") bytes); hostovik.exe $
 if [ $check -eq 1 ]; then
   unpacked=$(mktemp -d)
   unzip -q "dist/$name.zip" -d "$unpacked"
-  [ "$(cd "$unpacked/$name" && ls | sort | tr '\n' ' ')" = "README.md README.ru.md SHA256SUMS hostovik.exe " ] \
-    || fail "package holds: $(ls "$unpacked/$name" | tr '\n' ' ')"
-  (cd "$unpacked/$name" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the package"
-  cmp -s "$unpacked/$name/hostovik.exe" build/release-a/hostovik.exe || fail "packaged .exe is not the built one"
+  verify "the package holds the .exe, both READMEs and SHA256SUMS" \
+    test "$(ls "$unpacked/$name" | sort | tr '\n' ' ')" = "README.md README.ru.md SHA256SUMS hostovik.exe "
+  verify "SHA256SUMS matches the package" bash -c "cd '$unpacked/$name' && sha256sum --quiet -c SHA256SUMS"
+  verify "the packaged .exe is the built one" cmp -s "$unpacked/$name/hostovik.exe" build/release-a/hostovik.exe
   rm -rf "$unpacked"
-  echo "Release: $(( 3 - failures )) passed, $failures failed"
+  echo "Release: $passes passed, $failures failed"
 fi
 [ $failures -eq 0 ]

@@ -35,9 +35,10 @@ suite "unit tests" ctest --test-dir build/native --output-on-failure
 suite "unit tests under ASan and UBSan" bash -c '
   [ -f build/native-asan/build.ninja ] || cmake -S . -B build/native-asan -G Ninja -DHOSTOVIK_SANITIZE=ON >/dev/null
   ninja -C build/native-asan >/dev/null && ctest --test-dir build/native-asan --output-on-failure'
-[ -f scripts/fuzz.sh ] && suite "fuzzing" bash scripts/fuzz.sh
-[ -f scripts/e2e.sh ] && suite "end-to-end under Wine" bash scripts/e2e.sh
-[ -f scripts/release.sh ] && suite "release package" bash scripts/release.sh --check
+suite "fuzzing" bash scripts/fuzz.sh
+suite "end-to-end under Wine" bash scripts/e2e.sh
+suite "run command without a display, and rescue by path" bash tests/run-command.sh
+suite "release package" bash scripts/release.sh --check
 
 echo "test command took $(( $(date +%s) - start )) s"
 echo "Tests: $passed passed, $failed failed"
