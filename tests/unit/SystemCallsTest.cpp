@@ -1,0 +1,89 @@
+// What is handed to the system: the restart, the system information launcher and the links.
+#include "Fakes.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+const char ToolKey[] = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+const char FolderKey[] = "SOFTWARE\\Microsoft\\Shared Tools Location";
+const std::wstring Unavailable = Msg(0, L"Хостовик", L"System Information Is Unavailable At This Time");
+
+// HKEY_LOCAL_MACHINE as a signed 32-bit value, options 0, access 0x2003F; a failed open's handle is 0.
+Journal Missing(const char* key) { return {Entry(L"open -2147483646", key, L"0 131135 = 2"), L"close 0"}; }
+// Into a buffer of 1024 bytes.
+Journal Read(const char* key, const wchar_t* value, int status = 0) {
+    return {Entry(L"open -2147483646", key, L"0 131135 = 0"), Entry(L"query 101", value, L"1024 =", status),
+            L"close 101"};
+}
+// Quoted, shown normally.
+Journal Start(const std::wstring& path) { return {L"start \"" + path + L"\" 1"}; }
+
+TEST(RebootMachine, EnablesTheShutdownPrivilegeOnlyOnNtThenRequestsTheRestart) {
+    const Journal privilege{
+        L"OpenProcessToken 41 40",  // the current process; TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY
+        L"LookupPrivilegeValueA \"\" \"SeShutdownPrivilege\"",
+        // token, disable-all 0, {count 1, the LUID copied, enabled}, length 16, zeroed previous, length 4
+        L"AdjustTokenPrivileges 77 0 { 1 2309737967 -2 2 } 16 previous 0 4",
+    };
+    for (std::uint32_t platformId : {2, 1, 0}) {  // NT, 9x, the version query failed
+        for (bool force : {true, false}) {
+            FakeSystem sys;
+            sys.platformId = platformId;
+            RebootMachine(sys, force);
+            const Journal enabling = platformId == 2 ? privilege : Journal{};
+            // EWX_REBOOT, with EWX_FORCE when forced
+            const Journal restart{force ? L"ExitWindowsEx 6 0" : L"ExitWindowsEx 2 0"};
+            EXPECT_EQ(sys.log, Journal{L"GetVersionExA 148"} + enabling + restart) << platformId << force;
+        }
+    }
+}
+
+TEST(StartSysInfo, TriesThePathThenTheFolderElseSaysItIsUnavailable) {
+    const RegValue tool{1, "C:\\Tools\\msinfo32.exe\0"s}, folder{1, "C:\\MSInfo\0"s};
+    const Journal readTool = Read(ToolKey, L"PATH"), readFolder = Missing(ToolKey) + Read(FolderKey, L"MSINFO");
+    const Journal lookup{L"lookup C:\\MSInfo\\MSINFO32.EXE"};
+    const struct {
+        const char* name;
+        std::optional<RegValue> path, folder;
+        bool there;  // the program is where the registry says
+        Journal expected;
+    } cases[] = {
+        {"the first value, the second never read", tool, {}, true, readTool + Start(L"C:\\Tools\\msinfo32.exe")},
+        {"a first value naming no program", tool, {}, false,
+         readTool + Start(L"C:\\Tools\\msinfo32.exe") + Journal{Unavailable}},
+        {"only the folder", {}, folder, true, readFolder + lookup + Start(L"C:\\MSInfo\\MSINFO32.EXE")},
+        {"a folder without the program", {}, folder, false, readFolder + lookup + Journal{Unavailable}},
+        {"neither", {}, {}, false, Missing(ToolKey) + Missing(FolderKey) + Journal{Unavailable}},
+        // The value's data up to the reported size, less one terminating NUL.
+        {"ANSI text without a NUL", RegValue{1, "\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xE0"}, {}, true,
+         readTool + Start(L"Программа")},
+        {"only the last NUL goes", RegValue{1, "ab\0\0"s}, {}, true, readTool + Start(L"ab\0"s)},
+        {"exactly 1024 bytes", RegValue{1, std::string(1024, 'x')}, {}, true,
+         readTool + Start(std::wstring(1024, L'x'))},
+        {"over 1024 bytes counts as missing", RegValue{1, std::string(1025, 'x')}, {}, false,
+         Read(ToolKey, L"PATH", ErrorMoreData) + Missing(FolderKey) + Journal{Unavailable}},
+        {"no data at all", RegValue{1, ""}, {}, false, readTool + Journal{Unavailable}},
+        {"REG_EXPAND_SZ leaves the path empty", RegValue{2, "%windir%\\msinfo32.exe\0"s}, {}, true, readTool + Start(L"")},
+        {"REG_DWORD in decimal", RegValue{4, "\x2A\x01\0\0"s}, {}, true, readTool + Start(L"298")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSystem sys;
+        if (c.path) sys.keys[ToolKey]["PATH"] = *c.path;
+        if (c.folder) sys.keys[FolderKey]["MSINFO"] = *c.folder;
+        if (c.there) sys.files[L"C:\\MSInfo\\MSINFO32.EXE"];
+        else sys.fail[Start(L"C:\\Tools\\msinfo32.exe")[0]] = 2;
+        if (c.expected.back() == Unavailable) sys.answers = {Answer::Ok};
+        SysInfo(sys, sys, sys, sys, Windows1251(), L"Хостовик").StartSysInfo();
+        EXPECT_EQ(sys.log, c.expected);
+    }
+}
+
+TEST(Links, OpenTheAddressWithTheDefaultVerbInC) {
+    FakeSystem sys;
+    OpenWebPage(sys, 0x1234, HostsArticle);
+    EXPECT_EQ(sys.log, Journal{Entry(L"ShellExecuteA 4660 null", Ansi(HostsArticle), L"null \"c:\\\" 1")});
+}
+
+}  // namespace
