@@ -1,49 +1,58 @@
 // End-to-end tests of the real hostovik.exe under Wine. Each case makes a sandbox Windows
-// folder, starts the program on it (windir and PATH in its environment block), answers its
-// windows as a user would, and checks what it showed, what it left in the sandbox and what the
-// stand-ins it started recorded. Run by scripts/e2e.sh. Usage:
-//   hostovik-e2e.exe [--exe PATH] [--only TEXT] [--unprivileged]
-// --unprivileged runs the cases that need a user whom the file system can refuse.
+// folder, starts the program on it (windir in its environment, the stand-ins first on its
+// PATH), answers its windows as a user would, and checks what it showed, what it left in the
+// sandbox and what the stand-ins it started recorded. Run by scripts/e2e.sh and scripts/run.sh:
+//   hostovik-e2e.exe --exe PATH [--only TEXT] [--unprivileged]
+//       the cases whose name holds TEXT; --unprivileged: those that need a user the files can refuse.
+//       Needs %E2E_SANDBOX% (a folder for the sandboxes) and %E2E_RECORD% (the stand-ins' record).
+//   hostovik-e2e.exe --exe PATH --launch WINDIR    starts the program on WINDIR, returns its exit code
+//   hostovik-e2e.exe --exe PATH --walk WINDIR      walks through its screens as a user choosing method 1
+// Screenshots (the first of each screen at 96 DPI) go to %E2E_SCREENS% when it is set.
 #include "e2e.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
-#include <stdexcept>
+#include <numeric>
+#include <set>
 
 namespace {
 
-// ---- What the program must show ----
+// ---- What the program shows and the files it is given ----
 
-const std::wstring App = L"Хостовик";
+struct Message {
+    std::wstring title, text, look;  // look: its buttons, its icon; '*' stands for any text
+    const wchar_t* shot = nullptr;   // the screenshot's name
+};
 const std::wstring Caption = L"Хостовик сайтов| by *";  // the alias is the author's choice
-const std::wstring Detection = L"Эвристическое обнаружение | Хостовик сайтов| by *";
-const std::wstring ModifiedWarning = L"Внимание! Возможно был изменен файл ''hosts'', заменить его на оригинальный?";
-const std::wstring UnmodifiedQuestion = L"Файл ''hosts'' НЕ был изменен, продолжить загрузку программы?";
-const std::wstring Method1Warning =
+const Message Modified{L"Эвристическое обнаружение | " + Caption,
+    L"Внимание! Возможно был изменен файл ''hosts'', заменить его на оригинальный?", L"Yes No, stop",
+    L"warning-modified"};
+const Message Unmodified{L"Эвристическое обнаружение | " + Caption,
+    L"Файл ''hosts'' НЕ был изменен, продолжить загрузку программы?", L"Yes No, information", L"message-unmodified"};
+const Message Method1First{Caption,
     L"Внимание! После нажатия на кнопку ''ОК'' Сайты будут разблокированы. Если сайты не разблокировались, то "
     L"попробуйте перезагрузить Ваш компьютер, если не помогло, попробуйте остальные 2 способа и помните данная "
-    L"программа НЕ гарантирует разблокировки компьютера!";
-const std::wstring Method1Done =
+    L"программа НЕ гарантирует разблокировки компьютера!", L"OK, information", L"method1-first"};
+const Message Method1Second{Caption,
     L"Сайты были разблокированы, необходимо произвести перезагрузку компьютера, если перезагрузка не помогла, "
-    L"попробуйте ''Способ №2''. После нажатия на кнопку ''OK'', программа закроется!";
-const std::wstring Method2Title = L"Предупреждение!";
-const std::wstring Method2Warning =
-    L"Внимание! Данный способ лучше использовать, ТОЛЬКО в том случае, если 1-й способ не помог!";
-const std::wstring Method2Question =
+    L"попробуйте ''Способ №2''. После нажатия на кнопку ''OK'', программа закроется!", L"OK, information",
+    L"method1-second"};
+const Message Method2Warning{L"Предупреждение!",
+    L"Внимание! Данный способ лучше использовать, ТОЛЬКО в том случае, если 1-й способ не помог!", L"OK, information"};
+const Message Method2Question{Caption,
     L"Сайты были разблокированы, необходимо произвести перезагрузку компьютера, если перезагрузка не помогла, "
-    L"попробуйте способ №3! Произвести перезагрузку компьтера сейчас?";
-const std::wstring Method3Question =
+    L"попробуйте способ №3! Произвести перезагрузку компьтера сейчас?", L"Yes No, information", L"method2-question"};
+const Message Method3Question{Caption,
     L"Внимание! После данного способа, Вам придется снова включить Ваше соединения (возможно потребуется "
-    L"перезагрузка компьютера)!Продолжить?";
-const std::wstring Description =
-    L"Хостовик сайтов поможет Вам разблокировать сайты, которые были заблокированы вирусами, или интернет "
-    L"мошениками.";
+    L"перезагрузка компьютера)!Продолжить?", L"Yes No, information", L"method3-question"};
+const Message NoSysInfo{L"Хостовик", L"System Information Is Unavailable At This Time", L"OK, none"};
+Message Error(const wchar_t* text) { return {L"Хостовик", text, L"OK, stop", L"error-message"}; }
 
-const wchar_t* const StockLines[19] = {
+const wchar_t* const StockLines[] = {
     L"# (C) Корпорация Майкрософт (Microsoft Corp.), 1993-1999",
     L"#",
     L"# Это образец файла HOSTS, используемый Microsoft TCP/IP для Windows.",
@@ -64,89 +73,120 @@ const wchar_t* const StockLines[19] = {
     L"",
     L"127.0.0.1       localhost",
 };
-
-// ---- Hosts files to start from ----
-
-std::string Stock() {
-    std::string bytes;
-    for (const wchar_t* line : StockLines) bytes += To1251(line) + "\r\n";
-    return bytes;
-}
-std::string Infected() {  // what malware leaves: six blocking entries more, 25 line feeds
-    std::string bytes = Stock();
-    for (const char* host : {"vk.com", "www.vk.com", "ok.ru", "www.ok.ru", "mail.ru", "www.mail.ru"})
-        bytes += std::string("127.0.0.1 ") + host + "\r\n";
-    return bytes;
-}
-std::string Empty() { return {}; }
+const std::string Stock = std::accumulate(std::begin(StockLines), std::end(StockLines), std::string(),
+    [](const std::string& bytes, const wchar_t* line) { return bytes + Narrow(line, 1251) + "\r\n"; });
+// What malware leaves: six blocking entries more.
+const std::string Infected = Stock + "127.0.0.1 vk.com\r\n127.0.0.1 www.vk.com\r\n127.0.0.1 ok.ru\r\n"
+                                     "127.0.0.1 www.ok.ru\r\n127.0.0.1 mail.ru\r\n127.0.0.1 www.mail.ru\r\n";
 std::string Blocklist(int lines) {  // LF line ends, as published blocklists have
     std::string bytes = "# blocklist\n";
-    char line[64];
-    for (int i = 1; i < lines; ++i) bytes.append(line, std::snprintf(line, sizeof line, "0.0.0.0 ad%06d.example.net\n", i));
+    for (int i = 1; i < lines; ++i) bytes += "0.0.0.0 ad" + std::to_string(1000000 + i).substr(1) + ".example.net\n";
     return bytes;
 }
-std::string LfOnly() { return Blocklist(40); }
-std::string Large() { return Blocklist(150000); }
-std::string OneLongLine() { return std::string(10'000'000, 'x'); }
 
 // The view shows every line followed by CR LF. A line ends at CR or CR LF; a lone LF stays
 // inside its line but is shown as a line break.
-std::wstring ViewOf(const std::string& bytes) {
+std::string ViewOf(const std::string& bytes) {
     std::string text;
-    bool open = false;  // a line has begun and not ended
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        open = bytes[i] != '\r';
-        if (bytes[i] != '\r' && bytes[i] != '\n') {
-            text += bytes[i];
-            continue;
-        }
-        text += "\r\n";
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-    }
-    return Wide(open ? text + "\r\n" : text, 1251);
+    for (size_t i = 0; i < bytes.size(); i += bytes.compare(i, 2, "\r\n") == 0 ? 2 : 1)
+        text += bytes[i] == '\r' || bytes[i] == '\n' ? std::string("\r\n") : std::string(1, bytes[i]);
+    const bool closed = bytes.empty() || bytes.ends_with('\r') || bytes.ends_with("\r\n");
+    return closed ? text : text + "\r\n";
 }
 
 // ---- A case and its run ----
 
 struct Run;
 using Step = std::function<void(Run&)>;
-enum class After { Stock, Unchanged };
+using Steps = std::vector<Step>;
 constexpr DWORD AnyError = ~0u;
+enum After { Unchanged = 0, Stocked = 1, BackedUp = 2 };  // the hosts file afterwards; a copy of the old one
 
 struct Case {
     const char* name;
-    std::string (*hosts)();  // nullptr: no hosts file
-    std::vector<Step> prepare, steps;
+    std::optional<std::string> hosts;  // none: no hosts file
+    Steps steps;                       // preparations, Start, what the user sees and does
+    int after = Unchanged;
+    std::string record;  // what the stand-ins record, a line a start
     DWORD exitCode = 0;  // or AnyError
-    After after = After::Unchanged;
-    bool backup = false;                // a copy of the replaced bytes is left beside the file
-    std::vector<std::wstring> records;  // what the stand-ins record, in order
     int dpi = 96;
-    double timeout = 20;
     bool unprivileged = false;
 };
 
 struct {
-    std::wstring exe, root, bin, recorder, record, screens;
+    std::wstring exe, root, bin, record, screens;
+    bool walk = false;            // print a line for each screen
+    std::set<std::wstring> shot;  // the screenshots taken
 } options;
 
 [[noreturn]] void Fail(const std::string& why) { throw std::runtime_error(why); }
+std::string Quote(std::wstring_view text) { return '"' + Narrow(text) + '"'; }
 
-std::string Quote(std::wstring_view text) {
-    std::string quoted = "\"";
-    quoted += Utf8(text);
-    return quoted += '"';
+// '*' stands for any text.
+bool Matches(std::string_view text, std::string_view pattern) {
+    const size_t star = pattern.find('*');
+    if (star == pattern.npos) return text == pattern;
+    if (text.substr(0, star) != pattern.substr(0, star)) return false;
+    for (size_t at = star; at <= text.size(); ++at)
+        if (Matches(text.substr(at), pattern.substr(star + 1))) return true;
+    return false;
+}
+
+Steps operator+(Steps a, const Steps& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+std::wstring TextOf(HWND hwnd, size_t size = 4096) {  // WM_GETTEXT, across processes too
+    std::wstring text(size, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, size, reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, 10000, &copied);
+    return text.substr(0, copied);
+}
+
+RECT ScreenRect(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+// A 32-bit top-down bitmap with a DC, to capture into and to draw on.
+struct Canvas {
+    int w, h;
+    HDC dc = CreateCompatibleDC(nullptr);
+    DWORD* bits = nullptr;
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB}};
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    ~Canvas() {
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    std::vector<DWORD> Pixels() const {  // 0x00RRGGBB, row by row
+        GdiFlush();
+        std::vector<DWORD> p(bits, bits + static_cast<size_t>(w) * h);
+        for (DWORD& c : p) c &= 0xFFFFFF;
+        return p;
+    }
+};
+
+std::vector<DWORD> Capture(const RECT& r) {
+    Canvas canvas{r.right - r.left, r.bottom - r.top};
+    const HDC screen = GetDC(nullptr);
+    BitBlt(canvas.dc, 0, 0, canvas.w, canvas.h, screen, r.left, r.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    return canvas.Pixels();
 }
 
 struct Run {
     const Case& c;
-    std::wstring dir, etc, hosts;
-    std::optional<std::string> before;
-    std::unique_ptr<Program> program;
+    std::wstring windir, etc = windir + L"\\System32\\drivers\\etc", hosts = etc + L"\\hosts";
+    std::optional<std::string> before;  // the hosts file at the start
+    std::optional<Program> program;
     HWND main = nullptr, about = nullptr;
     std::vector<std::function<void()>> undo;  // puts back what the case changed outside its sandbox
 
-    explicit Run(const Case& c) : c(c) {}
     ~Run() {
         program.reset();
         Restore();
@@ -155,155 +195,170 @@ struct Run {
         for (; !undo.empty(); undo.pop_back()) undo.back()();
     }
     int Px(int twips) const { return MulDiv(twips, c.dpi, 1440); }
-    void Shot(HWND hwnd, const wchar_t* name) const {
-        if (name && !options.screens.empty() && c.dpi == 96)
-            SaveBmp(ScreenRect(hwnd), options.screens + L"\\" + name + L".bmp");
+    // Whether a place in pixels is the one in twips, to a pixel: twips round either way.
+    bool At(const RECT& p, int left, int top, int width, int height) const {
+        const LONG got[] = {p.left, p.top, p.right - p.left, p.bottom - p.top}, twips[] = {left, top, width, height};
+        return std::equal(got, got + 4, twips, [&](LONG pixels, LONG t) { return std::abs(pixels - Px(t)) <= 1; });
     }
-    // Waits for `done`; fails with what is shown instead.
+    // Waits for `done` (longer for a large file); fails with what is shown instead.
     Scene Await(bool (*done)(const Scene&), const std::string& expected) {
-        const Scene s = program->WaitFor([&](const Scene& s) { return s.ended || done(s); }, c.timeout);
+        const double timeout = before && before->size() > 1'000'000 ? 120 : 20;
+        const Scene s = program->WaitFor([&](const Scene& s) { return s.ended || done(s); }, timeout);
         if (done(s)) return s;
-        std::string shown;
+        std::string shown = s.ended ? " the program ended with exit code " + std::to_string(program->ExitCode()) : "";
         for (HWND box : s.boxes) shown += " the message " + Quote(TextOf(GetDlgItem(box, 0xFFFF))) + ";";
         if (s.main) shown += " the main window;";
-        if (!s.dialogs.empty()) shown += " " + std::to_string(s.dialogs.size()) + " dialog(s);";
-        Fail("expected " + expected + "; " +
-             (s.ended ? "the program ended with exit code " + std::to_string(program->ExitCode())
-                      : "shown:" + (shown.empty() ? std::string(" nothing") : shown)));
+        if (!s.dialogs.empty()) shown += " a dialog;";
+        Fail("expected " + expected + "; shown:" + (shown.empty() ? " nothing" : shown));
+    }
+    // A screen seen: a line for the walk; the first screenshot of its kind at 96 DPI, as a
+    // bitmap of 32 bits a pixel, top-down rows.
+    void Seen(HWND w, const std::string& what, const wchar_t* shot) {
+        if (options.walk) std::printf("screen: %s\n", what.c_str());
+        if (!shot || options.screens.empty() || c.dpi != 96 || !options.shot.insert(shot).second) return;
+        Sleep(300);  // let it finish painting
+        const RECT r = ScreenRect(w);
+        const std::vector<DWORD> pixels = Capture(r);
+        const BITMAPINFOHEADER info{sizeof info, r.right - r.left, r.top - r.bottom, 1, 32, BI_RGB};
+        const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof info, size = static_cast<DWORD>(pixels.size() * 4);
+        const BITMAPFILEHEADER file{0x4D42, headers + size, 0, 0, headers};
+        std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+        bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+        bytes.append(reinterpret_cast<const char*>(pixels.data()), size);
+        WriteFileBytes(options.screens + L"\\" + shot + L".bmp", bytes);
+    }
+    // Takes the steps, waits for the program's end; returns its exit code.
+    DWORD Play() {
+        for (const Step& step : c.steps) step(*this);
+        Await([](const Scene& s) { return s.ended; }, "the end of the program");
+        return program->ExitCode();
     }
 };
 
-// '*' stands for any text.
-bool Matches(std::wstring_view text, std::wstring_view pattern) {
-    const size_t star = pattern.find(L'*');
-    if (star == pattern.npos) return text == pattern;
-    if (text.substr(0, star) != pattern.substr(0, star)) return false;
-    for (size_t at = star; at <= text.size(); ++at)
-        if (Matches(text.substr(at), pattern.substr(star + 1))) return true;
-    return false;
-}
-
-std::vector<Step> operator+(std::vector<Step> a, const std::vector<Step>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 // ---- Steps: messages ----
 
-// A message box with this title, text, buttons and icon, answered with `answer`.
-Step MsgBox(std::wstring title, std::wstring text, std::vector<int> buttons, Icon icon, int answer,
-            const wchar_t* shot = nullptr) {
-    return [=](Run& r) {
-        const Box box = ReadBox(r.Await([](const Scene& s) { return !s.boxes.empty(); }, "the message " + Quote(text))
-                                    .boxes.front());
-        r.Shot(box.hwnd, shot);
-        if (!Matches(box.text, text)) Fail("expected the message " + Quote(text) + ", got " + Quote(box.text));
-        if (!Matches(box.title, title)) Fail("message " + Quote(text) + ": title " + Quote(box.title));
-        if (box.buttons != buttons) Fail("message " + Quote(text) + ": other buttons");
-        if (box.icon != icon) Fail("message " + Quote(text) + ": icon " + IconName(box.icon) + ", not " + IconName(icon));
-        PostMessageW(GetDlgItem(box.hwnd, answer), BM_CLICK, 0, 0);
-        for (const double until = Seconds() + 5; IsWindow(box.hwnd) && IsWindowVisible(box.hwnd); Sleep(5))
-            if (Seconds() > until) Fail("message " + Quote(text) + " stayed after the answer");
+// Starts the program on the sandbox: windir in its environment.
+void Start(Run& r) {
+    SetEnvironmentVariableW(L"windir", r.windir.c_str());
+    r.program.emplace(L"\"" + options.exe + L"\"");
+}
+
+// Icon handles are private to each process under Wine: a box's icon is told by comparing its
+// pixels with each system icon drawn at the same size on the same background.
+std::wstring IconOf(HWND box) {
+    const HWND icon = GetDlgItem(box, 0x440);
+    const RECT r = ScreenRect(icon);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (!icon || !IsWindowVisible(icon) || !SendMessageW(icon, STM_GETICON, 0, 0) || w <= 0 || h <= 0) return L"none";
+    const std::pair<LPCWSTR, const wchar_t*> icons[] = {{IDI_HAND, L"stop"}, {IDI_ASTERISK, L"information"},
+                                                        {IDI_EXCLAMATION, L"warning"}, {IDI_QUESTION, L"question"}};
+    for (int attempt = 0; attempt < 50; ++attempt, Sleep(20)) {  // it may not be painted yet
+        const std::vector<DWORD> shot = Capture(r);
+        for (const auto& [id, name] : icons) {
+            Canvas drawn{w, h};
+            std::fill_n(drawn.bits, shot.size(), shot[0]);
+            DrawIconEx(drawn.dc, 0, 0, static_cast<HICON>(LoadImageW(nullptr, id, IMAGE_ICON, w, h, LR_SHARED)), w, h,
+                       0, nullptr, DI_NORMAL);
+            const std::vector<DWORD> pixels = drawn.Pixels();
+            size_t differ = 0;
+            for (size_t i = 0; i < shot.size(); ++i) differ += pixels[i] != shot[i];
+            if (differ * 20 <= shot.size()) return name;  // at most 5 % of the pixels differ
+        }
+    }
+    return L"unknown";
+}
+
+// The message box `m` (title | text | buttons, icon), answered with the button `answer`.
+Step Answer(const Message& m, int answer) {
+    return [expected = Narrow(m.title + L" | " + m.text + L" | " + m.look), shot = m.shot, answer](Run& r) {
+        const HWND box = r.Await([](const Scene& s) { return !s.boxes.empty(); }, "the message " + expected).boxes[0];
+        std::wstring buttons, answered;
+        for (const auto& [id, name] : {std::pair{IDOK, L"OK"}, {IDCANCEL, L"Cancel"}, {IDYES, L"Yes"}, {IDNO, L"No"}}) {
+            const HWND button = GetDlgItem(box, id);
+            if (button && IsWindowVisible(button)) buttons += (buttons.empty() ? L"" : L" ") + std::wstring(name);
+            if (id == answer) answered = name;
+        }
+        const std::string seen =
+            Narrow(TextOf(box) + L" | " + TextOf(GetDlgItem(box, 0xFFFF)) + L" | " + buttons + L", " + IconOf(box));
+        r.Seen(box, "the message \"" + seen + "\", answered " + Narrow(answered), shot);
+        if (!Matches(seen, expected)) Fail("expected the message \"" + expected + "\", got \"" + seen + '"');
+        PostMessageW(GetDlgItem(box, answer), BM_CLICK, 0, 0);
+        for (const double until = Seconds() + 5; IsWindow(box) && IsWindowVisible(box); Sleep(5))
+            if (Seconds() > until) Fail("the message \"" + seen + "\" stayed after the answer");
     };
 }
-Step Warning(int answer, const wchar_t* shot = nullptr) {
-    return MsgBox(Detection, ModifiedWarning, {IDYES, IDNO}, Icon::Stop, answer, shot);
-}
-Step Unmodified(int answer, const wchar_t* shot = nullptr) {
-    return MsgBox(Detection, UnmodifiedQuestion, {IDYES, IDNO}, Icon::Info, answer, shot);
-}
-Step ErrorBox(const wchar_t* text) { return MsgBox(App, text, {IDOK}, Icon::Stop, IDOK, L"error-message"); }
-Step Method2(int answer, const wchar_t* shot = nullptr) {
-    return MsgBox(Caption, Method2Question, {IDYES, IDNO}, Icon::Info, answer, shot);
-}
-Step Method3(int answer, const wchar_t* shot = nullptr) {
-    return MsgBox(Caption, Method3Question, {IDYES, IDNO}, Icon::Info, answer, shot);
-}
-const Step Method2Warned = MsgBox(Method2Title, Method2Warning, {IDOK}, Icon::Info, IDOK, L"method2-warning");
 
-const std::vector<Step> Method1 = {
-    MsgBox(Caption, Method1Warning, {IDOK}, Icon::Info, IDOK, L"method1-warning"),
+const Steps Method1 = {
+    Answer(Method1First, IDOK),
     [](Run& r) {  // the new content replaces the file only when the second message is dismissed
         r.Await([](const Scene& s) { return !s.boxes.empty(); }, "method 1's second message");
         if (ReadFileBytes(r.hosts) != r.before) Fail("the hosts file changed before the message was dismissed");
     },
-    MsgBox(Caption, Method1Done, {IDOK}, Icon::Info, IDOK, L"method1-done"),
+    Answer(Method1Second, IDOK),
 };
 
 // The program ends without its main window ever having been shown.
 void EndsUnseen(Run& r) {
     r.Await([](const Scene& s) { return s.ended; }, "the end of the program");
-    if (r.program->MainEverShown()) Fail("the main window was shown");
+    if (r.program->mainShown) Fail("the main window was shown");
 }
 
-// ---- Steps: the main window ----
+// ---- Steps: the windows ----
 
-enum ControlId { Command1 = 101, Text1, Label1, Command2, Command3, Command4, Label3, Label2 };
+enum Control { Command1 = 101, Text1, Label1, Command2, Command3, Command4, Label3, Label2 };
+enum AboutControl { PicIcon = 201, CmdSysInfo, LblDescription, LblDisclaimer, LblTitle, LblVersion, Credit };
 
-Step MainShown(const wchar_t* shot = nullptr) {
+// The main window alone, with its title and the hosts file as it was at the start in its view.
+void MainShown(Run& r) {
+    r.main = r.Await([](const Scene& s) { return s.main && s.boxes.empty(); }, "the main window").main;
+    if (!Matches(Narrow(TextOf(r.main)), Narrow(Caption))) Fail("main window title " + Quote(TextOf(r.main)));
+    const std::string expected = ViewOf(r.before.value_or(""));
+    const HWND view = GetDlgItem(r.main, Text1);
+    DWORD_PTR length = 0;  // the text itself too when it is not too long to compare
+    SendMessageTimeoutW(view, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 10000, &length);
+    if (length != expected.size() || (length < 100000 && Narrow(TextOf(view, length + 1), 1251) != expected))
+        Fail("the view holds " + std::to_string(length) + " characters, the file " + std::to_string(expected.size()));
+    r.Seen(r.main, "the main window", L"main-window");
+}
+
+// Posts a message to the main window or the About dialog, or to their control `id`.
+Step Post(HWND Run::*window, int id, UINT message, WPARAM wp = 0, LPARAM lp = 0) {
     return [=](Run& r) {
-        r.main = r.Await([](const Scene& s) { return s.main && s.boxes.empty(); }, "the main window").main;
-        if (!Matches(TextOf(r.main), Caption)) Fail("main window title " + Quote(TextOf(r.main)));
-        if (shot) Sleep(300);  // let it finish painting
-        r.Shot(r.main, shot);
+        const HWND to = id ? GetDlgItem(r.*window, id) : r.*window;
+        if (!to) Fail("no control " + std::to_string(id) + " to post to");
+        PostMessageW(to, message, wp, lp);
     };
 }
-
-HWND MainControl(Run& r, int id) {
-    const HWND control = GetDlgItem(r.main, id);
-    if (!control) Fail("the main window has no control " + std::to_string(id));
-    return control;
+Step Click(int id) { return Post(&Run::main, id, BM_CLICK); }
+Steps ClickLabel(int id) {  // a link label answers the mouse button
+    return {Post(&Run::main, id, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2)), Post(&Run::main, id, WM_LBUTTONUP)};
 }
+const Step CloseMain = Post(&Run::main, 0, WM_SYSCOMMAND, SC_CLOSE);
 
-Step Click(int id) {
-    return [=](Run& r) { PostMessageW(MainControl(r, id), BM_CLICK, 0, 0); };
-}
-Step ClickLabel(int id) {  // a link label answers the mouse button
-    return [=](Run& r) {
-        PostMessageW(MainControl(r, id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-        PostMessageW(MainControl(r, id), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    };
-}
-void CloseMain(Run& r) { PostMessageW(r.main, WM_SYSCOMMAND, SC_CLOSE, 0); }
-
-Step ViewHolds(std::string (*bytes)()) {
-    return [=](Run& r) {
-        const std::wstring expected = bytes ? ViewOf(bytes()) : L"";
-        const HWND view = MainControl(r, Text1);
-        DWORD_PTR length = 0;
-        SendMessageTimeoutW(view, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 10000, &length);
-        if (length != expected.size())
-            Fail("the view holds " + std::to_string(length) + " characters, not " + std::to_string(expected.size()));
-        if (length < 100000 && TextOf(view) != expected) Fail("the view's text differs from the file");
-    };
-}
-
-// The program stays as it is, running and answering, for `seconds`.
+// The program stays as it is for `seconds`: the main window, no message, no dialog but an open About.
 Step Idle(double seconds) {
     return [=](Run& r) {
+        const std::vector<HWND> dialogs = r.about ? std::vector{r.about} : std::vector<HWND>{};
         for (const double until = Seconds() + seconds; Seconds() < until; Sleep(50)) {
             const Scene s = r.program->Look();
-            if (s.ended || !s.main || !s.boxes.empty() || s.dialogs.empty() != !r.about)
-                Fail("the program did not stay as it was");
+            if (s.ended || !s.main || !s.boxes.empty() || s.dialogs != dialogs) Fail("the program did not stay as is");
         }
-        DWORD_PTR ignored;
-        if (!SendMessageTimeoutW(r.main, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &ignored)) Fail("the main window does not answer");
     };
 }
 
 // ---- Layout ----
 
-struct Control {
+struct Widget {
     int id;
     const wchar_t* cls;
-    DWORD style;  // bits that must be set; for buttons and statics also their kind
-    int left, top, width, height;
-    const wchar_t* text;  // nullptr: not checked
+    DWORD style;                   // bits that must be set; for buttons and statics also their kind
+    int left, top, width, height;  // twips
+    const wchar_t* text;           // nullptr: not checked
 };
 constexpr DWORD Picture = BS_ICON | WS_TABSTOP;
 
-// In tab order, as the table of the main window gives them; Text1 ends at the client area's edge.
-const std::vector<Control> MainControls = {
+// In tab order, as the main window's table gives them; Text1 ends at the client area's edge.
+const std::vector<Widget> MainWidgets = {
     {Command1, L"Button", Picture, 120, 120, 495, 495, L"Разблокировать способ №1"},
     {Text1, L"Edit", ES_MULTILINE | ES_READONLY | WS_VSCROLL, 0, 1080, 6015, 5055, nullptr},
     {Label1, L"Static", SS_LEFT, 120, 840, 495, 255, L"Файл"},
@@ -316,462 +371,377 @@ const std::vector<Control> MainControls = {
 const std::vector<std::pair<int, std::wstring>> MainToolTips = {
     {Command1, L"Разблокировать способ №1"}, {Command2, L"Разблокировать способ №2"}, {Command3, L"О программе..."},
     {Command4, L"Разблокировать способ №3"}, {Label2, L"Посмотреть информацию в интернете."}};
-
-enum AboutId { CmdOK = IDOK, PicIcon = 201, CmdSysInfo, LblDescription, LblDisclaimer, LblTitle, LblVersion, Credit };
-const std::vector<Control> AboutControls = {
-    {CmdOK, L"Button", BS_DEFPUSHBUTTON | WS_TABSTOP, 4245, 2625, 1260, 345, L"OK"},
+const std::vector<Widget> AboutWidgets = {
+    {IDOK, L"Button", BS_DEFPUSHBUTTON | WS_TABSTOP, 4245, 2625, 1260, 345, L"OK"},
     {PicIcon, L"Static", SS_ICON, 240, 240, 540, 540, nullptr},
     {CmdSysInfo, L"Button", WS_TABSTOP, 4260, 3075, 1245, 705, L"&Информация о системе..."},
-    {LblDescription, L"Static", SS_LEFT, 1050, 1125, 3885, 1170, Description.c_str()},
+    {LblDescription, L"Static", SS_LEFT, 1050, 1125, 3885, 1170,
+     L"Хостовик сайтов поможет Вам разблокировать сайты, которые были заблокированы вирусами, или интернет "
+     L"мошениками."},
     {LblDisclaimer, L"Static", SS_LEFT, 255, 2625, 3870, 1665, L""},
     {LblTitle, L"Static", SS_LEFT, 1050, 240, 3885, 480, L"Хостовик"},
     {LblVersion, L"Static", SS_LEFT, 1050, 780, 3885, 225, L"Версия 1.0.6"},
     {Credit, L"Static", SS_LEFT, 240, 4440, 4575, 255, nullptr},
 };
 
-bool Near(int actual, int expected) { return std::abs(actual - expected) <= 1; }
-
-// A fixed frame with a close box only; its client area, the controls in tab order, their
-// classes, styles, places (1 pixel of tolerance) and texts.
-void CheckLayout(Run& r, HWND w, const char* what, int width, int height, const std::vector<Control>& table) {
-    const LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
-    if (!(style & WS_SYSMENU) || !(style & WS_CAPTION) || (style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)))
-        Fail(std::string(what) + ": not a fixed frame with a close box only");
-    RECT client;
-    GetClientRect(w, &client);
-    if (!Near(client.right, r.Px(width)) || !Near(client.bottom, r.Px(height)))
-        Fail(std::string(what) + ": client area " + std::to_string(client.right) + "x" + std::to_string(client.bottom));
-    std::vector<int> order, expected;
-    for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) order.push_back(GetDlgCtrlID(c));
-    for (const Control& c : table) expected.push_back(c.id);
-    if (order != expected) Fail(std::string(what) + ": the controls are not in tab order");
-    for (const Control& c : table) {
-        const HWND h = GetDlgItem(w, c.id);
-        const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE));
+// A fixed frame with a close box only, its client area, and its controls in tab order with
+// their classes, styles, places and texts.
+void CheckLayout(Run& r, HWND w, const std::string& what, SIZE client, const std::vector<Widget>& table) {
+    constexpr LONG_PTR frame = WS_SYSMENU | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    RECT area;
+    GetClientRect(w, &area);
+    const bool fixedFrame = (GetWindowLongPtrW(w, GWL_STYLE) & frame) == (WS_CAPTION | WS_SYSMENU);
+    if (!fixedFrame || !r.At(area, 0, 0, client.cx, client.cy))
+        Fail(what + ": not a fixed frame with a close box only, or a client area of another size");
+    HWND h = GetWindow(w, GW_CHILD);
+    for (const Widget& c : table) {
+        if (!h || GetDlgCtrlID(h) != c.id) Fail(what + ": control " + std::to_string(c.id) + " is not next in order");
+        const DWORD s = static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE));
         const DWORD kind = c.cls[0] == L'B' ? BS_TYPEMASK : c.cls[0] == L'S' ? SS_TYPEMASK : 0;
-        RECT rc = ScreenRect(h);
-        MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&rc), 2);
-        char where[96];
-        std::snprintf(where, sizeof where, " at %ld,%ld size %ldx%ld", rc.left, rc.top, rc.right - rc.left,
-                      rc.bottom - rc.top);
-        const std::string name = std::string(what) + ": control " + std::to_string(c.id);
-        if (lstrcmpiW(ClassOf(h).c_str(), c.cls)) Fail(name + " is a " + Utf8(ClassOf(h)));
-        if ((style & c.style) != c.style || (style & kind) != (c.style & kind) || !IsWindowVisible(h))
-            Fail(name + ": style " + std::to_string(style));
-        if (!Near(rc.left, r.Px(c.left)) || !Near(rc.top, r.Px(c.top)) || !Near(rc.right - rc.left, r.Px(c.width)) ||
-            !Near(rc.bottom - rc.top, r.Px(c.height)))
-            Fail(name + where);
-        if (c.text && TextOf(h) != c.text) Fail(name + ": text " + Quote(TextOf(h)));
+        RECT p = ScreenRect(h);
+        MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&p), 2);
+        if (lstrcmpiW(ClassOf(h).c_str(), c.cls) || (s & c.style) != c.style || (s & kind) != (c.style & kind) ||
+            !IsWindowVisible(h) || !r.At(p, c.left, c.top, c.width, c.height) || (c.text && TextOf(h) != c.text)) {
+            char got[160];
+            std::snprintf(got, sizeof got, " is a %s, style 0x%lx, at %ld,%ld size %ldx%ld, text ",
+                          Narrow(ClassOf(h)).c_str(), s, p.left, p.top, p.right - p.left, p.bottom - p.top);
+            Fail(what + ": control " + std::to_string(c.id) + got + Quote(TextOf(h)));
+        }
+        h = GetWindow(h, GW_HWNDNEXT);
     }
+    if (h) Fail(what + ": more controls than the table's");
 }
 
-// The tools of the main window's tooltip control, by control id. The records are read
-// through memory in the program's own process.
+// The tools of the main window's tooltip control, by control id, read through memory in the
+// program's own process (left to its end).
 std::vector<std::pair<int, std::wstring>> ToolTips(Run& r) {
-    HWND tips = nullptr;
-    for (HWND w : WindowsOf(GetProcessId(r.program->Process()), false))
-        if (ClassOf(w) == TOOLTIPS_CLASSW && GetWindow(w, GW_OWNER) == r.main) tips = w;
-    if (!tips) Fail("the main window has no tooltip control");
-    const HANDLE process = r.program->Process();
-    TTTOOLINFOW tool{};
-    wchar_t text[512];
-    auto* remote = static_cast<char*>(
-        VirtualAllocEx(process, nullptr, sizeof tool + sizeof text, MEM_COMMIT, PAGE_READWRITE));
+    struct Tool { TTTOOLINFOW info; wchar_t text[512]; } tool;
+    const HANDLE process = r.program->pi.hProcess;
+    char* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof tool, MEM_COMMIT, PAGE_READWRITE));
     std::vector<std::pair<int, std::wstring>> tools;
-    for (LRESULT i = 0; remote && i < SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0); ++i) {
-        tool = {};
-        tool.cbSize = sizeof tool;
-        tool.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof tool);
-        std::fill(std::begin(text), std::end(text), L'\0');
-        WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
-        WriteProcessMemory(process, remote + sizeof tool, text, sizeof text, nullptr);
-        SendMessageW(tips, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote));
-        ReadProcessMemory(process, remote, &tool, sizeof tool, nullptr);
-        ReadProcessMemory(process, remote + sizeof tool, text, sizeof text - sizeof(wchar_t), nullptr);
-        tools.emplace_back(tool.uFlags & TTF_IDISHWND ? GetDlgCtrlID(reinterpret_cast<HWND>(tool.uId)) : -1, text);
+    for (HWND tips : WindowsOf(r.program->pi.dwProcessId)) {
+        if (ClassOf(tips) != TOOLTIPS_CLASSW || GetWindow(tips, GW_OWNER) != r.main) continue;
+        for (LRESULT i = 0; i < SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0); ++i) {
+            tool = {{sizeof tool.info}};
+            tool.info.lpszText = reinterpret_cast<wchar_t*>(remote + offsetof(Tool, text));
+            WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
+            SendMessageW(tips, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote));
+            ReadProcessMemory(process, remote, &tool, sizeof tool - sizeof(wchar_t), nullptr);
+            const int id = tool.info.uFlags & TTF_IDISHWND ? GetDlgCtrlID(reinterpret_cast<HWND>(tool.info.uId)) : -1;
+            tools.emplace_back(id, tool.text);
+        }
     }
-    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     std::sort(tools.begin(), tools.end());
     return tools;
 }
 
 void MainLayout(Run& r) {
-    CheckLayout(r, r.main, "main window", 6015, 6195, MainControls);
+    CheckLayout(r, r.main, "main window", {6015, 6195}, MainWidgets);
     if (ToolTips(r) != MainToolTips) Fail("the tool tips differ");
     for (int id : {Label2, Label3}) {  // the link labels are drawn in blue
-        const std::vector<DWORD> pixels = CaptureScreen(ScreenRect(MainControl(r, id)));
-        if (std::find(pixels.begin(), pixels.end(), 0x0000FFu) == pixels.end())
-            Fail("link label " + std::to_string(id) + " is not blue");
+        const std::vector<DWORD> pixels = Capture(ScreenRect(GetDlgItem(r.main, id)));
+        if (std::find(pixels.begin(), pixels.end(), 0x0000FFu) == pixels.end()) Fail("a link label is not blue");
     }
 }
 
-// ---- Steps: the About dialog ----
-
-Step OpenAbout(const wchar_t* shot = nullptr) {
-    return [=](Run& r) {
-        PostMessageW(MainControl(r, Command3), BM_CLICK, 0, 0);
-        r.about = r.Await([](const Scene& s) { return s.main && s.dialogs.size() == 1; }, "the About dialog")
-                      .dialogs.front();
-        if (TextOf(r.about) != L"О программе Хостовик") Fail("About caption " + Quote(TextOf(r.about)));
-        CheckLayout(r, r.about, "About dialog", 5730, 4725, AboutControls);
-        POINT corner{0, 0};  // its client area's place on the screen
-        ClientToScreen(r.about, &corner);
-        if (!Near(corner.x, r.Px(2340)) || !Near(corner.y, r.Px(1935))) Fail("the About dialog is not at its place");
-        if (GetWindow(r.about, GW_OWNER) == r.main || (GetWindowLongPtrW(r.about, GWL_EXSTYLE) & WS_EX_APPWINDOW))
-            Fail("the About dialog is owned by the main window or has a task-bar button");
-        if (!IsWindowEnabled(r.main)) Fail("the About dialog blocks the main window");
-        if (shot) Sleep(300);
-        r.Shot(r.about, shot);
-    };
+// The About dialog opens at its place, not owned by the main window, which stays usable.
+void OpenAbout(Run& r) {
+    Click(Command3)(r);
+    r.about = r.Await([](const Scene& s) { return s.main && s.dialogs.size() == 1; }, "the About dialog").dialogs[0];
+    if (TextOf(r.about) != L"О программе Хостовик") Fail("About caption " + Quote(TextOf(r.about)));
+    CheckLayout(r, r.about, "About dialog", {5730, 4725}, AboutWidgets);
+    POINT corner{0, 0};  // its client area's place on the screen
+    ClientToScreen(r.about, &corner);
+    if (!r.At({corner.x, corner.y, corner.x, corner.y}, 2340, 1935, 0, 0)) Fail("the About dialog is not at its place");
+    if (GetWindow(r.about, GW_OWNER) == r.main || (GetWindowLongPtrW(r.about, GWL_EXSTYLE) & WS_EX_APPWINDOW) ||
+        !IsWindowEnabled(r.main))
+        Fail("the About dialog is owned by the main window, has a task-bar button or blocks the main window");
+    r.Seen(r.about, "the About dialog", L"about");
 }
 
-// A second click on the About button brings the open dialog forward, nothing more.
-void AboutAgain(Run& r) {
-    PostMessageW(MainControl(r, Command3), BM_CLICK, 0, 0);
-    Sleep(500);
-    if (r.program->WaitFor([](const Scene&) { return true; }, 5).dialogs != std::vector<HWND>{r.about})
-        Fail("a second click on the About button changed the dialogs");
-}
-
-enum class Closing { OK, Esc, CloseBox };
-Step CloseAbout(Closing how) {
+// The About dialog closes, by the message posted to it or its control `id`, leaving the main window alone.
+Step CloseAbout(int id, UINT message, WPARAM wp = 0, LPARAM lp = 0) {
     return [=](Run& r) {
-        const HWND ok = GetDlgItem(r.about, CmdOK);
-        if (how == Closing::OK) PostMessageW(ok, BM_CLICK, 0, 0);
-        if (how == Closing::Esc) PostMessageW(ok, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-        if (how == Closing::CloseBox) PostMessageW(r.about, WM_SYSCOMMAND, SC_CLOSE, 0);
-        r.Await([](const Scene& s) { return s.main && s.boxes.empty() && s.dialogs.empty(); },
-                "the main window alone");
+        Post(&Run::about, id, message, wp, lp)(r);
+        r.Await([](const Scene& s) { return s.main && s.boxes.empty() && s.dialogs.empty(); }, "the main window alone");
         r.about = nullptr;
     };
 }
+const Step AboutOK = CloseAbout(IDOK, BM_CLICK), AboutEsc = CloseAbout(IDOK, WM_KEYDOWN, VK_ESCAPE, 0x00010001),
+           AboutCloseBox = CloseAbout(0, WM_SYSCOMMAND, SC_CLOSE), SysInfo = Post(&Run::about, CmdSysInfo, BM_CLICK);
 
-void SysInfo(Run& r) { PostMessageW(GetDlgItem(r.about, CmdSysInfo), BM_CLICK, 0, 0); }
+// ---- Preparations ----
 
-// ---- Preparations, undone after the case ----
-
-// Sets a registry value (none: deletes it); the old one, or its absence, comes back afterwards.
-void SetValue(Run& r, HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
-              std::optional<std::string> data) {
-    DWORD oldType = 0, size = 0;
-    const bool had = !RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &oldType, nullptr, &size);
-    std::string old(size, '\0');
-    if (had) RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &oldType, old.data(), &size);
-    const auto put = [=](bool present, DWORD t, const std::string& bytes) {
-        if (present) RegSetKeyValueW(root, key.c_str(), name.c_str(), t, bytes.data(), static_cast<DWORD>(bytes.size()));
-        else RegDeleteKeyValueW(root, key.c_str(), name.c_str());
-    };
-    put(data.has_value(), type, data.value_or(""));
-    r.undo.push_back([=] { put(had, oldType, old); });
+// Sets a string value in the registry of the run's own prefix (none: deletes it). Each case
+// sets the values it depends on.
+void SetValue(HKEY root, const wchar_t* key, const wchar_t* name, const std::optional<std::wstring>& text) {
+    if (!text) RegDeleteKeyValueW(root, key, name);
+    else RegSetKeyValueW(root, key, name, REG_SZ, text->c_str(), static_cast<DWORD>((text->size() + 1) * 2));
 }
-std::string Sz(const std::wstring& s) { return {reinterpret_cast<const char*>(s.c_str()), (s.size() + 1) * 2}; }
 
-Step ToolPath(bool set) {  // the first place the About dialog looks for the system information tool
-    return [=](Run& r) {
-        SetValue(r, HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", L"PATH", REG_SZ,
-                 set ? std::optional(Sz(options.bin + L"\\sysinfo.exe")) : std::nullopt);
+// Where the About dialog looks for the system information tool: the registry's path of it,
+// then the registry's folder holding MSINFO32.EXE.
+Step SysInfoAt(std::optional<std::wstring> path, std::optional<std::wstring> folder) {
+    return [=](Run&) {
+        SetValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", L"PATH", path);
+        SetValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools Location", L"MSINFO", folder);
     };
 }
-Step ToolFolder(bool set) {  // the second: a folder holding MSINFO32.EXE
-    return [=](Run& r) {
-        SetValue(r, HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools Location", L"MSINFO", REG_SZ,
-                 set ? std::optional(Sz(options.root + L"\\msinfo")) : std::nullopt);
-    };
-}
-void BrowserStandIn(Run& r) {
-    SetValue(r, HKEY_LOCAL_MACHINE, L"Software\\Classes\\http\\shell\\open\\command", L"", REG_SZ,
-             Sz(L"\"" + options.bin + L"\\browser.exe\" \"%1\""));
+void BrowserStandIn(Run&) {
+    SetValue(HKEY_LOCAL_MACHINE, L"Software\\Classes\\http\\shell\\open\\command", L"",
+             L"\"" + options.bin + L"\\browser.exe\" \"%1\"");
 }
 
-// Wine's restart helper, which ExitWindowsEx starts, replaced by the recorder: the real one
-// would end every process of the Wine session, this driver included.
+// Wine's restart helper, which ExitWindowsEx starts, replaced by a stand-in until the case
+// ends: the real one would end every process of the Wine session, this driver included. Wine
+// uses the copy only with wineboot.exe=n in WINEDLLOVERRIDES, as scripts/e2e.sh sets.
 void WinebootStandIn(Run& r) {
-    wchar_t overrides[512] = {}, system[MAX_PATH];
-    GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 512);
-    if (!wcsstr(overrides, L"wineboot.exe=n")) Fail("needs WINEDLLOVERRIDES with wineboot.exe=n, as scripts/e2e.sh sets");
+    wchar_t system[MAX_PATH];
     GetSystemDirectoryW(system, MAX_PATH);
-    const std::wstring boot = std::wstring(system) + L"\\wineboot.exe", saved = r.dir + L"\\wineboot.exe";
-    if (!CopyFileW(boot.c_str(), saved.c_str(), FALSE) || !CopyFileW(options.recorder.c_str(), boot.c_str(), FALSE))
-        Fail("cannot replace " + Utf8(boot));
+    const std::wstring boot = system + std::wstring(L"\\wineboot.exe"), saved = r.windir + L"\\wineboot.exe";
+    const std::wstring standIn = options.bin + L"\\route.exe";  // the recorder
+    if (!CopyFileW(boot.c_str(), saved.c_str(), FALSE) || !CopyFileW(standIn.c_str(), boot.c_str(), FALSE))
+        Fail("cannot replace " + Narrow(boot));
     r.undo.push_back([=] { CopyFileW(saved.c_str(), boot.c_str(), FALSE); });
 }
 
-// Starts a Unix command on some files (Wine runs Unix programs too, but cannot tell when they end).
-void Unix(const std::wstring& command, std::initializer_list<std::wstring> paths) {
-    using ToUnix = char*(CDECL*)(const wchar_t*);
-    const auto toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    std::wstring line = L"Z:\\bin\\" + command;
-    for (const std::wstring& path : paths) {
-        char* unixPath = toUnix ? toUnix(path.c_str()) : nullptr;
-        if (!unixPath) Fail("not under Wine");
-        line += L" " + Wide(unixPath);
-        HeapFree(GetProcessHeap(), 0, unixPath);
-    }
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        Fail("cannot start " + Utf8(line));
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+// Starts chmod on a folder of the sandbox, which is on Z:, the Unix root. Wine starts Unix
+// programs but cannot wait for them.
+void Chmod(const char* mode, const std::wstring& folder) {
+    std::string path = Narrow(folder.substr(2));
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (WinExec(("Z:\\bin\\chmod " + std::string(mode) + " \"" + path + "\"").c_str(), SW_HIDE) < 32)
+        Fail("cannot start chmod");
 }
 
-// A read-only hosts file; with `folderToo`, in a folder the user may not write to. Wine
-// ignores the read-only attribute of folders, so the folder's Unix write permission goes.
+// A read-only hosts file; with `folderToo`, in a folder the user may not write to until the
+// case ends. Wine ignores the read-only attribute of folders, so the folder's Unix write
+// permission goes.
 Step ReadOnly(bool folderToo) {
     return [=](Run& r) {
         SetFileAttributesW(r.hosts.c_str(), FILE_ATTRIBUTE_READONLY);
-        const HANDLE h = CreateFileW(r.hosts.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            CloseHandle(h);
+        if (std::ofstream(std::filesystem::path(r.hosts), std::ios::app))
             Fail("the read-only file stays writable: run as an unprivileged user");
-        }
         if (!folderToo) return;
-        // chmod runs in the background; it is done with the folder when it is done with the mark after it.
-        const std::wstring mark = r.dir + L"\\chmod-done";
-        WriteFileBytes(mark, "");
-        Unix(L"chmod 555", {r.etc, mark});
-        r.undo.push_back([etc = r.etc] { Unix(L"chmod 755", {etc}); });
-        for (const double until = Seconds() + 10; !(GetFileAttributesW(mark.c_str()) & FILE_ATTRIBUTE_READONLY); Sleep(20))
-            if (Seconds() > until) Fail("chmod did not run");
-        if (CreateDirectoryW((r.etc + L"\\probe").c_str(), nullptr)) Fail("the etc folder stays writable");
+        Chmod("555", r.etc);
+        r.undo.push_back([etc = r.etc] { Chmod("755", etc); });
+        const auto done = [&] { return GetFileAttributesW(r.etc.c_str()) & FILE_ATTRIBUTE_READONLY; };  // to Wine
+        for (const double until = Seconds() + 10; !done() && Seconds() < until;) Sleep(20);
+        if (!done()) Fail("the etc folder stays writable");
     };
 }
 
-// Another process holds the hosts file open without sharing.
+// Another process holds the hosts file open without sharing until the case ends.
 void Locked(Run& r) {
     const HANDLE h = CreateFileW(r.hosts.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) Fail("cannot lock the hosts file");
     r.undo.push_back([=] { CloseHandle(h); });
 }
 
-void HostsIsFolder(Run& r) { CreateDirectoryW(r.hosts.c_str(), nullptr); }
-
 // ---- The cases ----
 
+const Step Denied = Answer(Error(L"Ошибка 5: *"), IDOK);
+const Steps ModifiedNo = {Start, Answer(Modified, IDNO), MainShown}, ShowsFile = ModifiedNo + Steps{CloseMain},
+            StockYes = {Start, Answer(Unmodified, IDYES), MainShown}, Layout = {MainLayout, OpenAbout, CloseMain},
+            Method1Chosen = Steps{Start, Answer(Modified, IDYES)} + Method1 + Steps{EndsUnseen},
+            Method1Denied = {Start, Answer(Modified, IDYES), Method1[0], Denied, EndsUnseen},
+            Method2Chosen = ModifiedNo + Steps{Click(Command2), Answer(Method2Warning, IDOK)};
+Steps Method2(int answer) { return Steps{WinebootStandIn} + Method2Chosen + Steps{Answer(Method2Question, answer)}; }
+Steps SysInfoFrom(std::optional<std::wstring> path, std::optional<std::wstring> folder, Steps then) {
+    return Steps{SysInfoAt(path, folder)} + StockYes + Steps{OpenAbout, SysInfo} + then + Steps{CloseMain};
+}
+
 const std::vector<Case>& Cases() {
-    using S = std::vector<Step>;
     static const std::vector<Case> cases = {
         // The start-up check and method 1
-        {"stock file, Yes: the main window shows it", Stock, {},
-         {Unmodified(IDYES, L"unmodified-question"), MainShown(), ViewHolds(Stock), CloseMain}},
-        {"stock file, No: ends before the window shows", Stock, {}, {Unmodified(IDNO), EndsUnseen}},
-        {"modified file, No: the main window shows it", Infected, {},
-         {Warning(IDNO, L"modified-warning"), MainShown(L"main-window"), ViewHolds(Infected), CloseMain}},
-        {"modified file, Yes: method 1 writes the stock file", Infected, {}, S{Warning(IDYES)} + Method1 + S{EndsUnseen},
-         0, After::Stock, true},
-        {"empty file: counts as modified, empty view", Empty, {}, {Warning(IDNO), MainShown(), ViewHolds(nullptr), CloseMain}},
-        {"missing file, Yes: method 1 creates it", nullptr, {}, S{Warning(IDYES)} + Method1 + S{EndsUnseen}, 0, After::Stock},
-        {"read-only modified file, Yes: error, old bytes kept", Infected, {ReadOnly(true)},
-         {Warning(IDYES), Method1[0], ErrorBox(L"Ошибка 5: *"), EndsUnseen}, 5, After::Unchanged, false, {}, 96, 20, true},
-        {"read-only file in a writable folder, method 1: error", Infected, {ReadOnly(false)},
-         {Warning(IDYES), Method1[0], ErrorBox(L"Ошибка 5: *"), EndsUnseen}, 5, After::Unchanged, true, {}, 96, 20, true},
+        {"modified file, No: the main window shows it", Infected, ShowsFile},
+        {"stock file, Yes: the main window shows it", Stock, StockYes + Steps{CloseMain}},
+        {"stock file, No: ends before the window shows", Stock, {Start, Answer(Unmodified, IDNO), EndsUnseen}},
+        {"modified file, Yes: method 1 writes the stock file", Infected, Method1Chosen, Stocked | BackedUp},
+        {"empty file: counts as modified, empty view", "", ShowsFile},
+        {"missing file, Yes: method 1 creates it", {}, Method1Chosen, Stocked},
+        {.name = "read-only modified file, Yes: error, old bytes kept", .hosts = Infected,
+         .steps = Steps{ReadOnly(true)} + Method1Denied, .exitCode = 5, .unprivileged = true},
+        {.name = "read-only file in a writable folder, method 1: error", .hosts = Infected,
+         .steps = Steps{ReadOnly(false)} + Method1Denied, .after = BackedUp, .exitCode = 5, .unprivileged = true},
         // Methods 2 and 3
-        {"method 3, No: nothing starts, the window stays", Stock, {},
-         {Unmodified(IDYES), MainShown(), Click(Command4), Method3(IDNO, L"method3-question"), Idle(1), CloseMain}},
-        {"method 3, Yes: route -f starts minimized", Stock, {}, {Unmodified(IDYES), MainShown(), Click(Command4), Method3(IDYES)},
-         0, After::Unchanged, false, {L"route.exe|route -f|2"}},
-        {"method 2, No: stock file, copy kept, no restart", Infected, {WinebootStandIn},
-         {Warning(IDNO), MainShown(), Click(Command2), Method2Warned, Method2(IDNO, L"method2-question")}, 0, After::Stock, true},
-        {"method 2 with no hosts file: writes the stock file", nullptr, {WinebootStandIn},
-         {Warning(IDNO), MainShown(), ViewHolds(nullptr), Click(Command2), Method2Warned, Method2(IDNO)}, 0, After::Stock},
-        {"method 2, Yes: a forced restart is requested", Infected, {WinebootStandIn},
-         {Warning(IDNO), MainShown(), Click(Command2), Method2Warned, Method2(IDYES)}, 0, After::Stock, true,
-         {L"wineboot.exe|*wineboot.exe --kill|*"}},  // what Wine makes of EWX_REBOOT | EWX_FORCE
-        {"read-only file in a writable folder, method 2: error", Infected, {ReadOnly(false)},
-         {Warning(IDNO), MainShown(), Click(Command2), Method2Warned, ErrorBox(L"Ошибка 5: *")}, 5, After::Unchanged,
-         true, {}, 96, 20, true},
+        {"method 3, No: nothing starts, the window stays", Stock,
+         StockYes + Steps{Click(Command4), Answer(Method3Question, IDNO), Idle(1), CloseMain}},
+        {"method 3, Yes: route -f starts minimized", Stock,
+         StockYes + Steps{Click(Command4), Answer(Method3Question, IDYES)}, Unchanged, "route.exe|route -f|2\n"},
+        {"method 2, No: stock file, copy kept, no restart", Infected, Method2(IDNO), Stocked | BackedUp},
+        {"method 2 with no hosts file: writes the stock file", {}, Method2(IDNO), Stocked},
+        {"method 2, Yes: a forced restart is requested", Infected, Method2(IDYES), Stocked | BackedUp,
+         "wineboot.exe|*wineboot.exe --kill|*\n"},  // what Wine makes of EWX_REBOOT | EWX_FORCE
+        {.name = "read-only file in a writable folder, method 2: error", .hosts = Infected,
+         .steps = Steps{ReadOnly(false)} + Method2Chosen + Steps{Denied}, .after = BackedUp, .exitCode = 5,
+         .unprivileged = true},
         // The main window
-        {"main window at 96 DPI: frame, controls, tool tips", Infected, {},
-         {Warning(IDNO), MainShown(), MainLayout, OpenAbout(), CloseMain}},
-        {"main window at 144 DPI: frame, controls, tool tips", Infected, {},
-         {Warning(IDNO), MainShown(), MainLayout, OpenAbout(), CloseMain}, 0, After::Unchanged, false, {}, 144},
-        {"link hosts: opens the article, the window stays", Stock, {BrowserStandIn},
-         {Unmodified(IDYES), MainShown(), ClickLabel(Label2), Idle(0.5), CloseMain}, 0, After::Unchanged, false,
-         {L"browser.exe|*\"http://www.ru.wikipedia.org/wiki/Hosts\"|*"}},
-        {"link advert: opens the forum page, the window stays", Stock, {BrowserStandIn},
-         {Unmodified(IDYES), MainShown(), ClickLabel(Label3), Idle(0.5), CloseMain}, 0, After::Unchanged, false,
-         {L"browser.exe|*\"http://www.*/forum/3-22-1\"|*"}},
+        {"main window at 96 DPI: frame, controls, tool tips", Infected, ModifiedNo + Layout},
+        {.name = "main window at 144 DPI: frame, controls, tool tips", .hosts = Infected, .steps = ModifiedNo + Layout,
+         .dpi = 144},
+        {"link hosts: opens the article, the window stays", Stock,
+         Steps{BrowserStandIn} + StockYes + ClickLabel(Label2) + Steps{Idle(0.5), CloseMain}, Unchanged,
+         "browser.exe|*\"http://www.ru.wikipedia.org/wiki/Hosts\"|*\n"},
+        {"link advert: opens the forum page, the window stays", Stock,
+         Steps{BrowserStandIn} + StockYes + ClickLabel(Label3) + Steps{Idle(0.5), CloseMain}, Unchanged,
+         "browser.exe|*\"http://www.*/forum/3-22-1\"|*\n"},
         // The About dialog
-        {"About: texts, place, one instance, both windows usable", Stock, {},
-         {Unmodified(IDYES), MainShown(), OpenAbout(L"about-dialog"), AboutAgain, Click(Command4), Method3(IDNO),
-          Idle(0.2), CloseAbout(Closing::OK), Idle(0.2), CloseMain}},
-        {"About: Esc and the close box close it, it reopens", Stock, {},
-         {Unmodified(IDYES), MainShown(), OpenAbout(), CloseAbout(Closing::Esc), OpenAbout(), CloseAbout(Closing::CloseBox),
-          OpenAbout(), CloseAbout(Closing::OK), CloseMain}},
-        {"About open: closing the main window ends the program", Stock, {},
-         {Unmodified(IDYES), MainShown(), OpenAbout(), CloseMain}},
-        {"About: the tool from the registry's path starts", Stock, {ToolPath(true), ToolFolder(false)},
-         {Unmodified(IDYES), MainShown(), OpenAbout(), SysInfo, Idle(1), CloseMain}, 0, After::Unchanged, false,
-         {L"sysinfo.exe|*" + options.bin + L"\\sysinfo.exe*|1"}},
-        {"About: the tool from the registry's folder starts", Stock, {ToolPath(false), ToolFolder(true)},
-         {Unmodified(IDYES), MainShown(), OpenAbout(), SysInfo, Idle(1), CloseMain}, 0, After::Unchanged, false,
-         {L"MSINFO32.EXE|*" + options.root + L"\\msinfo\\MSINFO32.EXE*|1"}},
-        {"About: no tool in the registry: the message", Stock, {ToolPath(false), ToolFolder(false)},
-         {Unmodified(IDYES), MainShown(), OpenAbout(), SysInfo,
-          MsgBox(App, L"System Information Is Unavailable At This Time", {IDOK}, Icon::None, IDOK, L"sysinfo-unavailable"),
-          Idle(0.5), CloseMain}},
+        {"About: texts, place, one instance, both windows usable", Stock,
+         StockYes + Steps{OpenAbout, Click(Command3), Idle(0.5), Click(Command4), Answer(Method3Question, IDNO),
+                          Idle(0.2), AboutOK, Idle(0.2), CloseMain}},
+        {"About: Esc and the close box close it, it reopens", Stock,
+         StockYes + Steps{OpenAbout, AboutEsc, OpenAbout, AboutCloseBox, OpenAbout, AboutOK, CloseMain}},
+        {"About open: closing the main window ends the program", Stock, StockYes + Steps{OpenAbout, CloseMain}},
+        {"About: the tool from the registry's path starts", Stock,
+         SysInfoFrom(options.bin + L"\\sysinfo.exe", {}, {Idle(1)}), Unchanged, "sysinfo.exe|*|1\n"},
+        {"About: the tool from the registry's folder starts", Stock,
+         SysInfoFrom({}, options.root + L"\\msinfo", {Idle(1)}), Unchanged, "MSINFO32.EXE|*|1\n"},
+        {"About: no tool in the registry: the message", Stock,
+         SysInfoFrom({}, {}, {Answer(NoSysInfo, IDOK), Idle(0.5)})},
         // Hostile hosts files
-        {"hosts file locked by another process: error", Infected, {Locked}, {ErrorBox(L"Ошибка 32: *"), EndsUnseen}, 32},
-        {"hosts path is a folder: error", nullptr, {HostsIsFolder}, {ErrorBox(L"Ошибка *"), EndsUnseen}, AnyError},
-        {"LF-only file: shown line by line", LfOnly, {}, {Warning(IDNO), MainShown(), ViewHolds(LfOnly), CloseMain}},
-        {"a 10 MB single line loads", OneLongLine, {}, {Warning(IDNO), MainShown(), ViewHolds(OneLongLine), CloseMain}, 0,
-         After::Unchanged, false, {}, 96, 120},
-        {"a 150,000-line blocklist loads", Large, {}, {Warning(IDNO), MainShown(), ViewHolds(Large), CloseMain}, 0,
-         After::Unchanged, false, {}, 96, 120},
+        {"hosts file locked by another process: error", Infected,
+         {Locked, Start, Answer(Error(L"Ошибка 32: *"), IDOK), EndsUnseen}, Unchanged, "", 32},
+        {"hosts path is a folder: error", {},
+         {[](Run& r) { CreateDirectoryW(r.hosts.c_str(), nullptr); }, Start, Answer(Error(L"Ошибка *"), IDOK),
+          EndsUnseen},
+         Unchanged, "", AnyError},
+        {"LF-only file: shown line by line", Blocklist(40), ShowsFile},
+        {"a 10 MB single line loads", std::string(10'000'000, 'x'), ShowsFile},
+        {"a 150,000-line blocklist loads", Blocklist(150000), ShowsFile},
     };
     return cases;
 }
 
-// ---- Running a case ----
+// ---- Running the cases ----
 
-std::wstring Stamp() {  // local time as the copies of the hosts file are named
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    wchar_t s[32];
-    swprintf(s, 32, L"%04u%02u%02u-%02u%02u%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
-    return s;
+std::string Stamp() {  // local time as the copies of the hosts file are named
+    char date[16], time[16];
+    GetDateFormatA(LOCALE_INVARIANT, 0, nullptr, "yyyyMMdd", date, 16);
+    GetTimeFormatA(LOCALE_INVARIANT, 0, nullptr, "HHmmss", time, 16);
+    return date + ("-" + std::string(time));
 }
 
-// The hosts file as expected, and nothing beside it but the expected copy of the old bytes,
-// named hosts.yyyyMMdd-HHmmss.bak with a time within the run.
-void CheckSandbox(Run& r, const std::wstring& from, const std::wstring& to) {
-    const std::optional<std::string> now = ReadFileBytes(r.hosts);
-    const bool folder = GetFileAttributesW(r.hosts.c_str()) == FILE_ATTRIBUTE_DIRECTORY;
-    if (r.c.after == After::Stock && now != Stock()) Fail("the hosts file does not hold the stock bytes");
-    if (r.c.after == After::Unchanged && !folder && now != r.before) Fail("the hosts file changed");
+// The hosts file as expected, and beside it nothing but the expected copy of the old bytes,
+// named hosts.yyyyMMdd-HHmmss.bak with a time within the run: no temporary file is left.
+void CheckSandbox(Run& r, const std::string& from, const std::string& to) {
+    if (ReadFileBytes(r.hosts) != (r.c.after & Stocked ? Stock : r.before))
+        Fail(r.c.after & Stocked ? "the hosts file does not hold the stock bytes" : "the hosts file changed");
     int copies = 0;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((r.etc + L"\\*").c_str(), &found);
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-        const std::wstring name = found.cFileName, stamp = name.size() == 25 ? name.substr(6, 15) : L"";
-        if (name == L"." || name == L".." || name == L"hosts") continue;
-        if (!Matches(name, L"hosts.*.bak") || stamp < from || stamp > to || stamp.find_first_not_of(L"0123456789-") != stamp.npos)
-            Fail("unexpected file beside the hosts file: " + Utf8(name));
-        if (ReadFileBytes(r.etc + L"\\" + name) != r.before) Fail("the copy " + Utf8(name) + " differs from the old file");
+    for (const auto& entry : std::filesystem::directory_iterator(r.etc)) {
+        const std::string name = Narrow(entry.path().filename().wstring());
+        if (name == "hosts") continue;
+        if (name.size() != 25 || !Matches(name, "hosts.*.bak") || name.substr(6, 15) < from || name.substr(6, 15) > to)
+            Fail("unexpected file beside the hosts file: " + name);
+        if (ReadFileBytes(entry.path()) != r.before) Fail("the copy " + name + " differs from the old file");
         ++copies;
     }
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
-    if (copies != (r.c.backup ? 1 : 0)) Fail(std::to_string(copies) + " copies of the old file");
-}
-
-std::vector<std::wstring> Records() {  // one line a start of a stand-in
-    std::vector<std::wstring> lines;
-    const std::wstring text = Wide(ReadFileBytes(options.record).value_or(""));
-    for (size_t at = 0, end; (end = text.find(L'\n', at)) != text.npos; at = end + 1) lines.push_back(text.substr(at, end - at));
-    return lines;
+    if (copies != (r.c.after & BackedUp ? 1 : 0)) Fail(std::to_string(copies) + " copies of the old file");
 }
 
 // Runs one case; returns what the stand-ins recorded.
 std::string RunCase(const Case& c, size_t index) {
-    Run r(c);
-    r.dir = options.root + L"\\case" + std::to_wstring(index);
-    r.etc = r.dir + L"\\WINDOWS\\System32\\drivers\\etc";
-    r.hosts = r.etc + L"\\hosts";
-    for (size_t at = options.root.size(); at != std::wstring::npos; at = r.etc.find(L'\\', at + 1))
-        CreateDirectoryW(r.etc.substr(0, at).c_str(), nullptr);
-    CreateDirectoryW(r.etc.c_str(), nullptr);
-    if (c.hosts) WriteFileBytes(r.hosts, *(r.before = c.hosts()));
+    Run r{c, options.root + L"\\case" + std::to_wstring(index) + L"\\WINDOWS"};
+    std::filesystem::create_directories(r.etc);
+    if (c.hosts) WriteFileBytes(r.hosts, *c.hosts);
+    r.before = c.hosts;
     DeleteFileW(options.record.c_str());
-    if (c.dpi != 96) {  // each new process of the prefix reads it
-        const DWORD dpi = c.dpi;
-        SetValue(r, HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD,
-                 std::string(reinterpret_cast<const char*>(&dpi), sizeof dpi));
-    }
-    for (const Step& step : c.prepare) step(r);
-
-    const std::wstring from = Stamp();
-    wchar_t path[32767] = {};
-    GetEnvironmentVariableW(L"PATH", path, 32767);
-    r.program = std::make_unique<Program>(L"\"" + options.exe + L"\"",
-                                          std::vector<std::pair<std::wstring, std::wstring>>{
-                                              {L"windir", r.dir + L"\\WINDOWS"}, {L"PATH", options.bin + L";" + path}},
-                                          r.dir);
-    for (const Step& step : c.steps) step(r);
-    r.Await([](const Scene& s) { return s.ended; }, "the end of the program");
-    const DWORD code = r.program->ExitCode();
+    // The screen's DPI, which each new process of the prefix reads.
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &c.dpi, sizeof c.dpi);
+    const std::string from = Stamp();
+    const DWORD code = r.Play();
     if (c.exitCode == AnyError ? code == 0 : code != c.exitCode) Fail("exit code " + std::to_string(code));
     r.Restore();
     CheckSandbox(r, from, Stamp());
 
-    std::vector<std::wstring> records = Records();  // the stand-ins are not waited for by the program
-    for (const double until = Seconds() + 15; records.size() < c.records.size() && Seconds() < until; Sleep(20))
-        records = Records();
-    std::string got;
-    bool same = records.size() == c.records.size();
-    for (size_t i = 0; i < records.size(); ++i) {
-        got += " [" + Utf8(records[i]) + "]";
-        same = same && Matches(records[i], c.records[i]);
-    }
-    if (!same) Fail("the stand-ins recorded:" + (got.empty() ? std::string(" nothing") : got));
-    return got;
+    const auto recorded = [] { return ReadFileBytes(options.record).value_or(""); };
+    std::string record = recorded();  // the stand-ins run detached: what they record is waited for
+    for (const double until = Seconds() + 15; !Matches(record, c.record) && Seconds() < until; Sleep(20))
+        record = recorded();
+    if (!Matches(record, c.record)) Fail("the stand-ins recorded " + (record.empty() ? "nothing" : '"' + record + '"'));
+    return record;
 }
 
 std::wstring Env(const wchar_t* name) {
-    wchar_t value[32767] = {};
-    GetEnvironmentVariableW(name, value, 32767);
+    std::wstring value(32767, L'\0');
+    value.resize(GetEnvironmentVariableW(name, value.data(), 32767));
     return value;
 }
-std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
-    // Window places as the program sees them, whatever DPI it was started with.
-    using SetAwareness = BOOL(WINAPI*)(HANDLE);
-    if (const auto set = reinterpret_cast<SetAwareness>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext"))))
-        set(reinterpret_cast<HANDLE>(-3));  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE
-
-    wchar_t self[MAX_PATH], temp[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring only;
-    bool unprivileged = false;
-    options.exe = Folder(Folder(Folder(self))) + L"\\hostovik.exe";  // as built: build/<arch>/tests/e2e/
-    for (int i = 1; i < argc; ++i) {
-        const std::wstring arg = argv[i];
-        if (arg == L"--exe" && i + 1 < argc) options.exe = argv[++i];
-        if (arg == L"--only" && i + 1 < argc) only = argv[++i];
-        unprivileged |= arg == L"--unprivileged";
-    }
+// The cases whose name holds `only`; returns the number failed.
+int RunCases(const std::string& only, bool unprivileged) {
     options.root = Env(L"E2E_SANDBOX");
-    if (options.root.empty()) options.root = temp + (L"hostovik-e2e-" + std::to_wstring(GetCurrentProcessId()));
-    options.screens = Env(L"E2E_SCREENS");
     options.record = Env(L"E2E_RECORD");
-    if (options.record.empty()) SetEnvironmentVariableW(L"E2E_RECORD", (options.record = options.root + L"\\record.txt").c_str());
     options.bin = options.root + L"\\bin";
-    options.recorder = Folder(self) + L"\\recorder.exe";
+    if (options.root.empty() || options.record.empty()) Fail("E2E_SANDBOX or E2E_RECORD is not set");
     // The stand-ins: route and the browser first on the program's PATH, the system information tool.
-    CreateDirectoryW(options.root.c_str(), nullptr);
-    CreateDirectoryW(options.bin.c_str(), nullptr);
-    CreateDirectoryW((options.root + L"\\msinfo").c_str(), nullptr);
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::filesystem::create_directories(options.bin);
+    std::filesystem::create_directories(options.root + L"\\msinfo");
     for (const std::wstring& copy : {options.bin + L"\\route.exe", options.bin + L"\\browser.exe",
                                      options.bin + L"\\sysinfo.exe", options.root + L"\\msinfo\\MSINFO32.EXE"})
-        if (!CopyFileW(options.recorder.c_str(), copy.c_str(), FALSE)) {
-            std::printf("FAIL  setting up: cannot copy the recorder to %s\n", Utf8(copy).c_str());
-            return 1;
-        }
+        std::filesystem::copy_file(std::filesystem::path(self).replace_filename(L"recorder.exe"), copy,
+                                   std::filesystem::copy_options::overwrite_existing);
+    SetEnvironmentVariableW(L"PATH", (options.bin + L";" + Env(L"PATH")).c_str());
 
     int passed = 0, failed = 0;
     const std::vector<Case>& cases = Cases();
     for (size_t i = 0; i < cases.size(); ++i) {
-        const Case& c = cases[i];
-        if (c.unprivileged != unprivileged || Wide(c.name).find(only) == std::wstring::npos) continue;
+        if (cases[i].unprivileged != unprivileged || !Matches(cases[i].name, "*" + only + "*")) continue;
         const double start = Seconds();
         std::string failure, recorded;
         try {
-            recorded = RunCase(c, i);
+            recorded = RunCase(cases[i], i);
         } catch (const std::exception& e) {
             failure = e.what();
         }
-        std::printf("%s  %s (%.1f s)%s%s\n", failure.empty() ? "PASS" : "FAIL", c.name, Seconds() - start,
+        std::printf("%s  %s (%.1f s)%s%s\n", failure.empty() ? "PASS" : "FAIL", cases[i].name, Seconds() - start,
                     failure.empty() ? "" : ": ", failure.c_str());
-        if (!recorded.empty()) std::printf("      recorded:%s\n", recorded.c_str());
+        if (!recorded.empty()) std::printf("      recorded: %s", recorded.c_str());
         std::fflush(stdout);
         ++(failure.empty() ? passed : failed);
     }
     std::printf("driver: %d passed, %d failed\n", passed, failed);
-    return failed ? 1 : 0;
+    return failed;
+}
+
+// The screens of method 1 from the start, a line and a screenshot each; returns the exit code.
+DWORD Walk(const std::wstring& windir) {
+    options.walk = true;
+    const Case c{"walk", {}, Steps{Start, Answer(Modified, IDNO), MainShown, OpenAbout, AboutOK, Click(Command4),
+                                   Answer(Method3Question, IDNO), Click(Command1)} + Method1};
+    Run r{c, windir};
+    r.before = ReadFileBytes(r.hosts);
+    const DWORD code = r.Play();
+    std::printf("the program ended with exit code %lu\n", code);
+    return code;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    SetProcessDPIAware();  // window places as the program sees them, whatever DPI it was started with
+    std::wstring only, launch, walk;
+    bool unprivileged = false;
+    const std::pair<const wchar_t*, std::wstring*> flags[] = {
+        {L"--exe", &options.exe}, {L"--only", &only}, {L"--launch", &launch}, {L"--walk", &walk}};
+    for (int i = 1; i < argc; ++i) {
+        for (const auto& [name, value] : flags)
+            if (argv[i] == std::wstring(name) && i + 1 < argc) *value = argv[++i];
+        unprivileged |= argv[i] == std::wstring(L"--unprivileged");
+    }
+    options.screens = Env(L"E2E_SCREENS");
+    try {
+        if (!walk.empty()) return Walk(walk) == 0 ? 0 : 1;
+        if (launch.empty()) return RunCases(Narrow(only), unprivileged) ? 1 : 0;
+        const Case c{"launch"};  // for a person at the display: the program as it is, until it ends
+        Run r{c, launch};
+        Start(r);
+        r.program->Ended(INFINITE);
+        return static_cast<int>(r.program->ExitCode());
+    } catch (const std::exception& e) {
+        std::printf("FAIL  %s\n", e.what());
+        return 1;
+    }
 }

@@ -1,37 +1,58 @@
 #pragma once
-// Driving a real Win32 program from outside, as a user would: start it with an environment
-// of its own, poll its windows (each seen twice before it is trusted), read and answer its
-// message boxes, capture the screen. Shared by the end-to-end driver and the benchmark.
+// Driving a real Win32 program from outside, as a user would: start it, poll its windows (each
+// look taken twice before it is trusted) and read files. Shared by the end-to-end driver and the
+// start-up benchmark.
 #include <windows.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
-std::string Utf8(std::wstring_view text);
-std::wstring Wide(std::string_view bytes, UINT codepage = CP_UTF8);
-std::string To1251(std::wstring_view text);
-double Seconds();  // monotonic
+inline std::string Narrow(std::wstring_view text, UINT codepage = CP_UTF8) {
+    std::string out(text.size() * 3, '\0');
+    out.resize(WideCharToMultiByte(codepage, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                                   static_cast<int>(out.size()), nullptr, nullptr));
+    return out;
+}
 
-std::optional<std::string> ReadFileBytes(const std::wstring& path);
-void WriteFileBytes(const std::wstring& path, std::string_view bytes);
+inline double Seconds() { return static_cast<double>(GetTickCount64()) / 1000; }
 
-std::wstring ClassOf(HWND hwnd);
-std::wstring TextOf(HWND hwnd);  // WM_GETTEXT, across processes too
-RECT ScreenRect(HWND hwnd);
-std::vector<HWND> WindowsOf(DWORD pid, bool visibleOnly);  // top-level windows
+inline std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
+    std::ifstream f(path, std::ios::binary);
+    if (!f) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
 
-enum class Icon { None, Stop, Info, Warning, Question, Unknown };
-const char* IconName(Icon icon);
-struct Box {
-    HWND hwnd;
-    std::wstring title, text;
-    std::vector<int> buttons;  // those shown, of IDOK, IDCANCEL, IDYES, IDNO in that order
-    Icon icon;
-};
-Box ReadBox(HWND hwnd);
+inline void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream f(path, std::ios::binary);
+    if (!f.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        throw std::runtime_error("cannot write " + Narrow(path.wstring()));
+}
+
+inline std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[256] = {};
+    GetClassNameW(hwnd, name, 256);
+    return name;
+}
+
+using Windows = std::pair<DWORD, std::vector<HWND>>;  // a process and its windows
+inline BOOL CALLBACK AddWindow(HWND hwnd, LPARAM windows) {
+    auto& [pid, found] = *reinterpret_cast<Windows*>(windows);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner == pid) found.push_back(hwnd);
+    return TRUE;
+}
+
+inline std::vector<HWND> WindowsOf(DWORD pid) {  // top-level, hidden ones too, front to back
+    Windows windows{pid, {}};
+    EnumWindows(AddWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows.second;
+}
 
 // The program's visible top-level windows at one moment.
 struct Scene {
@@ -41,33 +62,52 @@ struct Scene {
     bool operator==(const Scene&) const = default;
 };
 
-class Program {
-public:
-    // Starts `commandLine` with this process's environment plus `vars` (which replace
-    // variables of the same name); its main window has the class `mainClass`.
-    Program(const std::wstring& commandLine, const std::vector<std::pair<std::wstring, std::wstring>>& vars,
-            const std::wstring& directory, std::wstring mainClass = L"HostovikForm1");
-    ~Program();  // ends the process if it still runs
+// A program started with this process's environment; its main window has the class `mainClass`.
+struct Program {
+    std::wstring mainClass;
+    PROCESS_INFORMATION pi{};
+    double started = Seconds();
+    bool mainShown = false;
+
+    explicit Program(std::wstring commandLine, std::wstring mainClass_ = L"HostovikForm1") : mainClass(mainClass_) {
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            throw std::runtime_error("cannot start " + Narrow(commandLine) + ": " + std::to_string(GetLastError()));
+    }
+    ~Program() {  // ends the process if it still runs
+        TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, 5000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
     Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
 
-    HANDLE Process() const { return pi_.hProcess; }
-    double StartedAt() const { return started_; }
-    bool Ended(DWORD waitMs = 0) const { return WaitForSingleObject(pi_.hProcess, waitMs) == WAIT_OBJECT_0; }
-    DWORD ExitCode() const;
-    bool MainEverShown() const { return mainShown_; }
-
-    Scene Look();
-    // Polls every 5 ms until `done` holds for two looks in a row that saw the same windows,
-    // or `timeout` seconds pass; returns the last look.
-    Scene WaitFor(const std::function<bool(const Scene&)>& done, double timeout);
-
-private:
-    PROCESS_INFORMATION pi_{};
-    std::wstring mainClass_;
-    double started_ = 0;
-    bool mainShown_ = false;
+    bool Ended(DWORD waitMs = 0) const { return WaitForSingleObject(pi.hProcess, waitMs) == WAIT_OBJECT_0; }
+    DWORD ExitCode() const {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(pi.hProcess, &code);
+        return code;
+    }
+    Scene Look() {
+        Scene scene{Ended(), nullptr, {}, {}};
+        for (HWND hwnd : WindowsOf(pi.dwProcessId)) {
+            if (!IsWindowVisible(hwnd)) continue;
+            const std::wstring cls = ClassOf(hwnd);
+            if (cls == mainClass) scene.main = hwnd;
+            if (cls == L"#32770") (GetDlgItem(hwnd, 0xFFFF) ? scene.boxes : scene.dialogs).push_back(hwnd);
+        }
+        mainShown |= scene.main != nullptr;
+        return scene;
+    }
+    // Polls every 5 ms until `done` holds for two looks in a row that saw the same windows, or
+    // `timeout` seconds pass; returns the last look.
+    Scene WaitFor(const std::function<bool(const Scene&)>& done, double timeout) {
+        const double until = Seconds() + timeout;
+        for (Scene previous = Look();; Sleep(5)) {
+            Scene now = Look();
+            if ((now == previous && done(now)) || Seconds() > until) return now;
+            previous = std::move(now);
+        }
+    }
 };
-
-std::vector<DWORD> CaptureScreen(const RECT& r);  // 0x00RRGGBB, row by row
-bool SaveBmp(const RECT& r, const std::wstring& path);
