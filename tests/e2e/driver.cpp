@@ -9,6 +9,7 @@
 //   hostovik-e2e.exe --exe PATH --walk WINDIR      walks through its screens as a user choosing method 1
 // Screenshots (the first of each screen at 96 DPI) go to %E2E_SCREENS% when it is set.
 #include "e2e.h"
+#include "hosts/StockHosts.h"
 
 #include <commctrl.h>
 
@@ -16,7 +17,6 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
-#include <numeric>
 #include <set>
 
 namespace {
@@ -52,29 +52,8 @@ const Message Method3Question{Caption,
 const Message NoSysInfo{L"Хостовик", L"System Information Is Unavailable At This Time", L"OK, none"};
 Message Error(const wchar_t* text) { return {L"Хостовик", text, L"OK, stop", L"error-message"}; }
 
-const wchar_t* const StockLines[] = {
-    L"# (C) Корпорация Майкрософт (Microsoft Corp.), 1993-1999",
-    L"#",
-    L"# Это образец файла HOSTS, используемый Microsoft TCP/IP для Windows.",
-    L"#",
-    L"# Этот файл содержит сопоставления IP-адресов именам узлов.",
-    L"# Каждый элемент должен располагаться в отдельной строке. IP-адрес должен",
-    L"# находиться в первом столбце, за ним должно следовать соответствующее имя.",
-    L"# IP-адрес и имя узла должны разделяться хотя бы одним пробелом.",
-    L"#",
-    L"# Кроме того, в некоторых строках могут быть вставлены комментарии ",
-    L"# (такие, как эта строка), они должны следовать за именем узла и отделяться",
-    L"# от него символом '#'.",
-    L"#",
-    L"# Например:",
-    L"#",
-    L"#      102.54.94.97     rhino.acme.com          # исходный сервер",
-    L"#       38.25.63.10     x.acme.com              # узел клиента x",
-    L"",
-    L"127.0.0.1       localhost",
-};
-const std::string Stock = std::accumulate(std::begin(StockLines), std::end(StockLines), std::string(),
-    [](const std::string& bytes, const wchar_t* line) { return bytes + Narrow(line, 1251) + "\r\n"; });
+// The stock file as the program writes it; tests/run-command.sh pins its SHA-256 independently.
+const std::string Stock = StockHostsBytes(Windows1251());
 // What malware leaves: six blocking entries more.
 const std::string Infected = Stock + "127.0.0.1 vk.com\r\n127.0.0.1 www.vk.com\r\n127.0.0.1 ok.ru\r\n"
                                      "127.0.0.1 www.ok.ru\r\n127.0.0.1 mail.ru\r\n127.0.0.1 www.mail.ru\r\n";
