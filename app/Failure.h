@@ -8,9 +8,6 @@
 
 namespace win_error {
 // The few Windows error codes the portable logic itself tells apart.
-inline constexpr std::uint32_t FileNotFound = 2;
-inline constexpr std::uint32_t PathNotFound = 3;
-inline constexpr std::uint32_t AccessDenied = 5;
 inline constexpr std::uint32_t NotEnoughMemory = 8;
 inline constexpr std::uint32_t FileExists = 80;
 inline constexpr std::uint32_t ArithmeticOverflow = 534;
