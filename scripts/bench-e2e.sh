@@ -12,8 +12,7 @@ runs=${BENCH_E2E_RUNS:-3}
 
 source scripts/wine-env.sh
 trap wine_env_down EXIT
-cmake -S . -B "$WIN_BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$WIN_TOOLCHAIN" -DHOSTOVIK_E2E=ON >/dev/null &&
-  ninja -C "$WIN_BUILD" hostovik hostovik-bench minimal_view >/dev/null || exit 1
+wine_build hostovik hostovik-bench minimal_view || exit 1
 if [ ! -s "$big" ]; then
   mkdir -p "$(dirname "$big")"
   python3 tests/bench/make-hosts-1m.py "$big" || exit 1

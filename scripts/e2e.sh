@@ -15,8 +15,7 @@ source scripts/wine-env.sh
 trap wine_env_down EXIT
 start=$SECONDS
 
-cmake -S . -B "$WIN_BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$WIN_TOOLCHAIN" -DHOSTOVIK_E2E=ON >/dev/null &&
-  ninja -C "$WIN_BUILD" hostovik hostovik-e2e recorder >/dev/null || { echo "E2E: 0 passed, 1 failed (build)"; exit 1; }
+wine_build hostovik hostovik-e2e recorder || { echo "E2E: 0 passed, 1 failed (build)"; exit 1; }
 wine_display_up && wine_prefix_up || { echo "E2E: 0 passed, 1 failed (Wine setup)"; exit 1; }
 if [ "$(id -u)" -eq 0 ]; then
   test_user=nobody
@@ -74,9 +73,7 @@ if [ "$(id -u)" -eq 0 ]; then
   fi
 fi
 
-for bmp in build/screens/*.bmp; do
-  [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
-done
+wine_bmp_to_png build/screens
 passed=$(grep -c '^PASS' "$log")
 failed=$(grep -c '^FAIL' "$log")
 echo "end-to-end run took $((SECONDS - start)) s; screenshots in build/screens/"

@@ -22,8 +22,7 @@ fi
 bash scripts/setup.sh
 source scripts/wine-env.sh
 trap wine_env_down EXIT
-cmake -S . -B "$WIN_BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$WIN_TOOLCHAIN" >/dev/null
-ninja -C "$WIN_BUILD" hostovik hostovik-e2e >/dev/null
+wine_build hostovik hostovik-e2e
 
 if [ -z "$windows_dir" ]; then
   windows_dir=$PWD/build/run/WINDOWS
@@ -56,7 +55,7 @@ else
   wine_display_up && wine_prefix_up >/dev/null
   echo "no display: walking through the program on a virtual display"
   E2E_SCREENS=$(wine_unix_to_win "$screens") "${driver[@]}" --walk "$(wine_unix_to_win "$windows_dir")"
-  for bmp in "$screens"/*.bmp; do [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"; done
+  wine_bmp_to_png "$screens"
   echo "screenshots of every screen: $screens"
   ls "$screens"
 fi

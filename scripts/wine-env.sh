@@ -2,7 +2,8 @@
 #   WINE        the loader (/usr/lib/wine/wine for i686 when this kernel runs 32-bit code, else wine64)
 #   WIN_ARCH    win32 or win64;  WIN_BUILD  the matching build folder (build/win32 or build/win64)
 #   WINEPREFIX  a fresh prefix for this run (made by wine_prefix_up), DISPLAY (by wine_display_up)
-# and the functions wine_prefix_up, wine_display_up, wine_run, wine_unix_to_win, wine_env_down.
+# and the functions wine_build, wine_prefix_up, wine_display_up, wine_run, wine_unix_to_win,
+# wine_bmp_to_png, wine_env_down.
 # Call wine_env_down on exit (the scripts set a trap). WINE_KEEP_RUN_DIR=1 keeps the run's
 # folder (prefix, sandboxes, logs) for a look afterwards.
 
@@ -30,6 +31,21 @@ export WINEDLLOVERRIDES=$WINE_BASE_OVERRIDES
 WINE_RUN_DIR=${WINE_RUN_DIR:-$(mktemp -d /tmp/hostovik-wine.XXXXXX)}
 chmod 755 "$WINE_RUN_DIR"
 WINE_XVFB_PID=
+
+# wine_build TARGET...: builds TARGETs of the Windows build that this Wine runs.
+wine_build() {
+  cmake -S "$WINE_ENV_ROOT" -B "$WIN_BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$WIN_TOOLCHAIN" -DHOSTOVIK_E2E=ON >/dev/null &&
+    ninja -C "$WIN_BUILD" "$@" >/dev/null
+}
+
+# wine_bmp_to_png FOLDER: the driver saves screenshots as BMP; they are kept as PNG.
+wine_bmp_to_png() {
+  local bmp
+  for bmp in "$1"/*.bmp; do
+    [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  done
+  return 0
+}
 
 # wine_prefix_up [PREFIX] [USER]: a new prefix (as USER when given), ready for hidden windows.
 wine_prefix_up() {
