@@ -190,9 +190,8 @@ std::optional<LRESULT> Form1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case DM_GETDEFID: {
         // Enter clicks the focused button, as in a dialog.
         const HWND focus = GetFocus();
-        const LRESULT id = GetDlgCtrlID(focus);
-        if (GetParent(focus) == hwnd_ && (id == IdCommand1 || id == IdCommand2 || id == IdCommand3 || id == IdCommand4))
-            return MAKELRESULT(id, DC_HASDEFID);
+        if (GetParent(focus) == hwnd_ && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON))
+            return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
         return std::nullopt;
     }
     case WM_CLOSE:
