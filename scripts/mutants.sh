@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# Shows that the tests find faults: plants each fault of the table below in the product code,
+# one at a time, runs the tests meant to catch it and counts how many were caught.
+#   unit        the native unit tests (build/native)
+#   e2e:TEXT    the end-to-end cases whose name holds TEXT, on the real program under Wine
+# A row whose text is not found exactly once in its file is reported as stale and fails the run.
+#   bash scripts/mutants.sh [--unit | --e2e] [--only TEXT]
+set -uo pipefail
+cd "$(dirname "$0")/.."
+tiers=unit,e2e only=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --unit) tiers=unit ;;
+    --e2e) tiers=e2e ;;
+    --only) only=$2; shift ;;
+    *) sed -n '2,8s/^# \{0,1\}//p' "$0"; exit 2 ;;
+  esac
+  shift
+done
+
+# tier @@ file @@ text @@ replacement @@ the fault
+faults=$(cat <<'TABLE'
+unit @@ hosts/HostsText.cpp @@ lane[j] += p[i + j] == '\n' @@ lane[j] += p[i + j] == '\r' @@ counts CR instead of LF in blocks
+unit @@ hosts/HostsText.cpp @@ Block = Lanes * 255 @@ Block = Lanes * 256 @@ per-lane counters overflow
+unit @@ hosts/HostsText.cpp @@ std::count(p, p + left, '\n') @@ std::count(p, p + left, '\r') @@ counts CR in the tail
+unit @@ hosts/StockHosts.h @@ ExpectedLineCount = 19 @@ ExpectedLineCount = 20 @@ off-by-one in the stock LF count
+unit @@ hosts/HostsRepair.cpp @@ lineFeeds == ExpectedLineCount @@ lineFeeds >= ExpectedLineCount @@ more LFs count as stock
+unit @@ hosts/HostsText.cpp @@ b == '\0' ? NulPlaceholder @@ b == '\1' ? NulPlaceholder @@ NUL ends the view
+unit @@ hosts/HostsText.cpp @@ bytes[n - 1] != '\r' && @@ bytes[n - 1] != '\n' && @@ last line's terminator misread
+unit @@ hosts/HostsText.cpp @@ else if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) ++size; @@ @@ view size ignores lone LFs
+unit @@ hosts/Codepage.cpp @@ at == toWide.end() ? '?' @@ at == toWide.end() ? ' ' @@ unknown character not '?'
+unit @@ hosts/Codepage.cpp @@ 0x0410 + (b - 0xC0) @@ 0x0410 + (b - 0xC1) @@ Cyrillic letters shifted
+unit @@ hosts/StockHosts.cpp @@ L"# Например:", @@ L"# Например", @@ a stock line changed
+unit @@ hosts/StockHosts.cpp @@ bytes += "\r\n"; @@ bytes += "\n"; @@ stock lines end in LF alone
+unit @@ hosts/HostsStore.h @@ \\System32\\drivers\\etc\\hosts" @@ \\System32\\drivers\\etc\\host" @@ wrong hosts path
+unit @@ hosts/HostsRepair.cpp @@ s_.env.Get(L"windir") @@ s_.env.Get(L"SystemRoot") @@ wrong variable for the path
+unit @@ hosts/HostsRepair.cpp @@ s_.windows.ShowHostsView(std::move(view)); @@ @@ view never filled
+unit @@ hosts/HostsRepair.cpp @@ DetectionTitle()) == Answer::Yes) @@ DetectionTitle()) == Answer::No) @@ warning's answer inverted
+unit @@ hosts/HostsRepair.cpp @@ DetectionTitle()) == Answer::No) @@ DetectionTitle()) == Answer::Yes) @@ unmodified answer inverted
+unit @@ hosts/HostsRepair.cpp @@ vbYesNo + vbCritical @@ vbYesNo + vbInformation @@ warning with the wrong icon
+unit @@ hosts/HostsRepair.cpp @@ vbYesNo + vbInformation, DetectionTitle @@ vbOKOnly + vbInformation, DetectionTitle @@ unmodified question with OK only
+unit @@ hosts/HostsRepair.cpp @@ s_.ui.MsgBox(Method1Warning, vbOKOnly + vbInformation, MainCaption);\n    store_.BackupHosts(path, s_.clock.Now()); @@ s_.ui.MsgBox(Method1Warning, vbOKOnly + vbInformation, MainCaption); @@ method 1 skips the backup
+unit @@ hosts/HostsRepair.cpp @@ Method2Title);\n    store_.BackupHosts(path, s_.clock.Now()); @@ Method2Title); @@ method 2 skips the backup
+unit @@ hosts/HostsRepair.cpp @@ Method2Title @@ MainCaption @@ method 2's warning with the wrong title
+unit @@ hosts/HostsStore.cpp @@ out_->Close(); @@ @@ new content never flushed and closed
+unit @@ hosts/HostsRepair.cpp @@ RebootMachine(s_.reboot, true) @@ RebootMachine(s_.reboot, false) @@ restart not forced
+unit @@ hosts/HostsRepair.cpp @@ store_.DeleteHosts(path); @@ @@ method 2 does not delete
+unit @@ hosts/HostsRepair.cpp @@ L"route -f" @@ L"route -F" @@ wrong routing command
+unit @@ hosts/HostsRepair.cpp @@ ShowMinimized = 2 @@ ShowMinimized = 1 @@ route shown normally
+unit @@ hosts/HostsRepair.cpp @@ MainCaption) == Answer::No) return; @@ MainCaption) == Answer::Yes) return; @@ method 3's answer inverted
+unit @@ hosts/HostsRepair.cpp @@     s_.windows.UnloadAboutDialog(); @@ @@ About dialog left open
+unit @@ hosts/HostsStore.cpp @@ fs_.ProbeWritable(path); @@ @@ unwritable file found too late
+unit @@ hosts/HostsStore.cpp @@ *bytes == StockHostsBytes(cp_)) return; @@ *bytes != StockHostsBytes(cp_)) return; @@ backup of the wrong files
+unit @@ hosts/HostsStore.cpp @@ fs_.Create(copy, true) @@ fs_.Create(copy, false) @@ backup overwrites an earlier copy
+unit @@ hosts/HostsStore.cpp @@ %04d%02d%02d-%02d%02d%02d @@ %04d%02d%02d-%02d%02d%02d0 @@ wrong backup name
+unit @@ hosts/HostsStore.cpp @@     DeleteLeftover(fs_, newPath_); @@ @@ temporary file left after a failure
+unit @@ Module1/Module1.cpp @@ force ? ExitReboot | ExitForce : ExitReboot @@ force ? ExitReboot : ExitReboot @@ forced restart flags
+unit @@ Module1/Module1.cpp @@ info.platformId == PlatformIdNt @@ info.platformId != PlatformIdNt @@ NT test inverted
+unit @@ Module1/Module1.cpp @@ LookupPrivilegeValueA("", @@ LookupPrivilegeValueA(nullptr, @@ null system name
+unit @@ Module1/Module1.cpp @@ 4 + 12 * @@ 4 + 16 * @@ wrong privilege buffer length
+unit @@ Module1/Module1.cpp @@ TokenAdjustPrivileges = 0x20 @@ TokenAdjustPrivileges = 0x40 @@ wrong token access
+unit @@ Module1/Module1.cpp @@ PrivilegeEnabled = 2 @@ PrivilegeEnabled = 1 @@ privilege not enabled
+unit @@ forms/frmAbout/SysInfo.cpp @@ KeyAccess = 0x2003F @@ KeyAccess = 0x20019 @@ wrong registry access mask
+unit @@ forms/frmAbout/SysInfo.cpp @@ ValueBufferSize = 1024 @@ ValueBufferSize = 1023 @@ registry buffer one byte short
+unit @@ forms/frmAbout/SysInfo.cpp @@ RegSz = 1 @@ RegSz = 2 @@ wrong registry value type
+unit @@ forms/frmAbout/SysInfo.cpp @@ buffer[size - 1] == 0 ? size - 1 : size @@ size - 1 @@ last character of a value without NUL lost
+unit @@ forms/frmAbout/SysInfo.cpp @@ L"\\MSINFO32.EXE" @@ L"MSINFO32.EXE" @@ tool path without separator
+unit @@ forms/frmAbout/SysInfo.cpp @@ processes_.Start(L"\"" + ToolPath + L"\"", @@ processes_.Start(ToolPath, @@ tool path unquoted
+unit @@ forms/frmAbout/SysInfo.cpp @@ if (!GetKeyValue(HKeyLocalMachine, FolderKey @@ if (GetKeyValue(HKeyLocalMachine, FolderKey @@ folder lookup inverted
+unit @@ forms/Form1/Links.cpp @@ "c:\\" @@ "c:" @@ wrong working folder for links
+e2e:modified file, No @@ hosts/HostsRepair.cpp @@ заменить его на оригинальный? @@ заменить его на оригинальный! @@ warning's wording
+e2e:modified file, Yes @@ hosts/HostsRepair.cpp @@ После нажатия на кнопку ''OK'', программа закроется! @@ После нажатия на кнопку ''ОК'', программа закроется! @@ method 1's Latin OK made Cyrillic
+e2e:main window at 96 @@ forms/Form1/Form1.cpp @@ {3000, 120, 3015, 375} @@ {3000, 135, 3015, 375} @@ wrong twips for Label3
+e2e:main window at 96 @@ forms/Form1/Form1.cpp @@ L"Разблокировать способ №2", {840 @@ L"Разблокировать способ №3", {840 @@ wrong tool tip
+e2e:main window at 96 @@ forms/Form1/Form1.cpp @@ RGB(0, 0, 255) @@ RGB(0, 0, 128) @@ links not blue
+e2e:method 3, No @@ forms/Form1/Form1.cpp @@ case IdCommand4: Command4_Click() @@ case IdCommand4: Command2_Click() @@ swapped buttons
+e2e:link hosts @@ forms/Form1/Links.h @@ /wiki/Hosts" @@ /wiki/Host" @@ wrong article address
+e2e:About: texts @@ forms/frmAbout/frmAbout.cpp @@ {2340, 1935, 5730, 4725} @@ {2340, 1935, 5730, 4740} @@ About dialog's size
+e2e:About: texts @@ forms/frmAbout/frmAbout.cpp @@ L"О программе " @@ L"О программе: " @@ About caption
+e2e:locked @@ app/Fatal.cpp @@ ExitProcess(failure.Code() ? failure.Code() : 1) @@ ExitProcess(1) @@ exit code not the error
+e2e:route -f starts @@ app/Win32Platform.cpp @@ si.wShowWindow = static_cast<WORD>(showCommand); @@ si.wShowWindow = SW_SHOWNORMAL; @@ show command ignored
+e2e:no tool in the registry @@ app/Win32Platform.cpp @@ title.empty() ? ThisAppInfo().title @@ title.empty() ? std::wstring(L"Hostovik") @@ untitled messages without the application title
+TABLE
+)
+
+# plant FILE TEXT REPLACEMENT: exactly one occurrence, or status 3 (stale row).
+plant() {
+  python3 - "$@" <<'PY'
+import sys
+path, old, new = sys.argv[1], sys.argv[2].replace("\\n", "\n"), sys.argv[3].replace("\\n", "\n")
+src = open(path, encoding="utf-8").read()
+if src.count(old) != 1:
+    sys.exit(3)
+open(path, "w", encoding="utf-8").write(src.replace(old, new))
+PY
+}
+
+e2e_ready=0
+# Runs the tests of TIER: status 0 when they pass (the fault was missed), 2 when the planted
+# fault does not build (a broken row, not a catch).
+run_tests() {
+  local log=build/mutant.log
+  case $1 in
+    unit)
+      cmake --build --preset native >"$log" 2>&1 || return 2
+      timeout 600 ctest --preset native >"$log" 2>&1 ;;
+    e2e:*)
+      timeout 900 bash scripts/e2e.sh --only "${1#e2e:}" >"$log" 2>&1 && return 0
+      grep -q '(build)' "$log" && return 2
+      return 1 ;;
+  esac
+}
+
+cmake --preset native >/dev/null || exit 1
+caught=0 missed=0 stale=0 total=0
+while IFS= read -r row; do
+  [ -n "$row" ] || continue
+  tier=${row%% @@ *}; rest=${row#* @@ }
+  file=${rest%% @@ *}; rest=${rest#* @@ }
+  old=${rest%% @@ *}; rest=${rest#* @@ }
+  new=${rest%% @@ *}; what=${rest#* @@ }
+  case ",$tiers," in *",${tier%%:*},"*) ;; *) continue ;; esac
+  [ -z "$only" ] || [[ "$what" == *"$only"* ]] || continue
+  total=$((total + 1))
+  cp "$file" "$file.unmutated"
+  trap 'mv -f "$file.unmutated" "$file"; exit 130' INT TERM
+  if ! plant "$file" "$old" "$new"; then
+    stale=$((stale + 1)); echo "STALE   $file: $what"
+  else
+    run_tests "$tier"
+    case $? in
+      0) missed=$((missed + 1)); echo "MISSED  [$tier] $file: $what" ;;
+      2) stale=$((stale + 1)); echo "NOBUILD [$tier] $file: $what" ;;
+      *) caught=$((caught + 1)); echo "caught  [$tier] $file: $what" ;;
+    esac
+  fi
+  mv -f "$file.unmutated" "$file"
+  trap - INT TERM
+done <<<"$faults"
+cmake --build --preset native >/dev/null 2>&1
+
+echo "Mutants: $caught of $total caught, $missed missed, $stale stale or not building"
+[ "$missed" -eq 0 ] && [ "$stale" -eq 0 ]
