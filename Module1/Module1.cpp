@@ -3,19 +3,13 @@
 #include <cstring>
 #include <limits>
 
-#include "app/Failure.h"
-
 namespace {
-
-constexpr std::uint32_t TokenAdjustPrivileges = 0x20;
-constexpr std::uint32_t TokenQuery = 0x08;
-constexpr std::uint32_t PrivilegeEnabled = 2;  // SE_PRIVILEGE_ENABLED
 
 // Bytes of a TOKEN_PRIVILEGES holding `count` entries: 4 + 12 x count.
 std::uint32_t PrivilegesLength(std::int32_t count) {
     const std::int64_t bytes = 4 + 12 * static_cast<std::int64_t>(count);
     if (bytes > std::numeric_limits<std::int32_t>::max() || bytes < std::numeric_limits<std::int32_t>::min())
-        throw Failure(win_error::ArithmeticOverflow, L"");
+        throw Failure(win::ErrorArithmeticOverflow, L"");
     return static_cast<std::uint32_t>(bytes);
 }
 
@@ -28,20 +22,20 @@ bool IsWinNT(RebootCalls& calls) {
     OsVersionInfo info{};
     info.size = sizeof info;
     calls.GetVersionExA(info);
-    return info.platformId == PlatformIdNt;
+    return info.platformId == win::PlatformIdNt;
 }
 
 void EnableShutdownPrivilege(RebootCalls& calls) {
     const RebootCalls::Handle process = calls.GetCurrentProcess();
     RebootCalls::Handle token = 0;
-    calls.OpenProcessToken(process, TokenAdjustPrivileges | TokenQuery, token);
+    calls.OpenProcessToken(process, win::TokenAdjustPrivileges | win::TokenQuery, token);
     Luid luid{};
     calls.LookupPrivilegeValueA("", "SeShutdownPrivilege", luid);
 
     PrivilegeRecord wanted{};
     wanted.count = 1;
     std::memcpy(&wanted.privileges[0].luid, &luid, sizeof luid);
-    wanted.privileges[0].attributes = PrivilegeEnabled;
+    wanted.privileges[0].attributes = win::PrivilegeEnabled;
     PrivilegeRecord previous{};
     std::uint32_t returnLength = PrivilegesLength(static_cast<std::int32_t>(previous.count));
     calls.AdjustTokenPrivileges(token, 0, wanted, PrivilegesLength(static_cast<std::int32_t>(wanted.count)),
@@ -50,7 +44,7 @@ void EnableShutdownPrivilege(RebootCalls& calls) {
 }
 
 void RebootMachine(RebootCalls& calls, const bool& force) {
-    const std::uint32_t flags = force ? ExitReboot | ExitForce : ExitReboot;
+    const std::uint32_t flags = force ? win::ExitReboot | win::ExitForce : win::ExitReboot;
     if (IsWinNT(calls)) EnableShutdownPrivilege(calls);
     calls.ExitWindowsEx(flags, 0);
 }

@@ -6,14 +6,6 @@
 #include <stdexcept>
 #include <string>
 
-namespace win_error {
-// The few Windows error codes the portable logic itself tells apart.
-inline constexpr std::uint32_t NotEnoughMemory = 8;
-inline constexpr std::uint32_t FileExists = 80;
-inline constexpr std::uint32_t ArithmeticOverflow = 534;
-inline constexpr std::uint32_t InternalError = 1359;
-}  // namespace win_error
-
 class Failure : public std::runtime_error {
 public:
     Failure(std::uint32_t code, std::wstring subject)

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/AppInfo.h"
-#include "app/MsgBox.h"
+#include "app/WinNumbers.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "app/Failure.h"
+#include "app/WinNumbers.h"
 
 [[noreturn]] void ShowUnrecoverableError(const Failure& failure);
 
@@ -15,8 +16,8 @@ auto Guarded(Action&& action) noexcept -> decltype(action()) {
     } catch (const Failure& f) {
         ShowUnrecoverableError(f);
     } catch (const std::bad_alloc&) {
-        ShowUnrecoverableError(Failure(win_error::NotEnoughMemory, L""));
+        ShowUnrecoverableError(Failure(win::ErrorNotEnoughMemory, L""));
     } catch (const std::exception&) {
-        ShowUnrecoverableError(Failure(win_error::InternalError, L""));
+        ShowUnrecoverableError(Failure(win::ErrorInternalError, L""));
     }
 }

@@ -1,13 +1,24 @@
 #pragma once
-// What the program's logic needs from the platform, as small interfaces.
-// The real program fills them with Win32 calls; the unit tests with fakes.
-// Every operation reports failure by throwing Failure.
+// Everything the program's logic needs from the system, as small interfaces, in one place.
+// The real program fills them with the Win32 adapters of app/Win32Platform; the unit tests
+// with one recording fake. Every file, process and message operation reports failure by
+// throwing Failure; the restart, registry and shell calls answer as their Win32 namesakes do.
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "app/Codepage.h"
 #include "app/Failure.h"
+#include "app/WinNumbers.h"
+
+class MessageBoxUi {
+public:
+    virtual ~MessageBoxUi() = default;
+    // Modal. An empty title shows the application title.
+    virtual Answer MsgBox(std::wstring_view prompt, unsigned style, std::wstring_view title) = 0;
+};
 
 class Environment {
 public:
@@ -31,7 +42,7 @@ public:
     // Opens an existing file for writing and closes it unchanged, so that a read-only,
     // locked or otherwise unwritable file is found before anything is changed.
     virtual void ProbeWritable(const std::wstring& path) = 0;
-    // mustBeNew: fail with win_error::FileExists instead of truncating an existing file.
+    // mustBeNew: fail with win::ErrorFileExists instead of truncating an existing file.
     virtual std::unique_ptr<OutputFile> Create(const std::wstring& path, bool mustBeNew) = 0;
     // Puts `from` in place of `to` in one step, replacing `to` if it exists.
     virtual void Replace(const std::wstring& from, const std::wstring& to) = 0;
@@ -54,4 +65,81 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual LocalTime Now() = 0;
+};
+
+// The ANSI version record (OSVERSIONINFOA): 148 bytes.
+struct OsVersionInfo {
+    std::uint32_t size, major, minor, build, platformId;
+    char servicePack[128];
+};
+
+struct Luid {
+    std::uint32_t low;
+    std::int32_t high;
+};
+
+struct LuidAndAttributes {
+    Luid luid;
+    std::uint32_t attributes;
+};
+
+// TOKEN_PRIVILEGES with room for two entries.
+struct PrivilegeRecord {
+    std::uint32_t count;
+    LuidAndAttributes privileges[2];
+};
+
+// The calls the restart needs, one for one, so that tests can record them.
+class RebootCalls {
+public:
+    using Handle = std::uintptr_t;
+    virtual ~RebootCalls() = default;
+    virtual std::int32_t GetVersionExA(OsVersionInfo& info) = 0;
+    virtual Handle GetCurrentProcess() = 0;
+    virtual std::int32_t OpenProcessToken(Handle process, std::uint32_t access, Handle& token) = 0;
+    virtual std::int32_t LookupPrivilegeValueA(const char* systemName, const char* name, Luid& luid) = 0;
+    virtual std::int32_t AdjustTokenPrivileges(Handle token, std::int32_t disableAll, PrivilegeRecord& newState,
+                                               std::uint32_t bufferLength, PrivilegeRecord& previousState,
+                                               std::uint32_t& returnLength) = 0;
+    virtual std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
+};
+
+// The registry calls, one for one, so that tests can record them.
+class RegistryCalls {
+public:
+    using Key = std::intptr_t;
+    virtual ~RegistryCalls() = default;
+    virtual std::int32_t RegOpenKeyExA(Key root, const char* subKey, std::uint32_t options, std::uint32_t access,
+                                       Key& result) = 0;
+    virtual std::int32_t RegQueryValueExA(Key key, const char* valueName, std::uint32_t& type, unsigned char* data,
+                                          std::uint32_t& size) = 0;
+    virtual std::int32_t RegCloseKey(Key key) = 0;
+};
+
+// A file-name lookup with normal attributes: the first matching name, or the empty text.
+class FileLookup {
+public:
+    virtual ~FileLookup() = default;
+    virtual std::wstring FirstMatch(const std::wstring& pattern) = 0;
+};
+
+class ShellCalls {
+public:
+    virtual ~ShellCalls() = default;
+    virtual std::intptr_t ShellExecuteA(std::intptr_t parent, const char* operation, const char* file,
+                                        const char* parameters, const char* directory, int showCommand) = 0;
+};
+
+// What start-up hands to the windows, and they to their logic.
+struct Platform {
+    MessageBoxUi& ui;
+    Environment& env;
+    FileSystem& files;
+    Processes& processes;
+    Clock& clock;
+    RebootCalls& reboot;
+    RegistryCalls& registry;
+    FileLookup& fileLookup;
+    ShellCalls& shell;
+    const Codepage& cp;  // the system's ANSI code page
 };

@@ -6,6 +6,26 @@
 
 #include "app/AppInfo.h"
 
+// The logic's copies of Windows numbers (app/WinNumbers.h) are the headers' own.
+static_assert(win::ShowNormal == SW_SHOWNORMAL && win::ShowMinimized == SW_SHOWMINIMIZED);
+static_assert(win::ErrorFileNotFound == ERROR_FILE_NOT_FOUND && win::ErrorAccessDenied == ERROR_ACCESS_DENIED &&
+              win::ErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY && win::ErrorFileExists == ERROR_FILE_EXISTS &&
+              win::ErrorInvalidParameter == ERROR_INVALID_PARAMETER && win::ErrorMoreData == ERROR_MORE_DATA &&
+              win::ErrorArithmeticOverflow == ERROR_ARITHMETIC_OVERFLOW &&
+              win::ErrorInternalError == ERROR_INTERNAL_ERROR);
+static_assert(win::PlatformIdNt == VER_PLATFORM_WIN32_NT && win::ExitReboot == EWX_REBOOT &&
+              win::ExitForce == EWX_FORCE && win::TokenAdjustPrivileges == TOKEN_ADJUST_PRIVILEGES &&
+              win::TokenQuery == TOKEN_QUERY && win::PrivilegeEnabled == SE_PRIVILEGE_ENABLED);
+static_assert(win::KeyAllButDelete == (KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS |
+                                       KEY_NOTIFY | KEY_CREATE_LINK | READ_CONTROL));
+static_assert(win::RegSz == REG_SZ && win::RegExpandSz == REG_EXPAND_SZ && win::RegDword == REG_DWORD);
+static_assert(vbOKOnly == MB_OK && vbYesNo == MB_YESNO && vbCritical == MB_ICONHAND && vbInformation == MB_ICONASTERISK);
+static_assert(static_cast<int>(Answer::Ok) == IDOK && static_cast<int>(Answer::Yes) == IDYES &&
+              static_cast<int>(Answer::No) == IDNO);
+static_assert(sizeof(OsVersionInfo) == sizeof(OSVERSIONINFOA));
+static_assert(sizeof(Luid) == sizeof(LUID));
+static_assert(sizeof(PrivilegeRecord) == sizeof(TOKEN_PRIVILEGES) + sizeof(LUID_AND_ATTRIBUTES));
+
 void ThrowLastError(const std::wstring& subject) {
     throw Failure(GetLastError(), subject);
 }
@@ -165,10 +185,6 @@ Answer Win32MessageBox::MsgBox(std::wstring_view prompt, unsigned style, std::ws
     return static_cast<Answer>(answer);
 }
 
-static_assert(sizeof(OsVersionInfo) == sizeof(OSVERSIONINFOA));
-static_assert(sizeof(Luid) == sizeof(LUID));
-static_assert(sizeof(PrivilegeRecord) == sizeof(TOKEN_PRIVILEGES) + sizeof(LUID_AND_ATTRIBUTES));
-
 std::int32_t Win32RebootCalls::GetVersionExA(OsVersionInfo& info) {
     return ::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info));
 }
@@ -245,9 +261,4 @@ std::intptr_t Win32Shell::ShellExecuteA(std::intptr_t parent, const char* operat
                                         const char* parameters, const char* directory, int showCommand) {
     return reinterpret_cast<std::intptr_t>(
         ::ShellExecuteA(reinterpret_cast<HWND>(parent), operation, file, parameters, directory, showCommand));
-}
-
-Win32Platform& System() {
-    static Win32Platform platform;
-    return platform;
 }

@@ -2,12 +2,7 @@
 // The Win32 side of the platform interfaces: thin adapters over the system calls.
 #include <windows.h>
 
-#include "app/MsgBox.h"
 #include "app/Platform.h"
-#include "forms/Form1/Links.h"
-#include "forms/frmAbout/SysInfo.h"
-#include "hosts/Codepage.h"
-#include "Module1/Module1.h"
 
 // A failed call: the thread's last error, about `subject`.
 [[noreturn]] void ThrowLastError(const std::wstring& subject);
@@ -76,7 +71,7 @@ public:
                                 const char* directory, int showCommand) override;
 };
 
-// One instance of each adapter, for the windows to hand to their logic.
+// One instance of each adapter; start-up owns it and hands the windows its Platform.
 struct Win32Platform {
     Win32Environment env;
     Win32FileSystem files;
@@ -87,5 +82,6 @@ struct Win32Platform {
     Win32Registry registry;
     Win32FileLookup fileLookup;
     Win32Shell shell;
+
+    Platform Get() { return {ui, env, files, processes, clock, reboot, registry, fileLookup, shell, SystemAnsiCodepage()}; }
 };
-Win32Platform& System();

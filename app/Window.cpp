@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/Fatal.h"
+#include "app/Win32Platform.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ void Window::CreateControls(std::span<const ControlSpec> table, HFONT font) cons
             0, c.windowClass, c.text, WS_CHILD | WS_VISIBLE | c.style, TwipsToPixels(c.place.left, dpi_),
             TwipsToPixels(c.place.top, dpi_), TwipsToPixels(c.place.width, dpi_), TwipsToPixels(c.place.height, dpi_),
             hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
-        if (!control) throw Failure(GetLastError(), c.windowClass);
+        if (!control) ThrowLastError(c.windowClass);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
 }

@@ -21,6 +21,7 @@ struct ControlSpec {
     DWORD style;  // WS_CHILD and WS_VISIBLE are added
     const wchar_t* text;
     Twips place;
+    const wchar_t* toolTip = nullptr;
 };
 
 // A font of `points` at `dpi`; the caller deletes it.

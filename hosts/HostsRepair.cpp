@@ -1,34 +1,14 @@
 #include "hosts/HostsRepair.h"
 
 #include "app/Caption.h"
+#include "hosts/HostsMessages.h"
 #include "hosts/HostsText.h"
 #include "hosts/StockHosts.h"
+#include "Module1/Module1.h"
 
 namespace {
 
-constexpr std::wstring_view ModifiedWarning =
-    L"Внимание! Возможно был изменен файл ''hosts'', заменить его на оригинальный?";
-constexpr std::wstring_view UnmodifiedQuestion =
-    L"Файл ''hosts'' НЕ был изменен, продолжить загрузку программы?";
-constexpr std::wstring_view Method1Warning =
-    L"Внимание! После нажатия на кнопку ''ОК'' Сайты будут разблокированы. Если сайты не "
-    L"разблокировались, то попробуйте перезагрузить Ваш компьютер, если не помогло, попробуйте "
-    L"остальные 2 способа и помните данная программа НЕ гарантирует разблокировки компьютера!";
-constexpr std::wstring_view Method1Done =
-    L"Сайты были разблокированы, необходимо произвести перезагрузку компьютера, если перезагрузка "
-    L"не помогла, попробуйте ''Способ №2''. После нажатия на кнопку ''OK'', программа закроется!";
-constexpr std::wstring_view Method2Title = L"Предупреждение!";
-constexpr std::wstring_view Method2Warning =
-    L"Внимание! Данный способ лучше использовать, ТОЛЬКО в том случае, если 1-й способ не помог!";
-constexpr std::wstring_view Method2Question =
-    L"Сайты были разблокированы, необходимо произвести перезагрузку компьютера, если перезагрузка "
-    L"не помогла, попробуйте способ №3! Произвести перезагрузку компьтера сейчас?";
-constexpr std::wstring_view Method3Question =
-    L"Внимание! После данного способа, Вам придется снова включить Ваше соединения (возможно "
-    L"потребуется перезагрузка компьютера)!Продолжить?";
-
 constexpr std::wstring_view RouteFlush = L"route -f";
-constexpr int ShowMinimized = 2;  // SW_SHOWMINIMIZED: minimized, with the focus
 
 }  // namespace
 
@@ -48,7 +28,7 @@ void HostsRepair::RunIntegrityCheck() {
         lineFeeds = CountLF(bytes);
         view = BuildViewText(bytes, s_.cp);
     }  // the bytes are freed before the view takes its copy: a large file is held twice at most
-    s_.windows.ShowHostsView(std::move(view));
+    windows_.ShowHostsView(std::move(view));
     if (lineFeeds == ExpectedLineCount) {
         ConfirmUnmodified();
     } else if (s_.ui.MsgBox(ModifiedWarning, vbYesNo + vbCritical, DetectionTitle()) == Answer::Yes) {
@@ -59,7 +39,7 @@ void HostsRepair::RunIntegrityCheck() {
 
 void HostsRepair::ConfirmUnmodified() {
     if (s_.ui.MsgBox(UnmodifiedQuestion, vbYesNo + vbInformation, DetectionTitle()) == Answer::No)
-        s_.windows.UnloadMainWindow();
+        windows_.UnloadMainWindow();
 }
 
 void HostsRepair::RepairMethod1() {
@@ -89,11 +69,11 @@ void HostsRepair::RepairMethod2() {
 
 void HostsRepair::RepairMethod3() {
     if (s_.ui.MsgBox(Method3Question, vbYesNo + vbInformation, MainCaption) == Answer::No) return;
-    s_.processes.Start(std::wstring(RouteFlush), ShowMinimized);
+    s_.processes.Start(std::wstring(RouteFlush), win::ShowMinimized);
     CloseAllWindows();
 }
 
 void HostsRepair::CloseAllWindows() {
-    s_.windows.UnloadMainWindow();
-    s_.windows.UnloadAboutDialog();
+    windows_.UnloadMainWindow();
+    windows_.UnloadAboutDialog();
 }

@@ -3,11 +3,8 @@
 // methods, each ending the program through CloseAllWindows.
 #include <string>
 
-#include "app/MsgBox.h"
 #include "app/Platform.h"
-#include "hosts/Codepage.h"
 #include "hosts/HostsStore.h"
-#include "Module1/Module1.h"
 
 // The windows as the repairs see them.
 class RepairWindows {
@@ -20,20 +17,9 @@ public:
     virtual void UnloadAboutDialog() = 0;
 };
 
-struct RepairServices {
-    MessageBoxUi& ui;
-    RepairWindows& windows;
-    Environment& env;
-    FileSystem& fs;
-    const Codepage& cp;
-    Clock& clock;
-    Processes& processes;
-    RebootCalls& reboot;
-};
-
 class HostsRepair {
 public:
-    explicit HostsRepair(const RepairServices& s) : s_(s), store_(s.fs, s.cp) {}
+    HostsRepair(const Platform& system, RepairWindows& windows) : s_(system), windows_(windows), store_(s_.files, s_.cp) {}
 
     void RunIntegrityCheck();
     void RepairMethod1();
@@ -48,6 +34,7 @@ private:
     std::wstring ResolveHostsPath();
     void ConfirmUnmodified();
 
-    RepairServices s_;
+    Platform s_;
+    RepairWindows& windows_;
     HostsStore store_;
 };

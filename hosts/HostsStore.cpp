@@ -89,7 +89,7 @@ void HostsStore::BackupHosts(const std::wstring& path, const LocalTime& now) {
         try {
             file = fs_.Create(copy, true);
         } catch (const Failure& f) {
-            if (f.Code() == win_error::FileExists && n < MaxBackupsPerSecond) continue;
+            if (f.Code() == win::ErrorFileExists && n < MaxBackupsPerSecond) continue;
             throw;
         }
         try {

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "app/Platform.h"
-#include "hosts/Codepage.h"
+#include "app/Codepage.h"
 
 inline constexpr std::wstring_view HostsSuffix = L"\\System32\\drivers\\etc\\hosts";
 

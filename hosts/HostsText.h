@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "hosts/Codepage.h"
+#include "app/Codepage.h"
 
 std::size_t CountLF(std::string_view bytes);
 

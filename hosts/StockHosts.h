@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "hosts/Codepage.h"
+#include "app/Codepage.h"
 
 // LF bytes in a file written from the template. Fixed, not derived from the template:
 // it is the number the start-up check compares against.

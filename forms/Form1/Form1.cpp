@@ -28,21 +28,24 @@ enum ControlId {
 constexpr DWORD PictureButton = BS_PUSHBUTTON | BS_ICON | WS_TABSTOP;
 constexpr DWORD LinkLabel = SS_LEFT | SS_NOTIFY;
 
+constexpr wchar_t Method1Tip[] = L"Разблокировать способ №1";
+constexpr wchar_t Method2Tip[] = L"Разблокировать способ №2";
+constexpr wchar_t Method3Tip[] = L"Разблокировать способ №3";
+constexpr wchar_t AboutTip[] = L"О программе...";
+
 // In tab order. Text1 ends at the client area's right edge, so its scroll bar is visible.
 constexpr ControlSpec Controls[] = {
-    {IdCommand1, L"BUTTON", PictureButton, L"Разблокировать способ №1", {120, 120, 495, 495}},
+    {IdCommand1, L"BUTTON", PictureButton, Method1Tip, {120, 120, 495, 495}, Method1Tip},
     {IdText1, L"EDIT",
      ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, L"",
      {0, 1080, 6015, 5055}},
     {IdLabel1, L"STATIC", SS_LEFT, L"Файл", {120, 840, 495, 255}},
-    {IdCommand2, L"BUTTON", PictureButton, L"Разблокировать способ №2", {840, 120, 495, 495}},
-    {IdCommand3, L"BUTTON", PictureButton, L"О программе...", {2400, 120, 495, 615}},
-    {IdCommand4, L"BUTTON", PictureButton, L"Разблокировать способ №3", {1560, 120, 495, 495}},
+    {IdCommand2, L"BUTTON", PictureButton, Method2Tip, {840, 120, 495, 495}, Method2Tip},
+    {IdCommand3, L"BUTTON", PictureButton, AboutTip, {2400, 120, 495, 615}, AboutTip},
+    {IdCommand4, L"BUTTON", PictureButton, Method3Tip, {1560, 120, 495, 495}, Method3Tip},
     {IdLabel3, L"STATIC", LinkLabel, L"Рекламное место сдается...", {3000, 120, 3015, 375}},
-    {IdLabel2, L"STATIC", LinkLabel, L"hosts:", {600, 840, 495, 255}},
+    {IdLabel2, L"STATIC", LinkLabel, L"hosts:", {600, 840, 495, 255}, L"Посмотреть информацию в интернете."},
 };
-
-constexpr wchar_t Label2ToolTip[] = L"Посмотреть информацию в интернете.";
 
 HICON LoadIconSized(int id, int width, int height) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, 0));
@@ -59,19 +62,17 @@ void RegisterFormClass() {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = ClassName;
-    if (!RegisterClassExW(&wc)) throw Failure(GetLastError(), ClassName);
+    if (!RegisterClassExW(&wc)) ThrowLastError(ClassName);
 }
 
 }  // namespace
 
-Form1::Form1()
-    : repair_(RepairServices{System().ui, *this, System().env, System().files, SystemAnsiCodepage(), System().clock,
-                             System().processes, System().reboot}) {
+Form1::Form1(const Platform& system) : s_(system), repair_(system, *this), about_(system) {
     RegisterFormClass();
     const std::wstring caption(MainCaption);
     if (!CreateWindowExW(0, ClassName, caption.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
                          CW_USEDEFAULT, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this))
-        throw Failure(GetLastError(), ClassName);
+        ThrowLastError(ClassName);
     PlaceClientArea(ClientArea, true);
 
     font_ = CreatePointFont(8, dpi_, L"MS Shell Dlg");
@@ -102,19 +103,17 @@ void Form1::CreateToolTips() const {
     const HWND tips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                       GetModuleHandleW(nullptr), nullptr);
-    if (!tips) throw Failure(GetLastError(), TOOLTIPS_CLASSW);
-    const auto addTip = [&](int id, const wchar_t* text) {
+    if (!tips) ThrowLastError(TOOLTIPS_CLASSW);
+    for (const ControlSpec& c : Controls) {
+        if (!c.toolTip) continue;
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = hwnd_;
-        tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
-        tool.lpszText = const_cast<wchar_t*>(text);
+        tool.uId = reinterpret_cast<UINT_PTR>(Control(c.id));
+        tool.lpszText = const_cast<wchar_t*>(c.toolTip);
         SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    };
-    for (const ControlSpec& c : Controls)
-        if (c.style == PictureButton) addTip(c.id, c.text);
-    addTip(IdLabel2, Label2ToolTip);
+    }
 }
 
 void Form1::Form_Load() {
@@ -136,13 +135,13 @@ void Form1::Command1_Click() { repair_.RepairMethod1(); }
 void Form1::Command2_Click() { repair_.RepairMethod2(); }
 void Form1::Command3_Click() { about_.Show(); }
 void Form1::Command4_Click() { repair_.RepairMethod3(); }
-void Form1::Label2_Click() { OpenWebPage(System().shell, reinterpret_cast<std::intptr_t>(hwnd_), HostsArticle); }
-void Form1::Label3_Click() { OpenWebPage(System().shell, reinterpret_cast<std::intptr_t>(hwnd_), ForumPage); }
+void Form1::Label2_Click() { OpenWebPage(s_.shell, reinterpret_cast<std::intptr_t>(hwnd_), HostsArticle); }
+void Form1::Label3_Click() { OpenWebPage(s_.shell, reinterpret_cast<std::intptr_t>(hwnd_), ForumPage); }
 
 void Form1::ShowHostsView(std::wstring text) {
     const HWND view = Control(IdText1);
     SendMessageW(view, EM_SETLIMITTEXT, 0, 0);  // no limit: the whole file is shown
-    if (!SetWindowTextW(view, text.c_str())) throw Failure(GetLastError(), L"Text1");
+    if (!SetWindowTextW(view, text.c_str())) ThrowLastError(L"Text1");
 }
 
 void Form1::UnloadMainWindow() {

@@ -8,7 +8,7 @@
 class Form1 final : public Window, private RepairWindows {
 public:
     // Creates the window hidden; Form_Load decides whether it is ever shown.
-    Form1();
+    explicit Form1(const Platform& system);
     ~Form1() override;
 
     void Form_Load();
@@ -30,6 +30,7 @@ private:
     void UnloadMainWindow() override;
     void UnloadAboutDialog() override;
 
+    Platform s_;
     HostsRepair repair_;
     frmAbout about_;
     HFONT font_ = nullptr;

@@ -2,12 +2,7 @@
 // The main window's two link labels open web pages through the system shell.
 #include <cstdint>
 
-class ShellCalls {
-public:
-    virtual ~ShellCalls() = default;
-    virtual std::intptr_t ShellExecuteA(std::intptr_t parent, const char* operation, const char* file,
-                                        const char* parameters, const char* directory, int showCommand) = 0;
-};
+#include "app/Platform.h"
 
 // Stored without a scheme: the "www." prefix is what makes the shell take them as web addresses.
 inline constexpr char HostsArticle[] = "www.ru.wikipedia.org/wiki/Hosts";

@@ -2,8 +2,6 @@
 
 #include <vector>
 
-#include "app/Failure.h"
-
 namespace {
 
 constexpr wchar_t ToolKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
@@ -11,15 +9,7 @@ constexpr wchar_t ToolValue[] = L"PATH";
 constexpr wchar_t FolderKey[] = L"SOFTWARE\\Microsoft\\Shared Tools Location";
 constexpr wchar_t FolderValue[] = L"MSINFO";
 constexpr wchar_t ToolFile[] = L"\\MSINFO32.EXE";
-constexpr wchar_t Unavailable[] = L"System Information Is Unavailable At This Time";
-
-// Query value, set value, create sub-key, enumerate sub-keys, notify, create link, read control.
-constexpr std::uint32_t KeyAccess = 0x2003F;
 constexpr std::uint32_t ValueBufferSize = 1024;
-constexpr std::uint32_t RegSz = 1;
-constexpr std::uint32_t RegDword = 4;
-constexpr int ShowNormal = 1;  // SW_SHOWNORMAL: a normal window with the focus
-constexpr std::uint32_t ErrorInvalidParameter = 87;
 
 // The kept bytes as one little-endian number, written in decimal.
 std::wstring DwordText(std::string_view kept) {
@@ -34,19 +24,19 @@ void SysInfo::StartSysInfo() {
     const bool started = [this] {
         try {
             std::wstring ToolPath;
-            if (!GetKeyValue(HKeyLocalMachine, ToolKey, ToolValue, ToolPath)) {
-                if (!GetKeyValue(HKeyLocalMachine, FolderKey, FolderValue, ToolPath)) return false;
-                if (files_.FirstMatch(ToolPath + ToolFile).empty()) return false;
+            if (!GetKeyValue(win::HKeyLocalMachine, ToolKey, ToolValue, ToolPath)) {
+                if (!GetKeyValue(win::HKeyLocalMachine, FolderKey, FolderValue, ToolPath)) return false;
+                if (s_.fileLookup.FirstMatch(ToolPath + ToolFile).empty()) return false;
                 ToolPath += ToolFile;
             }
             // Quoted, so that a path with spaces cannot start C:\Program.exe instead.
-            processes_.Start(L"\"" + ToolPath + L"\"", ShowNormal);
+            s_.processes.Start(L"\"" + ToolPath + L"\"", win::ShowNormal);
             return true;
         } catch (const std::exception&) {
             return false;  // every way of failing ends in the one message
         }
     }();
-    if (!started) ui_.MsgBox(Unavailable, vbOKOnly, appTitle_);
+    if (!started) s_.ui.MsgBox(SysInfoUnavailable, vbOKOnly, appTitle_);
 }
 
 bool SysInfo::GetKeyValue(const std::int32_t& KeyRoot, const std::wstring& KeyName, const std::wstring& SubKeyRef,
@@ -58,19 +48,19 @@ bool SysInfo::GetKeyValue(const std::int32_t& KeyRoot, const std::wstring& KeyNa
         RegistryCalls& registry;
         RegistryCalls::Key& key;
         ~CloseKey() { registry.RegCloseKey(key); }
-    } closeKey{registry_, key};
+    } closeKey{s_.registry, key};
 
-    if (registry_.RegOpenKeyExA(KeyRoot, cp_.ToAnsi(KeyName).c_str(), 0, KeyAccess, key) == 0) {
+    if (s_.registry.RegOpenKeyExA(KeyRoot, s_.cp.ToAnsi(KeyName).c_str(), 0, win::KeyAllButDelete, key) == 0) {
         std::vector<unsigned char> buffer(ValueBufferSize, 0);
         std::uint32_t size = ValueBufferSize, type = 0;
-        if (registry_.RegQueryValueExA(key, cp_.ToAnsi(SubKeyRef).c_str(), type, buffer.data(), size) == 0) {
+        if (s_.registry.RegQueryValueExA(key, s_.cp.ToAnsi(SubKeyRef).c_str(), type, buffer.data(), size) == 0) {
             // A value without data has no character to look at: it cannot be read.
-            if (size == 0 || size > ValueBufferSize) throw Failure(ErrorInvalidParameter, KeyName);
+            if (size == 0 || size > ValueBufferSize) throw Failure(win::ErrorInvalidParameter, KeyName);
             // A text stored with its terminating NUL loses exactly that NUL.
             const std::uint32_t kept = buffer[size - 1] == 0 ? size - 1 : size;
             const std::string_view raw(reinterpret_cast<const char*>(buffer.data()), kept);
-            if (type == RegSz) KeyVal = cp_.ToWide(raw);
-            else if (type == RegDword) KeyVal = DwordText(raw);
+            if (type == win::RegSz) KeyVal = s_.cp.ToWide(raw);
+            else if (type == win::RegDword) KeyVal = DwordText(raw);
             read = true;
         }
     }

@@ -60,9 +60,7 @@ std::vector<WORD> DialogTemplate() {
 
 }  // namespace
 
-frmAbout::frmAbout()
-    : sysInfo_(System().registry, System().fileLookup, System().processes, System().ui, SystemAnsiCodepage(),
-               ThisAppInfo().title) {}
+frmAbout::frmAbout(const Platform& system) : sysInfo_(system, ThisAppInfo().title) {}
 
 frmAbout::~frmAbout() {
     Unload();
@@ -75,7 +73,7 @@ void frmAbout::Show() {
         const std::vector<WORD> dialog = DialogTemplate();
         if (!CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(dialog.data()),
                                         taskbarHider_, Window::DialogProc, reinterpret_cast<LPARAM>(this)))
-            throw Failure(GetLastError(), L"frmAbout");
+            ThrowLastError(L"frmAbout");
     }
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);

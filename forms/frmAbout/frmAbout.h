@@ -6,7 +6,7 @@
 
 class frmAbout final : public Window {
 public:
-    frmAbout();
+    explicit frmAbout(const Platform& system);
     ~frmAbout() override;
 
     // Loads the dialog if it is not loaded, then brings it forward.

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "hosts/Codepage.h"
+#include "app/Codepage.h"
 #include "hosts/HostsText.h"
 
 namespace {

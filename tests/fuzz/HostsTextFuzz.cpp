@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "hosts/Codepage.h"
+#include "app/Codepage.h"
 #include "hosts/HostsText.h"
 
 namespace {

@@ -11,9 +11,7 @@
 #include <set>
 #include <sstream>
 
-#include "Module1/Module1.h"
-#include "forms/Form1/Links.h"
-#include "forms/frmAbout/SysInfo.h"
+#include "app/Platform.h"
 #include "hosts/HostsRepair.h"
 #include "hosts/StockHosts.h"
 
@@ -38,7 +36,6 @@ inline std::wstring Msg(unsigned style, std::wstring_view title, std::wstring_vi
     return Entry(L"msg", style, L"[" + std::wstring(title) + L"]", prompt);
 }
 
-inline constexpr std::int32_t ErrorMoreData = 234;
 inline const LocalTime Stamp{2024, 1, 2, 3, 4, 5};
 
 struct RegValue { std::uint32_t type; std::string data; };
@@ -53,6 +50,8 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     std::wstring view;
     std::uint32_t platformId = 1;  // 9x; NT is 2, and 0 fails the version query
     std::map<std::string, std::map<std::string, RegValue>> keys;  // under HKEY_LOCAL_MACHINE
+
+    Platform Get() { return {*this, *this, *this, *this, *this, *this, *this, *this, *this, Windows1251()}; }
 
     // Journals a call. Returns 1, success for the calls that answer TRUE or FALSE; the logic never looks at it.
     template <class... W>
@@ -69,7 +68,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     void ProbeWritable(const std::wstring& path) override { Call(L"probe", path); }
     std::unique_ptr<OutputFile> Create(const std::wstring& path, bool mustBeNew) override {
         Call(mustBeNew ? L"create-new" : L"create", path);
-        if (mustBeNew && files.count(path)) throw Failure(win_error::FileExists, path);
+        if (mustBeNew && files.count(path)) throw Failure(win::ErrorFileExists, path);
         files[path].clear();
         return std::make_unique<File>(*this, path);
     }
@@ -141,7 +140,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
                                   std::uint32_t& size) override {
         const auto value = keys[openKey_].find(valueName);
         const bool found = value != keys[openKey_].end();
-        const std::int32_t status = !found ? 2 : value->second.data.size() > size ? ErrorMoreData : 0;
+        const std::int32_t status = !found ? 2 : value->second.data.size() > size ? win::ErrorMoreData : 0;
         Call(L"query", key, valueName, size, L"=", status);
         if (status == 0) {
             type = value->second.type;

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "hosts/Codepage.h"
+#include "app/Codepage.h"
 #include "hosts/HostsText.h"
 #include "hosts/StockHosts.h"
 

@@ -1,34 +1,19 @@
 // The start-up check and the three repair methods, driven by scripted answers.
 #include "Fakes.h"
 #include "app/Caption.h"
+#include "hosts/HostsMessages.h"
 
 namespace {
 
 using enum Answer;
 
-const std::wstring Caption(MainCaption);
-const std::wstring Detection = L"Эвристическое обнаружение | " + Caption;
-
+const std::wstring Caption(MainCaption), Detection = DetectionTitle();
 // Styles: Yes/No 4, critical 16, information 64.
-const std::wstring Modified =
-    Msg(4 + 16, Detection, L"Внимание! Возможно был изменен файл ''hosts'', заменить его на оригинальный?");
-const std::wstring Unmodified =
-    Msg(4 + 64, Detection, L"Файл ''hosts'' НЕ был изменен, продолжить загрузку программы?");
-const std::wstring M1Warning = Msg(64, Caption,
-    L"Внимание! После нажатия на кнопку ''ОК'' Сайты будут разблокированы. Если сайты не разблокировались, то "
-    L"попробуйте перезагрузить Ваш компьютер, если не помогло, попробуйте остальные 2 способа и помните данная "
-    L"программа НЕ гарантирует разблокировки компьютера!");
-const std::wstring M1Done = Msg(64, Caption,
-    L"Сайты были разблокированы, необходимо произвести перезагрузку компьютера, если перезагрузка не помогла, "
-    L"попробуйте ''Способ №2''. После нажатия на кнопку ''OK'', программа закроется!");
-const std::wstring M2Warning = Msg(64, L"Предупреждение!",
-    L"Внимание! Данный способ лучше использовать, ТОЛЬКО в том случае, если 1-й способ не помог!");
-const std::wstring M2Question = Msg(4 + 64, Caption,
-    L"Сайты были разблокированы, необходимо произвести перезагрузку компьютера, если перезагрузка не помогла, "
-    L"попробуйте способ №3! Произвести перезагрузку компьтера сейчас?");
-const std::wstring M3Question = Msg(4 + 64, Caption,
-    L"Внимание! После данного способа, Вам придется снова включить Ваше соединения (возможно потребуется "
-    L"перезагрузка компьютера)!Продолжить?");
+const std::wstring Modified = Msg(4 + 16, Detection, ModifiedWarning);
+const std::wstring Unmodified = Msg(4 + 64, Detection, UnmodifiedQuestion);
+const std::wstring M1Warning = Msg(64, Caption, Method1Warning), M1Done = Msg(64, Caption, Method1Done);
+const std::wstring M2Warning = Msg(64, L"Предупреждение!", Method2Warning);
+const std::wstring M2Question = Msg(4 + 64, Caption, Method2Question), M3Question = Msg(4 + 64, Caption, Method3Question);
 
 const Journal Check{L"read " + H, L"view"};
 const Journal Copying{L"read " + H, L"create-new " + B};
@@ -39,7 +24,7 @@ const Journal Unload{L"unload main", L"unload about"};
 
 struct Rig {
     FakeSystem sys;
-    HostsRepair repair{{sys, sys, sys, sys, Windows1251(), sys, sys, sys}};
+    HostsRepair repair{sys.Get(), sys};
     Rig(const std::optional<std::string>& hosts, std::deque<Answer> answers) {
         if (hosts) sys.files[H] = *hosts;
         sys.answers = std::move(answers);

@@ -1,5 +1,8 @@
 // What is handed to the system: the restart, the system information launcher and the links.
 #include "Fakes.h"
+#include "Module1/Module1.h"
+#include "forms/Form1/Links.h"
+#include "forms/frmAbout/SysInfo.h"
 
 namespace {
 
@@ -7,7 +10,7 @@ using namespace std::string_literals;
 
 const char ToolKey[] = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const char FolderKey[] = "SOFTWARE\\Microsoft\\Shared Tools Location";
-const std::wstring Unavailable = Msg(0, L"Хостовик", L"System Information Is Unavailable At This Time");
+const std::wstring Unavailable = Msg(0, L"Хостовик", SysInfoUnavailable);
 
 // HKEY_LOCAL_MACHINE as a signed 32-bit value, options 0, access 0x2003F; a failed open's handle is 0.
 Journal Missing(const char* key) { return {Entry(L"open -2147483646", key, L"0 131135 = 2"), L"close 0"}; }
@@ -62,7 +65,7 @@ TEST(StartSysInfo, TriesThePathThenTheFolderElseSaysItIsUnavailable) {
         {"exactly 1024 bytes", RegValue{1, std::string(1024, 'x')}, {}, true,
          readTool + Start(std::wstring(1024, L'x'))},
         {"over 1024 bytes counts as missing", RegValue{1, std::string(1025, 'x')}, {}, false,
-         Read(ToolKey, L"PATH", ErrorMoreData) + Missing(FolderKey) + Journal{Unavailable}},
+         Read(ToolKey, L"PATH", win::ErrorMoreData) + Missing(FolderKey) + Journal{Unavailable}},
         {"no data at all", RegValue{1, ""}, {}, false, readTool + Journal{Unavailable}},
         {"REG_EXPAND_SZ leaves the path empty", RegValue{2, "%windir%\\msinfo32.exe\0"s}, {}, true, readTool + Start(L"")},
         {"REG_DWORD in decimal", RegValue{4, "\x2A\x01\0\0"s}, {}, true, readTool + Start(L"298")},
@@ -75,7 +78,7 @@ TEST(StartSysInfo, TriesThePathThenTheFolderElseSaysItIsUnavailable) {
         if (c.there) sys.files[L"C:\\MSInfo\\MSINFO32.EXE"];
         else sys.fail[Start(L"C:\\Tools\\msinfo32.exe")[0]] = 2;
         if (c.expected.back() == Unavailable) sys.answers = {Answer::Ok};
-        SysInfo(sys, sys, sys, sys, Windows1251(), L"Хостовик").StartSysInfo();
+        SysInfo(sys.Get(), L"Хостовик").StartSysInfo();
         EXPECT_EQ(sys.log, c.expected);
     }
 }

@@ -1,4 +1,4 @@
-#include "hosts/Codepage.h"
+#include "app/Codepage.h"
 
 #include <algorithm>
 

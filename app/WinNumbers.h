@@ -1,0 +1,48 @@
+#pragma once
+// Every Windows number the portable logic hands to the system or tells apart in its answers,
+// in one place. app/Win32Platform.cpp checks each against the Windows headers.
+#include <cstdint>
+
+namespace win {
+
+// Show commands of a started program's window.
+inline constexpr int ShowNormal = 1;     // SW_SHOWNORMAL: a normal window with the focus
+inline constexpr int ShowMinimized = 2;  // SW_SHOWMINIMIZED: minimized, with the focus
+
+// Error codes the logic reports or tells apart.
+inline constexpr std::uint32_t ErrorFileNotFound = 2;
+inline constexpr std::uint32_t ErrorAccessDenied = 5;
+inline constexpr std::uint32_t ErrorNotEnoughMemory = 8;
+inline constexpr std::uint32_t ErrorFileExists = 80;
+inline constexpr std::uint32_t ErrorInvalidParameter = 87;
+inline constexpr std::uint32_t ErrorMoreData = 234;
+inline constexpr std::uint32_t ErrorArithmeticOverflow = 534;
+inline constexpr std::uint32_t ErrorInternalError = 1359;
+
+// The restart.
+inline constexpr std::uint32_t PlatformIdNt = 2;            // VER_PLATFORM_WIN32_NT
+inline constexpr std::uint32_t ExitReboot = 2;              // EWX_REBOOT
+inline constexpr std::uint32_t ExitForce = 4;               // EWX_FORCE: programs are closed without asking
+inline constexpr std::uint32_t TokenAdjustPrivileges = 0x20;
+inline constexpr std::uint32_t TokenQuery = 0x08;
+inline constexpr std::uint32_t PrivilegeEnabled = 2;        // SE_PRIVILEGE_ENABLED
+
+// The registry.
+inline constexpr std::int32_t HKeyLocalMachine = static_cast<std::int32_t>(0x80000002u);
+// Query and set values, create, enumerate and link sub-keys, notify, read control: all but delete and ownership.
+inline constexpr std::uint32_t KeyAllButDelete = 0x2003F;
+inline constexpr std::uint32_t RegSz = 1;
+inline constexpr std::uint32_t RegExpandSz = 2;
+inline constexpr std::uint32_t RegDword = 4;
+
+}  // namespace win
+
+// Message-box styles, summed: buttons + icon; and its answers.
+enum MsgStyle : unsigned {
+    vbOKOnly = 0,
+    vbYesNo = 4,
+    vbCritical = 16,
+    vbInformation = 64,
+};
+
+enum class Answer { Ok = 1, Yes = 6, No = 7 };

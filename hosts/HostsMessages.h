@@ -1,0 +1,24 @@
+#pragma once
+// What the start-up check and the repair methods say to the user.
+#include <string_view>
+
+inline constexpr std::wstring_view ModifiedWarning =
+    L"Внимание! Возможно был изменен файл ''hosts'', заменить его на оригинальный?";
+inline constexpr std::wstring_view UnmodifiedQuestion =
+    L"Файл ''hosts'' НЕ был изменен, продолжить загрузку программы?";
+inline constexpr std::wstring_view Method1Warning =
+    L"Внимание! После нажатия на кнопку ''ОК'' Сайты будут разблокированы. Если сайты не "
+    L"разблокировались, то попробуйте перезагрузить Ваш компьютер, если не помогло, попробуйте "
+    L"остальные 2 способа и помните данная программа НЕ гарантирует разблокировки компьютера!";
+inline constexpr std::wstring_view Method1Done =
+    L"Сайты были разблокированы, необходимо произвести перезагрузку компьютера, если перезагрузка "
+    L"не помогла, попробуйте ''Способ №2''. После нажатия на кнопку ''OK'', программа закроется!";
+inline constexpr std::wstring_view Method2Title = L"Предупреждение!";
+inline constexpr std::wstring_view Method2Warning =
+    L"Внимание! Данный способ лучше использовать, ТОЛЬКО в том случае, если 1-й способ не помог!";
+inline constexpr std::wstring_view Method2Question =
+    L"Сайты были разблокированы, необходимо произвести перезагрузку компьютера, если перезагрузка "
+    L"не помогла, попробуйте способ №3! Произвести перезагрузку компьтера сейчас?";
+inline constexpr std::wstring_view Method3Question =
+    L"Внимание! После данного способа, Вам придется снова включить Ваше соединения (возможно "
+    L"потребуется перезагрузка компьютера)!Продолжить?";
