@@ -3,7 +3,8 @@
 # one at a time, runs the tests meant to catch it and counts how many were caught.
 #   unit        the native unit tests (build/native)
 #   e2e:TEXT    the end-to-end cases whose name holds TEXT, on the real program under Wine
-# A row whose text is not found exactly once in its file is reported as stale and fails the run.
+# In the table, <NL> stands for a line break and (nothing) for an empty replacement. A row whose
+# text is not found exactly once in its file is reported as stale and fails the run.
 #   bash scripts/mutants.sh [--unit | --e2e] [--only TEXT]
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -27,33 +28,33 @@ unit @@ hosts/StockHosts.h @@ ExpectedLineCount = 19 @@ ExpectedLineCount = 20 @
 unit @@ hosts/HostsRepair.cpp @@ lineFeeds == ExpectedLineCount @@ lineFeeds >= ExpectedLineCount @@ more LFs count as stock
 unit @@ hosts/HostsText.cpp @@ b == '\0' ? NulPlaceholder @@ b == '\1' ? NulPlaceholder @@ NUL ends the view
 unit @@ hosts/HostsText.cpp @@ bytes[n - 1] != '\r' && @@ bytes[n - 1] != '\n' && @@ last line's terminator misread
-unit @@ hosts/HostsText.cpp @@ else if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) ++size; @@ @@ view size ignores lone LFs
+unit @@ hosts/HostsText.cpp @@ else if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) ++size; @@ (nothing) @@ view size ignores lone LFs
 unit @@ hosts/Codepage.cpp @@ at == toWide.end() ? '?' @@ at == toWide.end() ? ' ' @@ unknown character not '?'
 unit @@ hosts/Codepage.cpp @@ 0x0410 + (b - 0xC0) @@ 0x0410 + (b - 0xC1) @@ Cyrillic letters shifted
 unit @@ hosts/StockHosts.cpp @@ L"# Например:", @@ L"# Например", @@ a stock line changed
 unit @@ hosts/StockHosts.cpp @@ bytes += "\r\n"; @@ bytes += "\n"; @@ stock lines end in LF alone
 unit @@ hosts/HostsStore.h @@ \\System32\\drivers\\etc\\hosts" @@ \\System32\\drivers\\etc\\host" @@ wrong hosts path
 unit @@ hosts/HostsRepair.cpp @@ s_.env.Get(L"windir") @@ s_.env.Get(L"SystemRoot") @@ wrong variable for the path
-unit @@ hosts/HostsRepair.cpp @@ s_.windows.ShowHostsView(std::move(view)); @@ @@ view never filled
+unit @@ hosts/HostsRepair.cpp @@ s_.windows.ShowHostsView(std::move(view)); @@ (nothing) @@ view never filled
 unit @@ hosts/HostsRepair.cpp @@ DetectionTitle()) == Answer::Yes) @@ DetectionTitle()) == Answer::No) @@ warning's answer inverted
 unit @@ hosts/HostsRepair.cpp @@ DetectionTitle()) == Answer::No) @@ DetectionTitle()) == Answer::Yes) @@ unmodified answer inverted
 unit @@ hosts/HostsRepair.cpp @@ vbYesNo + vbCritical @@ vbYesNo + vbInformation @@ warning with the wrong icon
 unit @@ hosts/HostsRepair.cpp @@ vbYesNo + vbInformation, DetectionTitle @@ vbOKOnly + vbInformation, DetectionTitle @@ unmodified question with OK only
-unit @@ hosts/HostsRepair.cpp @@ s_.ui.MsgBox(Method1Warning, vbOKOnly + vbInformation, MainCaption);\n    store_.BackupHosts(path, s_.clock.Now()); @@ s_.ui.MsgBox(Method1Warning, vbOKOnly + vbInformation, MainCaption); @@ method 1 skips the backup
-unit @@ hosts/HostsRepair.cpp @@ Method2Title);\n    store_.BackupHosts(path, s_.clock.Now()); @@ Method2Title); @@ method 2 skips the backup
-unit @@ hosts/HostsRepair.cpp @@ Method2Title @@ MainCaption @@ method 2's warning with the wrong title
-unit @@ hosts/HostsStore.cpp @@ out_->Close(); @@ @@ new content never flushed and closed
+unit @@ hosts/HostsRepair.cpp @@ s_.ui.MsgBox(Method1Warning, vbOKOnly + vbInformation, MainCaption);<NL>    store_.BackupHosts(path, s_.clock.Now()); @@ s_.ui.MsgBox(Method1Warning, vbOKOnly + vbInformation, MainCaption); @@ method 1 skips the backup
+unit @@ hosts/HostsRepair.cpp @@ Method2Title);<NL>    store_.BackupHosts(path, s_.clock.Now()); @@ Method2Title); @@ method 2 skips the backup
+unit @@ hosts/HostsRepair.cpp @@ + vbInformation, Method2Title) @@ + vbInformation, MainCaption) @@ method 2's warning with the wrong title
+unit @@ hosts/HostsStore.cpp @@ out_->Close(); @@ (nothing) @@ new content never flushed and closed
 unit @@ hosts/HostsRepair.cpp @@ RebootMachine(s_.reboot, true) @@ RebootMachine(s_.reboot, false) @@ restart not forced
-unit @@ hosts/HostsRepair.cpp @@ store_.DeleteHosts(path); @@ @@ method 2 does not delete
+unit @@ hosts/HostsRepair.cpp @@ store_.DeleteHosts(path); @@ (nothing) @@ method 2 does not delete
 unit @@ hosts/HostsRepair.cpp @@ L"route -f" @@ L"route -F" @@ wrong routing command
 unit @@ hosts/HostsRepair.cpp @@ ShowMinimized = 2 @@ ShowMinimized = 1 @@ route shown normally
 unit @@ hosts/HostsRepair.cpp @@ MainCaption) == Answer::No) return; @@ MainCaption) == Answer::Yes) return; @@ method 3's answer inverted
-unit @@ hosts/HostsRepair.cpp @@     s_.windows.UnloadAboutDialog(); @@ @@ About dialog left open
-unit @@ hosts/HostsStore.cpp @@ fs_.ProbeWritable(path); @@ @@ unwritable file found too late
+unit @@ hosts/HostsRepair.cpp @@     s_.windows.UnloadAboutDialog(); @@ (nothing) @@ About dialog left open
+unit @@ hosts/HostsStore.cpp @@ fs_.ProbeWritable(path); @@ (nothing) @@ unwritable file found too late
 unit @@ hosts/HostsStore.cpp @@ *bytes == StockHostsBytes(cp_)) return; @@ *bytes != StockHostsBytes(cp_)) return; @@ backup of the wrong files
 unit @@ hosts/HostsStore.cpp @@ fs_.Create(copy, true) @@ fs_.Create(copy, false) @@ backup overwrites an earlier copy
 unit @@ hosts/HostsStore.cpp @@ %04d%02d%02d-%02d%02d%02d @@ %04d%02d%02d-%02d%02d%02d0 @@ wrong backup name
-unit @@ hosts/HostsStore.cpp @@     DeleteLeftover(fs_, newPath_); @@ @@ temporary file left after a failure
+unit @@ hosts/HostsStore.cpp @@     DeleteLeftover(fs_, newPath_); @@ (nothing) @@ temporary file left after a failure
 unit @@ Module1/Module1.cpp @@ force ? ExitReboot | ExitForce : ExitReboot @@ force ? ExitReboot : ExitReboot @@ forced restart flags
 unit @@ Module1/Module1.cpp @@ info.platformId == PlatformIdNt @@ info.platformId != PlatformIdNt @@ NT test inverted
 unit @@ Module1/Module1.cpp @@ LookupPrivilegeValueA("", @@ LookupPrivilegeValueA(nullptr, @@ null system name
@@ -87,7 +88,9 @@ TABLE
 plant() {
   python3 - "$@" <<'PY'
 import sys
-path, old, new = sys.argv[1], sys.argv[2].replace("\\n", "\n"), sys.argv[3].replace("\\n", "\n")
+path = sys.argv[1]
+old, new = (a.replace("<NL>", "\n") for a in sys.argv[2:4])
+new = "" if new == "(nothing)" else new
 src = open(path, encoding="utf-8").read()
 if src.count(old) != 1:
     sys.exit(3)
