@@ -29,13 +29,13 @@ unit @@ hosts/HostsRepair.cpp @@ lineFeeds == ExpectedLineCount @@ lineFeeds >= 
 unit @@ hosts/HostsText.cpp @@ b == '\0' ? NulPlaceholder @@ b == '\1' ? NulPlaceholder @@ NUL ends the view
 unit @@ hosts/HostsText.cpp @@ bytes[n - 1] != '\r' && @@ bytes[n - 1] != '\n' && @@ last line's terminator misread
 unit @@ hosts/HostsText.cpp @@ else if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) ++size; @@ (nothing) @@ view size ignores lone LFs
-unit @@ hosts/Codepage.cpp @@ at == toWide.end() ? '?' @@ at == toWide.end() ? ' ' @@ unknown character not '?'
-unit @@ hosts/Codepage.cpp @@ 0x0410 + (b - 0xC0) @@ 0x0410 + (b - 0xC1) @@ Cyrillic letters shifted
+unit @@ app/Codepage.cpp @@ at == toWide.end() ? '?' @@ at == toWide.end() ? ' ' @@ unknown character not '?'
+unit @@ app/Codepage.cpp @@ 0x0410 + (b - 0xC0) @@ 0x0410 + (b - 0xC1) @@ Cyrillic letters shifted
 unit @@ hosts/StockHosts.cpp @@ L"# Например:", @@ L"# Например", @@ a stock line changed
 unit @@ hosts/StockHosts.cpp @@ bytes += "\r\n"; @@ bytes += "\n"; @@ stock lines end in LF alone
 unit @@ hosts/HostsStore.h @@ \\System32\\drivers\\etc\\hosts" @@ \\System32\\drivers\\etc\\host" @@ wrong hosts path
 unit @@ hosts/HostsRepair.cpp @@ s_.env.Get(L"windir") @@ s_.env.Get(L"SystemRoot") @@ wrong variable for the path
-unit @@ hosts/HostsRepair.cpp @@ s_.windows.ShowHostsView(std::move(view)); @@ (nothing) @@ view never filled
+unit @@ hosts/HostsRepair.cpp @@ windows_.ShowHostsView(std::move(view)); @@ (nothing) @@ view never filled
 unit @@ hosts/HostsRepair.cpp @@ DetectionTitle()) == Answer::Yes) @@ DetectionTitle()) == Answer::No) @@ warning's answer inverted
 unit @@ hosts/HostsRepair.cpp @@ DetectionTitle()) == Answer::No) @@ DetectionTitle()) == Answer::Yes) @@ unmodified answer inverted
 unit @@ hosts/HostsRepair.cpp @@ vbYesNo + vbCritical @@ vbYesNo + vbInformation @@ warning with the wrong icon
@@ -47,32 +47,32 @@ unit @@ hosts/HostsStore.cpp @@ out_->Close(); @@ (nothing) @@ new content never
 unit @@ hosts/HostsRepair.cpp @@ RebootMachine(s_.reboot, true) @@ RebootMachine(s_.reboot, false) @@ restart not forced
 unit @@ hosts/HostsRepair.cpp @@ store_.DeleteHosts(path); @@ (nothing) @@ method 2 does not delete
 unit @@ hosts/HostsRepair.cpp @@ L"route -f" @@ L"route -F" @@ wrong routing command
-unit @@ hosts/HostsRepair.cpp @@ ShowMinimized = 2 @@ ShowMinimized = 1 @@ route shown normally
+unit @@ hosts/HostsRepair.cpp @@ win::ShowMinimized) @@ win::ShowNormal) @@ route shown normally
 unit @@ hosts/HostsRepair.cpp @@ MainCaption) == Answer::No) return; @@ MainCaption) == Answer::Yes) return; @@ method 3's answer inverted
-unit @@ hosts/HostsRepair.cpp @@     s_.windows.UnloadAboutDialog(); @@ (nothing) @@ About dialog left open
+unit @@ hosts/HostsRepair.cpp @@     windows_.UnloadAboutDialog(); @@ (nothing) @@ About dialog left open
 unit @@ hosts/HostsStore.cpp @@ fs_.ProbeWritable(path); @@ (nothing) @@ unwritable file found too late
 unit @@ hosts/HostsStore.cpp @@ *bytes == StockHostsBytes(cp_)) return; @@ *bytes != StockHostsBytes(cp_)) return; @@ backup of the wrong files
 unit @@ hosts/HostsStore.cpp @@ fs_.Create(copy, true) @@ fs_.Create(copy, false) @@ backup overwrites an earlier copy
 unit @@ hosts/HostsStore.cpp @@ %04d%02d%02d-%02d%02d%02d @@ %04d%02d%02d-%02d%02d%02d0 @@ wrong backup name
 unit @@ hosts/HostsStore.cpp @@     DeleteLeftover(fs_, newPath_); @@ (nothing) @@ temporary file left after a failure
-unit @@ Module1/Module1.cpp @@ force ? ExitReboot | ExitForce : ExitReboot @@ force ? ExitReboot : ExitReboot @@ forced restart flags
-unit @@ Module1/Module1.cpp @@ info.platformId == PlatformIdNt @@ info.platformId != PlatformIdNt @@ NT test inverted
+unit @@ Module1/Module1.cpp @@ force ? win::ExitReboot | win::ExitForce @@ force ? win::ExitReboot @@ forced restart flags
+unit @@ Module1/Module1.cpp @@ info.platformId == win::PlatformIdNt @@ info.platformId != win::PlatformIdNt @@ NT test inverted
 unit @@ Module1/Module1.cpp @@ LookupPrivilegeValueA("", @@ LookupPrivilegeValueA(nullptr, @@ null system name
 unit @@ Module1/Module1.cpp @@ 4 + 12 * @@ 4 + 16 * @@ wrong privilege buffer length
-unit @@ Module1/Module1.cpp @@ TokenAdjustPrivileges = 0x20 @@ TokenAdjustPrivileges = 0x40 @@ wrong token access
-unit @@ Module1/Module1.cpp @@ PrivilegeEnabled = 2 @@ PrivilegeEnabled = 1 @@ privilege not enabled
-unit @@ forms/frmAbout/SysInfo.cpp @@ KeyAccess = 0x2003F @@ KeyAccess = 0x20019 @@ wrong registry access mask
+unit @@ Module1/Module1.cpp @@ win::TokenAdjustPrivileges | win::TokenQuery @@ win::TokenQuery @@ wrong token access
+unit @@ Module1/Module1.cpp @@ attributes = win::PrivilegeEnabled @@ attributes = 0 @@ privilege not enabled
+unit @@ forms/frmAbout/SysInfo.cpp @@ win::KeyAllButDelete @@ 0x20019 @@ wrong registry access mask
 unit @@ forms/frmAbout/SysInfo.cpp @@ ValueBufferSize = 1024 @@ ValueBufferSize = 1023 @@ registry buffer one byte short
-unit @@ forms/frmAbout/SysInfo.cpp @@ RegSz = 1 @@ RegSz = 2 @@ wrong registry value type
+unit @@ forms/frmAbout/SysInfo.cpp @@ type == win::RegSz @@ type == win::RegExpandSz @@ wrong registry value type
 unit @@ forms/frmAbout/SysInfo.cpp @@ buffer[size - 1] == 0 ? size - 1 : size @@ size - 1 @@ last character of a value without NUL lost
 unit @@ forms/frmAbout/SysInfo.cpp @@ L"\\MSINFO32.EXE" @@ L"MSINFO32.EXE" @@ tool path without separator
-unit @@ forms/frmAbout/SysInfo.cpp @@ processes_.Start(L"\"" + ToolPath + L"\"", @@ processes_.Start(ToolPath, @@ tool path unquoted
-unit @@ forms/frmAbout/SysInfo.cpp @@ if (!GetKeyValue(HKeyLocalMachine, FolderKey @@ if (GetKeyValue(HKeyLocalMachine, FolderKey @@ folder lookup inverted
+unit @@ forms/frmAbout/SysInfo.cpp @@ s_.processes.Start(L"\"" + ToolPath + L"\"", @@ s_.processes.Start(ToolPath, @@ tool path unquoted
+unit @@ forms/frmAbout/SysInfo.cpp @@ if (!GetKeyValue(win::HKeyLocalMachine, FolderKey @@ if (GetKeyValue(win::HKeyLocalMachine, FolderKey @@ folder lookup inverted
 unit @@ forms/Form1/Links.cpp @@ "c:\\" @@ "c:" @@ wrong working folder for links
-e2e:modified file, No @@ hosts/HostsRepair.cpp @@ заменить его на оригинальный? @@ заменить его на оригинальный! @@ warning's wording
-e2e:modified file, Yes @@ hosts/HostsRepair.cpp @@ После нажатия на кнопку ''OK'', программа закроется! @@ После нажатия на кнопку ''ОК'', программа закроется! @@ method 1's Latin OK made Cyrillic
+e2e:modified file, No @@ hosts/HostsMessages.h @@ заменить его на оригинальный? @@ заменить его на оригинальный! @@ warning's wording
+e2e:modified file, Yes @@ hosts/HostsMessages.h @@ После нажатия на кнопку ''OK'', программа закроется! @@ После нажатия на кнопку ''ОК'', программа закроется! @@ method 1's Latin OK made Cyrillic
 e2e:main window at 96 @@ forms/Form1/Form1.cpp @@ {3000, 120, 3015, 375} @@ {3000, 135, 3015, 375} @@ wrong twips for Label3
-e2e:main window at 96 @@ forms/Form1/Form1.cpp @@ L"Разблокировать способ №2", {840 @@ L"Разблокировать способ №3", {840 @@ wrong tool tip
+e2e:main window at 96 @@ forms/Form1/Form1.cpp @@ Method2Tip[] = L"Разблокировать способ №2" @@ Method2Tip[] = L"Разблокировать способ №3" @@ wrong tool tip
 e2e:main window at 96 @@ forms/Form1/Form1.cpp @@ RGB(0, 0, 255) @@ RGB(0, 0, 128) @@ links not blue
 e2e:method 3, No @@ forms/Form1/Form1.cpp @@ case IdCommand4: Command4_Click() @@ case IdCommand4: Command2_Click() @@ swapped buttons
 e2e:link hosts @@ forms/Form1/Links.h @@ /wiki/Hosts" @@ /wiki/Host" @@ wrong article address
