@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Start-up benchmark of the real program under Wine: seconds from process start to the main
 # window shown (answering No to the warning) for the blocklist and a 1,000,000-line hosts
-# file, against tests/e2e/minimal_view.cpp on the same files, runs interleaved, medians, and
+# file, against bench/minimal_view.cpp on the same files, runs interleaved, medians, and
 # the peak memory of each. Figures only. BLOCKLIST and HOSTS_1M override the files' paths,
 # BENCH_E2E_RUNS the number of runs (3).
 set -uo pipefail
@@ -15,7 +15,7 @@ trap wine_env_down EXIT
 wine_build hostovik hostovik-bench minimal_view || exit 1
 if [ ! -s "$big" ]; then
   mkdir -p "$(dirname "$big")"
-  python3 tests/bench/make-hosts-1m.py "$big" || exit 1
+  python3 bench/make-hosts-1m.py "$big" || exit 1
 fi
 files=()
 if [ -f "$blocklist" ]; then files+=("$(wine_unix_to_win "$blocklist")"); else echo "no blocklist at $blocklist: skipped"; fi
@@ -23,4 +23,4 @@ files+=("$(wine_unix_to_win "$big")")
 
 wine_display_up && wine_prefix_up >/dev/null || exit 1
 echo "Start-up under Wine ($WIN_ARCH build), $runs runs each, polled every 5 ms:"
-wine_run "$WIN_BUILD/tests/e2e/hostovik-bench.exe" "$runs" "${files[@]}"
+wine_run "$WIN_BUILD/bench/hostovik-bench.exe" "$runs" "${files[@]}"

@@ -14,9 +14,9 @@ runs=${BENCH_RUNS:-15}
 
 cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release -DHOSTOVIK_BENCH=ON >/dev/null
 cmake --build "$out" --target hostovik_bench >/dev/null
-if [ ! -s "$big" ] || [ tests/bench/make-hosts-1m.py -nt "$big" ]; then
+if [ ! -s "$big" ] || [ bench/make-hosts-1m.py -nt "$big" ]; then
   echo "generating $big"
-  python3 tests/bench/make-hosts-1m.py "$big"
+  python3 bench/make-hosts-1m.py "$big"
 fi
 
 files=()
@@ -25,7 +25,7 @@ files+=("hosts-1m=$big")
 list=$(IFS=:; echo "${files[*]}")
 
 # Google Benchmark: median of 5 repetitions, on CPU time (the machine may be shared).
-HOSTOVIK_BENCH_FILES=$list "$out/tests/bench/hostovik_bench" \
+HOSTOVIK_BENCH_FILES=$list "$out/bench/hostovik_bench" \
   --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
   --benchmark_out="$out/results.json" --benchmark_out_format=json 2>&1 | grep -vE '_(mean|stddev|cv) '
 

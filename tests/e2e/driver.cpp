@@ -1,27 +1,30 @@
-// End-to-end tests of the real hostovik.exe under Wine. Each case makes a sandbox Windows
-// folder, starts the program on it (windir in its environment, the stand-ins first on its
-// PATH), answers its windows as a user would, and checks what it showed, what it left in the
-// sandbox and what the stand-ins it started recorded. Run by scripts/e2e.sh and scripts/run.sh:
+// End-to-end tests of the real hostovik.exe under Wine: a table of cases over a few helpers.
+// Each case makes a sandbox Windows folder, starts the program on it (windir in its
+// environment, the stand-ins first on its PATH), answers its windows as a user would, and
+// checks what it showed, what it left in the sandbox and what the stand-ins it started
+// recorded. Run by scripts/e2e.sh and scripts/run.sh:
 //   hostovik-e2e.exe --exe PATH [--only TEXT] [--unprivileged]
 //       the cases whose name holds TEXT; --unprivileged: those that need a user the files can refuse.
 //       Needs %E2E_SANDBOX% (a folder for the sandboxes) and %E2E_RECORD% (the stand-ins' record).
 //   hostovik-e2e.exe --exe PATH --launch WINDIR    starts the program on WINDIR, returns its exit code
 //   hostovik-e2e.exe --exe PATH --walk WINDIR      walks through its screens as a user choosing method 1
-// Screenshots (the first of each screen at 96 DPI) go to %E2E_SCREENS% when it is set.
+// Screenshots (the first of each screen at 96 DPI) go to %E2E_SCREENS% when it is set. Every wait
+// is stretched by %E2E_SLOWDOWN% (1 when unset), the measured slowness of an emulated Wine.
 #include "e2e.h"
-#include "hosts/StockHosts.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstddef>
 #include <cstdio>
-#include <cstdlib>
 #include <set>
+
+#include "app/Codepage.h"
+#include "hosts/HostsText.h"
+#include "hosts/StockHosts.h"
 
 namespace {
 
-// ---- What the program shows and the files it is given ----
+// ---- The program's words, copied here as the one independent check of them ----
 
 struct Message {
     std::wstring title, text, look;  // look: its buttons, its icon; '*' stands for any text
@@ -63,21 +66,15 @@ std::string Blocklist(int lines) {  // LF line ends, as published blocklists hav
     return bytes;
 }
 
-// The view shows every line followed by CR LF. A line ends at CR or CR LF; a lone LF stays
-// inside its line but is shown as a line break.
-std::string ViewOf(const std::string& bytes) {
-    std::string text;
-    for (size_t i = 0; i < bytes.size(); i += bytes.compare(i, 2, "\r\n") == 0 ? 2 : 1)
-        text += bytes[i] == '\r' || bytes[i] == '\n' ? std::string("\r\n") : std::string(1, bytes[i]);
-    const bool closed = bytes.empty() || bytes.ends_with('\r') || bytes.ends_with("\r\n");
-    return closed ? text : text + "\r\n";
-}
-
 // ---- A case and its run ----
 
 struct Run;
 using Step = std::function<void(Run&)>;
 using Steps = std::vector<Step>;
+Steps operator+(Steps a, const Steps& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 constexpr DWORD AnyError = ~0u;
 enum After { Unchanged = 0, Stocked = 1, BackedUp = 2 };  // the hosts file afterwards; a copy of the old one
 
@@ -94,6 +91,7 @@ struct Case {
 
 struct {
     std::wstring exe, root, bin, record, screens;
+    double slow = 1;              // every wait is stretched by this
     bool walk = false;            // print a line for each screen
     std::set<std::wstring> shot;  // the screenshots taken
 } options;
@@ -111,9 +109,11 @@ bool Matches(std::string_view text, std::string_view pattern) {
     return false;
 }
 
-Steps operator+(Steps a, const Steps& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
+// Polls `done` for up to `seconds`, stretched by the slowdown.
+bool Within(double seconds, const std::function<bool()>& done) {
+    for (const double until = Seconds() + seconds * options.slow; !done(); Sleep(20))
+        if (Seconds() > until) return false;
+    return true;
 }
 
 std::wstring TextOf(HWND hwnd, size_t size = 4096) {  // WM_GETTEXT, across processes too
@@ -181,7 +181,7 @@ struct Run {
     }
     // Waits for `done` (longer for a large file); fails with what is shown instead.
     Scene Await(bool (*done)(const Scene&), const std::string& expected) {
-        const double timeout = before && before->size() > 1'000'000 ? 120 : 20;
+        const double timeout = (before && before->size() > 1'000'000 ? 120 : 20) * options.slow;
         const Scene s = program->WaitFor([&](const Scene& s) { return s.ended || done(s); }, timeout);
         if (done(s)) return s;
         std::string shown = s.ended ? " the program ended with exit code " + std::to_string(program->ExitCode()) : "";
@@ -214,7 +214,7 @@ struct Run {
     }
 };
 
-// ---- Steps: messages ----
+// ---- Steps: starting, messages, the end ----
 
 // Starts the program on the sandbox: windir in its environment.
 void Start(Run& r) {
@@ -262,8 +262,8 @@ Step Answer(const Message& m, int answer) {
         r.Seen(box, "the message \"" + seen + "\", answered " + Narrow(answered), shot);
         if (!Matches(seen, expected)) Fail("expected the message \"" + expected + "\", got \"" + seen + '"');
         PostMessageW(GetDlgItem(box, answer), BM_CLICK, 0, 0);
-        for (const double until = Seconds() + 5; IsWindow(box) && IsWindowVisible(box); Sleep(5))
-            if (Seconds() > until) Fail("the message \"" + seen + "\" stayed after the answer");
+        if (!Within(5, [&] { return !IsWindow(box) || !IsWindowVisible(box); }))
+            Fail("the message \"" + seen + "\" stayed after the answer");
     };
 }
 
@@ -291,11 +291,11 @@ enum AboutControl { PicIcon = 201, CmdSysInfo, LblDescription, LblDisclaimer, Lb
 void MainShown(Run& r) {
     r.main = r.Await([](const Scene& s) { return s.main && s.boxes.empty(); }, "the main window").main;
     if (!Matches(Narrow(TextOf(r.main)), Narrow(Caption))) Fail("main window title " + Quote(TextOf(r.main)));
-    const std::string expected = ViewOf(r.before.value_or(""));
+    const std::wstring expected = BuildViewText(r.before.value_or(""), Windows1251());
     const HWND view = GetDlgItem(r.main, Text1);
     DWORD_PTR length = 0;  // the text itself too when it is not too long to compare
     SendMessageTimeoutW(view, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 10000, &length);
-    if (length != expected.size() || (length < 100000 && Narrow(TextOf(view, length + 1), 1251) != expected))
+    if (length != expected.size() || (length < 100000 && TextOf(view, length + 1) != expected))
         Fail("the view holds " + std::to_string(length) + " characters, the file " + std::to_string(expected.size()));
     r.Seen(r.main, "the main window", L"main-window");
 }
@@ -369,8 +369,7 @@ void CheckLayout(Run& r, HWND w, const std::string& what, SIZE client, const std
     constexpr LONG_PTR frame = WS_SYSMENU | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     RECT area;
     GetClientRect(w, &area);
-    const bool fixedFrame = (GetWindowLongPtrW(w, GWL_STYLE) & frame) == (WS_CAPTION | WS_SYSMENU);
-    if (!fixedFrame || !r.At(area, 0, 0, client.cx, client.cy))
+    if ((GetWindowLongPtrW(w, GWL_STYLE) & frame) != (WS_CAPTION | WS_SYSMENU) || !r.At(area, 0, 0, client.cx, client.cy))
         Fail(what + ": not a fixed frame with a close box only, or a client area of another size");
     HWND h = GetWindow(w, GW_CHILD);
     for (const Widget& c : table) {
@@ -504,9 +503,8 @@ Step ReadOnly(bool folderToo) {
         if (!folderToo) return;
         Chmod("555", r.etc);
         r.undo.push_back([etc = r.etc] { Chmod("755", etc); });
-        const auto done = [&] { return GetFileAttributesW(r.etc.c_str()) & FILE_ATTRIBUTE_READONLY; };  // to Wine
-        for (const double until = Seconds() + 10; !done() && Seconds() < until;) Sleep(20);
-        if (!done()) Fail("the etc folder stays writable");
+        if (!Within(10, [&] { return GetFileAttributesW(r.etc.c_str()) & FILE_ATTRIBUTE_READONLY; }))  // to Wine
+            Fail("the etc folder stays writable");
     };
 }
 
@@ -633,10 +631,8 @@ std::string RunCase(const Case& c, size_t index) {
     r.Restore();
     CheckSandbox(r, from, Stamp());
 
-    const auto recorded = [] { return ReadFileBytes(options.record).value_or(""); };
-    std::string record = recorded();  // the stand-ins run detached: what they record is waited for
-    for (const double until = Seconds() + 15; !Matches(record, c.record) && Seconds() < until; Sleep(20))
-        record = recorded();
+    std::string record;  // the stand-ins run detached: what they record is waited for
+    Within(15, [&] { return Matches(record = ReadFileBytes(options.record).value_or(""), c.record); });
     if (!Matches(record, c.record)) Fail("the stand-ins recorded " + (record.empty() ? "nothing" : '"' + record + '"'));
     return record;
 }
@@ -685,18 +681,6 @@ int RunCases(const std::string& only, bool unprivileged) {
     return failed;
 }
 
-// The screens of method 1 from the start, a line and a screenshot each; returns the exit code.
-DWORD Walk(const std::wstring& windir) {
-    options.walk = true;
-    const Case c{"walk", {}, Steps{Start, Answer(Modified, IDNO), MainShown, OpenAbout, AboutOK, Click(Command4),
-                                   Answer(Method3Question, IDNO), Click(Command1)} + Method1};
-    Run r{c, windir};
-    r.before = ReadFileBytes(r.hosts);
-    const DWORD code = r.Play();
-    std::printf("the program ended with exit code %lu\n", code);
-    return code;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -711,14 +695,20 @@ int wmain(int argc, wchar_t** argv) {
         unprivileged |= argv[i] == std::wstring(L"--unprivileged");
     }
     options.screens = Env(L"E2E_SCREENS");
+    options.slow = std::max(1.0, _wtof(Env(L"E2E_SLOWDOWN").c_str()));
     try {
-        if (!walk.empty()) return Walk(walk) == 0 ? 0 : 1;
-        if (launch.empty()) return RunCases(Narrow(only), unprivileged) ? 1 : 0;
-        const Case c{"launch"};  // for a person at the display: the program as it is, until it ends
-        Run r{c, launch};
-        Start(r);
-        r.program->Ended(INFINITE);
-        return static_cast<int>(r.program->ExitCode());
+        if (walk.empty() && launch.empty()) return RunCases(Narrow(only), unprivileged) ? 1 : 0;
+        // For a person: the program on their folder as it is until it ends, or walked through the
+        // screens of method 1 from the start, a line and a screenshot each.
+        options.walk = !walk.empty();
+        const Case c{"walk", {}, Steps{Start, Answer(Modified, IDNO), MainShown, OpenAbout, AboutOK, Click(Command4),
+                                       Answer(Method3Question, IDNO), Click(Command1)} + Method1};
+        Run r{c, options.walk ? walk : launch};
+        r.before = ReadFileBytes(r.hosts);
+        if (!options.walk) Start(r);
+        const DWORD code = options.walk ? r.Play() : (r.program->Ended(INFINITE), r.program->ExitCode());
+        std::printf("the program ended with exit code %lu\n", code);
+        return static_cast<int>(code);
     } catch (const std::exception& e) {
         std::printf("FAIL  %s\n", e.what());
         return 1;

@@ -28,8 +28,7 @@ inline std::optional<std::string> ReadFileBytes(const std::filesystem::path& pat
 }
 
 inline void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream f(path, std::ios::binary);
-    if (!f.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+    if (!std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
         throw std::runtime_error("cannot write " + Narrow(path.wstring()));
 }
 
@@ -92,8 +91,7 @@ struct Program {
     Scene Look() {
         Scene scene{Ended(), nullptr, {}, {}};
         for (HWND hwnd : WindowsOf(pi.dwProcessId)) {
-            if (!IsWindowVisible(hwnd)) continue;
-            const std::wstring cls = ClassOf(hwnd);
+            const std::wstring cls = IsWindowVisible(hwnd) ? ClassOf(hwnd) : L"";
             if (cls == mainClass) scene.main = hwnd;
             if (cls == L"#32770") (GetDlgItem(hwnd, 0xFFFF) ? scene.boxes : scene.dialogs).push_back(hwnd);
         }

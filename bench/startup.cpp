@@ -2,8 +2,8 @@
 // hostovik.exe with each FILE as its hosts file (answering No to its warning) and for
 // minimal_view.exe showing the same file, runs interleaved so that drift hits both alike;
 // medians, and the highest peak working set of each. Prints figures, asserts nothing.
-// Usage: hostovik-bench.exe RUNS FILE...   (Windows paths; hostovik.exe is taken from two
-// folders up, as built, minimal_view.exe from beside this program)
+// Usage: hostovik-bench.exe RUNS FILE...   (Windows paths; hostovik.exe is taken from the
+// folder above, as built, minimal_view.exe from beside this program)
 #include "e2e.h"
 
 #include <psapi.h>
@@ -49,7 +49,7 @@ int wmain(int argc, wchar_t** argv) {
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     GetTempPathW(MAX_PATH, temp);
     const std::filesystem::path here = std::filesystem::path(self).parent_path(), windir = temp + L"hostovik-bench"s;
-    const std::wstring hostovik = L"\"" + (here.parent_path().parent_path() / L"hostovik.exe").wstring() + L"\"",
+    const std::wstring hostovik = L"\"" + (here.parent_path() / L"hostovik.exe").wstring() + L"\"",
                        minimal = L"\"" + (here / L"minimal_view.exe").wstring() + L"\" ",
                        hosts = (windir / L"System32\\drivers\\etc\\hosts").wstring();
     SetEnvironmentVariableW(L"windir", windir.c_str());
