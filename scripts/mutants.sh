@@ -71,7 +71,7 @@ unit @@ forms/frmAbout/SysInfo.cpp @@ if (!GetKeyValue(win::HKeyLocalMachine, Fo
 unit @@ forms/Form1/Links.cpp @@ "c:\\" @@ "c:" @@ wrong working folder for links
 e2e:modified file, No @@ hosts/HostsMessages.h @@ заменить его на оригинальный? @@ заменить его на оригинальный! @@ warning's wording
 e2e:modified file, Yes @@ hosts/HostsMessages.h @@ После нажатия на кнопку ''OK'', программа закроется! @@ После нажатия на кнопку ''ОК'', программа закроется! @@ method 1's Latin OK made Cyrillic
-e2e:main window at 96 @@ forms/Form1/Form1.cpp @@ {3000, 120, 3015, 375} @@ {3000, 135, 3015, 375} @@ wrong twips for Label3
+e2e:main window at 96 @@ forms/Form1/Form1.cpp @@ {3000, 120, 3015, 375} @@ {3000, 180, 3015, 375} @@ wrong twips for Label3
 e2e:main window at 96 @@ forms/Form1/Form1.cpp @@ Method2Tip[] = L"Разблокировать способ №2" @@ Method2Tip[] = L"Разблокировать способ №3" @@ wrong tool tip
 e2e:main window at 96 @@ forms/Form1/Form1.cpp @@ RGB(0, 0, 255) @@ RGB(0, 0, 128) @@ links not blue
 e2e:method 3, No @@ forms/Form1/Form1.cpp @@ case IdCommand4: Command4_Click() @@ case IdCommand4: Command2_Click() @@ swapped buttons
