@@ -63,9 +63,9 @@ pack() {  # folder holding the built .exe, zip to make
 bash scripts/setup.sh
 source scripts/checks.sh
 
-step "building hostovik.exe in build/release-a (typically 8 s)" build_exe build/release-a
+step "building hostovik.exe in build/release-a (typically 10 s)" build_exe build/release-a
 if [ $check -eq 1 ]; then
-  step "building it again in build/release-b, to compare (typically 8 s)" build_exe build/release-b
+  step "building it again in build/release-b, to compare (typically 10 s)" build_exe build/release-b
 fi
 
 rm -f "$zip" dist/hostovik.exe dist/SHA256SUMS
