@@ -1,50 +1,103 @@
 #!/usr/bin/env bash
-# Makes dist/hostovik-<version>-win32.zip: the .exe, both READMEs and SHA256SUMS.
-# The build is reproducible: with --check, the .exe is built twice in separate folders
-# and the two must be byte for byte the same; the package's content and sums are checked.
+# Makes the release in dist/: hostovik-<version>-win32.zip (the .exe and a read-me for
+# Windows users), the .exe itself, and SHA256SUMS of both, beside the zip, to be published
+# with it. Installs what it needs first.
+#
+#   bash scripts/release.sh [--check]
+#
+# --check: builds and packs twice in separate folders; the .exe and the zip must come out
+# byte for byte the same. Then checks the zip's content, its read-me and the sums.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+check=0
+case "${1:-}" in
+  "") ;;
+  --check) check=1 ;;
+  *) sed -n '2,9s/^# \{0,1\}//p' "$0"; exit 2 ;;
+esac
+
 version=$(awk '/APP_VERSION_(MAJOR|MINOR|REVISION)/ {v = v (v ? "." : "") $3} END {print v}' app/version.h)
 name="hostovik-$version-win32"
+zip=dist/$name.zip
+readme=docs/release/README.txt
+# The package's file times: the commit's, so the same sources give the same zip.
+stamp=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 315532800)}
+
+# Runs a command quietly; when it fails, shows the tool's output and exit code and stops.
+run() {
+  local log rc=0; log=$(mktemp)
+  "$@" >"$log" 2>&1 || rc=$?
+  if [ $rc -ne 0 ]; then
+    cat "$log" >&2; rm -f "$log"
+    echo "failed (exit code $rc): $*" >&2; exit $rc
+  fi
+  rm -f "$log"
+}
+# The same for a step that takes a while: it says so first, with its typical time.
+step() {
+  local what=$1 start=$SECONDS; shift
+  echo "$what..."
+  run "$@"
+  echo "  done in $((SECONDS - start)) s"
+}
 
 build_exe() {  # folder
-  rm -rf "$1"
-  cmake -S . -B "$1" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake -DHOSTOVIK_E2E=OFF >/dev/null
-  ninja -C "$1" hostovik >/dev/null
+  rm -rf "$1" &&
+    cmake --preset mingw-i686 -B "$1" -DHOSTOVIK_E2E=OFF &&
+    cmake --build "$1" --target hostovik
 }
 
-check=0 passes=0 failures=0
-[ "${1:-}" = "--check" ] && check=1
-verify() {  # description, then a command that must succeed
-  local what=$1; shift
-  if "$@"; then passes=$((passes + 1)); echo "PASS  $what"; else failures=$((failures + 1)); echo "FAIL  $what"; fi
+pack() {  # folder holding the built .exe, zip to make
+  local stage=$1/$name
+  rm -rf "$stage" "$2" && mkdir -p "$stage" "$(dirname "$2")" &&
+    cp "$1/hostovik.exe" "$stage/" &&
+    # A BOM and CR LF: Notepad before Windows 10 takes text without a BOM for the ANSI
+    # code page, and shows LF-only text on one line.
+    { printf '\357\273\277' && sed "s/@VERSION@/$version/g; s/\$/\r/" "$readme"; } > "$stage/README.txt" &&
+    # Fixed modes, times and order, whatever the umask and the clock.
+    chmod 644 "$stage"/* && touch -d "@$stamp" "$stage"/* &&
+    (cd "$1" && TZ=UTC zip -X -D "$OLDPWD/$2" "$name/hostovik.exe" "$name/README.txt")
 }
 
-build_exe build/release-a
+bash scripts/setup.sh
+source scripts/checks.sh
+
+step "building hostovik.exe in build/release-a (typically 10 s)" build_exe build/release-a
 if [ $check -eq 1 ]; then
-  build_exe build/release-b
-  verify "two builds give the same .exe" cmp -s build/release-a/hostovik.exe build/release-b/hostovik.exe
+  step "building it again in build/release-b, to compare (typically 10 s)" build_exe build/release-b
 fi
 
-stage="build/release-a/$name"
-rm -rf "$stage" && mkdir -p "$stage" dist
-cp build/release-a/hostovik.exe README.md README.ru.md "$stage/"
-(cd "$stage" && sha256sum hostovik.exe README.md README.ru.md > SHA256SUMS)
-# Fixed times and order, so the same sources give the same package.
-touch -d "@$(git log -1 --format=%ct 2>/dev/null || echo 0)" "$stage"/*
-rm -f "dist/$name.zip"
-(cd build/release-a && TZ=UTC zip -q -X -D "../../dist/$name.zip" "$name"/hostovik.exe "$name"/README.md "$name"/README.ru.md "$name"/SHA256SUMS)
-echo "made dist/$name.zip ($(stat -c %s "dist/$name.zip") bytes); hostovik.exe $(stat -c %s "$stage/hostovik.exe") bytes, sha256 $(sha256sum < "$stage/hostovik.exe" | cut -d' ' -f1)"
+rm -f "$zip" dist/hostovik.exe dist/SHA256SUMS
+run pack build/release-a "$zip"
+cp build/release-a/hostovik.exe dist/
+(cd dist && sha256sum "$name.zip" hostovik.exe > SHA256SUMS)
+echo "made $zip ($(stat -c %s "$zip") bytes)"
+echo "     dist/hostovik.exe ($(stat -c %s dist/hostovik.exe) bytes), dist/SHA256SUMS:"
+sed 's/^/     /' dist/SHA256SUMS
+[ $check -eq 1 ] || exit 0
 
-if [ $check -eq 1 ]; then
-  unpacked=$(mktemp -d)
-  unzip -q "dist/$name.zip" -d "$unpacked"
-  verify "the package holds the .exe, both READMEs and SHA256SUMS" \
-    test "$(ls "$unpacked/$name" | sort | tr '\n' ' ')" = "README.md README.ru.md SHA256SUMS hostovik.exe "
-  verify "SHA256SUMS matches the package" bash -c "cd '$unpacked/$name' && sha256sum --quiet -c SHA256SUMS"
-  verify "the packaged .exe is the built one" cmp -s "$unpacked/$name/hostovik.exe" build/release-a/hostovik.exe
-  rm -rf "$unpacked"
-  echo "Release: $passes passed, $failures failed"
-fi
-[ $failures -eq 0 ]
+crlf_only() { perl -0777 -ne 'exit(/\r(?!\n)|(?<!\r)\n|[^\n]\z/ ? 1 : 0)' "$1"; }
+starts_with_bom() { [ "$(head -c3 "$1" | od -An -tx1 | tr -d ' \n')" = efbbbf ]; }
+
+check "two builds give the same .exe" cmp build/release-a/hostovik.exe build/release-b/hostovik.exe
+run pack build/release-b build/release-b/$name.zip
+check "two packs give the same zip" cmp "$zip" "build/release-b/$name.zip"
+check "the zip holds the .exe and README.txt, in that order, and nothing else" \
+  test "$(unzip -Z1 "$zip" | tr '\n' ' ')" = "$name/hostovik.exe $name/README.txt "
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+run unzip -q "$zip" -d "$unpacked"
+check "the packed .exe is the built one" cmp "$unpacked/$name/hostovik.exe" build/release-a/hostovik.exe
+text=$unpacked/$name/README.txt
+check "README.txt is valid UTF-8" bash -c 'iconv -f UTF-8 -t UTF-8 "$1" >/dev/null' _ "$text"
+check "README.txt starts with the BOM" starts_with_bom "$text"
+check "README.txt ends every line with CR LF" crlf_only "$text"
+check "README.txt names this version and links to no file outside the zip" bash -c \
+  'grep -q "hostovik-$2-win32.zip" "$1" && ! grep -qiE "@VERSION@|\.(png|md)\b|https?://|docs/" "$1"' _ "$text" "$version"
+check "README.txt tells how to check the hash with certutil, in both languages" \
+  test "$(grep -c 'certutil -hashfile hostovik.exe SHA256' "$text")" -eq 2
+check "SHA256SUMS lies beside the zip and covers the zip and the .exe" \
+  test "$(awk '{print $2}' dist/SHA256SUMS | tr '\n' ' ')" = "$name.zip hostovik.exe "
+check "cd dist && sha256sum -c SHA256SUMS" bash -c 'cd dist && sha256sum -c SHA256SUMS'
+checks_summary Release

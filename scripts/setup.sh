@@ -13,10 +13,23 @@ missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
 done
+# Quiet when it works; on failure, the tool's own output and exit code.
+quiet() {
+  local log rc=0; log=$(mktemp)
+  "$@" >"$log" 2>&1 || rc=$?
+  [ $rc -eq 0 ] || { cat "$log" >&2; echo "failed (exit code $rc): $*" >&2; }
+  rm -f "$log"; return $rc
+}
+
 if [ ${#missing[@]} -gt 0 ]; then
-  dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
-  as_root apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # Measured: about 1 min for the cross compilers, Wine and the rest on a machine that has
+  # only the native compilers; more on a bare system or a slow mirror.
+  echo "installing ${#missing[@]} Debian packages and what they need (typically 1-3 min): ${missing[*]}"
+  dpkg --print-foreign-architectures | grep -qx i386 || quiet as_root dpkg --add-architecture i386
+  # Another apt run may hold the lock: wait for it rather than fail.
+  quiet as_root apt-get -o DPkg::Lock::Timeout=600 update -qq
+  quiet as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
+    --no-install-recommends "${missing[@]}"
 fi
 
 # Wine takes its ANSI code page from the locale: ru_RU.UTF-8 gives 1251, as on a Russian Windows.
