@@ -114,6 +114,9 @@ run_tests() {
   esac
 }
 
+# Puts the file back, newer than anything built from the fault, so that the next build takes it.
+restore() { mv -f "$file.unmutated" "$file" && touch "$file"; }
+
 cmake --preset native >/dev/null || exit 1
 caught=0 missed=0 stale=0 total=0
 while IFS= read -r row; do
@@ -126,7 +129,7 @@ while IFS= read -r row; do
   [ -z "$only" ] || [[ "$what" == *"$only"* ]] || continue
   total=$((total + 1))
   cp "$file" "$file.unmutated"
-  trap 'mv -f "$file.unmutated" "$file"; exit 130' INT TERM
+  trap 'restore; exit 130' INT TERM
   if ! plant "$file" "$old" "$new"; then
     stale=$((stale + 1)); echo "STALE   $file: $what"
   else
@@ -137,7 +140,7 @@ while IFS= read -r row; do
       *) caught=$((caught + 1)); echo "caught  [$tier] $file: $what" ;;
     esac
   fi
-  mv -f "$file.unmutated" "$file"
+  restore
   trap - INT TERM
 done <<<"$faults"
 cmake --build --preset native >/dev/null 2>&1
