@@ -12,8 +12,8 @@ blocklist=${BLOCKLIST:-$root/../shared/data/blocklist-hosts.txt}
 big=$root/$out/hosts-1m.txt
 runs=${BENCH_RUNS:-15}
 
-cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release -DHOSTOVIK_BENCH=ON >/dev/null
-cmake --build "$out" --target hostovik_bench >/dev/null
+source scripts/common.sh
+step "building the benchmarks" "30 s" bash -c 'cmake --preset bench && cmake --build --preset bench'
 if [ ! -s "$big" ] || [ bench/make-hosts-1m.py -nt "$big" ]; then
   echo "generating $big"
   python3 bench/make-hosts-1m.py "$big"

@@ -8,8 +8,9 @@ cd "$(dirname "$0")/.."
 out=build/fuzz
 seconds=${FUZZ_SECONDS:-60}
 
-CC=clang CXX=clang++ cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release -DHOSTOVIK_FUZZ=ON >/dev/null
-cmake --build "$out" --target hostovik_fuzz >/dev/null
+source scripts/common.sh
+step "building the fuzz target" "30 s" bash -c 'cmake --preset fuzz && cmake --build --preset fuzz'
+echo "fuzzing for $seconds s..."
 mkdir -p "$out/corpus"
 cp tests/fuzz/corpus/* "$out/corpus/"
 

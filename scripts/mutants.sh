@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Shows that the tests find faults: plants each fault of the table below in the product code,
 # one at a time, runs the tests meant to catch it and counts how many were caught.
-#   unit        the native unit tests (build/native)
+#   unit        the native unit tests (ctest --preset unit)
 #   e2e:TEXT    the end-to-end cases whose name holds TEXT, on the real program under Wine
 # In the table, <NL> stands for a line break and (nothing) for an empty replacement. A row whose
 # text is not found exactly once in its file is reported as stale and fails the run.
@@ -106,7 +106,7 @@ run_tests() {
   case $1 in
     unit)
       cmake --build --preset native >"$log" 2>&1 || return 2
-      timeout 600 ctest --preset native >"$log" 2>&1 ;;
+      timeout 600 ctest --preset unit >"$log" 2>&1 ;;
     e2e:*)
       timeout 900 bash scripts/e2e.sh --only "${1#e2e:}" >"$log" 2>&1 && return 0
       grep -q '(build)' "$log" && return 2

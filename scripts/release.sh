@@ -24,24 +24,6 @@ readme=docs/release/README.txt
 # The package's file times: the commit's, so the same sources give the same zip.
 stamp=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 315532800)}
 
-# Runs a command quietly; when it fails, shows the tool's output and exit code and stops.
-run() {
-  local log rc=0; log=$(mktemp)
-  "$@" >"$log" 2>&1 || rc=$?
-  if [ $rc -ne 0 ]; then
-    cat "$log" >&2; rm -f "$log"
-    echo "failed (exit code $rc): $*" >&2; exit $rc
-  fi
-  rm -f "$log"
-}
-# The same for a step that takes a while: it says so first, with its typical time.
-step() {
-  local what=$1 start=$SECONDS; shift
-  echo "$what..."
-  run "$@"
-  echo "  done in $((SECONDS - start)) s"
-}
-
 build_exe() {  # folder
   rm -rf "$1" &&
     cmake --preset mingw-i686 -B "$1" -DHOSTOVIK_E2E=OFF &&
@@ -61,11 +43,11 @@ pack() {  # folder holding the built .exe, zip to make
 }
 
 bash scripts/setup.sh
-source scripts/checks.sh
+source scripts/common.sh
 
-step "building hostovik.exe in build/release-a (typically 10 s)" build_exe build/release-a
+step "building hostovik.exe in build/release-a" "10 s" build_exe build/release-a
 if [ $check -eq 1 ]; then
-  step "building it again in build/release-b, to compare (typically 10 s)" build_exe build/release-b
+  step "building it again in build/release-b, to compare" "10 s" build_exe build/release-b
 fi
 
 rm -f "$zip" dist/hostovik.exe dist/SHA256SUMS
