@@ -13,6 +13,11 @@ std::uint32_t PrivilegesLength(std::int32_t count) {
     return static_cast<std::uint32_t>(bytes);
 }
 
+// A call that answered FALSE: its error, as the thread's last error holds it.
+[[noreturn]] void Refused(RebootCalls& calls, const wchar_t* what) {
+    throw Failure(calls.GetLastError(), what);
+}
+
 }  // namespace
 
 static_assert(sizeof(OsVersionInfo) == 148);
@@ -28,9 +33,10 @@ bool IsWinNT(RebootCalls& calls) {
 void EnableShutdownPrivilege(RebootCalls& calls) {
     const RebootCalls::Handle process = calls.GetCurrentProcess();
     RebootCalls::Handle token = 0;
-    calls.OpenProcessToken(process, win::TokenAdjustPrivileges | win::TokenQuery, token);
+    if (!calls.OpenProcessToken(process, win::TokenAdjustPrivileges | win::TokenQuery, token))
+        Refused(calls, L"OpenProcessToken");
     Luid luid{};
-    calls.LookupPrivilegeValueA("", "SeShutdownPrivilege", luid);
+    if (!calls.LookupPrivilegeValueA("", "SeShutdownPrivilege", luid)) Refused(calls, L"SeShutdownPrivilege");
 
     PrivilegeRecord wanted{};
     wanted.count = 1;
@@ -38,13 +44,16 @@ void EnableShutdownPrivilege(RebootCalls& calls) {
     wanted.privileges[0].attributes = win::PrivilegeEnabled;
     PrivilegeRecord previous{};
     std::uint32_t returnLength = PrivilegesLength(static_cast<std::int32_t>(previous.count));
-    calls.AdjustTokenPrivileges(token, 0, wanted, PrivilegesLength(static_cast<std::int32_t>(wanted.count)),
-                                previous, returnLength);
+    // Success with ERROR_NOT_ALL_ASSIGNED means the token does not hold the privilege at all.
+    if (!calls.AdjustTokenPrivileges(token, 0, wanted, PrivilegesLength(static_cast<std::int32_t>(wanted.count)),
+                                     previous, returnLength) ||
+        calls.GetLastError() == win::ErrorNotAllAssigned)
+        Refused(calls, L"SeShutdownPrivilege");
     // The token stays open until the process ends.
 }
 
 void RebootMachine(RebootCalls& calls, const bool& force) {
     const std::uint32_t flags = force ? win::ExitReboot | win::ExitForce : win::ExitReboot;
     if (IsWinNT(calls)) EnableShutdownPrivilege(calls);
-    calls.ExitWindowsEx(flags, 0);
+    if (!calls.ExitWindowsEx(flags, 0)) Refused(calls, L"ExitWindowsEx");
 }

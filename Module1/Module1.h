@@ -2,7 +2,9 @@
 // Restarting Windows, with the shutdown privilege enabled first on the NT family.
 #include "app/Platform.h"
 
+// A failed version query counts as not NT.
 bool IsWinNT(RebootCalls& calls);
+// Throws Failure when the privilege cannot be enabled, the token lacking it included.
 void EnableShutdownPrivilege(RebootCalls& calls);
-// Only requests the restart; returns at once. No result is looked at.
+// Only requests the restart and returns at once; throws Failure when it cannot be requested.
 void RebootMachine(RebootCalls& calls, const bool& force);

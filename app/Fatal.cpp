@@ -30,6 +30,6 @@ void ShowUnrecoverableError(const Failure& failure) {
     // scope) has posted WM_QUIT, which would end the box's modal loop before the user saw it.
     MSG quit;
     PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    MessageBoxW(GetActiveWindow(), text.c_str(), ThisAppInfo().title.c_str(), vbOKOnly + vbCritical);
+    MessageBoxW(GetActiveWindow(), text.c_str(), std::wstring(ThisApp.title).c_str(), vbOKOnly + vbCritical);
     ExitProcess(failure.Code() ? failure.Code() : 1);
 }

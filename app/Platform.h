@@ -4,6 +4,7 @@
 // with one recording fake. Every file, process and message operation reports failure by
 // throwing Failure; the restart, registry and shell calls answer as their Win32 namesakes do.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +25,8 @@ class Environment {
 public:
     virtual ~Environment() = default;
     virtual std::optional<std::wstring> Get(const std::wstring& name) = 0;
+    // The Windows system folder, where programs are started from by full path, never by search.
+    virtual std::wstring SystemDirectory() = 0;
 };
 
 class OutputFile {
@@ -37,24 +40,32 @@ public:
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
-    // The whole file; nothing when the file or its folder does not exist.
-    virtual std::optional<std::string> ReadAll(const std::wstring& path) = 0;
-    // Opens an existing file for writing and closes it unchanged, so that a read-only,
-    // locked or otherwise unwritable file is found before anything is changed.
-    virtual void ProbeWritable(const std::wstring& path) = 0;
-    // mustBeNew: fail with win::ErrorFileExists instead of truncating an existing file.
-    virtual std::unique_ptr<OutputFile> Create(const std::wstring& path, bool mustBeNew) = 0;
+    // Hands the file's bytes to `chunk` piece by piece, in order, so that memory stays bounded
+    // whatever the file's size; false when the file or its folder does not exist.
+    virtual bool ReadChunks(const std::wstring& path, const std::function<void(std::string_view)>& chunk) = 0;
+    // Opens an existing file for deletion and for its attributes, sharing everything, and closes
+    // it unchanged: a file that cannot be replaced (held open without delete sharing, or refused
+    // by its permissions) is found before anything is changed. A missing file passes.
+    virtual void ProbeReplaceable(const std::wstring& path) = 0;
+    // A new file; fails with win::ErrorFileExists when anything stands at `path`, never
+    // truncating it or following a link there.
+    virtual std::unique_ptr<OutputFile> CreateNew(const std::wstring& path) = 0;
     // Puts `from` in place of `to` in one step, replacing `to` if it exists.
     virtual void Replace(const std::wstring& from, const std::wstring& to) = 0;
     // False when there was no such file.
     virtual bool Delete(const std::wstring& path) = 0;
+    // The file's attributes (win::FileAttribute*); nothing when it does not exist.
+    virtual std::optional<std::uint32_t> Attributes(const std::wstring& path) = 0;
+    virtual void SetAttributes(const std::wstring& path, std::uint32_t attributes) = 0;
 };
 
 class Processes {
 public:
     virtual ~Processes() = default;
-    // Starts a command line with a window show command and does not wait for it.
-    virtual void Start(const std::wstring& commandLine, int showCommand) = 0;
+    // Starts the program file `application` (a full path: nothing is searched for) with a
+    // command line and a window show command, and does not wait for it.
+    virtual void Start(const std::wstring& application, const std::wstring& commandLine, int showCommand) = 0;
+    virtual std::uint32_t CurrentProcessId() = 0;
 };
 
 struct LocalTime {
@@ -102,6 +113,8 @@ public:
                                                std::uint32_t bufferLength, PrivilegeRecord& previousState,
                                                std::uint32_t& returnLength) = 0;
     virtual std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
+    // The thread's last error, as the calls above left it.
+    virtual std::uint32_t GetLastError() = 0;
 };
 
 // The registry calls, one for one, so that tests can record them.

@@ -2,12 +2,14 @@
 
 #include <shellapi.h>
 
-#include <limits>
 
 #include "app/AppInfo.h"
 
 // The logic's copies of Windows numbers (app/WinNumbers.h) are the headers' own.
 static_assert(win::ShowNormal == SW_SHOWNORMAL && win::ShowMinimized == SW_SHOWMINIMIZED);
+static_assert(win::ErrorNotAllAssigned == ERROR_NOT_ALL_ASSIGNED && win::FileAttributeReadOnly == FILE_ATTRIBUTE_READONLY &&
+              win::FileAttributeHidden == FILE_ATTRIBUTE_HIDDEN && win::FileAttributeSystem == FILE_ATTRIBUTE_SYSTEM &&
+              win::FileAttributeNormal == FILE_ATTRIBUTE_NORMAL);
 static_assert(win::ErrorFileNotFound == ERROR_FILE_NOT_FOUND && win::ErrorAccessDenied == ERROR_ACCESS_DENIED &&
               win::ErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY && win::ErrorFileExists == ERROR_FILE_EXISTS &&
               win::ErrorInvalidParameter == ERROR_INVALID_PARAMETER && win::ErrorMoreData == ERROR_MORE_DATA &&
@@ -56,6 +58,13 @@ std::optional<std::wstring> Win32Environment::Get(const std::wstring& name) {
         }
         value.resize(n);
     }
+}
+
+std::wstring Win32Environment::SystemDirectory() {
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) ThrowLastError(L"GetSystemDirectoryW");
+    return std::wstring(folder, n);
 }
 
 namespace {
@@ -110,39 +119,30 @@ private:
 
 }  // namespace
 
-std::optional<std::string> Win32FileSystem::ReadAll(const std::wstring& path) {
+bool Win32FileSystem::ReadChunks(const std::wstring& path, const std::function<void(std::string_view)>& chunk) {
     FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.Valid()) {
-        if (IsMissing(GetLastError())) return std::nullopt;
+        if (IsMissing(GetLastError())) return false;
         ThrowLastError(path);
     }
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size)) ThrowLastError(path);
-    if (static_cast<unsigned long long>(size.QuadPart) > std::numeric_limits<std::size_t>::max() / 4)
-        throw Failure(ERROR_FILE_TOO_LARGE, path);
-
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
+    std::string buffer(1u << 20, '\0');
+    for (;;) {
         DWORD read = 0;
-        if (!ReadFile(file.Get(), bytes.data() + done, chunk, &read, nullptr)) ThrowLastError(path);
-        if (read == 0) break;  // the file shrank while we read it
-        done += read;
+        if (!ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) ThrowLastError(path);
+        if (read == 0) return true;
+        chunk(std::string_view(buffer.data(), read));
     }
-    bytes.resize(done);
-    return bytes;
 }
 
-void Win32FileSystem::ProbeWritable(const std::wstring& path) {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, ShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+void Win32FileSystem::ProbeReplaceable(const std::wstring& path) {
+    FileHandle file(CreateFileW(path.c_str(), DELETE | FILE_WRITE_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
     if (!file.Valid() && !IsMissing(GetLastError())) ThrowLastError(path);
 }
 
-std::unique_ptr<OutputFile> Win32FileSystem::Create(const std::wstring& path, bool mustBeNew) {
-    const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, mustBeNew ? CREATE_NEW : CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+std::unique_ptr<OutputFile> Win32FileSystem::CreateNew(const std::wstring& path) {
+    const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) ThrowLastError(path);
     return std::make_unique<Win32OutputFile>(h, path);
 }
@@ -158,17 +158,33 @@ bool Win32FileSystem::Delete(const std::wstring& path) {
     ThrowLastError(path);
 }
 
-void Win32Processes::Start(const std::wstring& commandLine, int showCommand) {
+std::optional<std::uint32_t> Win32FileSystem::Attributes(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return attributes;
+    if (IsMissing(GetLastError())) return std::nullopt;
+    ThrowLastError(path);
+}
+
+void Win32FileSystem::SetAttributes(const std::wstring& path, std::uint32_t attributes) {
+    if (!SetFileAttributesW(path.c_str(), attributes)) ThrowLastError(path);
+}
+
+void Win32Processes::Start(const std::wstring& application, const std::wstring& commandLine, int showCommand) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = static_cast<WORD>(showCommand);
     PROCESS_INFORMATION pi{};
     std::wstring mutableLine = commandLine;  // CreateProcessW may write into it
-    if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        ThrowLastError(commandLine);
+    if (!CreateProcessW(application.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        ThrowLastError(application);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+}
+
+std::uint32_t Win32Processes::CurrentProcessId() {
+    return GetCurrentProcessId();
 }
 
 LocalTime Win32Clock::Now() {
@@ -179,7 +195,7 @@ LocalTime Win32Clock::Now() {
 
 Answer Win32MessageBox::MsgBox(std::wstring_view prompt, unsigned style, std::wstring_view title) {
     const std::wstring text(prompt);
-    const std::wstring caption = title.empty() ? ThisAppInfo().title : std::wstring(title);
+    const std::wstring caption = std::wstring(title.empty() ? ThisApp.title : title);
     const int answer = MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), style);
     if (answer == 0) ThrowLastError(L"");
     return static_cast<Answer>(answer);
@@ -217,6 +233,10 @@ std::int32_t Win32RebootCalls::AdjustTokenPrivileges(Handle token, std::int32_t 
 
 std::int32_t Win32RebootCalls::ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) {
     return ::ExitWindowsEx(flags, reason);
+}
+
+std::uint32_t Win32RebootCalls::GetLastError() {
+    return ::GetLastError();
 }
 
 std::int32_t Win32Registry::RegOpenKeyExA(Key root, const char* subKey, std::uint32_t options, std::uint32_t access,

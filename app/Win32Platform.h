@@ -13,20 +13,24 @@ const Codepage& SystemAnsiCodepage();
 class Win32Environment final : public Environment {
 public:
     std::optional<std::wstring> Get(const std::wstring& name) override;
+    std::wstring SystemDirectory() override;
 };
 
 class Win32FileSystem final : public FileSystem {
 public:
-    std::optional<std::string> ReadAll(const std::wstring& path) override;
-    void ProbeWritable(const std::wstring& path) override;
-    std::unique_ptr<OutputFile> Create(const std::wstring& path, bool mustBeNew) override;
+    bool ReadChunks(const std::wstring& path, const std::function<void(std::string_view)>& chunk) override;
+    void ProbeReplaceable(const std::wstring& path) override;
+    std::unique_ptr<OutputFile> CreateNew(const std::wstring& path) override;
     void Replace(const std::wstring& from, const std::wstring& to) override;
     bool Delete(const std::wstring& path) override;
+    std::optional<std::uint32_t> Attributes(const std::wstring& path) override;
+    void SetAttributes(const std::wstring& path, std::uint32_t attributes) override;
 };
 
 class Win32Processes final : public Processes {
 public:
-    void Start(const std::wstring& commandLine, int showCommand) override;
+    void Start(const std::wstring& application, const std::wstring& commandLine, int showCommand) override;
+    std::uint32_t CurrentProcessId() override;
 };
 
 class Win32Clock final : public Clock {
@@ -49,6 +53,7 @@ public:
                                        std::uint32_t bufferLength, PrivilegeRecord& previousState,
                                        std::uint32_t& returnLength) override;
     std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
+    std::uint32_t GetLastError() override;
 };
 
 class Win32Registry final : public RegistryCalls {

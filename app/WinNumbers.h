@@ -17,7 +17,14 @@ inline constexpr std::uint32_t ErrorFileExists = 80;
 inline constexpr std::uint32_t ErrorInvalidParameter = 87;
 inline constexpr std::uint32_t ErrorMoreData = 234;
 inline constexpr std::uint32_t ErrorArithmeticOverflow = 534;
+inline constexpr std::uint32_t ErrorNotAllAssigned = 1300;  // a privilege the token does not hold
 inline constexpr std::uint32_t ErrorInternalError = 1359;
+
+// File attributes that protect a file from being replaced, and the plain one.
+inline constexpr std::uint32_t FileAttributeReadOnly = 0x1;
+inline constexpr std::uint32_t FileAttributeHidden = 0x2;
+inline constexpr std::uint32_t FileAttributeSystem = 0x4;
+inline constexpr std::uint32_t FileAttributeNormal = 0x80;
 
 // The restart.
 inline constexpr std::uint32_t PlatformIdNt = 2;            // VER_PLATFORM_WIN32_NT

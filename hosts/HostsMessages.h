@@ -1,5 +1,6 @@
 #pragma once
 // What the start-up check and the repair methods say to the user.
+#include <string>
 #include <string_view>
 
 inline constexpr std::wstring_view ModifiedWarning =
@@ -22,3 +23,15 @@ inline constexpr std::wstring_view Method2Question =
 inline constexpr std::wstring_view Method3Question =
     L"Внимание! После данного способа, Вам придется снова включить Ваше соединения (возможно "
     L"потребуется перезагрузка компьютера)!Продолжить?";
+
+// What the unrecoverable-error message adds under the hosts file's path when a repair fails.
+inline constexpr std::wstring_view HostsLeftAsItWas = L"Файл hosts оставлен как был.";
+// ...and when the restart that method 2 offers fails after the repair.
+inline constexpr std::wstring_view HostsReplacedRestartByHand =
+    L"Файл hosts уже заменён стандартным. Перезагрузите компьютер сами.";
+
+// The last line of a view that shows only the start of a file too large to show whole.
+inline std::wstring ViewCutNote(unsigned long long fileSize, unsigned long long shown) {
+    return L"[Файл hosts занимает " + std::to_wstring(fileSize) + L" байт; здесь показаны только первые " +
+           std::to_wstring(shown) + L".]\r\n";
+}

@@ -1,16 +1,12 @@
 #include "hosts/HostsRepair.h"
 
+#include <algorithm>
+
 #include "app/Caption.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/HostsText.h"
 #include "hosts/StockHosts.h"
 #include "Module1/Module1.h"
-
-namespace {
-
-constexpr std::wstring_view RouteFlush = L"route -f";
-
-}  // namespace
 
 std::wstring HostsRepair::ResolveHostsPath() {
     WindowsDir = s_.env.Get(L"windir").value_or(L"");
@@ -20,14 +16,20 @@ std::wstring HostsRepair::ResolveHostsPath() {
 void HostsRepair::RunIntegrityCheck() {
     const std::wstring path = ResolveHostsPath();
     std::size_t lineFeeds = 0;
+    unsigned long long size = 0;
     std::wstring view;
     {
-        // A missing file shows an empty view and counts as modified, so that the
-        // repair can create it.
-        const std::string bytes = store_.ReadHostsBytes(path).value_or(std::string());
-        lineFeeds = CountLF(bytes);
-        view = BuildViewText(bytes, s_.cp);
-    }  // the bytes are freed before the view takes its copy: a large file is held twice at most
+        // Read piece by piece: every LF is counted, the view keeps the start of the file. A
+        // missing file shows an empty view and counts as modified, so that the repair can create it.
+        std::string head;
+        store_.ReadHostsBytes(path, [&](std::string_view chunk) {
+            lineFeeds += CountLF(chunk);
+            size += chunk.size();
+            head.append(chunk.substr(0, ViewCap - std::min(ViewCap, head.size())));
+        });
+        view = BuildViewText(head, s_.cp);
+        if (size > head.size()) view += ViewCutNote(size, head.size());
+    }  // the bytes are freed before the view takes its copy
     windows_.ShowHostsView(std::move(view));
     if (lineFeeds == ExpectedLineCount) {
         ConfirmUnmodified();
@@ -42,34 +44,43 @@ void HostsRepair::ConfirmUnmodified() {
         windows_.UnloadMainWindow();
 }
 
+// The stock content in the hosts file's place, before any message says so.
+void HostsRepair::PutStockHosts(const std::wstring& path) {
+    store_.OpenHostsForOutput(path);
+    store_.WriteStockHosts();
+    store_.CloseHosts();
+}
+
 void HostsRepair::RepairMethod1() {
     const std::wstring path = ResolveHostsPath();
     s_.ui.MsgBox(Method1Warning, vbOKOnly + vbInformation, MainCaption);
-    store_.BackupHosts(path, s_.clock.Now());
-    store_.OpenHostsForOutput(path);
-    store_.WriteStockHosts();
-    // The new content takes the file's place only once this message is dismissed.
+    PutStockHosts(path);
     s_.ui.MsgBox(Method1Done, vbOKOnly + vbInformation, MainCaption);
-    store_.CloseHosts();
     CloseAllWindows();
 }
 
+// The old file goes only as the complete new one takes its place, so that no failure can
+// leave the machine without a hosts file.
 void HostsRepair::RepairMethod2() {
     const std::wstring path = ResolveHostsPath();
     s_.ui.MsgBox(Method2Warning, vbOKOnly + vbInformation, Method2Title);
-    store_.BackupHosts(path, s_.clock.Now());
-    store_.DeleteHosts(path);
-    store_.OpenHostsForOutput(path);
-    store_.WriteStockHosts();
-    store_.CloseHosts();
-    if (s_.ui.MsgBox(Method2Question, vbYesNo + vbInformation, MainCaption) == Answer::Yes)
-        RebootMachine(s_.reboot, true);
+    PutStockHosts(path);
+    if (s_.ui.MsgBox(Method2Question, vbYesNo + vbInformation, MainCaption) == Answer::Yes) {
+        try {
+            RebootMachine(s_.reboot, true);
+        } catch (const Failure& f) {
+            throw Failure(f.Code(), std::wstring(HostsReplacedRestartByHand));
+        }
+    }
     CloseAllWindows();
 }
 
+// route.exe from the system folder by its full path: a copy beside the program or in the
+// current folder must never run with the administrator's rights.
 void HostsRepair::RepairMethod3() {
     if (s_.ui.MsgBox(Method3Question, vbYesNo + vbInformation, MainCaption) == Answer::No) return;
-    s_.processes.Start(std::wstring(RouteFlush), win::ShowMinimized);
+    const std::wstring route = s_.env.SystemDirectory() + L"\\route.exe";
+    s_.processes.Start(route, L"\"" + route + L"\" -f", win::ShowMinimized);
     CloseAllWindows();
 }
 

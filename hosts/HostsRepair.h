@@ -19,7 +19,8 @@ public:
 
 class HostsRepair {
 public:
-    HostsRepair(const Platform& system, RepairWindows& windows) : s_(system), windows_(windows), store_(s_.files, s_.cp) {}
+    HostsRepair(const Platform& system, RepairWindows& windows)
+        : s_(system), windows_(windows), store_(s_.files, s_.processes, s_.clock, s_.cp) {}
 
     void RunIntegrityCheck();
     void RepairMethod1();
@@ -33,6 +34,7 @@ public:
 private:
     std::wstring ResolveHostsPath();
     void ConfirmUnmodified();
+    void PutStockHosts(const std::wstring& path);
 
     Platform s_;
     RepairWindows& windows_;

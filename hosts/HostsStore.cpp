@@ -2,14 +2,17 @@
 
 #include <cstdio>
 
+#include "hosts/HostsMessages.h"
 #include "hosts/StockHosts.h"
 
 namespace {
 
-// Where the new content is written until it is complete.
-constexpr std::wstring_view NewFileSuffix = L".hostovik-new";
-// Copies made within one second get "-2", "-3"... before ".bak".
-constexpr int MaxBackupsPerSecond = 99;
+// Numbered names tried when one is taken: copies made within one second, or new files an
+// earlier run left behind.
+constexpr int MaxNumber = 99;
+
+// The attributes with which malware keeps a hosts file from being replaced.
+constexpr std::uint32_t Protecting = win::FileAttributeReadOnly | win::FileAttributeHidden | win::FileAttributeSystem;
 
 std::wstring TimeStamp(const LocalTime& t) {
     wchar_t stamp[32];
@@ -17,11 +20,24 @@ std::wstring TimeStamp(const LocalTime& t) {
     return stamp;
 }
 
-// Removes a file of our own after a failure; the failure that brought us here is the
-// one the user must see, so a failure to remove it is not reported over it.
-void DeleteLeftover(FileSystem& fs, const std::wstring& path) {
+// A new file under the first free name of `name(1)`, `name(2)`...; `path` receives it.
+std::unique_ptr<OutputFile> CreateNumbered(FileSystem& fs, const std::function<std::wstring(int)>& name,
+                                           std::wstring& path) {
+    for (int n = 1;; ++n) {
+        path = name(n);
+        try {
+            return fs.CreateNew(path);
+        } catch (const Failure& f) {
+            if (f.Code() != win::ErrorFileExists || n == MaxNumber) throw;
+        }
+    }
+}
+
+// Cleaning up after a failure: the failure that brought us here is the one the user must
+// see, so a failure to clean up is not reported over it.
+void Quietly(const std::function<void()>& undo) {
     try {
-        fs.Delete(path);
+        undo();
     } catch (const Failure&) {
     }
 }
@@ -32,74 +48,81 @@ std::wstring HostsPathFor(std::wstring_view windowsDir) {
     return std::wstring(windowsDir) + std::wstring(HostsSuffix);
 }
 
-std::optional<std::string> HostsStore::ReadHostsBytes(const std::wstring& path) {
-    return fs_.ReadAll(path);
+HostsStore::~HostsStore() {
+    if (out_) Quietly([this] { out_.reset(); fs_.Delete(newPath_); });
+}
+
+bool HostsStore::ReadHostsBytes(const std::wstring& path, const std::function<void(std::string_view)>& chunk) {
+    return fs_.ReadChunks(path, chunk);
+}
+
+void HostsStore::Abandon(const Failure& failure) {
+    if (out_) Quietly([this] { out_.reset(); fs_.Delete(newPath_); });
+    throw Failure(failure.Code(), hostsPath_ + L"\n" + std::wstring(HostsLeftAsItWas));
 }
 
 void HostsStore::OpenHostsForOutput(const std::wstring& path) {
-    CloseHosts();
-    fs_.ProbeWritable(path);
+    if (out_) Quietly([this] { out_.reset(); fs_.Delete(newPath_); });
     hostsPath_ = path;
-    newPath_ = path + std::wstring(NewFileSuffix);
-    out_ = fs_.Create(newPath_, false);
+    const std::wstring base = path + L".hostovik-" + std::to_wstring(processes_.CurrentProcessId()) + L"-";
+    try {
+        out_ = CreateNumbered(fs_, [&](int n) { return base + std::to_wstring(n) + L".tmp"; }, newPath_);
+    } catch (const Failure& f) {
+        Abandon(f);
+    }
 }
 
 void HostsStore::WriteStockHosts() {
-    WriteOrDiscard(StockHostsBytes(cp_));
-}
-
-void HostsStore::WriteOrDiscard(std::string_view bytes) {
     try {
-        out_->Write(bytes);
-    } catch (...) {
-        DiscardOutput();
-        throw;
+        out_->Write(StockHostsBytes(cp_));
+    } catch (const Failure& f) {
+        Abandon(f);
     }
 }
 
 void HostsStore::CloseHosts() {
     if (!out_) return;
+    std::wstring backup;
+    std::optional<std::uint32_t> attributes;  // the hosts file's, when the repair cleared some
     try {
         out_->Close();
+        fs_.ProbeReplaceable(hostsPath_);
+        backup = BackupHosts(hostsPath_, clock_.Now());
+        attributes = fs_.Attributes(hostsPath_);
+        if (!attributes || !(*attributes & Protecting)) attributes.reset();
+        else fs_.SetAttributes(hostsPath_, (*attributes & ~Protecting) ? *attributes & ~Protecting : win::FileAttributeNormal);
         fs_.Replace(newPath_, hostsPath_);
         out_.reset();
+    } catch (const Failure& f) {
+        if (attributes) Quietly([&] { fs_.SetAttributes(hostsPath_, *attributes); });
+        if (!backup.empty()) Quietly([&] { fs_.Delete(backup); });
+        Abandon(f);
+    }
+}
+
+std::wstring HostsStore::BackupHosts(const std::wstring& path, const LocalTime& now) {
+    const std::string stock = StockHostsBytes(cp_);
+    const std::wstring base = path + L"." + TimeStamp(now);
+    std::string head;  // the file's first bytes, while they may still be the stock file
+    std::unique_ptr<OutputFile> copy;
+    std::wstring copyPath;
+    const auto startCopy = [&] {
+        copy = CreateNumbered(fs_, [&](int n) { return base + (n > 1 ? L"-" + std::to_wstring(n) : L"") + L".bak"; },
+                              copyPath);
+        copy->Write(head);
+    };
+    try {
+        const bool exists = fs_.ReadChunks(path, [&](std::string_view chunk) {
+            if (copy) return copy->Write(chunk);
+            head += chunk;
+            if (head.size() > stock.size() || stock.compare(0, head.size(), head) != 0) startCopy();
+        });
+        if (!exists) return L"";
+        if (!copy && head != stock) startCopy();
+        if (copy) copy->Close();
     } catch (...) {
-        DiscardOutput();
+        if (copy) Quietly([&] { copy.reset(); fs_.Delete(copyPath); });
         throw;
     }
-}
-
-void HostsStore::DiscardOutput() {
-    out_.reset();
-    DeleteLeftover(fs_, newPath_);
-}
-
-void HostsStore::DeleteHosts(const std::wstring& path) {
-    fs_.Delete(path);
-}
-
-void HostsStore::BackupHosts(const std::wstring& path, const LocalTime& now) {
-    const std::optional<std::string> bytes = fs_.ReadAll(path);
-    if (!bytes || *bytes == StockHostsBytes(cp_)) return;
-
-    const std::wstring base = path + L"." + TimeStamp(now);
-    for (int n = 1;; ++n) {
-        const std::wstring copy = base + (n > 1 ? L"-" + std::to_wstring(n) : L"") + L".bak";
-        std::unique_ptr<OutputFile> file;
-        try {
-            file = fs_.Create(copy, true);
-        } catch (const Failure& f) {
-            if (f.Code() == win::ErrorFileExists && n < MaxBackupsPerSecond) continue;
-            throw;
-        }
-        try {
-            file->Write(*bytes);
-            file->Close();
-        } catch (...) {
-            file.reset();
-            DeleteLeftover(fs_, copy);
-            throw;
-        }
-        return;
-    }
+    return copyPath;
 }

@@ -1,15 +1,17 @@
 #pragma once
-// The hosts file: where it lives, and the one channel through which it is read and written.
+// The hosts file: where it lives, how it is read, and how the stock content takes its place.
 //
-// A write never leaves a partial hosts file: the new content goes to a file beside it,
-// which replaces the hosts file in one step only once it is complete and on the disk.
+// A repair never leaves a partial hosts file, nor a file of its own beside it. The new content
+// goes to a file whose name is this run's own; only once it is complete on the disk is the
+// hosts file checked, copied, freed of its protecting attributes and replaced by it, in one
+// step. Until that step the hosts file keeps its bytes and its attributes, and any failure on
+// the way puts back what the repair changed and removes what it made.
+#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/Platform.h"
-#include "app/Codepage.h"
 
 inline constexpr std::wstring_view HostsSuffix = L"\\System32\\drivers\\etc\\hosts";
 
@@ -18,29 +20,32 @@ std::wstring HostsPathFor(std::wstring_view windowsDir);
 
 class HostsStore {
 public:
-    HostsStore(FileSystem& fs, const Codepage& cp) : fs_(fs), cp_(cp) {}
+    HostsStore(FileSystem& fs, Processes& processes, Clock& clock, const Codepage& cp)
+        : fs_(fs), processes_(processes), clock_(clock), cp_(cp) {}
+    HostsStore(const HostsStore&) = delete;
+    ~HostsStore();
 
-    // The whole file; nothing when it does not exist.
-    std::optional<std::string> ReadHostsBytes(const std::wstring& path);
+    // Hands the whole file to `chunk` piece by piece; false when it does not exist.
+    bool ReadHostsBytes(const std::wstring& path, const std::function<void(std::string_view)>& chunk);
 
-    // Fails here, with the file untouched, when the hosts file cannot be written.
+    // Opens a new file of this run's own beside `path` for the new content.
     void OpenHostsForOutput(const std::wstring& path);
     void WriteStockHosts();
-    // The new content replaces the hosts file now. Harmless when nothing is open.
+    // The new content takes the hosts file's place now (see above). A failure is reported with
+    // the hosts file's path and the word that it was left as it was. Harmless when nothing is open.
     void CloseHosts();
 
-    // A file that is already gone counts as deleted.
-    void DeleteHosts(const std::wstring& path);
-
-    // Keeps the file's current bytes as "hosts.yyyyMMdd-HHmmss.bak" beside it, never
-    // overwriting an earlier copy; a missing or stock file needs no copy.
-    void BackupHosts(const std::wstring& path, const LocalTime& now);
+    // Keeps the file's current bytes as "hosts.yyyyMMdd-HHmmss.bak" beside it, copied piece by
+    // piece, never overwriting an earlier copy; a missing or stock file needs no copy. Returns
+    // the copy's path, or nothing.
+    std::wstring BackupHosts(const std::wstring& path, const LocalTime& now);
 
 private:
-    void WriteOrDiscard(std::string_view bytes);
-    void DiscardOutput();
+    [[noreturn]] void Abandon(const Failure& failure);
 
     FileSystem& fs_;
+    Processes& processes_;
+    Clock& clock_;
     const Codepage& cp_;
     std::unique_ptr<OutputFile> out_;
     std::wstring newPath_, hostsPath_;

@@ -51,6 +51,13 @@ HICON LoadIconSized(int id, int width, int height) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, 0));
 }
 
+// A read-only view has no use for Tab: it moves the focus on, as everywhere else in the window.
+LRESULT CALLBACK PassTabOn(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+    if (msg == WM_GETDLGCODE && wp == VK_TAB) result &= ~(DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
+    return result;
+}
+
 void RegisterFormClass() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
@@ -87,6 +94,7 @@ Form1::Form1(const Platform& system) : s_(system), repair_(system, *this), about
     for (int id : {IdCommand1, IdCommand2, IdCommand4})
         SendMessageW(Control(id), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(pictureP_));
     SendMessageW(Control(IdCommand3), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(questionMark_));
+    if (!SetWindowSubclass(Control(IdText1), PassTabOn, 0, 0)) ThrowLastError(L"Text1");
     CreateToolTips();
 }
 
@@ -117,7 +125,21 @@ void Form1::CreateToolTips() const {
 }
 
 void Form1::Form_Load() {
-    repair_.RunIntegrityCheck();
+    Uninterrupted([this] { repair_.RunIntegrityCheck(); });
+}
+
+// A request to close the window waits until the operation under way has ended: torn down
+// half way, a method would leave its work half done.
+void Form1::Uninterrupted(const std::function<void()>& operation) {
+    busy_ = true;
+    try {
+        operation();
+    } catch (...) {
+        busy_ = false;
+        throw;
+    }
+    busy_ = false;
+    if (closeRequested_ && hwnd_) Form_Unload();
 }
 
 void Form1::Show() {
@@ -131,10 +153,10 @@ void Form1::Form_Unload() {
     DestroyWindow(hwnd_);
 }
 
-void Form1::Command1_Click() { repair_.RepairMethod1(); }
-void Form1::Command2_Click() { repair_.RepairMethod2(); }
+void Form1::Command1_Click() { Uninterrupted([this] { repair_.RepairMethod1(); }); }
+void Form1::Command2_Click() { Uninterrupted([this] { repair_.RepairMethod2(); }); }
 void Form1::Command3_Click() { about_.Show(); }
-void Form1::Command4_Click() { repair_.RepairMethod3(); }
+void Form1::Command4_Click() { Uninterrupted([this] { repair_.RepairMethod3(); }); }
 void Form1::Label2_Click() { OpenWebPage(s_.shell, reinterpret_cast<std::intptr_t>(hwnd_), HostsArticle); }
 void Form1::Label3_Click() { OpenWebPage(s_.shell, reinterpret_cast<std::intptr_t>(hwnd_), ForumPage); }
 
@@ -194,8 +216,11 @@ std::optional<LRESULT> Form1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return std::nullopt;
     }
     case WM_CLOSE:
-        Form_Unload();
+        if (busy_) closeRequested_ = true;
+        else Form_Unload();
         return 0;
+    case WM_QUERYENDSESSION:
+        return !busy_;  // Windows is asked to wait while a method changes the hosts file
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

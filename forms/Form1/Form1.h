@@ -1,6 +1,8 @@
 #pragma once
 // The main window: the hosts view, the three repair buttons, the About button and
 // two link labels. Its load event is the start-up check of the hosts file.
+#include <functional>
+
 #include "app/Window.h"
 #include "forms/frmAbout/frmAbout.h"
 #include "hosts/HostsRepair.h"
@@ -17,6 +19,7 @@ public:
 private:
     std::optional<LRESULT> OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void CreateToolTips() const;
+    void Uninterrupted(const std::function<void()>& operation);
 
     void Form_Unload();
     void Command1_Click();
@@ -38,4 +41,5 @@ private:
     HICON pictureP_ = nullptr;
     HICON questionMark_ = nullptr;
     HCURSOR handH_ = nullptr;
+    bool busy_ = false, closeRequested_ = false;
 };

@@ -30,7 +30,7 @@ void SysInfo::StartSysInfo() {
                 ToolPath += ToolFile;
             }
             // Quoted, so that a path with spaces cannot start C:\Program.exe instead.
-            s_.processes.Start(L"\"" + ToolPath + L"\"", win::ShowNormal);
+            s_.processes.Start(ToolPath, L"\"" + ToolPath + L"\"", win::ShowNormal);
             return true;
         } catch (const std::exception&) {
             return false;  // every way of failing ends in the one message

@@ -60,7 +60,7 @@ std::vector<WORD> DialogTemplate() {
 
 }  // namespace
 
-frmAbout::frmAbout(const Platform& system) : sysInfo_(system, ThisAppInfo().title) {}
+frmAbout::frmAbout(const Platform& system) : sysInfo_(system, std::wstring(ThisApp.title)) {}
 
 frmAbout::~frmAbout() {
     Unload();
@@ -88,14 +88,14 @@ void frmAbout::Unload() {
 }
 
 void frmAbout::Form_Load() {
-    const AppInfo& app = ThisAppInfo();
-    const std::wstring caption = L"О программе " + app.title;
-    const std::wstring version = L"Версия " + std::to_wstring(app.major) + L"." + std::to_wstring(app.minor) + L"." +
-                                 std::to_wstring(app.revision);
+    const std::wstring title(ThisApp.title), description(ThisApp.description);
+    const std::wstring caption = L"О программе " + title;
+    const std::wstring version = L"Версия " + std::to_wstring(ThisApp.major) + L"." + std::to_wstring(ThisApp.minor) +
+                                 L"." + std::to_wstring(ThisApp.revision);
     SetWindowTextW(hwnd_, caption.c_str());
     SetDlgItemTextW(hwnd_, IdLblVersion, version.c_str());
-    SetDlgItemTextW(hwnd_, IdLblTitle, app.title.c_str());
-    SetDlgItemTextW(hwnd_, IdLblDescription, app.description.c_str());
+    SetDlgItemTextW(hwnd_, IdLblTitle, title.c_str());
+    SetDlgItemTextW(hwnd_, IdLblDescription, description.c_str());
 }
 
 void frmAbout::cmdOK_Click() {

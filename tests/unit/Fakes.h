@@ -1,12 +1,13 @@
 #pragma once
 // One recording stand-in for everything the logic asks of the platform. Every call is one
-// entry in a single journal, so a test sees the order of events across files, messages
-// and system calls; a call whose entry is listed in `fail` throws that error code.
+// entry in a single journal, so a test sees the order of events across files, messages and
+// system calls. A call whose entry is listed in `fail` fails with that error code: file and
+// process operations throw it, the Win32-style calls answer FALSE and leave it as the last
+// error (ERROR_NOT_ALL_ASSIGNED, as Windows does, with success).
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <deque>
-#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
@@ -37,6 +38,7 @@ inline std::wstring Msg(unsigned style, std::wstring_view title, std::wstring_vi
 }
 
 inline const LocalTime Stamp{2024, 1, 2, 3, 4, 5};
+inline constexpr std::uint32_t Plain = 0x20;  // FILE_ATTRIBUTE_ARCHIVE, what a new file has
 
 struct RegValue { std::uint32_t type; std::string data; };
 
@@ -44,31 +46,42 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
                           RegistryCalls, FileLookup, ShellCalls {
     Journal log;
     std::map<std::wstring, std::uint32_t> fail;
-    Files files;  // also what the file lookup finds
+    Files files;                                       // also what the file lookup finds
+    std::map<std::wstring, std::uint32_t> attributes;  // of the files that are not Plain
     std::deque<Answer> answers;
     std::optional<std::wstring> windir = L"C:\\WINDOWS";
     std::wstring view;
-    std::uint32_t platformId = 1;  // 9x; NT is 2, and 0 fails the version query
+    std::uint32_t platformId = 1, lastError = 0;  // 9x; NT is 2, and 0 fails the version query
     std::map<std::string, std::map<std::string, RegValue>> keys;  // under HKEY_LOCAL_MACHINE
 
     Platform Get() { return {*this, *this, *this, *this, *this, *this, *this, *this, *this, Windows1251()}; }
 
-    // Journals a call. Returns 1, success for the calls that answer TRUE or FALSE; the logic never looks at it.
+    // Journals a file or process operation, which throws when listed in `fail`.
     template <class... W>
-    std::int32_t Call(const W&... words) {
+    void Call(const W&... words) {
         log.push_back(Entry(words...));
         if (fail.count(log.back())) throw Failure(fail[log.back()], log.back());
-        return 1;
+    }
+    // Journals a Win32-style call: TRUE, or FALSE with the last error when listed in `fail`.
+    template <class... W>
+    std::int32_t Answer32(const W&... words) {
+        log.push_back(Entry(words...));
+        lastError = fail.count(log.back()) ? fail[log.back()] : 0;
+        return lastError == 0 || lastError == win::ErrorNotAllAssigned;
     }
 
-    std::optional<std::string> ReadAll(const std::wstring& path) override {
+    // Files come in pieces of 7 bytes, so that every rule meets the edges of pieces.
+    bool ReadChunks(const std::wstring& path, const std::function<void(std::string_view)>& chunk) override {
         Call(L"read", path);
-        return files.count(path) ? std::optional(files[path]) : std::nullopt;
+        if (!files.count(path)) return false;
+        const std::string bytes = files[path];
+        for (std::size_t at = 0; at < bytes.size(); at += 7) chunk(std::string_view(bytes).substr(at, 7));
+        return true;
     }
-    void ProbeWritable(const std::wstring& path) override { Call(L"probe", path); }
-    std::unique_ptr<OutputFile> Create(const std::wstring& path, bool mustBeNew) override {
-        Call(mustBeNew ? L"create-new" : L"create", path);
-        if (mustBeNew && files.count(path)) throw Failure(win::ErrorFileExists, path);
+    void ProbeReplaceable(const std::wstring& path) override { Call(L"probe", path); }
+    std::unique_ptr<OutputFile> CreateNew(const std::wstring& path) override {
+        Call(L"create", path);
+        if (files.count(path)) throw Failure(win::ErrorFileExists, path);
         files[path].clear();
         return std::make_unique<File>(*this, path);
     }
@@ -76,11 +89,21 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         Call(L"replace", to);
         files[to] = files.at(from);
         files.erase(from);
+        attributes.erase(to);
     }
     bool Delete(const std::wstring& path) override {
         Call(L"delete", path);
         if (open_.count(path)) throw Failure(32, path);  // a sharing violation, as on Windows
+        attributes.erase(path);
         return files.erase(path) > 0;
+    }
+    std::optional<std::uint32_t> Attributes(const std::wstring& path) override {
+        if (!files.count(path)) return std::nullopt;
+        return attributes.count(path) ? attributes[path] : Plain;
+    }
+    void SetAttributes(const std::wstring& path, std::uint32_t value) override {
+        Call(L"attributes", path, value);
+        attributes[path] = value;
     }
 
     Answer MsgBox(std::wstring_view prompt, unsigned style, std::wstring_view title) override {
@@ -89,7 +112,6 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         answers.pop_front();
         return a;
     }
-
     void ShowHostsView(std::wstring text) override {
         Call(L"view");
         view = std::move(text);
@@ -99,8 +121,12 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     std::optional<std::wstring> Get(const std::wstring& name) override {
         return name == L"windir" ? windir : std::nullopt;
     }
+    std::wstring SystemDirectory() override { return L"C:\\WINDOWS\\system32"; }
     LocalTime Now() override { return Stamp; }
-    void Start(const std::wstring& commandLine, int showCommand) override { Call(L"start", commandLine, showCommand); }
+    void Start(const std::wstring& application, const std::wstring& commandLine, int showCommand) override {
+        Call(L"start", application, L"|", commandLine, showCommand);
+    }
+    std::uint32_t CurrentProcessId() override { return 7; }
 
     std::int32_t GetVersionExA(OsVersionInfo& info) override {
         Call(L"GetVersionExA", info.size);
@@ -110,28 +136,29 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     Handle GetCurrentProcess() override { return 41; }
     std::int32_t OpenProcessToken(Handle process, std::uint32_t access, Handle& token) override {
         token = 77;
-        return Call(L"OpenProcessToken", process, access);
+        return Answer32(L"OpenProcessToken", process, access);
     }
     std::int32_t LookupPrivilegeValueA(const char* systemName, const char* name, Luid& luid) override {
         luid = {0x89ABCDEF, -2};
-        return Call(L"LookupPrivilegeValueA", Ansi(systemName), Ansi(name));
+        return Answer32(L"LookupPrivilegeValueA", Ansi(systemName), Ansi(name));
     }
     std::int32_t AdjustTokenPrivileges(Handle token, std::int32_t disableAll, PrivilegeRecord& wanted,
                                        std::uint32_t length, PrivilegeRecord& previous,
                                        std::uint32_t& returnLength) override {
         const LuidAndAttributes& p = wanted.privileges[0];
-        return Call(L"AdjustTokenPrivileges", token, disableAll, L"{", wanted.count, p.luid.low, p.luid.high,
-                    p.attributes, L"}", length, L"previous", previous.count, returnLength);
+        return Answer32(L"AdjustTokenPrivileges", token, disableAll, L"{", wanted.count, p.luid.low, p.luid.high,
+                        p.attributes, L"}", length, L"previous", previous.count, returnLength);
     }
     std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override {
-        return Call(L"ExitWindowsEx", flags, reason);
+        return Answer32(L"ExitWindowsEx", flags, reason);
     }
+    std::uint32_t GetLastError() override { return lastError; }
 
     // An opened key is always handle 101.
     std::int32_t RegOpenKeyExA(Key root, const char* subKey, std::uint32_t options, std::uint32_t access,
                                Key& result) override {
         const std::int32_t status = keys.count(subKey) ? 0 : 2;  // ERROR_FILE_NOT_FOUND, as for a missing value
-        Call(L"open", root, subKey, options, access, L"=", status);
+        log.push_back(Entry(L"open", root, subKey, options, access, L"=", status));
         if (status == 0) result = 101;
         openKey_ = subKey;
         return status;
@@ -141,7 +168,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         const auto value = keys[openKey_].find(valueName);
         const bool found = value != keys[openKey_].end();
         const std::int32_t status = !found ? 2 : value->second.data.size() > size ? win::ErrorMoreData : 0;
-        Call(L"query", key, valueName, size, L"=", status);
+        log.push_back(Entry(L"query", key, valueName, size, L"=", status));
         if (status == 0) {
             type = value->second.type;
             size = static_cast<std::uint32_t>(value->second.data.size());
@@ -150,7 +177,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         return status;
     }
     std::int32_t RegCloseKey(Key key) override {
-        Call(L"close", key);
+        log.push_back(Entry(L"close", key));
         return 0;
     }
 
@@ -168,8 +195,8 @@ private:
     struct File final : OutputFile {
         File(FakeSystem& sys, std::wstring path) : sys(sys), path(std::move(path)) { sys.open_.insert(this->path); }
         ~File() override { sys.open_.erase(path); }
-        void Write(std::string_view bytes) override {
-            sys.Call(L"write", path);
+        void Write(std::string_view bytes) override {  // pieces written in a row are one entry
+            if (sys.log.empty() || sys.log.back() != L"write " + path) sys.Call(L"write", path);
             sys.files[path] += bytes;
         }
         void Close() override {
@@ -183,18 +210,18 @@ private:
     std::string openKey_;
 };
 
-// The hosts file of the tests, its neighbours, and its contents.
+// The hosts file of the tests, the new file of the run (process 7) and the copy of the old one.
 inline const std::wstring H = L"C:\\WINDOWS\\System32\\drivers\\etc\\hosts";
-inline const std::wstring N = H + L".hostovik-new";
+inline const std::wstring T = H + L".hostovik-7-1.tmp";
 inline const std::wstring B = H + L".20240102-030405.bak";  // at Stamp
 // A user's file: an entry, a NUL and bytes above 0x7F must all survive a copy.
 inline const std::string Old = std::string("127.0.0.1 vk.com\r\n\0\xFF\xCF", 21);
 inline const std::string Stock = StockHostsBytes(Windows1251());
 
-// The code of the Failure that f throws, or 0.
-inline std::uint32_t FailureCode(const std::function<void()>& f) try {
+// The code of the Failure that f throws (0 for none), and its subject.
+inline std::pair<std::uint32_t, std::wstring> FailureOf(const std::function<void()>& f) try {
     f();
-    return 0;
+    return {0, L""};
 } catch (const Failure& e) {
-    return e.Code();
+    return {e.Code(), e.Subject()};
 }

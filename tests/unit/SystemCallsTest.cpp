@@ -19,8 +19,8 @@ Journal Read(const char* key, const wchar_t* value, int status = 0) {
     return {Entry(L"open -2147483646", key, L"0 131135 = 0"), Entry(L"query 101", value, L"1024 =", status),
             L"close 101"};
 }
-// Quoted, shown normally.
-Journal Start(const std::wstring& path) { return {L"start \"" + path + L"\" 1"}; }
+// By its full path, quoted on its command line, shown normally.
+Journal Start(const std::wstring& path) { return {L"start " + path + L" | \"" + path + L"\" 1"}; }
 
 TEST(RebootMachine, EnablesTheShutdownPrivilegeOnlyOnNtThenRequestsTheRestart) {
     const Journal privilege{
@@ -39,6 +39,16 @@ TEST(RebootMachine, EnablesTheShutdownPrivilegeOnlyOnNtThenRequestsTheRestart) {
             const Journal restart{force ? L"ExitWindowsEx 6 0" : L"ExitWindowsEx 2 0"};
             EXPECT_EQ(sys.log, Journal{L"GetVersionExA 148"} + enabling + restart) << platformId << force;
         }
+    }
+    // A privilege that cannot be enabled (the token may lack it: success with ERROR_NOT_ALL_ASSIGNED)
+    // or a refused restart is an error with the system's code, and nothing is tried after it.
+    const Journal steps = Journal{L"GetVersionExA 148"} + privilege + Journal{L"ExitWindowsEx 6 0"};
+    for (const auto& [step, code] : {std::pair{1, 5u}, {2, 1313u}, {3, 5u}, {3, 1300u}, {4, 1314u}}) {
+        FakeSystem sys;
+        sys.platformId = 2;
+        sys.fail[steps[step]] = code;
+        EXPECT_EQ(FailureOf([&] { RebootMachine(sys, true); }).first, code) << step;
+        EXPECT_EQ(sys.log, Journal(steps.begin(), steps.begin() + step + 1)) << step;
     }
 }
 
