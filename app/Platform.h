@@ -43,9 +43,9 @@ public:
     // Hands the file's bytes to `chunk` piece by piece, in order, so that memory stays bounded
     // whatever the file's size; false when the file or its folder does not exist.
     virtual bool ReadChunks(const std::wstring& path, const std::function<void(std::string_view)>& chunk) = 0;
-    // Opens an existing file for deletion and for its attributes, sharing everything, and closes
-    // it unchanged: a file that cannot be replaced (held open without delete sharing, or refused
-    // by its permissions) is found before anything is changed. A missing file passes.
+    // Opens an existing file for deletion, sharing everything, and closes it unchanged: a file
+    // that cannot be replaced (held open without delete sharing, or refused by its permissions)
+    // is found before anything is changed. A missing file passes.
     virtual void ProbeReplaceable(const std::wstring& path) = 0;
     // A new file; fails with win::ErrorFileExists when anything stands at `path`, never
     // truncating it or following a link there.

@@ -136,8 +136,9 @@ bool Win32FileSystem::ReadChunks(const std::wstring& path, const std::function<v
 }
 
 void Win32FileSystem::ProbeReplaceable(const std::wstring& path) {
-    FileHandle file(CreateFileW(path.c_str(), DELETE | FILE_WRITE_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING, 0,
-                                nullptr));
+    // DELETE alone: a read-only file may be opened for it (Wine refuses one opened for its
+    // attributes), and a holder that did not share deletion is found.
+    FileHandle file(CreateFileW(path.c_str(), DELETE, ShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file.Valid() && !IsMissing(GetLastError())) ThrowLastError(path);
 }
 

@@ -33,6 +33,16 @@ std::unique_ptr<OutputFile> CreateNumbered(FileSystem& fs, const std::function<s
     }
 }
 
+// Clears the protecting attributes, which would refuse the replace; returns the file's
+// attributes when it changed them, to be put back if the repair fails.
+std::optional<std::uint32_t> Unprotect(FileSystem& fs, const std::wstring& path) {
+    const std::optional<std::uint32_t> attributes = fs.Attributes(path);
+    if (!attributes || !(*attributes & Protecting)) return std::nullopt;
+    const std::uint32_t rest = *attributes & ~Protecting;
+    fs.SetAttributes(path, rest ? rest : win::FileAttributeNormal);
+    return attributes;
+}
+
 // Cleaning up after a failure: the failure that brought us here is the one the user must
 // see, so a failure to clean up is not reported over it.
 void Quietly(const std::function<void()>& undo) {
@@ -49,7 +59,13 @@ std::wstring HostsPathFor(std::wstring_view windowsDir) {
 }
 
 HostsStore::~HostsStore() {
-    if (out_) Quietly([this] { out_.reset(); fs_.Delete(newPath_); });
+    Discard();
+}
+
+void HostsStore::Discard() {
+    if (!out_) return;
+    out_.reset();
+    Quietly([this] { fs_.Delete(newPath_); });
 }
 
 bool HostsStore::ReadHostsBytes(const std::wstring& path, const std::function<void(std::string_view)>& chunk) {
@@ -57,12 +73,12 @@ bool HostsStore::ReadHostsBytes(const std::wstring& path, const std::function<vo
 }
 
 void HostsStore::Abandon(const Failure& failure) {
-    if (out_) Quietly([this] { out_.reset(); fs_.Delete(newPath_); });
+    Discard();
     throw Failure(failure.Code(), hostsPath_ + L"\n" + std::wstring(HostsLeftAsItWas));
 }
 
 void HostsStore::OpenHostsForOutput(const std::wstring& path) {
-    if (out_) Quietly([this] { out_.reset(); fs_.Delete(newPath_); });
+    Discard();
     hostsPath_ = path;
     const std::wstring base = path + L".hostovik-" + std::to_wstring(processes_.CurrentProcessId()) + L"-";
     try {
@@ -83,14 +99,12 @@ void HostsStore::WriteStockHosts() {
 void HostsStore::CloseHosts() {
     if (!out_) return;
     std::wstring backup;
-    std::optional<std::uint32_t> attributes;  // the hosts file's, when the repair cleared some
+    std::optional<std::uint32_t> attributes;  // the hosts file's, when the repair changed them
     try {
         out_->Close();
         fs_.ProbeReplaceable(hostsPath_);
         backup = BackupHosts(hostsPath_, clock_.Now());
-        attributes = fs_.Attributes(hostsPath_);
-        if (!attributes || !(*attributes & Protecting)) attributes.reset();
-        else fs_.SetAttributes(hostsPath_, (*attributes & ~Protecting) ? *attributes & ~Protecting : win::FileAttributeNormal);
+        attributes = Unprotect(fs_, hostsPath_);
         fs_.Replace(newPath_, hostsPath_);
         out_.reset();
     } catch (const Failure& f) {

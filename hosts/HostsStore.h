@@ -41,6 +41,9 @@ public:
     std::wstring BackupHosts(const std::wstring& path, const LocalTime& now);
 
 private:
+    // Closes and removes the new file, if one is open.
+    void Discard();
+    // Discards, then reports the failure as the hosts file's, left as it was.
     [[noreturn]] void Abandon(const Failure& failure);
 
     FileSystem& fs_;

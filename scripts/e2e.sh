@@ -27,6 +27,7 @@ fi
 bin=$WINE_RUN_DIR/e2e
 mkdir -p "$bin" "$WINE_RUN_DIR/sandbox" build/screens
 cp "$WIN_BUILD/hostovik.exe" "$WIN_BUILD/tests/e2e/hostovik-e2e.exe" "$WIN_BUILD/tests/e2e/recorder.exe" "$bin/"
+cp "$bin/recorder.exe" "$bin/route.exe"  # beside the program: a planted route.exe that must never run
 rm -f build/screens/*.bmp build/screens/*.png
 log=$WINE_RUN_DIR/e2e.log
 : >"$log"

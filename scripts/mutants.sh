@@ -40,21 +40,21 @@ unit @@ hosts/HostsRepair.cpp @@ DetectionTitle()) == Answer::Yes) @@ DetectionT
 unit @@ hosts/HostsRepair.cpp @@ DetectionTitle()) == Answer::No) @@ DetectionTitle()) == Answer::Yes) @@ unmodified answer inverted
 unit @@ hosts/HostsRepair.cpp @@ vbYesNo + vbCritical @@ vbYesNo + vbInformation @@ warning with the wrong icon
 unit @@ hosts/HostsRepair.cpp @@ vbYesNo + vbInformation, DetectionTitle @@ vbOKOnly + vbInformation, DetectionTitle @@ unmodified question with OK only
-unit @@ hosts/HostsRepair.cpp @@ s_.ui.MsgBox(Method1Warning, vbOKOnly + vbInformation, MainCaption);<NL>    store_.BackupHosts(path, s_.clock.Now()); @@ s_.ui.MsgBox(Method1Warning, vbOKOnly + vbInformation, MainCaption); @@ method 1 skips the backup
-unit @@ hosts/HostsRepair.cpp @@ Method2Title);<NL>    store_.BackupHosts(path, s_.clock.Now()); @@ Method2Title); @@ method 2 skips the backup
+unit @@ hosts/HostsStore.cpp @@ backup = BackupHosts(hostsPath_, clock_.Now()); @@ (nothing) @@ the repair skips the backup
+unit @@ hosts/HostsRepair.cpp @@ Method2Title);<NL>    PutStockHosts(path); @@ Method2Title); @@ method 2 does not replace
 unit @@ hosts/HostsRepair.cpp @@ + vbInformation, Method2Title) @@ + vbInformation, MainCaption) @@ method 2's warning with the wrong title
 unit @@ hosts/HostsStore.cpp @@ out_->Close(); @@ (nothing) @@ new content never flushed and closed
 unit @@ hosts/HostsRepair.cpp @@ RebootMachine(s_.reboot, true) @@ RebootMachine(s_.reboot, false) @@ restart not forced
-unit @@ hosts/HostsRepair.cpp @@ store_.DeleteHosts(path); @@ (nothing) @@ method 2 does not delete
-unit @@ hosts/HostsRepair.cpp @@ L"route -f" @@ L"route -F" @@ wrong routing command
+unit @@ hosts/HostsRepair.cpp @@     PutStockHosts(path);<NL>    s_.ui.MsgBox(Method1Done, vbOKOnly + vbInformation, MainCaption); @@     s_.ui.MsgBox(Method1Done, vbOKOnly + vbInformation, MainCaption);<NL>    PutStockHosts(path); @@ success told before the replace
+unit @@ hosts/HostsRepair.cpp @@ L"\" -f" @@ L"\" -F" @@ wrong routing command
 unit @@ hosts/HostsRepair.cpp @@ win::ShowMinimized) @@ win::ShowNormal) @@ route shown normally
 unit @@ hosts/HostsRepair.cpp @@ MainCaption) == Answer::No) return; @@ MainCaption) == Answer::Yes) return; @@ method 3's answer inverted
 unit @@ hosts/HostsRepair.cpp @@     windows_.UnloadAboutDialog(); @@ (nothing) @@ About dialog left open
-unit @@ hosts/HostsStore.cpp @@ fs_.ProbeWritable(path); @@ (nothing) @@ unwritable file found too late
-unit @@ hosts/HostsStore.cpp @@ *bytes == StockHostsBytes(cp_)) return; @@ *bytes != StockHostsBytes(cp_)) return; @@ backup of the wrong files
-unit @@ hosts/HostsStore.cpp @@ fs_.Create(copy, true) @@ fs_.Create(copy, false) @@ backup overwrites an earlier copy
+unit @@ hosts/HostsStore.cpp @@ fs_.ProbeReplaceable(hostsPath_); @@ (nothing) @@ an unreplaceable file found after the copy
+unit @@ hosts/HostsStore.cpp @@ if (!copy && head != stock) startCopy(); @@ if (!copy && head == stock) startCopy(); @@ backup of the wrong files
+unit @@ hosts/HostsStore.cpp @@ f.Code() != win::ErrorFileExists || @@ true || @@ a taken name ends the repair
 unit @@ hosts/HostsStore.cpp @@ %04d%02d%02d-%02d%02d%02d @@ %04d%02d%02d-%02d%02d%02d0 @@ wrong backup name
-unit @@ hosts/HostsStore.cpp @@     DeleteLeftover(fs_, newPath_); @@ (nothing) @@ temporary file left after a failure
+unit @@ hosts/HostsStore.cpp @@     Quietly([this] { fs_.Delete(newPath_); }); @@ (nothing) @@ new file left after a failure
 unit @@ Module1/Module1.cpp @@ force ? win::ExitReboot | win::ExitForce @@ force ? win::ExitReboot @@ forced restart flags
 unit @@ Module1/Module1.cpp @@ info.platformId == win::PlatformIdNt @@ info.platformId != win::PlatformIdNt @@ NT test inverted
 unit @@ Module1/Module1.cpp @@ LookupPrivilegeValueA("", @@ LookupPrivilegeValueA(nullptr, @@ null system name
@@ -66,8 +66,16 @@ unit @@ forms/frmAbout/SysInfo.cpp @@ ValueBufferSize = 1024 @@ ValueBufferSize 
 unit @@ forms/frmAbout/SysInfo.cpp @@ type == win::RegSz @@ type == win::RegExpandSz @@ wrong registry value type
 unit @@ forms/frmAbout/SysInfo.cpp @@ buffer[size - 1] == 0 ? size - 1 : size @@ size - 1 @@ last character of a value without NUL lost
 unit @@ forms/frmAbout/SysInfo.cpp @@ L"\\MSINFO32.EXE" @@ L"MSINFO32.EXE" @@ tool path without separator
-unit @@ forms/frmAbout/SysInfo.cpp @@ s_.processes.Start(L"\"" + ToolPath + L"\"", @@ s_.processes.Start(ToolPath, @@ tool path unquoted
+unit @@ forms/frmAbout/SysInfo.cpp @@ s_.processes.Start(ToolPath, L"\"" + ToolPath + L"\"", @@ s_.processes.Start(ToolPath, ToolPath, @@ tool path unquoted
 unit @@ forms/frmAbout/SysInfo.cpp @@ if (!GetKeyValue(win::HKeyLocalMachine, FolderKey @@ if (GetKeyValue(win::HKeyLocalMachine, FolderKey @@ folder lookup inverted
+unit @@ hosts/HostsStore.cpp @@ fs.SetAttributes(path, rest ? rest : win::FileAttributeNormal); @@ (nothing) @@ protecting attributes not cleared
+unit @@ hosts/HostsStore.cpp @@ if (attributes) Quietly([&] { fs_.SetAttributes(hostsPath_, *attributes); }); @@ (nothing) @@ attributes not put back after a failure
+unit @@ hosts/HostsStore.cpp @@ if (!backup.empty()) Quietly([&] { fs_.Delete(backup); }); @@ (nothing) @@ a copy left by a refused repair
+unit @@ hosts/HostsStore.cpp @@ hostsPath_ + L"\n" + std::wstring(HostsLeftAsItWas) @@ newPath_ @@ the error names the new file, not hosts
+unit @@ Module1/Module1.cpp @@ if (!calls.ExitWindowsEx(flags, 0)) Refused(calls, L"ExitWindowsEx"); @@ calls.ExitWindowsEx(flags, 0); @@ a refused restart is silent
+unit @@ Module1/Module1.cpp @@  ||<NL>        calls.GetLastError() == win::ErrorNotAllAssigned) @@ ) @@ a privilege the token lacks is taken as enabled
+unit @@ hosts/HostsRepair.cpp @@ s_.processes.Start(route, @@ s_.processes.Start(L"route.exe", @@ route found by search
+unit @@ hosts/HostsRepair.cpp @@ head.append(chunk.substr(0, ViewCap - std::min(ViewCap, head.size()))); @@ head.append(chunk); @@ padded file shown whole
 unit @@ forms/Form1/Links.cpp @@ "c:\\" @@ "c:" @@ wrong working folder for links
 e2e:modified file, No @@ hosts/HostsMessages.h @@ заменить его на оригинальный? @@ заменить его на оригинальный! @@ warning's wording
 e2e:modified file, Yes @@ hosts/HostsMessages.h @@ После нажатия на кнопку ''OK'', программа закроется! @@ После нажатия на кнопку ''ОК'', программа закроется! @@ method 1's Latin OK made Cyrillic
@@ -76,11 +84,14 @@ e2e:main window at 96 @@ forms/Form1/Form1.cpp @@ Method2Tip[] = L"Разбло�
 e2e:main window at 96 @@ forms/Form1/Form1.cpp @@ RGB(0, 0, 255) @@ RGB(0, 0, 128) @@ links not blue
 e2e:method 3, No @@ forms/Form1/Form1.cpp @@ case IdCommand4: Command4_Click() @@ case IdCommand4: Command2_Click() @@ swapped buttons
 e2e:link hosts @@ forms/Form1/Links.h @@ /wiki/Hosts" @@ /wiki/Host" @@ wrong article address
-e2e:About: texts @@ forms/frmAbout/frmAbout.cpp @@ {2340, 1935, 5730, 4725} @@ {2340, 1935, 5730, 4740} @@ About dialog's size
+e2e:About: texts @@ forms/frmAbout/frmAbout.cpp @@ {2340, 1935, 5730, 4725} @@ {2340, 1935, 5730, 4800} @@ About dialog's size
 e2e:About: texts @@ forms/frmAbout/frmAbout.cpp @@ L"О программе " @@ L"О программе: " @@ About caption
 e2e:locked @@ app/Fatal.cpp @@ ExitProcess(failure.Code() ? failure.Code() : 1) @@ ExitProcess(1) @@ exit code not the error
 e2e:route -f starts @@ app/Win32Platform.cpp @@ si.wShowWindow = static_cast<WORD>(showCommand); @@ si.wShowWindow = SW_SHOWNORMAL; @@ show command ignored
-e2e:no tool in the registry @@ app/Win32Platform.cpp @@ title.empty() ? ThisAppInfo().title @@ title.empty() ? std::wstring(L"Hostovik") @@ untitled messages without the application title
+e2e:no tool in the registry @@ app/Win32Platform.cpp @@ title.empty() ? ThisApp.title : title @@ title.empty() ? L"Hostovik" : title @@ untitled messages without the application title
+e2e:closed during method 1 @@ forms/Form1/Form1.cpp @@ if (busy_) closeRequested_ = true;<NL>        else Form_Unload(); @@ Form_Unload(); @@ closing tears a method down
+e2e:Tab and Shift+Tab @@ forms/Form1/Form1.cpp @@ result &= ~(DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE); @@ (nothing) @@ Tab trapped in the view
+e2e:held open without delete sharing @@ app/Win32Platform.cpp @@ CreateFileW(path.c_str(), DELETE, ShareAll @@ CreateFileW(path.c_str(), GENERIC_READ, ShareAll @@ the probe misses a holder that denies deletion
 TABLE
 )
 

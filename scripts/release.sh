@@ -63,6 +63,14 @@ crlf_only() { perl -0777 -ne 'exit(/\r(?!\n)|(?<!\r)\n|[^\n]\z/ ? 1 : 0)' "$1"; 
 starts_with_bom() { [ "$(head -c3 "$1" | od -An -tx1 | tr -d ' \n')" = efbbbf ]; }
 
 check "two builds give the same .exe" cmp build/release-a/hostovik.exe build/release-b/hostovik.exe
+# Only DLLs Windows takes from the system whatever lies beside the program: KnownDLLs, and
+# COMCTL32, which the manifest binds to version 6 in the side-by-side store.
+allowed='ADVAPI32|COMCTL32|GDI32|KERNEL32|MSVCRT|SHELL32|USER32'
+imports=$(i686-w64-mingw32-objdump -p build/release-a/hostovik.exe | awk '/DLL Name:/ {print toupper($3)}' | tr '\n' ' ')
+check "the .exe imports only DLLs of the allow-list ($imports)" \
+  bash -c '[ -n "$1" ] && ! tr " " "\n" <<<"$1" | grep -vxE "($2)\.DLL|"' _ "$imports" "$allowed"
+check "the .exe is large-address-aware" bash -c \
+  'i686-w64-mingw32-objdump -p build/release-a/hostovik.exe | grep -q "large address aware"'
 run pack build/release-b build/release-b/$name.zip
 check "two packs give the same zip" cmp "$zip" "build/release-b/$name.zip"
 check "the zip holds the .exe and README.txt, in that order, and nothing else" \

@@ -36,7 +36,7 @@ void SysInfo::StartSysInfo() {
             return false;  // every way of failing ends in the one message
         }
     }();
-    if (!started) s_.ui.MsgBox(SysInfoUnavailable, vbOKOnly, appTitle_);
+    if (!started) s_.ui.MsgBox(SysInfoUnavailable, vbOKOnly, L"");  // titled with the application title
 }
 
 bool SysInfo::GetKeyValue(const std::int32_t& KeyRoot, const std::wstring& KeyName, const std::wstring& SubKeyRef,

@@ -9,7 +9,7 @@ inline constexpr wchar_t SysInfoUnavailable[] = L"System Information Is Unavaila
 
 class SysInfo {
 public:
-    SysInfo(const Platform& system, std::wstring appTitle) : s_(system), appTitle_(std::move(appTitle)) {}
+    explicit SysInfo(const Platform& system) : s_(system) {}
 
     // Starts the tool, or tells the user that it is unavailable.
     void StartSysInfo();
@@ -19,5 +19,4 @@ public:
 
 private:
     Platform s_;
-    std::wstring appTitle_;
 };

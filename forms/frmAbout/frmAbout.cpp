@@ -60,7 +60,7 @@ std::vector<WORD> DialogTemplate() {
 
 }  // namespace
 
-frmAbout::frmAbout(const Platform& system) : sysInfo_(system, std::wstring(ThisApp.title)) {}
+frmAbout::frmAbout(const Platform& system) : sysInfo_(system) {}
 
 frmAbout::~frmAbout() {
     Unload();

@@ -1,8 +1,8 @@
 // End-to-end tests of the real hostovik.exe under Wine: a table of cases over a few helpers.
 // Each case makes a sandbox Windows folder, starts the program on it (windir in its
-// environment, the stand-ins first on its PATH), answers its windows as a user would, and
-// checks what it showed, what it left in the sandbox and what the stand-ins it started
-// recorded. Run by scripts/e2e.sh and scripts/run.sh:
+// environment, stand-ins first on its PATH, beside it and in its current folder), answers its
+// windows as a user would, and checks what it showed, what it left in the sandbox and what the
+// stand-ins it started recorded. Run by scripts/e2e.sh and scripts/run.sh:
 //   hostovik-e2e.exe --exe PATH [--only TEXT] [--unprivileged]
 //       the cases whose name holds TEXT; --unprivileged: those that need a user the files can refuse.
 //       Needs %E2E_SANDBOX% (a folder for the sandboxes) and %E2E_RECORD% (the stand-ins' record).
@@ -45,15 +45,24 @@ const Message Method1Second{Caption,
     L"попробуйте ''Способ №2''. После нажатия на кнопку ''OK'', программа закроется!", L"OK, information",
     L"method1-second"};
 const Message Method2Warning{L"Предупреждение!",
-    L"Внимание! Данный способ лучше использовать, ТОЛЬКО в том случае, если 1-й способ не помог!", L"OK, information"};
+    L"Внимание! Данный способ лучше использовать, ТОЛЬКО в том случае, если 1-й способ не помог!", L"OK, information",
+    L"method2-warning"};
 const Message Method2Question{Caption,
     L"Сайты были разблокированы, необходимо произвести перезагрузку компьютера, если перезагрузка не помогла, "
     L"попробуйте способ №3! Произвести перезагрузку компьтера сейчас?", L"Yes No, information", L"method2-question"};
 const Message Method3Question{Caption,
     L"Внимание! После данного способа, Вам придется снова включить Ваше соединения (возможно потребуется "
     L"перезагрузка компьютера)!Продолжить?", L"Yes No, information", L"method3-question"};
-const Message NoSysInfo{L"Хостовик", L"System Information Is Unavailable At This Time", L"OK, none"};
-Message Error(const wchar_t* text) { return {L"Хостовик", text, L"OK, stop", L"error-message"}; }
+const Message NoSysInfo{L"Хостовик", L"System Information Is Unavailable At This Time", L"OK, none", L"no-sysinfo"};
+// The unrecoverable-error message: the error, then the hosts file's path and its state.
+Message Error(const std::wstring& code) { return {L"Хостовик", L"Ошибка " + code + L": *", L"OK, stop", L"error"}; }
+Message HostsError(const std::wstring& code) {
+    return {L"Хостовик", L"Ошибка " + code + L": *\\hosts\nФайл hosts оставлен как был.", L"OK, stop"};
+}
+std::wstring CutNote(unsigned long long size, std::size_t shown) {  // under a view of a padded file's start
+    return L"[Файл hosts занимает " + std::to_wstring(size) + L" байт; здесь показаны только первые " +
+           std::to_wstring(shown) + L".]\r\n";
+}
 
 // The stock file as the program writes it; tests/run-command.sh pins its SHA-256 independently.
 const std::string Stock = StockHostsBytes(Windows1251());
@@ -87,6 +96,7 @@ struct Case {
     DWORD exitCode = 0;  // or AnyError
     int dpi = 96;
     bool unprivileged = false;
+    unsigned long long padTo = 0;  // the hosts file is padded with NUL bytes to this size
 };
 
 struct {
@@ -119,7 +129,8 @@ bool Within(double seconds, const std::function<bool()>& done) {
 std::wstring TextOf(HWND hwnd, size_t size = 4096) {  // WM_GETTEXT, across processes too
     std::wstring text(size, L'\0');
     DWORD_PTR copied = 0;
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, size, reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, 10000, &copied);
+    const UINT timeout = static_cast<UINT>(60000 * options.slow);  // a program busy with a large view answers late
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, size, reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, timeout, &copied);
     return text.substr(0, copied);
 }
 
@@ -161,7 +172,8 @@ std::vector<DWORD> Capture(const RECT& r) {
 struct Run {
     const Case& c;
     std::wstring windir, etc = windir + L"\\System32\\drivers\\etc", hosts = etc + L"\\hosts";
-    std::optional<std::string> before;  // the hosts file at the start
+    std::optional<std::string> before;  // the hosts file at the start, without its padding
+    DWORD attributes = 0;               // its attributes when the program starts
     std::optional<Program> program;
     HWND main = nullptr, about = nullptr;
     std::vector<std::function<void()>> undo;  // puts back what the case changed outside its sandbox
@@ -181,8 +193,8 @@ struct Run {
     }
     // Waits for `done` (longer for a large file); fails with what is shown instead.
     Scene Await(bool (*done)(const Scene&), const std::string& expected) {
-        const double timeout = (before && before->size() > 1'000'000 ? 120 : 20) * options.slow;
-        const Scene s = program->WaitFor([&](const Scene& s) { return s.ended || done(s); }, timeout);
+        const bool large = c.padTo || (before && before->size() > 1'000'000);
+        const Scene s = program->WaitFor([&](const Scene& s) { return s.ended || done(s); }, (large ? 120 : 20) * options.slow);
         if (done(s)) return s;
         std::string shown = s.ended ? " the program ended with exit code " + std::to_string(program->ExitCode()) : "";
         for (HWND box : s.boxes) shown += " the message " + Quote(TextOf(GetDlgItem(box, 0xFFFF))) + ";";
@@ -218,6 +230,7 @@ struct Run {
 
 // Starts the program on the sandbox: windir in its environment.
 void Start(Run& r) {
+    r.attributes = GetFileAttributesW(r.hosts.c_str());
     SetEnvironmentVariableW(L"windir", r.windir.c_str());
     r.program.emplace(L"\"" + options.exe + L"\"");
 }
@@ -247,10 +260,14 @@ std::wstring IconOf(HWND box) {
     return L"unknown";
 }
 
+HWND AwaitBox(Run& r, const std::string& expected) {
+    return r.Await([](const Scene& s) { return !s.boxes.empty(); }, expected).boxes[0];
+}
+
 // The message box `m` (title | text | buttons, icon), answered with the button `answer`.
 Step Answer(const Message& m, int answer) {
     return [expected = Narrow(m.title + L" | " + m.text + L" | " + m.look), shot = m.shot, answer](Run& r) {
-        const HWND box = r.Await([](const Scene& s) { return !s.boxes.empty(); }, "the message " + expected).boxes[0];
+        const HWND box = AwaitBox(r, "the message " + expected);
         std::wstring buttons, answered;
         for (const auto& [id, name] : {std::pair{IDOK, L"OK"}, {IDCANCEL, L"Cancel"}, {IDYES, L"Yes"}, {IDNO, L"No"}}) {
             const HWND button = GetDlgItem(box, id);
@@ -269,9 +286,9 @@ Step Answer(const Message& m, int answer) {
 
 const Steps Method1 = {
     Answer(Method1First, IDOK),
-    [](Run& r) {  // the new content replaces the file only when the second message is dismissed
-        r.Await([](const Scene& s) { return !s.boxes.empty(); }, "method 1's second message");
-        if (ReadFileBytes(r.hosts) != r.before) Fail("the hosts file changed before the message was dismissed");
+    [](Run& r) {  // the success message comes only once the stock file is in place
+        AwaitBox(r, "method 1's second message");
+        if (ReadFileBytes(r.hosts) != Stock) Fail("method 1 said it was done before the stock file was in place");
     },
     Answer(Method1Second, IDOK),
 };
@@ -280,6 +297,14 @@ const Steps Method1 = {
 void EndsUnseen(Run& r) {
     r.Await([](const Scene& s) { return s.ended; }, "the end of the program");
     if (r.program->mainShown) Fail("the main window was shown");
+}
+
+// While a message is up, the main window (shown or not) is asked to close, as the task bar and
+// taskkill do: the method goes on to its end, and then the program ends.
+void CloseDuringMessage(Run& r) {
+    AwaitBox(r, "a message");
+    for (HWND w : WindowsOf(r.program->pi.dwProcessId))
+        if (ClassOf(w) == r.program->mainClass) PostMessageW(w, WM_CLOSE, 0, 0);
 }
 
 // ---- Steps: the windows ----
@@ -291,12 +316,16 @@ enum AboutControl { PicIcon = 201, CmdSysInfo, LblDescription, LblDisclaimer, Lb
 void MainShown(Run& r) {
     r.main = r.Await([](const Scene& s) { return s.main && s.boxes.empty(); }, "the main window").main;
     if (!Matches(Narrow(TextOf(r.main)), Narrow(Caption))) Fail("main window title " + Quote(TextOf(r.main)));
-    const std::wstring expected = BuildViewText(r.before.value_or(""), Windows1251());
+    std::string file = r.before.value_or("");
+    if (r.c.padTo) file.resize(ViewCap, '\0');
+    const std::wstring expected = BuildViewText(file, Windows1251()) + (r.c.padTo ? CutNote(r.c.padTo, ViewCap) : L"");
     const HWND view = GetDlgItem(r.main, Text1);
     DWORD_PTR length = 0;  // the text itself too when it is not too long to compare
-    SendMessageTimeoutW(view, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 10000, &length);
+    SendMessageTimeoutW(view, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, static_cast<UINT>(60000 * options.slow), &length);
     if (length != expected.size() || (length < 100000 && TextOf(view, length + 1) != expected))
         Fail("the view holds " + std::to_string(length) + " characters, the file " + std::to_string(expected.size()));
+    if (r.c.padTo && TextOf(view, length + 1).substr(length - 200) != expected.substr(length - 200))
+        Fail("the view of a padded file does not end in its note");
     r.Seen(r.main, "the main window", L"main-window");
 }
 
@@ -323,6 +352,30 @@ Step Idle(double seconds) {
             if (s.ended || !s.main || !s.boxes.empty() || s.dialogs != dialogs) Fail("the program did not stay as is");
         }
     };
+}
+
+// Tab goes round the main window's tab stops, out of the view too, and Shift+Tab back.
+void TabRoundTrips(Run& r) {
+    SetForegroundWindow(r.main);
+    const auto focused = [&] {
+        GUITHREADINFO info{sizeof info};
+        GetGUIThreadInfo(GetWindowThreadProcessId(r.main, nullptr), &info);
+        return GetDlgCtrlID(info.hwndFocus);
+    };
+    for (const bool back : {false, true}) {
+        for (int id : back ? std::vector{Command4, Command3, Command2, Text1, Command1}
+                           : std::vector{Text1, Command2, Command3, Command4, Command1}) {
+            INPUT keys[4] = {};
+            for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
+            keys[0].ki.wVk = keys[3].ki.wVk = VK_SHIFT;
+            keys[1].ki.wVk = keys[2].ki.wVk = VK_TAB;
+            keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+            SendInput(back ? 4 : 2, back ? keys : keys + 1, sizeof(INPUT));
+            if (!Within(5, [&] { return focused() == id; }))
+                Fail(std::string(back ? "Shift+" : "") + "Tab took the focus to " + std::to_string(focused()) +
+                     ", not " + std::to_string(id));
+        }
+    }
 }
 
 // ---- Layout ----
@@ -470,15 +523,18 @@ void BrowserStandIn(Run&) {
              L"\"" + options.bin + L"\\browser.exe\" \"%1\"");
 }
 
+std::wstring SystemFolder() {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    return system;
+}
+
 // Wine's restart helper, which ExitWindowsEx starts, replaced by a stand-in until the case
 // ends: the real one would end every process of the Wine session, this driver included. Wine
 // uses the copy only with wineboot.exe=n in WINEDLLOVERRIDES, as scripts/e2e.sh sets.
 void WinebootStandIn(Run& r) {
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    const std::wstring boot = system + std::wstring(L"\\wineboot.exe"), saved = r.windir + L"\\wineboot.exe";
-    const std::wstring standIn = options.bin + L"\\route.exe";  // the recorder
-    if (!CopyFileW(boot.c_str(), saved.c_str(), FALSE) || !CopyFileW(standIn.c_str(), boot.c_str(), FALSE))
+    const std::wstring boot = SystemFolder() + L"\\wineboot.exe", saved = r.windir + L"\\wineboot.exe";
+    if (!CopyFileW(boot.c_str(), saved.c_str(), FALSE) || !CopyFileW((options.bin + L"\\recorder.exe").c_str(), boot.c_str(), FALSE))
         Fail("cannot replace " + Narrow(boot));
     r.undo.push_back([=] { CopyFileW(saved.c_str(), boot.c_str(), FALSE); });
 }
@@ -492,12 +548,13 @@ void Chmod(const char* mode, const std::wstring& folder) {
         Fail("cannot start chmod");
 }
 
-// A read-only hosts file; with `folderToo`, in a folder the user may not write to until the
-// case ends. Wine ignores the read-only attribute of folders, so the folder's Unix write
-// permission goes.
-Step ReadOnly(bool folderToo) {
+// The hosts file as malware protects it: read-only, hidden and system; with `folderToo`, in a
+// folder the user may not write to until the case ends. Wine honours read-only only for a user
+// the file system can refuse, and ignores it on folders, so the folder's Unix write permission goes.
+constexpr DWORD Protection = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+Step Protected(bool folderToo) {
     return [=](Run& r) {
-        SetFileAttributesW(r.hosts.c_str(), FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesW(r.hosts.c_str(), Protection);
         if (std::ofstream(std::filesystem::path(r.hosts), std::ios::app))
             Fail("the read-only file stays writable: run as an unprivileged user");
         if (!folderToo) return;
@@ -508,21 +565,24 @@ Step ReadOnly(bool folderToo) {
     };
 }
 
-// Another process holds the hosts file open without sharing until the case ends.
-void Locked(Run& r) {
-    const HANDLE h = CreateFileW(r.hosts.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) Fail("cannot lock the hosts file");
-    r.undo.push_back([=] { CloseHandle(h); });
+// Another process holds the hosts file open until the case ends, sharing what `share` says.
+Step Locked(DWORD share) {
+    return [=](Run& r) {
+        const HANDLE h = CreateFileW(r.hosts.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) Fail("cannot lock the hosts file");
+        r.undo.push_back([=] { CloseHandle(h); });
+    };
 }
 
 // ---- The cases ----
 
-const Step Denied = Answer(Error(L"Ошибка 5: *"), IDOK);
 const Steps ModifiedNo = {Start, Answer(Modified, IDNO), MainShown}, ShowsFile = ModifiedNo + Steps{CloseMain},
             StockYes = {Start, Answer(Unmodified, IDYES), MainShown}, Layout = {MainLayout, OpenAbout, CloseMain},
             Method1Chosen = Steps{Start, Answer(Modified, IDYES)} + Method1 + Steps{EndsUnseen},
-            Method1Denied = {Start, Answer(Modified, IDYES), Method1[0], Denied, EndsUnseen},
             Method2Chosen = ModifiedNo + Steps{Click(Command2), Answer(Method2Warning, IDOK)};
+Steps Method1Refused(const wchar_t* code) {
+    return {Start, Answer(Modified, IDYES), Method1[0], Answer(HostsError(code), IDOK), EndsUnseen};
+}
 Steps Method2(int answer) { return Steps{WinebootStandIn} + Method2Chosen + Steps{Answer(Method2Question, answer)}; }
 Steps SysInfoFrom(std::optional<std::wstring> path, std::optional<std::wstring> folder, Steps then) {
     return Steps{SysInfoAt(path, folder)} + StockYes + Steps{OpenAbout, SysInfo} + then + Steps{CloseMain};
@@ -537,32 +597,45 @@ const std::vector<Case>& Cases() {
         {"modified file, Yes: method 1 writes the stock file", Infected, Method1Chosen, Stocked | BackedUp},
         {"empty file: counts as modified, empty view", "", ShowsFile},
         {"missing file, Yes: method 1 creates it", {}, Method1Chosen, Stocked},
-        {.name = "read-only modified file, Yes: error, old bytes kept", .hosts = Infected,
-         .steps = Steps{ReadOnly(true)} + Method1Denied, .exitCode = 5, .unprivileged = true},
-        {.name = "read-only file in a writable folder, method 1: error", .hosts = Infected,
-         .steps = Steps{ReadOnly(false)} + Method1Denied, .after = BackedUp, .exitCode = 5, .unprivileged = true},
-        // Methods 2 and 3
+        {.name = "protected file in an unwritable folder, method 1: error, nothing changed", .hosts = Infected,
+         .steps = Steps{Protected(true)} + Method1Refused(L"5"), .exitCode = 5, .unprivileged = true},
+        {.name = "protected file (read-only, hidden, system), method 1: repaired", .hosts = Infected,
+         .steps = Steps{Protected(false)} + Method1Chosen, .after = Stocked | BackedUp, .unprivileged = true},
+        {"hosts held open without delete sharing, method 1: error, never success", Infected,
+         Steps{[](Run& r) { SetFileAttributesW(r.hosts.c_str(), FILE_ATTRIBUTE_HIDDEN); },
+               Locked(FILE_SHARE_READ | FILE_SHARE_WRITE)} + Method1Refused(L"32"), Unchanged, "", 32},
+        {"closed during method 1's first message: method 1 completes", Infected,
+         {Start, Answer(Modified, IDYES), CloseDuringMessage, Method1[0], Method1[1], Method1[2], EndsUnseen},
+         Stocked | BackedUp},
+        // Methods 2 and 3: route.exe comes from the system folder, not from beside the program,
+        // the current folder or PATH, where stand-ins wait too.
         {"method 3, No: nothing starts, the window stays", Stock,
          StockYes + Steps{Click(Command4), Answer(Method3Question, IDNO), Idle(1), CloseMain}},
-        {"method 3, Yes: route -f starts minimized", Stock,
-         StockYes + Steps{Click(Command4), Answer(Method3Question, IDYES)}, Unchanged, "route.exe|route -f|2\n"},
+        {"method 3, Yes: route -f starts minimized from the system folder", Stock,
+         StockYes + Steps{Click(Command4), Answer(Method3Question, IDYES)}, Unchanged,
+         "C:\\windows\\system32\\route.exe|\"C:\\windows\\system32\\route.exe\" -f|2\n"},
+        {"closed during method 3's question: No, then the program ends", Stock,
+         StockYes + Steps{Click(Command4), CloseDuringMessage, Answer(Method3Question, IDNO)}},
         {"method 2, No: stock file, copy kept, no restart", Infected, Method2(IDNO), Stocked | BackedUp},
         {"method 2 with no hosts file: writes the stock file", {}, Method2(IDNO), Stocked},
         {"method 2, Yes: a forced restart is requested", Infected, Method2(IDYES), Stocked | BackedUp,
-         "wineboot.exe|*wineboot.exe --kill|*\n"},  // what Wine makes of EWX_REBOOT | EWX_FORCE
-        {.name = "read-only file in a writable folder, method 2: error", .hosts = Infected,
-         .steps = Steps{ReadOnly(false)} + Method2Chosen + Steps{Denied}, .after = BackedUp, .exitCode = 5,
-         .unprivileged = true},
+         "*wineboot.exe|*wineboot.exe --kill|*\n"},  // what Wine makes of EWX_REBOOT | EWX_FORCE
+        {"closed during method 2's warning: method 2 completes", Infected,
+         ModifiedNo + Steps{Click(Command2), CloseDuringMessage, Answer(Method2Warning, IDOK),
+                            Answer(Method2Question, IDNO)}, Stocked | BackedUp},
+        {.name = "protected file (read-only, hidden, system), method 2: repaired", .hosts = Infected,
+         .steps = Steps{Protected(false)} + Method2(IDNO), .after = Stocked | BackedUp, .unprivileged = true},
         // The main window
         {"main window at 96 DPI: frame, controls, tool tips", Infected, ModifiedNo + Layout},
         {.name = "main window at 144 DPI: frame, controls, tool tips", .hosts = Infected, .steps = ModifiedNo + Layout,
          .dpi = 144},
+        {"Tab and Shift+Tab go round the main window", Stock, StockYes + Steps{TabRoundTrips, CloseMain}},
         {"link hosts: opens the article, the window stays", Stock,
          Steps{BrowserStandIn} + StockYes + ClickLabel(Label2) + Steps{Idle(0.5), CloseMain}, Unchanged,
-         "browser.exe|*\"http://www.ru.wikipedia.org/wiki/Hosts\"|*\n"},
+         "*browser.exe|*\"http://www.ru.wikipedia.org/wiki/Hosts\"|*\n"},
         {"link advert: opens the forum page, the window stays", Stock,
          Steps{BrowserStandIn} + StockYes + ClickLabel(Label3) + Steps{Idle(0.5), CloseMain}, Unchanged,
-         "browser.exe|*\"http://www.*/forum/3-22-1\"|*\n"},
+         "*browser.exe|*\"http://www.*/forum/3-22-1\"|*\n"},
         // The About dialog
         {"About: texts, place, one instance, both windows usable", Stock,
          StockYes + Steps{OpenAbout, Click(Command3), Idle(0.5), Click(Command4), Answer(Method3Question, IDNO),
@@ -571,21 +644,22 @@ const std::vector<Case>& Cases() {
          StockYes + Steps{OpenAbout, AboutEsc, OpenAbout, AboutCloseBox, OpenAbout, AboutOK, CloseMain}},
         {"About open: closing the main window ends the program", Stock, StockYes + Steps{OpenAbout, CloseMain}},
         {"About: the tool from the registry's path starts", Stock,
-         SysInfoFrom(options.bin + L"\\sysinfo.exe", {}, {Idle(1)}), Unchanged, "sysinfo.exe|*|1\n"},
+         SysInfoFrom(options.bin + L"\\sysinfo.exe", {}, {Idle(1)}), Unchanged, "*\\sysinfo.exe|*|1\n"},
         {"About: the tool from the registry's folder starts", Stock,
-         SysInfoFrom({}, options.root + L"\\msinfo", {Idle(1)}), Unchanged, "MSINFO32.EXE|*|1\n"},
+         SysInfoFrom({}, options.root + L"\\msinfo", {Idle(1)}), Unchanged, "*\\MSINFO32.EXE|*|1\n"},
         {"About: no tool in the registry: the message", Stock,
          SysInfoFrom({}, {}, {Answer(NoSysInfo, IDOK), Idle(0.5)})},
         // Hostile hosts files
         {"hosts file locked by another process: error", Infected,
-         {Locked, Start, Answer(Error(L"Ошибка 32: *"), IDOK), EndsUnseen}, Unchanged, "", 32},
+         {Locked(0), Start, Answer(Error(L"32"), IDOK), EndsUnseen}, Unchanged, "", 32},
         {"hosts path is a folder: error", {},
-         {[](Run& r) { CreateDirectoryW(r.hosts.c_str(), nullptr); }, Start, Answer(Error(L"Ошибка *"), IDOK),
-          EndsUnseen},
+         {[](Run& r) { CreateDirectoryW(r.hosts.c_str(), nullptr); }, Start, Answer(Error(L"*"), IDOK), EndsUnseen},
          Unchanged, "", AnyError},
         {"LF-only file: shown line by line", Blocklist(40), ShowsFile},
         {"a 10 MB single line loads", std::string(10'000'000, 'x'), ShowsFile},
         {"a 150,000-line blocklist loads", Blocklist(150000), ShowsFile},
+        {.name = "a hosts file padded to 1 GB: its start shown, method 1 repairs it", .hosts = Infected,
+         .steps = ModifiedNo + Steps{Click(Command1)} + Method1, .after = Stocked | BackedUp, .padTo = 1ull << 30},
     };
     return cases;
 }
@@ -599,18 +673,34 @@ std::string Stamp() {  // local time as the copies of the hosts file are named
     return date + ("-" + std::string(time));
 }
 
-// The hosts file as expected, and beside it nothing but the expected copy of the old bytes,
-// named hosts.yyyyMMdd-HHmmss.bak with a time within the run: no temporary file is left.
+// Whether a file holds `head` and then NUL bytes up to `size` (a padded file's head, its size,
+// and a look at its last megabyte, not all of a gigabyte).
+bool Holds(const std::filesystem::path& file, const std::string& head, unsigned long long size) {
+    std::ifstream f(file, std::ios::binary);
+    std::string start(head.size(), '\0'), end(1 << 20, '\0');
+    f.read(start.data(), static_cast<std::streamsize>(start.size()));
+    f.seekg(static_cast<std::streamoff>(size - end.size()));
+    f.read(end.data(), static_cast<std::streamsize>(end.size()));
+    return f && start == head && std::filesystem::file_size(file) == size && end == std::string(end.size(), '\0');
+}
+
+// The hosts file as expected, with none of the attributes that protect it once replaced, and
+// beside it nothing but the expected copy of the old bytes, named hosts.yyyyMMdd-HHmmss.bak with
+// a time within the run: no file of the program's own is left.
 void CheckSandbox(Run& r, const std::string& from, const std::string& to) {
-    if (ReadFileBytes(r.hosts) != (r.c.after & Stocked ? Stock : r.before))
-        Fail(r.c.after & Stocked ? "the hosts file does not hold the stock bytes" : "the hosts file changed");
+    if (r.c.after & Stocked ? ReadFileBytes(r.hosts) != Stock || (GetFileAttributesW(r.hosts.c_str()) & Protection)
+                            : (r.c.padTo ? !Holds(r.hosts, *r.before, r.c.padTo) : ReadFileBytes(r.hosts) != r.before) ||
+                                  GetFileAttributesW(r.hosts.c_str()) != r.attributes)
+        Fail(r.c.after & Stocked ? "the hosts file is not the stock one, or still protected"
+                                 : "the hosts file's bytes or attributes changed");
     int copies = 0;
     for (const auto& entry : std::filesystem::directory_iterator(r.etc)) {
         const std::string name = Narrow(entry.path().filename().wstring());
         if (name == "hosts") continue;
         if (name.size() != 25 || !Matches(name, "hosts.*.bak") || name.substr(6, 15) < from || name.substr(6, 15) > to)
             Fail("unexpected file beside the hosts file: " + name);
-        if (ReadFileBytes(entry.path()) != r.before) Fail("the copy " + name + " differs from the old file");
+        if (r.c.padTo ? !Holds(entry.path(), *r.before, r.c.padTo) : ReadFileBytes(entry.path()) != r.before)
+            Fail("the copy " + name + " differs from the old file");
         ++copies;
     }
     if (copies != (r.c.after & BackedUp ? 1 : 0)) Fail(std::to_string(copies) + " copies of the old file");
@@ -621,6 +711,7 @@ std::string RunCase(const Case& c, size_t index) {
     Run r{c, options.root + L"\\case" + std::to_wstring(index) + L"\\WINDOWS"};
     std::filesystem::create_directories(r.etc);
     if (c.hosts) WriteFileBytes(r.hosts, *c.hosts);
+    if (c.padTo) std::filesystem::resize_file(r.hosts, c.padTo);  // sparse: quick to make, NUL bytes to read
     r.before = c.hosts;
     DeleteFileW(options.record.c_str());
     // The screen's DPI, which each new process of the prefix reads.
@@ -630,6 +721,7 @@ std::string RunCase(const Case& c, size_t index) {
     if (c.exitCode == AnyError ? code == 0 : code != c.exitCode) Fail("exit code " + std::to_string(code));
     r.Restore();
     CheckSandbox(r, from, Stamp());
+    if (c.padTo) std::filesystem::remove_all(r.etc);  // gigabytes need not wait for the end of the run
 
     std::string record;  // the stand-ins run detached: what they record is waited for
     Within(15, [&] { return Matches(record = ReadFileBytes(options.record).value_or(""), c.record); });
@@ -649,15 +741,20 @@ int RunCases(const std::string& only, bool unprivileged) {
     options.record = Env(L"E2E_RECORD");
     options.bin = options.root + L"\\bin";
     if (options.root.empty() || options.record.empty()) Fail("E2E_SANDBOX or E2E_RECORD is not set");
-    // The stand-ins: route and the browser first on the program's PATH, the system information tool.
+    // The stand-ins: the recorder under the name of each program the program starts. route.exe
+    // in the system folder is the one to run; in the current folder (the sandbox), first on PATH
+    // and beside the program (where scripts/e2e.sh puts one) it must not.
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::filesystem::path recorder = std::filesystem::path(self).replace_filename(L"recorder.exe");
     std::filesystem::create_directories(options.bin);
     std::filesystem::create_directories(options.root + L"\\msinfo");
-    for (const std::wstring& copy : {options.bin + L"\\route.exe", options.bin + L"\\browser.exe",
-                                     options.bin + L"\\sysinfo.exe", options.root + L"\\msinfo\\MSINFO32.EXE"})
-        std::filesystem::copy_file(std::filesystem::path(self).replace_filename(L"recorder.exe"), copy,
-                                   std::filesystem::copy_options::overwrite_existing);
+    SetCurrentDirectoryW(options.root.c_str());
+    for (const std::wstring& copy :
+         {options.bin + L"\\recorder.exe", options.bin + L"\\route.exe", options.bin + L"\\browser.exe",
+          options.bin + L"\\sysinfo.exe", options.root + L"\\msinfo\\MSINFO32.EXE", options.root + L"\\route.exe",
+          SystemFolder() + L"\\route.exe"})
+        std::filesystem::copy_file(recorder, copy, std::filesystem::copy_options::overwrite_existing);
     SetEnvironmentVariableW(L"PATH", (options.bin + L";" + Env(L"PATH")).c_str());
 
     int passed = 0, failed = 0;

@@ -1,6 +1,6 @@
 // A stand-in for the programs that hostovik.exe starts (route, the system information tool,
 // the web browser, Wine's restart helper): it appends one line to the file named by
-// %E2E_RECORD%: its own file name | its command line | the show command it was given (-1: none).
+// %E2E_RECORD%: its own path | its command line | the show command it was given (-1: none).
 #include <windows.h>
 
 #include <string>
@@ -12,8 +12,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     STARTUPINFOW si{};
     GetStartupInfoW(&si);
     const int show = si.dwFlags & STARTF_USESHOWWINDOW ? si.wShowWindow : -1;
-    const std::wstring path(self), name = path.substr(path.find_last_of(L"\\/") + 1),
-        line = name + L"|" + GetCommandLineW() + L"|" + std::to_wstring(show) + L"\n";
+    const std::wstring line = self + (L"|" + std::wstring(GetCommandLineW())) + L"|" + std::to_wstring(show) + L"\n";
     std::string utf8(line.size() * 3, '\0');
     utf8.resize(WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(),
                                     static_cast<int>(utf8.size()), nullptr, nullptr));

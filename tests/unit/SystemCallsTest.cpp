@@ -10,7 +10,7 @@ using namespace std::string_literals;
 
 const char ToolKey[] = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const char FolderKey[] = "SOFTWARE\\Microsoft\\Shared Tools Location";
-const std::wstring Unavailable = Msg(0, L"Хостовик", SysInfoUnavailable);
+const std::wstring Unavailable = Msg(0, L"", SysInfoUnavailable);  // the application title
 
 // HKEY_LOCAL_MACHINE as a signed 32-bit value, options 0, access 0x2003F; a failed open's handle is 0.
 Journal Missing(const char* key) { return {Entry(L"open -2147483646", key, L"0 131135 = 2"), L"close 0"}; }
@@ -88,7 +88,7 @@ TEST(StartSysInfo, TriesThePathThenTheFolderElseSaysItIsUnavailable) {
         if (c.there) sys.files[L"C:\\MSInfo\\MSINFO32.EXE"];
         else sys.fail[Start(L"C:\\Tools\\msinfo32.exe")[0]] = 2;
         if (c.expected.back() == Unavailable) sys.answers = {Answer::Ok};
-        SysInfo(sys.Get(), L"Хостовик").StartSysInfo();
+        SysInfo(sys.Get()).StartSysInfo();
         EXPECT_EQ(sys.log, c.expected);
     }
 }
