@@ -39,3 +39,22 @@ const Codepage& Windows1251() {
     }();
     return cp;
 }
+
+std::string Utf8(std::wstring_view text) {
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = static_cast<char32_t>(text[i]);
+        // UTF-16 (wchar_t on Windows) carries characters beyond U+FFFF as surrogate pairs.
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[++i]) - 0xDC00);
+        if (c < 0x80) {
+            bytes += static_cast<char>(c);
+        } else {
+            static constexpr unsigned char Lead[] = {0, 0xC0, 0xE0, 0xF0};
+            const int tail = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+            bytes += static_cast<char>(Lead[tail] | (c >> (6 * tail)));
+            for (int k = tail - 1; k >= 0; --k) bytes += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+        }
+    }
+    return bytes;
+}

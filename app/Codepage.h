@@ -15,3 +15,6 @@ struct Codepage {
 
 // Windows-1251, the code page of the Russian-language systems the program addresses.
 const Codepage& Windows1251();
+
+// UTF-8, for what leaves the program as text for other computers: logs and piped output.
+std::string Utf8(std::wstring_view text);

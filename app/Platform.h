@@ -27,6 +27,11 @@ public:
     virtual std::optional<std::wstring> Get(const std::wstring& name) = 0;
     // The Windows system folder, where programs are started from by full path, never by search.
     virtual std::wstring SystemDirectory() = 0;
+    // `text` with its %VARIABLES% replaced by their values.
+    virtual std::wstring Expand(const std::wstring& text) = 0;
+    virtual std::wstring ComputerName() = 0;
+    // The system's own text for a Windows error code.
+    virtual std::wstring ErrorText(std::uint32_t code) = 0;
 };
 
 class OutputFile {
@@ -57,6 +62,9 @@ public:
     // The file's attributes (win::FileAttribute*); nothing when it does not exist.
     virtual std::optional<std::uint32_t> Attributes(const std::wstring& path) = 0;
     virtual void SetAttributes(const std::wstring& path, std::uint32_t attributes) = 0;
+    // Adds `bytes` at the end of the file, creating it if need be; a file on a share that other
+    // computers append to at the same time gets each one's bytes whole.
+    virtual void Append(const std::wstring& path, std::string_view bytes) = 0;
 };
 
 class Processes {
@@ -65,6 +73,10 @@ public:
     // Starts the program file `application` (a full path: nothing is searched for) with a
     // command line and a window show command, and does not wait for it.
     virtual void Start(const std::wstring& application, const std::wstring& commandLine, int showCommand) = 0;
+    // Runs the program file `application` without a window and waits for it, `seconds` at most;
+    // returns its exit code. A program still running then is a failure (ERROR_TIMEOUT).
+    virtual std::uint32_t RunHidden(const std::wstring& application, const std::wstring& commandLine,
+                                    unsigned seconds) = 0;
     virtual std::uint32_t CurrentProcessId() = 0;
 };
 
@@ -143,6 +155,31 @@ public:
                                         const char* parameters, const char* directory, int showCommand) = 0;
 };
 
+// A registry value as text: REG_SZ or REG_EXPAND_SZ, or another type with no text.
+struct RegistryText {
+    std::uint32_t type;
+    std::wstring text;
+};
+
+// Registry values under HKEY_LOCAL_MACHINE, read and written whole as Unicode text.
+class Settings {
+public:
+    virtual ~Settings() = default;
+    // Nothing when the value (or its key) does not exist.
+    virtual std::optional<RegistryText> Read(const std::wstring& key, const std::wstring& name) = 0;
+    virtual void Write(const std::wstring& key, const std::wstring& name, const RegistryText& value) = 0;
+};
+
+// Where a run without a window tells what it did.
+class Console {
+public:
+    virtual ~Console() = default;
+    // Whether there is somewhere to write: a redirected standard output, or the console of the
+    // program that started this one.
+    virtual bool Available() = 0;
+    virtual void WriteLine(std::wstring_view line) = 0;
+};
+
 // What start-up hands to the windows, and they to their logic.
 struct Platform {
     MessageBoxUi& ui;
@@ -154,5 +191,7 @@ struct Platform {
     RegistryCalls& registry;
     FileLookup& fileLookup;
     ShellCalls& shell;
+    Settings& settings;
+    Console& console;
     const Codepage& cp;  // the system's ANSI code page
 };

@@ -10,6 +10,7 @@ static_assert(win::ShowNormal == SW_SHOWNORMAL && win::ShowMinimized == SW_SHOWM
 static_assert(win::ErrorNotAllAssigned == ERROR_NOT_ALL_ASSIGNED && win::FileAttributeReadOnly == FILE_ATTRIBUTE_READONLY &&
               win::FileAttributeHidden == FILE_ATTRIBUTE_HIDDEN && win::FileAttributeSystem == FILE_ATTRIBUTE_SYSTEM &&
               win::FileAttributeNormal == FILE_ATTRIBUTE_NORMAL);
+static_assert(win::ErrorTimeout == ERROR_TIMEOUT);
 static_assert(win::ErrorFileNotFound == ERROR_FILE_NOT_FOUND && win::ErrorAccessDenied == ERROR_ACCESS_DENIED &&
               win::ErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY && win::ErrorFileExists == ERROR_FILE_EXISTS &&
               win::ErrorInvalidParameter == ERROR_INVALID_PARAMETER && win::ErrorMoreData == ERROR_MORE_DATA &&
@@ -65,6 +66,33 @@ std::wstring Win32Environment::SystemDirectory() {
     const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) ThrowLastError(L"GetSystemDirectoryW");
     return std::wstring(folder, n);
+}
+
+std::wstring Win32Environment::Expand(const std::wstring& text) {
+    std::wstring expanded(ExpandEnvironmentStringsW(text.c_str(), nullptr, 0), L'\0');
+    if (expanded.empty() || !ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size())))
+        ThrowLastError(text);
+    expanded.pop_back();  // the terminating NUL
+    return expanded;
+}
+
+std::wstring Win32Environment::ComputerName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(name, &size)) ThrowLastError(L"GetComputerNameW");
+    return std::wstring(name, size);
+}
+
+std::wstring Win32Environment::ErrorText(std::uint32_t code) {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring result = n ? std::wstring(text, n) : L"Неизвестная ошибка.";
+    LocalFree(text);
+    while (!result.empty() && (result.back() == L'\r' || result.back() == L'\n' || result.back() == L' '))
+        result.pop_back();
+    return result;
 }
 
 namespace {
@@ -170,6 +198,16 @@ void Win32FileSystem::SetAttributes(const std::wstring& path, std::uint32_t attr
     if (!SetFileAttributesW(path.c_str(), attributes)) ThrowLastError(path);
 }
 
+void Win32FileSystem::Append(const std::wstring& path, std::string_view bytes) {
+    // FILE_APPEND_DATA alone: every write goes to the end as it stands then, one writer's after another's.
+    const HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) ThrowLastError(path);
+    Win32OutputFile file(h, path);
+    file.Write(bytes);
+    file.Close();
+}
+
 void Win32Processes::Start(const std::wstring& application, const std::wstring& commandLine, int showCommand) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -182,6 +220,25 @@ void Win32Processes::Start(const std::wstring& application, const std::wstring& 
         ThrowLastError(application);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+}
+
+std::uint32_t Win32Processes::RunHidden(const std::wstring& application, const std::wstring& commandLine,
+                                        unsigned seconds) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION pi{};
+    std::wstring mutableLine = commandLine;
+    if (!CreateProcessW(application.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi))
+        ThrowLastError(application);
+    FileHandle process(pi.hProcess), thread(pi.hThread);
+    const DWORD waited = WaitForSingleObject(pi.hProcess, seconds * 1000);
+    if (waited == WAIT_TIMEOUT) throw Failure(ERROR_TIMEOUT, application);
+    DWORD code = 0;
+    if (waited != WAIT_OBJECT_0 || !GetExitCodeProcess(pi.hProcess, &code)) ThrowLastError(application);
+    return code;
 }
 
 std::uint32_t Win32Processes::CurrentProcessId() {
@@ -282,4 +339,53 @@ std::intptr_t Win32Shell::ShellExecuteA(std::intptr_t parent, const char* operat
                                         const char* parameters, const char* directory, int showCommand) {
     return reinterpret_cast<std::intptr_t>(
         ::ShellExecuteA(reinterpret_cast<HWND>(parent), operation, file, parameters, directory, showCommand));
+}
+
+std::optional<RegistryText> Win32Settings::Read(const std::wstring& key, const std::wstring& name) {
+    DWORD type = 0, size = 0;
+    LSTATUS status = RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
+                                  nullptr, &size);
+    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+    if (status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ))
+        status = RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
+                              RRF_NOEXPAND, &type, text.data(), &size);
+    if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
+    if (status != ERROR_SUCCESS) throw Failure(status, L"HKLM\\" + key + L"\\" + name);
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return RegistryText{type, L""};
+    text.resize(wcsnlen(text.c_str(), size / sizeof(wchar_t)));
+    return RegistryText{type, text};
+}
+
+void Win32Settings::Write(const std::wstring& key, const std::wstring& name, const RegistryText& value) {
+    const LSTATUS status =
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str(), value.type, value.text.c_str(),
+                        static_cast<DWORD>((value.text.size() + 1) * sizeof(wchar_t)));
+    if (status != ERROR_SUCCESS) throw Failure(status, L"HKLM\\" + key + L"\\" + name);
+}
+
+bool Win32Console::Available() {
+    if (!looked_) {
+        looked_ = true;
+        out_ = GetStdHandle(STD_OUTPUT_HANDLE);
+        if (!out_ || out_ == INVALID_HANDLE_VALUE) {
+            out_ = AttachConsole(ATTACH_PARENT_PROCESS)
+                       ? CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr)
+                       : nullptr;
+            if (out_ == INVALID_HANDLE_VALUE) out_ = nullptr;
+        }
+        DWORD mode = 0;
+        console_ = out_ && GetConsoleMode(out_, &mode);
+    }
+    return out_ != nullptr;
+}
+
+// A console shows the text as it is; a pipe or file gets UTF-8, what other computers read.
+void Win32Console::WriteLine(std::wstring_view line) {
+    if (!Available()) return;
+    const std::wstring text = std::wstring(line) + L"\r\n";
+    const std::string bytes = console_ ? "" : Utf8(text);
+    DWORD written = 0;
+    const BOOL ok = console_ ? WriteConsoleW(out_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)
+                             : WriteFile(out_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    if (!ok) ThrowLastError(L"stdout");
 }

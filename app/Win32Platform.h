@@ -14,6 +14,9 @@ class Win32Environment final : public Environment {
 public:
     std::optional<std::wstring> Get(const std::wstring& name) override;
     std::wstring SystemDirectory() override;
+    std::wstring Expand(const std::wstring& text) override;
+    std::wstring ComputerName() override;
+    std::wstring ErrorText(std::uint32_t code) override;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -25,11 +28,13 @@ public:
     bool Delete(const std::wstring& path) override;
     std::optional<std::uint32_t> Attributes(const std::wstring& path) override;
     void SetAttributes(const std::wstring& path, std::uint32_t attributes) override;
+    void Append(const std::wstring& path, std::string_view bytes) override;
 };
 
 class Win32Processes final : public Processes {
 public:
     void Start(const std::wstring& application, const std::wstring& commandLine, int showCommand) override;
+    std::uint32_t RunHidden(const std::wstring& application, const std::wstring& commandLine, unsigned seconds) override;
     std::uint32_t CurrentProcessId() override;
 };
 
@@ -76,6 +81,24 @@ public:
                                 const char* directory, int showCommand) override;
 };
 
+class Win32Settings final : public Settings {
+public:
+    std::optional<RegistryText> Read(const std::wstring& key, const std::wstring& name) override;
+    void Write(const std::wstring& key, const std::wstring& name, const RegistryText& value) override;
+};
+
+// The standard output when it is redirected (a pipe, a file), else the console of the program
+// that started this one, if any; attached on first use.
+class Win32Console final : public Console {
+public:
+    bool Available() override;
+    void WriteLine(std::wstring_view line) override;
+
+private:
+    HANDLE out_ = nullptr;
+    bool looked_ = false, console_ = false;
+};
+
 // One instance of each adapter; start-up owns it and hands the windows its Platform.
 struct Win32Platform {
     Win32Environment env;
@@ -87,6 +110,11 @@ struct Win32Platform {
     Win32Registry registry;
     Win32FileLookup fileLookup;
     Win32Shell shell;
+    Win32Settings settings;
+    Win32Console console;
 
-    Platform Get() { return {ui, env, files, processes, clock, reboot, registry, fileLookup, shell, SystemAnsiCodepage()}; }
+    Platform Get() {
+        return {ui, env, files, processes, clock, reboot, registry, fileLookup, shell, settings, console,
+                SystemAnsiCodepage()};
+    }
 };

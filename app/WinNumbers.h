@@ -16,6 +16,7 @@ inline constexpr std::uint32_t ErrorNotEnoughMemory = 8;
 inline constexpr std::uint32_t ErrorFileExists = 80;
 inline constexpr std::uint32_t ErrorInvalidParameter = 87;
 inline constexpr std::uint32_t ErrorMoreData = 234;
+inline constexpr std::uint32_t ErrorTimeout = 1460;
 inline constexpr std::uint32_t ErrorArithmeticOverflow = 534;
 inline constexpr std::uint32_t ErrorNotAllAssigned = 1300;  // a privilege the token does not hold
 inline constexpr std::uint32_t ErrorInternalError = 1359;

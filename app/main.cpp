@@ -1,12 +1,17 @@
-// Start-up: the main window is the program. Creating it runs its load event (the check
-// of the hosts file) before it is first shown; the program ends with the last window.
+// Start-up. With no arguments the main window is the program: creating it runs its load event
+// (the check of the hosts file) before it is first shown, and the program ends with the last
+// window. With a command line, the technician's check or repair runs without a window.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <vector>
 
 #include "app/Fatal.h"
 #include "app/Win32Platform.h"
-// The one arrow upward: start-up creates the main window.
+// The arrows upward: start-up creates the main window, or runs the command line.
 #include "forms/Form1/Form1.h"
+#include "hosts/HostsCommandLine.h"
 
 namespace {
 
@@ -20,6 +25,15 @@ void LoadDllsFromSystemOnly() {
     if (set && !set(LOAD_LIBRARY_SEARCH_SYSTEM32)) ThrowLastError(L"SetDefaultDllDirectories");
 }
 
+std::vector<std::wstring> Arguments() {
+    int count = 0;
+    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!args) ThrowLastError(L"CommandLineToArgvW");
+    std::vector<std::wstring> list(args + 1, args + count);  // without the program's own name
+    LocalFree(args);
+    return list;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -28,7 +42,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
         Win32Platform system;
-        Form1 form(system.Get());
+        const Command command = ParseCommandLine(Arguments());
+        if (command.action != Command::Window) return RunCommand(system.Get(), command);
+        // The window on another installation: its windir, and no look at the running one's registry.
+        if (!command.windowsDir.empty() && !SetEnvironmentVariableW(L"windir", command.windowsDir.c_str()))
+            ThrowLastError(L"windir");
+        Form1 form(system.Get(), command.windowsDir.empty());
         form.Form_Load();
         form.Show();
         return Window::RunMessageLoop();

@@ -35,3 +35,14 @@ inline std::wstring ViewCutNote(unsigned long long fileSize, unsigned long long 
     return L"[Файл hosts занимает " + std::to_wstring(fileSize) + L" байт; здесь показаны только первые " +
            std::to_wstring(shown) + L".]\r\n";
 }
+
+// The start-up warning when Windows reads hosts from a folder of malware's choosing, and what
+// follows the reset, with the old value for whoever wants it back.
+inline std::wstring RedirectWarning(const std::wstring& folder) {
+    return L"Внимание! Windows читает файл ''hosts'' не из стандартной папки, а из папки \"" + folder +
+           L"\". Так делают вредоносные программы, чтобы блокировать сайты. Вернуть стандартную папку?";
+}
+inline std::wstring RedirectReset(const std::wstring& folder) {
+    return L"Стандартная папка файла ''hosts'' возвращена. Прежнее значение DataBasePath в разделе реестра "
+           L"HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: \"" + folder + L"\"";
+}

@@ -5,6 +5,7 @@
 #include "app/Caption.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/HostsText.h"
+#include "hosts/Resolver.h"
 #include "hosts/StockHosts.h"
 #include "Module1/Module1.h"
 
@@ -14,6 +15,7 @@ std::wstring HostsRepair::ResolveHostsPath() {
 }
 
 void HostsRepair::RunIntegrityCheck() {
+    if (checkRedirect_) OfferRedirectReset();
     const std::wstring path = ResolveHostsPath();
     std::size_t lineFeeds = 0;
     unsigned long long size = 0;
@@ -44,11 +46,22 @@ void HostsRepair::ConfirmUnmodified() {
         windows_.UnloadMainWindow();
 }
 
-// The stock content in the hosts file's place, before any message says so.
+// Malware can point Windows at a hosts file of its own: then repairing the usual one would
+// change nothing, and the check would call it fine.
+void HostsRepair::OfferRedirectReset() {
+    const std::optional<std::wstring> folder = HostsRedirect(s_);
+    if (!folder || s_.ui.MsgBox(RedirectWarning(*folder), vbYesNo + vbCritical, DetectionTitle()) == Answer::No) return;
+    ResetHostsRedirect(s_);
+    s_.ui.MsgBox(RedirectReset(*folder), vbOKOnly + vbInformation, MainCaption);
+}
+
+// The stock content in the hosts file's place, and the DNS client's old answers gone, before
+// any message says so.
 void HostsRepair::PutStockHosts(const std::wstring& path) {
     store_.OpenHostsForOutput(path);
     store_.WriteStockHosts();
     store_.CloseHosts();
+    FlushDnsCache(s_);
 }
 
 void HostsRepair::RepairMethod1() {

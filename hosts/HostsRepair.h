@@ -19,8 +19,10 @@ public:
 
 class HostsRepair {
 public:
-    HostsRepair(const Platform& system, RepairWindows& windows)
-        : s_(system), windows_(windows), store_(s_.files, s_.processes, s_.clock, s_.cp) {}
+    // checkRedirect: whether the start-up check looks at where the running Windows reads hosts
+    // from; not when the program works on another installation.
+    HostsRepair(const Platform& system, RepairWindows& windows, bool checkRedirect)
+        : s_(system), windows_(windows), checkRedirect_(checkRedirect), store_(s_.files, s_.processes, s_.clock, s_.cp) {}
 
     void RunIntegrityCheck();
     void RepairMethod1();
@@ -34,9 +36,11 @@ public:
 private:
     std::wstring ResolveHostsPath();
     void ConfirmUnmodified();
+    void OfferRedirectReset();
     void PutStockHosts(const std::wstring& path);
 
     Platform s_;
     RepairWindows& windows_;
+    bool checkRedirect_;
     HostsStore store_;
 };

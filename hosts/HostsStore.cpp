@@ -96,8 +96,18 @@ void HostsStore::WriteStockHosts() {
     }
 }
 
-void HostsStore::CloseHosts() {
-    if (!out_) return;
+void HostsStore::WriteHostsFrom(const std::wstring& source) {
+    try {
+        if (!fs_.ReadChunks(source, [this](std::string_view chunk) { out_->Write(chunk); }))
+            throw Failure(win::ErrorFileNotFound, source);
+    } catch (...) {
+        Discard();
+        throw;  // the file asked for is the one to name
+    }
+}
+
+std::wstring HostsStore::CloseHosts() {
+    if (!out_) return L"";
     std::wstring backup;
     std::optional<std::uint32_t> attributes;  // the hosts file's, when the repair changed them
     try {
@@ -107,6 +117,7 @@ void HostsStore::CloseHosts() {
         attributes = Unprotect(fs_, hostsPath_);
         fs_.Replace(newPath_, hostsPath_);
         out_.reset();
+        return backup;
     } catch (const Failure& f) {
         if (attributes) Quietly([&] { fs_.SetAttributes(hostsPath_, *attributes); });
         if (!backup.empty()) Quietly([&] { fs_.Delete(backup); });

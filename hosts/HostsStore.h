@@ -31,9 +31,12 @@ public:
     // Opens a new file of this run's own beside `path` for the new content.
     void OpenHostsForOutput(const std::wstring& path);
     void WriteStockHosts();
-    // The new content takes the hosts file's place now (see above). A failure is reported with
-    // the hosts file's path and the word that it was left as it was. Harmless when nothing is open.
-    void CloseHosts();
+    // The bytes of another file, a copy of an earlier hosts file, say, as the new content.
+    void WriteHostsFrom(const std::wstring& source);
+    // The new content takes the hosts file's place now (see above); returns the path of the
+    // copy of the old file, empty when none was needed. A failure is reported with the hosts
+    // file's path and the word that it was left as it was. Harmless when nothing is open.
+    std::wstring CloseHosts();
 
     // Keeps the file's current bytes as "hosts.yyyyMMdd-HHmmss.bak" beside it, copied piece by
     // piece, never overwriting an earlier copy; a missing or stock file needs no copy. Returns

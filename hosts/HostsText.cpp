@@ -1,6 +1,7 @@
 #include "hosts/HostsText.h"
 
 #include <algorithm>
+#include <sstream>
 
 std::size_t CountLF(std::string_view bytes) {
     // Counted in blocks small enough for per-lane byte counters, which the compiler
@@ -49,4 +50,38 @@ std::wstring BuildViewText(std::string_view bytes, const Codepage& cp) {
         *out++ = L'\n';
     }
     return view;
+}
+
+namespace {
+
+constexpr std::size_t LineCap = 1024, ShownLines = 10;
+
+bool IsLocalhost(std::string name) {
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return name == "localhost";
+}
+
+}  // namespace
+
+void HostsScan::Add(std::string_view chunk) {
+    lineFeeds += CountLF(chunk);
+    for (char c : chunk) {
+        if (c == '\r' || c == '\n') EndLine();
+        else if (line_.size() < LineCap) line_ += c;
+    }
+}
+
+void HostsScan::Finish() {
+    EndLine();
+}
+
+// An entry is an address and names, whitespace between, up to a '#' that starts a comment.
+void HostsScan::EndLine() {
+    std::istringstream words(line_.substr(0, line_.find('#')));
+    std::string address, name;
+    bool maps = false;
+    for (words >> address; words >> name;) maps |= !IsLocalhost(name);
+    if (maps && ++mappingLines <= ShownLines) firstLines.push_back(line_);
+    line_.clear();
 }

@@ -74,7 +74,8 @@ void RegisterFormClass() {
 
 }  // namespace
 
-Form1::Form1(const Platform& system) : s_(system), repair_(system, *this), about_(system) {
+Form1::Form1(const Platform& system, bool checkRedirect)
+    : s_(system), repair_(system, *this, checkRedirect), about_(system) {
     RegisterFormClass();
     const std::wstring caption(MainCaption);
     if (!CreateWindowExW(0, ClassName, caption.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,

@@ -10,7 +10,8 @@
 class Form1 final : public Window, private RepairWindows {
 public:
     // Creates the window hidden; Form_Load decides whether it is ever shown.
-    explicit Form1(const Platform& system);
+    // checkRedirect: see HostsRepair.
+    Form1(const Platform& system, bool checkRedirect);
     ~Form1() override;
 
     void Form_Load();

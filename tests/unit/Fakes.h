@@ -43,7 +43,7 @@ inline constexpr std::uint32_t Plain = 0x20;  // FILE_ATTRIBUTE_ARCHIVE, what a 
 struct RegValue { std::uint32_t type; std::string data; };
 
 struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, Clock, Processes, RebootCalls,
-                          RegistryCalls, FileLookup, ShellCalls {
+                          RegistryCalls, FileLookup, ShellCalls, Settings, Console {
     Journal log;
     std::map<std::wstring, std::uint32_t> fail;
     Files files;                                       // also what the file lookup finds
@@ -52,9 +52,14 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     std::optional<std::wstring> windir = L"C:\\WINDOWS";
     std::wstring view;
     std::uint32_t platformId = 1, lastError = 0;  // 9x; NT is 2, and 0 fails the version query
-    std::map<std::string, std::map<std::string, RegValue>> keys;  // under HKEY_LOCAL_MACHINE
+    std::map<std::string, std::map<std::string, RegValue>> keys;  // under HKEY_LOCAL_MACHINE, for the A calls
+    std::map<std::wstring, RegistryText> settings;                // "key\\name", for the W calls
+    bool console = true;
+    Journal out;  // what was written to the console
 
-    Platform Get() { return {*this, *this, *this, *this, *this, *this, *this, *this, *this, Windows1251()}; }
+    Platform Get() {
+        return {*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this, Windows1251()};
+    }
 
     // Journals a file or process operation, which throws when listed in `fail`.
     template <class... W>
@@ -105,6 +110,10 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         Call(L"attributes", path, value);
         attributes[path] = value;
     }
+    void Append(const std::wstring& path, std::string_view bytes) override {
+        Call(L"append", path);
+        files[path] += bytes;
+    }
 
     Answer MsgBox(std::wstring_view prompt, unsigned style, std::wstring_view title) override {
         log.push_back(Msg(style, title, prompt));
@@ -122,11 +131,32 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         return name == L"windir" ? windir : std::nullopt;
     }
     std::wstring SystemDirectory() override { return L"C:\\WINDOWS\\system32"; }
+    std::wstring Expand(const std::wstring& text) override {  // %SystemRoot% is C:\WINDOWS
+        const std::size_t at = text.find(L"%SystemRoot%");
+        return at == text.npos ? text : text.substr(0, at) + L"C:\\WINDOWS" + text.substr(at + 12);
+    }
+    std::wstring ComputerName() override { return L"PC-7"; }
+    std::wstring ErrorText(std::uint32_t code) override { return L"text of " + std::to_wstring(code); }
     LocalTime Now() override { return Stamp; }
     void Start(const std::wstring& application, const std::wstring& commandLine, int showCommand) override {
         Call(L"start", application, L"|", commandLine, showCommand);
     }
+    std::uint32_t RunHidden(const std::wstring& application, const std::wstring& commandLine, unsigned seconds) override {
+        Call(L"run", application, L"|", commandLine, seconds);
+        return 0;
+    }
     std::uint32_t CurrentProcessId() override { return 7; }
+
+    std::optional<RegistryText> Read(const std::wstring& key, const std::wstring& name) override {
+        Call(L"read", key + L"\\" + name);
+        return settings.count(key + L"\\" + name) ? std::optional(settings[key + L"\\" + name]) : std::nullopt;
+    }
+    void Write(const std::wstring& key, const std::wstring& name, const RegistryText& value) override {
+        Call(L"set", key + L"\\" + name, value.type, value.text);
+        settings[key + L"\\" + name] = value;
+    }
+    bool Available() override { return console; }
+    void WriteLine(std::wstring_view line) override { out.emplace_back(line); }
 
     std::int32_t GetVersionExA(OsVersionInfo& info) override {
         Call(L"GetVersionExA", info.size);

@@ -17,12 +17,16 @@ const std::wstring M1Warning = Msg(64, Caption, Method1Warning), M1Done = Msg(64
 const std::wstring M2Warning = Msg(64, L"Предупреждение!", Method2Warning);
 const std::wstring M2Question = Msg(4 + 64, Caption, Method2Question), M3Question = Msg(4 + 64, Caption, Method3Question);
 const std::wstring Route = L"start C:\\WINDOWS\\system32\\route.exe | \"C:\\WINDOWS\\system32\\route.exe\" -f 2";
+const std::wstring Flush = L"run C:\\WINDOWS\\system32\\ipconfig.exe | \"C:\\WINDOWS\\system32\\ipconfig.exe\" /flushdns 30";
+const std::wstring Where = L"read SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\DataBasePath";
+const std::wstring RedirectMsg = Msg(4 + 16, Detection, RedirectWarning(L"D:\\evil"));
 
-// The new content first, then the check that hosts can go, the copy, and the replace.
-const Journal Check{L"read " + H, L"view"};
+// Where Windows reads hosts from, then the file. The new content first, then the check that
+// hosts can go, the copy, the replace, and the DNS cache cleared.
+const Journal Check{Where, L"read " + H, L"view"};
 const Journal NewFile{L"create " + T, L"write " + T, L"close " + T}, Written = NewFile + Journal{L"probe " + H};
 const Journal Copied = Journal{L"read " + H, L"create " + B, L"write " + B, L"close " + B};
-const Journal Replaced = Written + Copied + Journal{L"replace " + H};
+const Journal Replacing = Written + Copied + Journal{L"replace " + H}, Replaced = Replacing + Journal{Flush};
 const Journal Unload{L"unload main", L"unload about"};
 const Journal Restart{L"GetVersionExA 148", L"ExitWindowsEx 6 0"};
 
@@ -32,7 +36,7 @@ const Journal Unprotected = Written + Copied + Journal{L"attributes " + H + L" 3
 
 struct Rig {
     FakeSystem sys;
-    HostsRepair repair{sys.Get(), sys};
+    HostsRepair repair{sys.Get(), sys, true};
     Rig(const std::optional<std::string>& hosts, std::deque<Answer> answers) {
         if (hosts) sys.files[H] = *hosts;
         sys.answers = std::move(answers);
@@ -54,26 +58,38 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
         std::wstring failing = {};  // this call fails with code 5, which the run ends with
         std::wstring subject = {};  // what the failure names
         std::uint32_t attributes = Plain;  // of the hosts file, before and after
+        std::optional<RegistryText> where = {};  // DataBasePath
     } cases[] = {
         // The check counts LF bytes only.
         {"stock, stop", check, Stock, {No}, Check + Journal{Unmodified, L"unload main"}, stockOnly},
         {"19 bare LFs", check, std::string(19, '\n'), {Yes}, Check + Journal{Unmodified}, {{H, std::string(19, '\n')}}},
         {"stock and one more line", check, Stock + "\r\n", {No}, Check + Journal{Modified}, {{H, Stock + "\r\n"}}},
+        // Windows reading hosts from elsewhere is told of first; Yes puts the default back.
+        {.name = "redirected, reset", .run = check, .hosts = Stock, .answers = {Yes, Ok, Yes},
+         .expected = {Where, RedirectMsg, L"set " + Where.substr(5) + L" 2 %SystemRoot%\\System32\\drivers\\etc",
+                      Msg(64, Caption, RedirectReset(L"D:\\evil")), L"read " + H, L"view", Unmodified},
+         .after = stockOnly, .where = RegistryText{2, L"D:\\evil"}},
+        {.name = "redirected, kept", .run = check, .hosts = Stock, .answers = {No, Yes},
+         .expected = {Where, RedirectMsg, L"read " + H, L"view", Unmodified}, .after = stockOnly,
+         .where = RegistryText{1, L"D:\\evil"}},
+        {.name = "the default, expanded, in other letters", .run = check, .hosts = Stock, .answers = {Yes},
+         .expected = Check + Journal{Unmodified}, .after = stockOnly,
+         .where = RegistryText{1, L"c:\\windows\\SYSTEM32\\drivers\\etc\\"}},
         // Method 1 tells of success only once the stock file is in place.
         {"modified, repaired", check, Old, {Yes, Ok, Ok}, Check + Journal{Modified, M1Warning} + Replaced +
          Journal{M1Done} + Unload, replaced},
         {"missing, created", check, std::nullopt, {Yes, Ok, Ok}, Check + Journal{Modified, M1Warning} + Written +
-         Journal{L"read " + H, L"replace " + H, M1Done} + Unload, stockOnly},
+         Journal{L"read " + H, L"replace " + H, Flush, M1Done} + Unload, stockOnly},
         {"method 1 on the stock file: no copy", m1, Stock, {Ok, Ok}, Journal{M1Warning} + Written +
-         Journal{L"read " + H, L"replace " + H, M1Done} + Unload, stockOnly},
+         Journal{L"read " + H, L"replace " + H, Flush, M1Done} + Unload, stockOnly},
         {.name = "method 1 on a protected file: unprotected after the copy", .run = m1, .hosts = Old,
-         .answers = {Ok, Ok}, .expected = Journal{M1Warning} + Unprotected + Journal{M1Done} + Unload,
+         .answers = {Ok, Ok}, .expected = Journal{M1Warning} + Unprotected + Journal{Flush, M1Done} + Unload,
          .after = replaced, .attributes = Protected},
         // Method 2 puts the stock file in place before it asks, and restarts only on Yes.
         {"method 2, restart", m2, Old, {Ok, Yes}, Journal{M2Warning} + Replaced + Journal{M2Question} + Restart + Unload,
          replaced},
         {"method 2 on a missing file, no restart", m2, std::nullopt, {Ok, No}, Journal{M2Warning} + Written +
-         Journal{L"read " + H, L"replace " + H, M2Question} + Unload, stockOnly},
+         Journal{L"read " + H, L"replace " + H, Flush, M2Question} + Unload, stockOnly},
         {"method 3, no", m3, Old, {No}, {M3Question}, kept},
         {"method 3, route from the system folder", m3, Old, {Yes}, Journal{M3Question, Route} + Unload, kept},
         // A failure ends the run at once with the hosts file as it was, nothing of the run's left.
@@ -88,7 +104,7 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
          .expected = Journal{M1Warning} + Unprotected + Journal{L"attributes " + H + L" 39", L"delete " + B,
                                                                 L"delete " + T},
          .after = kept, .failing = L"replace " + H, .subject = leftAsItWas, .attributes = Protected},
-        {"method 2, the replace fails: the old file stays", m2, Old, {Ok}, Journal{M2Warning} + Replaced +
+        {"method 2, the replace fails: the old file stays", m2, Old, {Ok}, Journal{M2Warning} + Replacing +
          Journal{L"delete " + B, L"delete " + T}, kept, L"replace " + H, leftAsItWas},
         {"method 2, the restart is refused", m2, Old, {Ok, Yes}, Journal{M2Warning} + Replaced + Journal{M2Question} +
          Restart, replaced, L"ExitWindowsEx 6 0", std::wstring(HostsReplacedRestartByHand)},
@@ -98,6 +114,7 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
         SCOPED_TRACE(c.name);
         Rig r(c.hosts, c.answers);
         r.sys.attributes[H] = c.attributes;
+        if (c.where) r.sys.settings[Where.substr(5)] = *c.where;
         if (!c.failing.empty()) r.sys.fail[c.failing] = 5;
         const auto [code, subject] = FailureOf([&] { (r.repair.*c.run)(); });
         EXPECT_EQ(code, c.failing.empty() ? 0u : 5u);
@@ -116,7 +133,7 @@ TEST(HostsRepair, TheCheckShowsTheFileUnderWindirAndCountsEveryLF) {
     Rig unset(std::nullopt, {No});
     unset.sys.windir.reset();  // the suffix alone
     unset.repair.RunIntegrityCheck();
-    EXPECT_EQ(unset.sys.log.at(0), L"read \\System32\\drivers\\etc\\hosts");
+    EXPECT_EQ(unset.sys.log.at(1), L"read \\System32\\drivers\\etc\\hosts");
     // A padded file: the view shows its start and says so; the LFs past it still count.
     Rig padded(std::string(ViewCap + 2, 'x') + std::string(19, '\n'), {Yes});
     padded.repair.RunIntegrityCheck();
