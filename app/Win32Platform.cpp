@@ -380,9 +380,12 @@ bool Win32Console::Available() {
 }
 
 // A console shows the text as it is; a pipe or file gets UTF-8, what other computers read.
+// Either way every line ends in CR LF.
 void Win32Console::WriteLine(std::wstring_view line) {
     if (!Available()) return;
-    const std::wstring text = std::wstring(line) + L"\r\n";
+    std::wstring text;
+    for (wchar_t c : line) text += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
+    text += L"\r\n";
     const std::string bytes = console_ ? "" : Utf8(text);
     DWORD written = 0;
     const BOOL ok = console_ ? WriteConsoleW(out_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)

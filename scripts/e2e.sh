@@ -51,7 +51,7 @@ run_driver() {
 # its place, instead of ending the session.
 "$WINESERVER" -p
 wine_run cmd /c exit >/dev/null 2>&1
-session=(env WINEDLLOVERRIDES="$WINE_BASE_OVERRIDES;wineboot.exe=n"
+session=(env WINEDLLOVERRIDES="$WINE_BASE_OVERRIDES;wineboot.exe=n;ipconfig.exe=n"
          E2E_SANDBOX="$(wine_unix_to_win "$WINE_RUN_DIR/sandbox")"
          E2E_RECORD="$(wine_unix_to_win "$WINE_RUN_DIR/record.txt")")
 run_driver cases "${session[@]}" E2E_SCREENS="$(wine_unix_to_win build/screens)" -- "${only[@]}"
@@ -65,7 +65,8 @@ if [ "$(id -u)" -eq 0 ]; then
     user_dir=$WINE_RUN_DIR/sandbox-$test_user
     install -d -o "$test_user" "$user_dir"
     as_user=(setpriv --reuid="$test_user" --regid="$(id -g "$test_user")" --clear-groups
-             env HOME="$WINE_RUN_DIR/home-$test_user" WINEPREFIX="$WINE_RUN_DIR/prefix-$test_user")
+             env HOME="$WINE_RUN_DIR/home-$test_user" WINEPREFIX="$WINE_RUN_DIR/prefix-$test_user"
+             WINEDLLOVERRIDES="$WINE_BASE_OVERRIDES;ipconfig.exe=n")
     run_driver "as-$test_user" "${as_user[@]}" E2E_SANDBOX="$(wine_unix_to_win "$user_dir")" \
       E2E_RECORD="$(wine_unix_to_win "$user_dir/record.txt")" -- --unprivileged "${only[@]}"
     "${as_user[@]}" "$WINESERVER" -k

@@ -59,6 +59,13 @@ Message Error(const std::wstring& code) { return {L"Хостовик", L"Оши�
 Message HostsError(const std::wstring& code) {
     return {L"Хостовик", L"Ошибка " + code + L": *\\hosts\nФайл hosts оставлен как был.", L"OK, stop"};
 }
+const std::wstring Evil = L"C:\\evil\\etc";  // where malware would have Windows read hosts from
+const Message Redirected{L"Эвристическое обнаружение | " + Caption,
+    L"Внимание! Windows читает файл ''hosts'' не из стандартной папки, а из папки \"" + Evil + L"\". Так делают "
+    L"вредоносные программы, чтобы блокировать сайты. Вернуть стандартную папку?", L"Yes No, stop", L"redirect-warning"};
+const Message RedirectReset{Caption, L"Стандартная папка файла ''hosts'' возвращена. Прежнее значение DataBasePath в "
+    L"разделе реестра HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: \"" + Evil + L"\"", L"OK, information",
+    L"redirect-reset"};
 std::wstring CutNote(unsigned long long size, std::size_t shown) {  // under a view of a padded file's start
     return L"[Файл hosts занимает " + std::to_wstring(size) + L" байт; здесь показаны только первые " +
            std::to_wstring(shown) + L".]\r\n";
@@ -74,6 +81,10 @@ std::string Blocklist(int lines) {  // LF line ends, as published blocklists hav
     for (int i = 1; i < lines; ++i) bytes += "0.0.0.0 ad" + std::to_string(1000000 + i).substr(1) + ".example.net\n";
     return bytes;
 }
+
+// What the stand-ins record: the DNS cache cleared (hidden, waited for), route -f started.
+const std::string Flushed = "C:\\windows\\system32\\ipconfig.exe|\"C:\\windows\\system32\\ipconfig.exe\" /flushdns|0\n";
+const std::string Routed = "C:\\windows\\system32\\route.exe|\"C:\\windows\\system32\\route.exe\" -f|2\n";
 
 // ---- A case and its run ----
 
@@ -174,6 +185,7 @@ struct Run {
     std::wstring windir, etc = windir + L"\\System32\\drivers\\etc", hosts = etc + L"\\hosts";
     std::optional<std::string> before;  // the hosts file at the start, without its padding
     DWORD attributes = 0;               // its attributes when the program starts
+    std::string output;                 // what the last command line run wrote
     std::optional<Program> program;
     HWND main = nullptr, about = nullptr;
     std::vector<std::function<void()>> undo;  // puts back what the case changed outside its sandbox
@@ -228,11 +240,26 @@ struct Run {
 
 // ---- Steps: starting, messages, the end ----
 
-// Starts the program on the sandbox: windir in its environment.
-void Start(Run& r) {
-    r.attributes = GetFileAttributesW(r.hosts.c_str());
-    SetEnvironmentVariableW(L"windir", r.windir.c_str());
-    r.program.emplace(L"\"" + options.exe + L"\"");
+// Starts the program on the sandbox: windir in its environment (or, with `elsewhere`, a folder
+// with no hosts file), and `args` on its command line.
+void StartWith(Run& r, const std::wstring& args, bool elsewhere = false) {
+    if (!r.program) r.attributes = GetFileAttributesW(r.hosts.c_str());
+    SetEnvironmentVariableW(L"windir", elsewhere ? (options.root + L"\\nowhere").c_str() : r.windir.c_str());
+    r.program.emplace(L"\"" + options.exe + L"\" " + args);
+}
+void Start(Run& r) { StartWith(r, L""); }
+
+// The command line `args` with %W% standing for the sandbox's Windows folder; it runs without a
+// window to its end, and what it wrote must match `said` ('*' for any text, lines end in CR LF).
+Step Cli(const std::wstring& args, const std::string& said, bool elsewhere = false) {
+    return [=](Run& r) {
+        std::wstring line = args;
+        for (std::size_t at; (at = line.find(L"%W%")) != line.npos;) line.replace(at, 3, r.windir);
+        StartWith(r, line, elsewhere);
+        r.Await([](const Scene& s) { return s.ended; }, "the end of " + Narrow(line));
+        if (r.program->mainShown) Fail(Narrow(line) + " showed a window");
+        if (!Matches(r.output = r.program->Output(), said)) Fail(Narrow(line) + " said \"" + r.output + '"');
+    };
 }
 
 // Icon handles are private to each process under Wine: a box's icon is told by comparing its
@@ -518,6 +545,27 @@ Step SysInfoAt(std::optional<std::wstring> path, std::optional<std::wstring> fol
         SetValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools Location", L"MSINFO", folder);
     };
 }
+// DataBasePath of the prefix's Windows, as malware would set it, until the case ends.
+const wchar_t* const Tcpip = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+void RedirectedByMalware(Run& r) {
+    wchar_t old[MAX_PATH] = {};
+    DWORD size = sizeof old;
+    RegGetValueW(HKEY_LOCAL_MACHINE, Tcpip, L"DataBasePath", RRF_RT_ANY | RRF_NOEXPAND, nullptr, old, &size);
+    SetValue(HKEY_LOCAL_MACHINE, Tcpip, L"DataBasePath", Evil);
+    r.undo.push_back([old = std::wstring(old)] { SetValue(HKEY_LOCAL_MACHINE, Tcpip, L"DataBasePath", old); });
+}
+// DataBasePath as the program left it: Windows' default, or still malware's.
+Step WindowsReadsHostsFrom(const std::wstring& expected, DWORD type) {
+    return [=](Run&) {
+        wchar_t now[MAX_PATH] = {};
+        DWORD size = sizeof now, got = 0;
+        RegGetValueW(HKEY_LOCAL_MACHINE, Tcpip, L"DataBasePath", RRF_RT_ANY | RRF_NOEXPAND, &got, now, &size);
+        if (now != expected || got != type) Fail("DataBasePath is " + Narrow(now));
+    };
+}
+const Step ResetToDefault = WindowsReadsHostsFrom(L"%SystemRoot%\\System32\\drivers\\etc", REG_EXPAND_SZ),
+           LeftToMalware = WindowsReadsHostsFrom(Evil, REG_SZ);
+
 void BrowserStandIn(Run&) {
     SetValue(HKEY_LOCAL_MACHINE, L"Software\\Classes\\http\\shell\\open\\command", L"",
              L"\"" + options.bin + L"\\browser.exe\" \"%1\"");
@@ -594,37 +642,44 @@ const std::vector<Case>& Cases() {
         {"modified file, No: the main window shows it", Infected, ShowsFile},
         {"stock file, Yes: the main window shows it", Stock, StockYes + Steps{CloseMain}},
         {"stock file, No: ends before the window shows", Stock, {Start, Answer(Unmodified, IDNO), EndsUnseen}},
-        {"modified file, Yes: method 1 writes the stock file", Infected, Method1Chosen, Stocked | BackedUp},
+        {"modified file, Yes: method 1 writes the stock file", Infected, Method1Chosen, Stocked | BackedUp, Flushed},
         {"empty file: counts as modified, empty view", "", ShowsFile},
-        {"missing file, Yes: method 1 creates it", {}, Method1Chosen, Stocked},
+        {"missing file, Yes: method 1 creates it", {}, Method1Chosen, Stocked, Flushed},
         {.name = "protected file in an unwritable folder, method 1: error, nothing changed", .hosts = Infected,
          .steps = Steps{Protected(true)} + Method1Refused(L"5"), .exitCode = 5, .unprivileged = true},
         {.name = "protected file (read-only, hidden, system), method 1: repaired", .hosts = Infected,
-         .steps = Steps{Protected(false)} + Method1Chosen, .after = Stocked | BackedUp, .unprivileged = true},
+         .steps = Steps{Protected(false)} + Method1Chosen, .after = Stocked | BackedUp, .record = Flushed,
+         .unprivileged = true},
         {"hosts held open without delete sharing, method 1: error, never success", Infected,
          Steps{[](Run& r) { SetFileAttributesW(r.hosts.c_str(), FILE_ATTRIBUTE_HIDDEN); },
                Locked(FILE_SHARE_READ | FILE_SHARE_WRITE)} + Method1Refused(L"32"), Unchanged, "", 32},
         {"closed during method 1's first message: method 1 completes", Infected,
          {Start, Answer(Modified, IDYES), CloseDuringMessage, Method1[0], Method1[1], Method1[2], EndsUnseen},
-         Stocked | BackedUp},
+         Stocked | BackedUp, Flushed},
+        // Where Windows reads hosts from: malware's folder is told of first.
+        {"DataBasePath moved, Yes: the default back, the old value shown", Stock,
+         {RedirectedByMalware, Start, Answer(Redirected, IDYES), Answer(RedirectReset, IDOK), Answer(Unmodified, IDYES),
+          MainShown, CloseMain, ResetToDefault}},
+        {"DataBasePath moved, No: left as it is", Stock,
+         {RedirectedByMalware, Start, Answer(Redirected, IDNO), Answer(Unmodified, IDNO), EndsUnseen, LeftToMalware}},
         // Methods 2 and 3: route.exe comes from the system folder, not from beside the program,
         // the current folder or PATH, where stand-ins wait too.
         {"method 3, No: nothing starts, the window stays", Stock,
          StockYes + Steps{Click(Command4), Answer(Method3Question, IDNO), Idle(1), CloseMain}},
         {"method 3, Yes: route -f starts minimized from the system folder", Stock,
-         StockYes + Steps{Click(Command4), Answer(Method3Question, IDYES)}, Unchanged,
-         "C:\\windows\\system32\\route.exe|\"C:\\windows\\system32\\route.exe\" -f|2\n"},
+         StockYes + Steps{Click(Command4), Answer(Method3Question, IDYES)}, Unchanged, Routed},
         {"closed during method 3's question: No, then the program ends", Stock,
          StockYes + Steps{Click(Command4), CloseDuringMessage, Answer(Method3Question, IDNO)}},
-        {"method 2, No: stock file, copy kept, no restart", Infected, Method2(IDNO), Stocked | BackedUp},
-        {"method 2 with no hosts file: writes the stock file", {}, Method2(IDNO), Stocked},
+        {"method 2, No: stock file, copy kept, no restart", Infected, Method2(IDNO), Stocked | BackedUp, Flushed},
+        {"method 2 with no hosts file: writes the stock file", {}, Method2(IDNO), Stocked, Flushed},
         {"method 2, Yes: a forced restart is requested", Infected, Method2(IDYES), Stocked | BackedUp,
-         "*wineboot.exe|*wineboot.exe --kill|*\n"},  // what Wine makes of EWX_REBOOT | EWX_FORCE
+         Flushed + "*wineboot.exe|*wineboot.exe --kill|*\n"},  // what Wine makes of EWX_REBOOT | EWX_FORCE
         {"closed during method 2's warning: method 2 completes", Infected,
          ModifiedNo + Steps{Click(Command2), CloseDuringMessage, Answer(Method2Warning, IDOK),
-                            Answer(Method2Question, IDNO)}, Stocked | BackedUp},
+                            Answer(Method2Question, IDNO)}, Stocked | BackedUp, Flushed},
         {.name = "protected file (read-only, hidden, system), method 2: repaired", .hosts = Infected,
-         .steps = Steps{Protected(false)} + Method2(IDNO), .after = Stocked | BackedUp, .unprivileged = true},
+         .steps = Steps{Protected(false)} + Method2(IDNO), .after = Stocked | BackedUp, .record = Flushed,
+         .unprivileged = true},
         // The main window
         {"main window at 96 DPI: frame, controls, tool tips", Infected, ModifiedNo + Layout},
         {.name = "main window at 144 DPI: frame, controls, tool tips", .hosts = Infected, .steps = ModifiedNo + Layout,
@@ -659,7 +714,43 @@ const std::vector<Case>& Cases() {
         {"a 10 MB single line loads", std::string(10'000'000, 'x'), ShowsFile},
         {"a 150,000-line blocklist loads", Blocklist(150000), ShowsFile},
         {.name = "a hosts file padded to 1 GB: its start shown, method 1 repairs it", .hosts = Infected,
-         .steps = ModifiedNo + Steps{Click(Command1)} + Method1, .after = Stocked | BackedUp, .padTo = 1ull << 30},
+         .steps = ModifiedNo + Steps{Click(Command1)} + Method1, .after = Stocked | BackedUp, .record = Flushed,
+         .padTo = 1ull << 30},
+        // The command line, its output read through a pipe
+        {"/check, stock: 0", Stock, {Cli(L"/check", "файл hosts: *\\hosts\r\nпереводов строк: 19 (в стандартном файле 19)"
+                                     "\r\nстрок с именами, кроме localhost: 0\r\nфайл hosts стандартный\r\n")}},
+        {"/CHECK, blocking lines: 1", Infected, {Cli(L"/CHECK", "*переводов строк: 25 *\r\nстрок с именами, кроме "
+                                     "localhost: 6\r\n  127.0.0.1 vk.com\r\n*  127.0.0.1 www.mail.ru\r\nфайл hosts изменён\r\n")},
+         Unchanged, "", 1},
+        {"-check, no file: 1", {}, {Cli(L"-check", "файл hosts: *\r\nфайла hosts нет\r\n")}, Unchanged, "", 1},
+        {"/check, DataBasePath moved: 1", Stock, {RedirectedByMalware, Cli(L"/check", "*DataBasePath: Windows читает "
+                                     "hosts из другой папки: C:\\evil\\etc\r\n*папка hosts перенаправлена\r\n")},
+         Unchanged, "", 1},
+        {"/repair: DataBasePath reset, stock file, copy, DNS cache: 0", Infected,
+         {RedirectedByMalware, Cli(L"/repair", "*DataBasePath возвращено к стандартному, было: C:\\evil\\etc\r\n"
+                                   "копия старого файла: *.bak\r\nфайл hosts заменён стандартным\r\nкэш DNS очищен\r\n"),
+          ResetToDefault}, Stocked | BackedUp, Flushed},
+        {"/repair then /restore: of its copy: the old bytes back, byte for byte", Infected,
+         {Cli(L"/repair", "*"), [](Run& r) {
+              for (const auto& entry : std::filesystem::directory_iterator(r.etc))
+                  if (entry.path().extension() == L".bak") Cli(L"/restore:" + entry.path().wstring(), "*заменён файлом *")(r);
+          }}, BackedUp, Flushed + Flushed},
+        {"/windir: a second Windows, the process's windir elsewhere: repaired", Infected,
+         {RedirectedByMalware, Cli(L"/repair /windir:%W%", "файл hosts: *\\WINDOWS\\System32\\drivers\\etc\\hosts\r\n"
+                                   "DataBasePath не проверено: *", true), LeftToMalware}, Stocked | BackedUp, Flushed},
+        {"/windir: alone: the window on that Windows", Infected,
+         {[](Run& r) { StartWith(r, L"/windir:" + r.windir, true); }, Answer(Modified, IDNO), MainShown, CloseMain}},
+        {"/log: a line from each of three runs", Infected,
+         {Cli(L"/check /log:%W%\\log.txt", "*"), Cli(L"/repair /log:%W%\\log.txt", "*"),
+          Cli(L"/check /log:%W%\\log.txt", "*"), [](Run& r) {
+              const std::string log = ReadFileBytes(r.windir + L"\\log.txt").value_or("");
+              if (!Matches(log, "20*-*-* *:*:*\t*\tcheck\t1 файл hosts изменён\t-\r\n"
+                                "*\trepair\t0 файл hosts заменён стандартным; кэш DNS очищен\t*.bak\r\n"
+                                "*\tcheck\t0 файл hosts стандартный\t-\r\n") || std::count(log.begin(), log.end(), '\n') != 3)
+                  Fail("the log holds \"" + log + '"');
+          }}, Stocked | BackedUp, Flushed},
+        {"/?: the usage: 0", Stock, {Cli(L"/?", "Хостовик: проверка и восстановление файла hosts.\r\n*Коды выхода:*")}},
+        {"an unknown switch: the usage: 87", Stock, {Cli(L"/fix", "Хостовик: проверка*")}, Unchanged, "", 87},
     };
     return cases;
 }
@@ -743,7 +834,8 @@ int RunCases(const std::string& only, bool unprivileged) {
     if (options.root.empty() || options.record.empty()) Fail("E2E_SANDBOX or E2E_RECORD is not set");
     // The stand-ins: the recorder under the name of each program the program starts. route.exe
     // in the system folder is the one to run; in the current folder (the sandbox), first on PATH
-    // and beside the program (where scripts/e2e.sh puts one) it must not.
+    // and beside the program (where scripts/e2e.sh puts one) it must not. Wine takes the system
+    // folder's ipconfig.exe only with ipconfig.exe=n in WINEDLLOVERRIDES, as scripts/e2e.sh sets.
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     const std::filesystem::path recorder = std::filesystem::path(self).replace_filename(L"recorder.exe");
@@ -753,7 +845,7 @@ int RunCases(const std::string& only, bool unprivileged) {
     for (const std::wstring& copy :
          {options.bin + L"\\recorder.exe", options.bin + L"\\route.exe", options.bin + L"\\browser.exe",
           options.bin + L"\\sysinfo.exe", options.root + L"\\msinfo\\MSINFO32.EXE", options.root + L"\\route.exe",
-          SystemFolder() + L"\\route.exe"})
+          SystemFolder() + L"\\route.exe", SystemFolder() + L"\\ipconfig.exe"})
         std::filesystem::copy_file(recorder, copy, std::filesystem::copy_options::overwrite_existing);
     SetEnvironmentVariableW(L"PATH", (options.bin + L";" + Env(L"PATH")).c_str());
 

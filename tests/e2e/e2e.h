@@ -61,24 +61,40 @@ struct Scene {
     bool operator==(const Scene&) const = default;
 };
 
-// A program started with this process's environment; its main window has the class `mainClass`.
+// A program started with this process's environment and its standard output in a pipe; its
+// main window has the class `mainClass`.
 struct Program {
     std::wstring mainClass;
     PROCESS_INFORMATION pi{};
+    HANDLE output = nullptr;  // the pipe's end to read
     double started = Seconds();
     bool mainShown = false;
 
     explicit Program(std::wstring commandLine, std::wstring mainClass_ = L"HostovikForm1") : mainClass(mainClass_) {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE write = nullptr;
         STARTUPINFOW si{};
         si.cb = sizeof si;
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-            throw std::runtime_error("cannot start " + Narrow(commandLine) + ": " + std::to_string(GetLastError()));
+        si.dwFlags = STARTF_USESTDHANDLES;
+        if (CreatePipe(&output, &write, &inherit, 1 << 20)) SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
+        si.hStdOutput = si.hStdError = write;
+        const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+        CloseHandle(write);
+        if (!started) throw std::runtime_error("cannot start " + Narrow(commandLine) + ": " + std::to_string(GetLastError()));
     }
     ~Program() {  // ends the process if it still runs
         TerminateProcess(pi.hProcess, 99);
         WaitForSingleObject(pi.hProcess, 5000);
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
+        CloseHandle(output);
+    }
+    // What the program wrote to its standard output, up to its end.
+    std::string Output() const {
+        std::string text;
+        char buffer[4096];
+        for (DWORD read = 0; ReadFile(output, buffer, sizeof buffer, &read, nullptr) && read;) text.append(buffer, read);
+        return text;
     }
     Program(const Program&) = delete;
 
