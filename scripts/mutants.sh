@@ -37,8 +37,8 @@ unit @@ hosts/HostsStore.h @@ \\System32\\drivers\\etc\\hosts" @@ \\System32\\dr
 unit @@ hosts/HostsRepair.cpp @@ s_.env.Get(L"windir") @@ s_.env.Get(L"SystemRoot") @@ wrong variable for the path
 unit @@ hosts/HostsRepair.cpp @@ windows_.ShowHostsView(std::move(view)); @@ (nothing) @@ view never filled
 unit @@ hosts/HostsRepair.cpp @@ DetectionTitle()) == Answer::Yes) @@ DetectionTitle()) == Answer::No) @@ warning's answer inverted
-unit @@ hosts/HostsRepair.cpp @@ DetectionTitle()) == Answer::No) @@ DetectionTitle()) == Answer::Yes) @@ unmodified answer inverted
-unit @@ hosts/HostsRepair.cpp @@ vbYesNo + vbCritical @@ vbYesNo + vbInformation @@ warning with the wrong icon
+unit @@ hosts/HostsRepair.cpp @@ vbInformation, DetectionTitle()) == Answer::No) @@ vbInformation, DetectionTitle()) == Answer::Yes) @@ unmodified answer inverted
+unit @@ hosts/HostsRepair.cpp @@ ModifiedWarning, vbYesNo + vbCritical @@ ModifiedWarning, vbYesNo + vbInformation @@ warning with the wrong icon
 unit @@ hosts/HostsRepair.cpp @@ vbYesNo + vbInformation, DetectionTitle @@ vbOKOnly + vbInformation, DetectionTitle @@ unmodified question with OK only
 unit @@ hosts/HostsStore.cpp @@ backup = BackupHosts(hostsPath_, clock_.Now()); @@ (nothing) @@ the repair skips the backup
 unit @@ hosts/HostsRepair.cpp @@ Method2Title);<NL>    PutStockHosts(path); @@ Method2Title); @@ method 2 does not replace
@@ -76,6 +76,16 @@ unit @@ Module1/Module1.cpp @@ if (!calls.ExitWindowsEx(flags, 0)) Refused(calls
 unit @@ Module1/Module1.cpp @@  ||<NL>        calls.GetLastError() == win::ErrorNotAllAssigned) @@ ) @@ a privilege the token lacks is taken as enabled
 unit @@ hosts/HostsRepair.cpp @@ s_.processes.Start(route, @@ s_.processes.Start(L"route.exe", @@ route found by search
 unit @@ hosts/HostsRepair.cpp @@ head.append(chunk.substr(0, ViewCap - std::min(ViewCap, head.size()))); @@ head.append(chunk); @@ padded file shown whole
+unit @@ hosts/Resolver.cpp @@ while (!folder.empty() && folder.back() == L'\\') folder.pop_back(); @@ (nothing) @@ a trailing backslash taken for a redirect
+unit @@ hosts/Resolver.cpp @@ {win::RegExpandSz, DefaultHostsFolder} @@ {win::RegSz, DefaultHostsFolder} @@ the default folder written as REG_SZ
+unit @@ hosts/HostsRepair.cpp @@     FlushDnsCache(s_); @@ (nothing) @@ no DNS flush after a repair
+unit @@ hosts/Resolver.cpp @@ L"\" /flushdns" @@ L"\" /displaydns" @@ the wrong flush
+unit @@ hosts/HostsCommandLine.cpp @@ scan.lineFeeds == ExpectedLineCount && scan.mappingLines == 0 @@ scan.lineFeeds == ExpectedLineCount @@ blocking lines with 19 LFs pass the check
+unit @@ hosts/HostsCommandLine.cpp @@ return stock && !redirected ? 0 : Modified; @@ return stock ? 0 : Modified; @@ a redirect passes the check
+unit @@ hosts/HostsText.cpp @@ maps |= !IsLocalhost(name); @@ maps = true; @@ localhost counted as blocking
+unit @@ hosts/HostsCommandLine.cpp @@ if (name[i] >= L'A' && name[i] <= L'Z') name[i] = static_cast<wchar_t>(name[i] - L'A' + L'a'); @@ (nothing) @@ switches in capitals not understood
+unit @@ hosts/HostsCommandLine.cpp @@ return c.action == Command::Usage ? 0 : static_cast<int>(win::ErrorInvalidParameter); @@ return 0; @@ an unknown switch exits 0
+unit @@ hosts/HostsCommandLine.cpp @@ L"\t" + backup + L"\r\n" @@ L"\r\n" @@ the log lacks the copy's name
 unit @@ forms/Form1/Links.cpp @@ "c:\\" @@ "c:" @@ wrong working folder for links
 e2e:modified file, No @@ hosts/HostsMessages.h @@ заменить его на оригинальный? @@ заменить его на оригинальный! @@ warning's wording
 e2e:modified file, Yes @@ hosts/HostsMessages.h @@ После нажатия на кнопку ''OK'', программа закроется! @@ После нажатия на кнопку ''ОК'', программа закроется! @@ method 1's Latin OK made Cyrillic
@@ -92,6 +102,8 @@ e2e:no tool in the registry @@ app/Win32Platform.cpp @@ title.empty() ? ThisApp.
 e2e:closed during method 1 @@ forms/Form1/Form1.cpp @@ if (busy_) closeRequested_ = true;<NL>        else Form_Unload(); @@ Form_Unload(); @@ closing tears a method down
 e2e:Tab and Shift+Tab @@ forms/Form1/Form1.cpp @@ result &= ~(DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE); @@ (nothing) @@ Tab trapped in the view
 e2e:held open without delete sharing @@ app/Win32Platform.cpp @@ CreateFileW(path.c_str(), DELETE, ShareAll @@ CreateFileW(path.c_str(), GENERIC_READ, ShareAll @@ the probe misses a holder that denies deletion
+e2e:/check, stock @@ app/Win32Platform.cpp @@ out_ = GetStdHandle(STD_OUTPUT_HANDLE); @@ out_ = nullptr; @@ piped output lost
+e2e:/windir: alone @@ app/main.cpp @@ if (!command.windowsDir.empty() && !SetEnvironmentVariableW(L"windir", command.windowsDir.c_str())) @@ if (false) @@ the window ignores /windir:
 TABLE
 )
 
