@@ -56,6 +56,9 @@ wine_prefix_up() {
   fi
   local started=$SECONDS
   "${as[@]}" env WINEPREFIX="$prefix" WINEDLLOVERRIDES="$WINE_BASE_OVERRIDES" "$WINE" wineboot -i >/dev/null 2>&1 || return 1
+  # Wine's own fonts (Marlett draws the close boxes and the scroll bars' arrows, Tahoma the
+  # dialogs) where its programs find them: this Wine does not look in their package's folder.
+  cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" || return 1
   # Without a window manager every hidden window costs seconds unless Wine leaves windows unmanaged.
   "${as[@]}" env WINEPREFIX="$prefix" "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   "${as[@]}" env WINEPREFIX="$prefix" "$WINESERVER" -w

@@ -194,12 +194,11 @@ std::optional<LRESULT> Form1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             SetBkColor(dc, GetSysColor(COLOR_WINDOW));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
         }
-        if (control == Control(IdLabel2) || control == Control(IdLabel3)) {
-            SetTextColor(dc, LinkColour);
-            SetBkMode(dc, TRANSPARENT);
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-        }
-        return std::nullopt;
+        // The labels draw their text only, no background: those above the view reach 15 twips
+        // into it and would cut its border, and Label1 and Label2 overlap by as much.
+        if (control == Control(IdLabel2) || control == Control(IdLabel3)) SetTextColor(dc, LinkColour);
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
     }
     case WM_SETCURSOR: {
         const auto over = reinterpret_cast<HWND>(wp);

@@ -43,9 +43,11 @@ struct Line {
     int x1, y1, x2, y2, width;
     COLORREF colour;
 };
+// The white line first: the grey one then stays whole over the white one's upper half, and the
+// two read as one etched line, as Windows draws a separator.
 constexpr Line Separator[] = {
-    {90, 2445, 5654, 2445, 1, RGB(128, 128, 128)},
     {105, 2460, 5654, 2460, 2, RGB(255, 255, 255)},
+    {90, 2445, 5654, 2445, 1, RGB(128, 128, 128)},
 };
 
 // An empty dialog in the default dialog font; the controls are added at WM_INITDIALOG.

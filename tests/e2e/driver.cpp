@@ -216,11 +216,11 @@ struct Run {
     }
     // A screen seen: a line for the walk; the first screenshot of its kind at 96 DPI, as a
     // bitmap of 32 bits a pixel, top-down rows.
-    void Seen(HWND w, const std::string& what, const wchar_t* shot) {
+    void Seen(HWND w, const std::string& what, const wchar_t* shot, RECT r = {}) {
         if (options.walk) std::printf("screen: %s\n", what.c_str());
         if (!shot || options.screens.empty() || c.dpi != 96 || !options.shot.insert(shot).second) return;
         Sleep(300);  // let it finish painting
-        const RECT r = ScreenRect(w);
+        if (IsRectEmpty(&r)) r = ScreenRect(w);
         const std::vector<DWORD> pixels = Capture(r);
         const BITMAPINFOHEADER info{sizeof info, r.right - r.left, r.top - r.bottom, 1, 32, BI_RGB};
         const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof info, size = static_cast<DWORD>(pixels.size() * 4);
@@ -493,8 +493,66 @@ std::vector<std::pair<int, std::wstring>> ToolTips(Run& r) {
     return tools;
 }
 
+// The labels' texts fit their labels in the labels' own fonts: a text cut off is what the user
+// would see. Label3's given size holds only its first line in Times New Roman's metrics.
+struct LabelFont {
+    int id;
+    const wchar_t* face;
+    int points, weight = FW_NORMAL;
+    bool underline = false;
+    int lines = 0;  // the wrapped lines that must show whole; 0: all
+};
+const std::vector<LabelFont> MainLabels = {
+    {Label1, L"MS Shell Dlg", 8}, {Label2, L"MS Shell Dlg", 8}, {Label3, L"Times New Roman", 12, FW_BOLD, true, 1}};
+const std::vector<LabelFont> AboutLabels = {
+    {LblTitle, L"MS Shell Dlg", 8}, {LblVersion, L"MS Shell Dlg", 8}, {LblDescription, L"MS Shell Dlg", 8},
+    {Credit, L"MS Shell Dlg", 8}};
+void LabelsFit(Run& r, HWND w, const std::vector<LabelFont>& labels) {
+    const HDC dc = GetDC(nullptr);
+    for (const LabelFont& l : labels) {
+        RECT box, need{};
+        GetClientRect(GetDlgItem(w, l.id), &box);
+        need.right = box.right;
+        const HFONT font = CreateFontW(-MulDiv(l.points, r.c.dpi, 72), 0, 0, 0, l.weight, FALSE, l.underline, FALSE,
+                                       RUSSIAN_CHARSET, 0, 0, 0, 0, l.face);
+        const HGDIOBJ old = SelectObject(dc, font);
+        DrawTextW(dc, TextOf(GetDlgItem(w, l.id)).c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK);
+        TEXTMETRICW metrics;
+        GetTextMetricsW(dc, &metrics);
+        DeleteObject(SelectObject(dc, old));
+        if (need.right > box.right || (l.lines ? l.lines * metrics.tmHeight : need.bottom) > box.bottom)
+            Fail("the text of label " + std::to_string(l.id) + " does not fit it: " + Quote(TextOf(GetDlgItem(w, l.id))));
+    }
+    ReleaseDC(nullptr, dc);
+}
+
+// A tool tip, shown as the mouse rests on the first button.
+void ToolTipShown(Run& r) {
+    const RECT button = ScreenRect(GetDlgItem(r.main, Command1));
+    SetForegroundWindow(r.main);
+    SetCursorPos((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    HWND tip = nullptr;
+    Within(5, [&] {
+        for (HWND w : WindowsOf(r.program->pi.dwProcessId))
+            if (ClassOf(w) == TOOLTIPS_CLASSW && IsWindowVisible(w)) tip = w;
+        return tip != nullptr;
+    });
+    if (!tip || TextOf(tip) != L"Разблокировать способ №1") Fail("no tool tip over the first button");
+    RECT both, tipRect = ScreenRect(tip), mainRect = ScreenRect(r.main);
+    UnionRect(&both, &mainRect, &tipRect);
+    r.Seen(tip, "the tool tip of the first button", L"tool-tip", both);
+    SetCursorPos(0, 0);
+}
+
 void MainLayout(Run& r) {
     CheckLayout(r, r.main, "main window", {6015, 6195}, MainWidgets);
+    LabelsFit(r, r.main, MainLabels);
+    RECT view = ScreenRect(GetDlgItem(r.main, Text1));  // its top border whole under the labels
+    view.bottom = view.top + 1;
+    view.right = ScreenRect(GetDlgItem(r.main, Label2)).right;
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    for (DWORD pixel : Capture(view))
+        if (pixel == (GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face))) Fail("the view's border is cut");
     if (ToolTips(r) != MainToolTips) Fail("the tool tips differ");
     for (int id : {Label2, Label3}) {  // the link labels are drawn in blue
         const std::vector<DWORD> pixels = Capture(ScreenRect(GetDlgItem(r.main, id)));
@@ -508,6 +566,7 @@ void OpenAbout(Run& r) {
     r.about = r.Await([](const Scene& s) { return s.main && s.dialogs.size() == 1; }, "the About dialog").dialogs[0];
     if (TextOf(r.about) != L"О программе Хостовик") Fail("About caption " + Quote(TextOf(r.about)));
     CheckLayout(r, r.about, "About dialog", {5730, 4725}, AboutWidgets);
+    LabelsFit(r, r.about, AboutLabels);
     POINT corner{0, 0};  // its client area's place on the screen
     ClientToScreen(r.about, &corner);
     if (!r.At({corner.x, corner.y, corner.x, corner.y}, 2340, 1935, 0, 0)) Fail("the About dialog is not at its place");
@@ -681,7 +740,7 @@ const std::vector<Case>& Cases() {
          .steps = Steps{Protected(false)} + Method2(IDNO), .after = Stocked | BackedUp, .record = Flushed,
          .unprivileged = true},
         // The main window
-        {"main window at 96 DPI: frame, controls, tool tips", Infected, ModifiedNo + Layout},
+        {"main window at 96 DPI: frame, controls, tool tips", Infected, ModifiedNo + Steps{ToolTipShown} + Layout},
         {.name = "main window at 144 DPI: frame, controls, tool tips", .hosts = Infected, .steps = ModifiedNo + Layout,
          .dpi = 144},
         {"Tab and Shift+Tab go round the main window", Stock, StockYes + Steps{TabRoundTrips, CloseMain}},
