@@ -113,7 +113,6 @@ struct Case {
 struct {
     std::wstring exe, root, bin, record, screens;
     double slow = 1;              // every wait is stretched by this
-    bool walk = false;            // print a line for each screen
     std::set<std::wstring> shot;  // the screenshots taken
 } options;
 
@@ -214,10 +213,9 @@ struct Run {
         if (!s.dialogs.empty()) shown += " a dialog;";
         Fail("expected " + expected + "; shown:" + (shown.empty() ? " nothing" : shown));
     }
-    // A screen seen: a line for the walk; the first screenshot of its kind at 96 DPI, as a
-    // bitmap of 32 bits a pixel, top-down rows.
-    void Seen(HWND w, const std::string& what, const wchar_t* shot, RECT r = {}) {
-        if (options.walk) std::printf("screen: %s\n", what.c_str());
+    // A screen seen: the first screenshot of its kind at 96 DPI, as a bitmap of 32 bits a pixel,
+    // top-down rows.
+    void Seen(HWND w, const wchar_t* shot, RECT r = {}) {
         if (!shot || options.screens.empty() || c.dpi != 96 || !options.shot.insert(shot).second) return;
         Sleep(300);  // let it finish painting
         if (IsRectEmpty(&r)) r = ScreenRect(w);
@@ -295,15 +293,14 @@ HWND AwaitBox(Run& r, const std::string& expected) {
 Step Answer(const Message& m, int answer) {
     return [expected = Narrow(m.title + L" | " + m.text + L" | " + m.look), shot = m.shot, answer](Run& r) {
         const HWND box = AwaitBox(r, "the message " + expected);
-        std::wstring buttons, answered;
+        std::wstring buttons;
         for (const auto& [id, name] : {std::pair{IDOK, L"OK"}, {IDCANCEL, L"Cancel"}, {IDYES, L"Yes"}, {IDNO, L"No"}}) {
             const HWND button = GetDlgItem(box, id);
             if (button && IsWindowVisible(button)) buttons += (buttons.empty() ? L"" : L" ") + std::wstring(name);
-            if (id == answer) answered = name;
         }
         const std::string seen =
             Narrow(TextOf(box) + L" | " + TextOf(GetDlgItem(box, 0xFFFF)) + L" | " + buttons + L", " + IconOf(box));
-        r.Seen(box, "the message \"" + seen + "\", answered " + Narrow(answered), shot);
+        r.Seen(box, shot);
         if (!Matches(seen, expected)) Fail("expected the message \"" + expected + "\", got \"" + seen + '"');
         PostMessageW(GetDlgItem(box, answer), BM_CLICK, 0, 0);
         if (!Within(5, [&] { return !IsWindow(box) || !IsWindowVisible(box); }))
@@ -353,7 +350,7 @@ void MainShown(Run& r) {
         Fail("the view holds " + std::to_string(length) + " characters, the file " + std::to_string(expected.size()));
     if (r.c.padTo && TextOf(view, length + 1).substr(length - 200) != expected.substr(length - 200))
         Fail("the view of a padded file does not end in its note");
-    r.Seen(r.main, "the main window", L"main-window");
+    r.Seen(r.main, L"main-window");
 }
 
 // Posts a message to the main window or the About dialog, or to their control `id`.
@@ -470,29 +467,6 @@ void CheckLayout(Run& r, HWND w, const std::string& what, SIZE client, const std
     if (h) Fail(what + ": more controls than the table's");
 }
 
-// The tools of the main window's tooltip control, by control id, read through memory in the
-// program's own process (left to its end).
-std::vector<std::pair<int, std::wstring>> ToolTips(Run& r) {
-    struct Tool { TTTOOLINFOW info; wchar_t text[512]; } tool;
-    const HANDLE process = r.program->pi.hProcess;
-    char* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof tool, MEM_COMMIT, PAGE_READWRITE));
-    std::vector<std::pair<int, std::wstring>> tools;
-    for (HWND tips : WindowsOf(r.program->pi.dwProcessId)) {
-        if (ClassOf(tips) != TOOLTIPS_CLASSW || GetWindow(tips, GW_OWNER) != r.main) continue;
-        for (LRESULT i = 0; i < SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0); ++i) {
-            tool = {{sizeof tool.info}};
-            tool.info.lpszText = reinterpret_cast<wchar_t*>(remote + offsetof(Tool, text));
-            WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
-            SendMessageW(tips, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote));
-            ReadProcessMemory(process, remote, &tool, sizeof tool - sizeof(wchar_t), nullptr);
-            const int id = tool.info.uFlags & TTF_IDISHWND ? GetDlgCtrlID(reinterpret_cast<HWND>(tool.info.uId)) : -1;
-            tools.emplace_back(id, tool.text);
-        }
-    }
-    std::sort(tools.begin(), tools.end());
-    return tools;
-}
-
 // The labels' texts fit their labels in the labels' own fonts: a text cut off is what the user
 // would see. Label3's given size holds only its first line in Times New Roman's metrics.
 struct LabelFont {
@@ -526,21 +500,25 @@ void LabelsFit(Run& r, HWND w, const std::vector<LabelFont>& labels) {
     ReleaseDC(nullptr, dc);
 }
 
-// A tool tip, shown as the mouse rests on the first button.
-void ToolTipShown(Run& r) {
-    const RECT button = ScreenRect(GetDlgItem(r.main, Command1));
+// The tool tips as the mouse shows them, resting on each control that has one; the first is
+// kept in a screenshot with the window.
+void ToolTipsShown(Run& r) {
     SetForegroundWindow(r.main);
-    SetCursorPos((button.left + button.right) / 2, (button.top + button.bottom) / 2);
-    HWND tip = nullptr;
-    Within(5, [&] {
-        for (HWND w : WindowsOf(r.program->pi.dwProcessId))
-            if (ClassOf(w) == TOOLTIPS_CLASSW && IsWindowVisible(w)) tip = w;
-        return tip != nullptr;
-    });
-    if (!tip || TextOf(tip) != L"Разблокировать способ №1") Fail("no tool tip over the first button");
-    RECT both, tipRect = ScreenRect(tip), mainRect = ScreenRect(r.main);
-    UnionRect(&both, &mainRect, &tipRect);
-    r.Seen(tip, "the tool tip of the first button", L"tool-tip", both);
+    for (const auto& [id, text] : MainToolTips) {
+        const RECT c = ScreenRect(GetDlgItem(r.main, id));
+        SetCursorPos(0, 0);
+        SetCursorPos((c.left + c.right) / 2, (c.top + c.bottom) / 2);
+        HWND tip = nullptr;
+        Within(5, [&] {
+            for (HWND w : WindowsOf(r.program->pi.dwProcessId))
+                if (ClassOf(w) == TOOLTIPS_CLASSW && IsWindowVisible(w) && TextOf(w) == text) tip = w;
+            return tip != nullptr;
+        });
+        if (!tip) Fail("no tool tip " + Quote(text) + " over control " + std::to_string(id));
+        RECT both, tipRect = ScreenRect(tip), mainRect = ScreenRect(r.main);
+        UnionRect(&both, &mainRect, &tipRect);
+        r.Seen(tip, L"tool-tip", both);
+    }
     SetCursorPos(0, 0);
 }
 
@@ -552,8 +530,9 @@ void MainLayout(Run& r) {
     view.right = ScreenRect(GetDlgItem(r.main, Label2)).right;
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     for (DWORD pixel : Capture(view))
-        if (pixel == (GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face))) Fail("the view's border is cut");
-    if (ToolTips(r) != MainToolTips) Fail("the tool tips differ");
+        if (pixel == static_cast<DWORD>(GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face)))
+            Fail("the view's border is cut");
+    ToolTipsShown(r);
     for (int id : {Label2, Label3}) {  // the link labels are drawn in blue
         const std::vector<DWORD> pixels = Capture(ScreenRect(GetDlgItem(r.main, id)));
         if (std::find(pixels.begin(), pixels.end(), 0x0000FFu) == pixels.end()) Fail("a link label is not blue");
@@ -573,7 +552,7 @@ void OpenAbout(Run& r) {
     if (GetWindow(r.about, GW_OWNER) == r.main || (GetWindowLongPtrW(r.about, GWL_EXSTYLE) & WS_EX_APPWINDOW) ||
         !IsWindowEnabled(r.main))
         Fail("the About dialog is owned by the main window, has a task-bar button or blocks the main window");
-    r.Seen(r.about, "the About dialog", L"about");
+    r.Seen(r.about, L"about");
 }
 
 // The About dialog closes, by the message posted to it or its control `id`, leaving the main window alone.
@@ -740,7 +719,7 @@ const std::vector<Case>& Cases() {
          .steps = Steps{Protected(false)} + Method2(IDNO), .after = Stocked | BackedUp, .record = Flushed,
          .unprivileged = true},
         // The main window
-        {"main window at 96 DPI: frame, controls, tool tips", Infected, ModifiedNo + Steps{ToolTipShown} + Layout},
+        {"main window at 96 DPI: frame, controls, tool tips", Infected, ModifiedNo + Layout},
         {.name = "main window at 144 DPI: frame, controls, tool tips", .hosts = Infected, .steps = ModifiedNo + Layout,
          .dpi = 144},
         {"Tab and Shift+Tab go round the main window", Stock, StockYes + Steps{TabRoundTrips, CloseMain}},
@@ -820,7 +799,7 @@ std::string Stamp() {  // local time as the copies of the hosts file are named
     char date[16], time[16];
     GetDateFormatA(LOCALE_INVARIANT, 0, nullptr, "yyyyMMdd", date, 16);
     GetTimeFormatA(LOCALE_INVARIANT, 0, nullptr, "HHmmss", time, 16);
-    return date + ("-" + std::string(time));
+    return std::string(date) + "-" + time;
 }
 
 // Whether a file holds `head` and then NUL bytes up to `size` (a padded file's head, its size,
@@ -933,30 +912,18 @@ int RunCases(const std::string& only, bool unprivileged) {
 
 int wmain(int argc, wchar_t** argv) {
     SetProcessDPIAware();  // window places as the program sees them, whatever DPI it was started with
-    std::wstring only, launch, walk;
+    std::wstring only;
     bool unprivileged = false;
-    const std::pair<const wchar_t*, std::wstring*> flags[] = {
-        {L"--exe", &options.exe}, {L"--only", &only}, {L"--launch", &launch}, {L"--walk", &walk}};
     for (int i = 1; i < argc; ++i) {
-        for (const auto& [name, value] : flags)
-            if (argv[i] == std::wstring(name) && i + 1 < argc) *value = argv[++i];
-        unprivileged |= argv[i] == std::wstring(L"--unprivileged");
+        const std::wstring arg = argv[i];
+        if (arg == L"--exe" && i + 1 < argc) options.exe = argv[++i];
+        else if (arg == L"--only" && i + 1 < argc) only = argv[++i];
+        unprivileged |= arg == L"--unprivileged";
     }
     options.screens = Env(L"E2E_SCREENS");
     options.slow = std::max(1.0, _wtof(Env(L"E2E_SLOWDOWN").c_str()));
     try {
-        if (walk.empty() && launch.empty()) return RunCases(Narrow(only), unprivileged) ? 1 : 0;
-        // For a person: the program on their folder as it is until it ends, or walked through the
-        // screens of method 1 from the start, a line and a screenshot each.
-        options.walk = !walk.empty();
-        const Case c{"walk", {}, Steps{Start, Answer(Modified, IDNO), MainShown, OpenAbout, AboutOK, Click(Command4),
-                                       Answer(Method3Question, IDNO), Click(Command1)} + Method1};
-        Run r{c, options.walk ? walk : launch};
-        r.before = ReadFileBytes(r.hosts);
-        if (!options.walk) Start(r);
-        const DWORD code = options.walk ? r.Play() : (r.program->Ended(INFINITE), r.program->ExitCode());
-        std::printf("the program ended with exit code %lu\n", code);
-        return static_cast<int>(code);
+        return RunCases(Narrow(only), unprivileged) ? 1 : 0;
     } catch (const std::exception& e) {
         std::printf("FAIL  %s\n", e.what());
         return 1;
