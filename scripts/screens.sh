@@ -4,10 +4,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-bash scripts/e2e.sh
+echo "running the end-to-end cases, which take the screenshots (typically 2 min, 10 min under emulation)..."
+bash scripts/e2e.sh >build/screens.log 2>&1 || { tail -20 build/screens.log; echo "the end-to-end run failed; its log: build/screens.log"; exit 1; }
 mkdir -p docs/screens
-for name in warning-modified message-unmodified main-window method1-first method1-second \
-            method2-question method3-question about; do
+for name in redirect-warning redirect-reset warning-modified message-unmodified main-window tool-tip \
+            method1-first method1-second method2-warning method2-question method3-question about no-sysinfo error; do
   cp "build/screens/$name.png" docs/screens/
 done
 echo "docs/screens/ renewed"
