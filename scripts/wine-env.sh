@@ -9,6 +9,9 @@
 #   WINE        the loader;  WINESERVER  its server;  WINE_EMULATED  1 under emulation, else empty
 #   WIN_ARCH    win32 or win64;  WIN_BUILD  the matching build folder (build/win32 or build/win64)
 #   WINEPREFIX  a fresh prefix for this run (made by wine_prefix_up), DISPLAY (by wine_display_up)
+#   E2E_SLOWDOWN  how many times slower than native Wine this Wine starts a program (1 or more),
+#               measured by wine_prefix_up unless set already; the end-to-end driver stretches
+#               its waits by it
 # and the functions wine_build, wine_prefix_up, wine_display_up, wine_run, wine_unix_to_win,
 # wine_bmp_to_png, wine_env_down.
 # Call wine_env_down on exit (the scripts set a trap). WINE_KEEP_RUN_DIR=1 keeps the run's
@@ -100,6 +103,37 @@ wine_prefix_up() {
   "${as[@]}" env WINEPREFIX="$prefix" "$WINESERVER" -w
   [ -z "$user" ] && export WINEPREFIX=$prefix
   echo "wine-env: prefix ${user:+for $user }ready in $((SECONDS - started)) s ($prefix)"
+  [ -n "$user" ] || wine_measure_slowdown
+}
+
+# A warm start of cmd.exe that exits at once, in seconds, with native Wine (wine64) on these
+# machines (2 cores; the median of 15 measurements as below): the yardstick of E2E_SLOWDOWN.
+WINE_PROBE_NATIVE=0.05
+
+# wine_measure_slowdown: sets E2E_SLOWDOWN (unless set already) from the fastest of three warm
+# starts of cmd.exe in the run's prefix against the same with native Wine; never below 1. The
+# fastest, since other work on the machine only ever adds time.
+wine_measure_slowdown() {
+  if [ -n "${E2E_SLOWDOWN:-}" ]; then
+    echo "wine-env: E2E_SLOWDOWN=$E2E_SLOWDOWN, as set"
+    export E2E_SLOWDOWN
+    return 0
+  fi
+  local times=() i t0 fastest
+  "$WINESERVER" -p
+  "$WINE" cmd /c exit >/dev/null 2>&1  # the first start after the prefix's set-up is slower
+  for i in 1 2 3; do
+    t0=$(date +%s%N)
+    "$WINE" cmd /c exit >/dev/null 2>&1
+    times+=($(($(date +%s%N) - t0)))
+  done
+  "$WINESERVER" -k
+  "$WINESERVER" -w
+  fastest=$(printf '%s\n' "${times[@]}" | sort -n | head -1)
+  E2E_SLOWDOWN=$(LC_ALL=C awk -v ns="$fastest" -v ref="$WINE_PROBE_NATIVE" 'BEGIN { s = ns / 1e9 / ref; printf "%.1f", s < 1 ? 1 : s }')
+  export E2E_SLOWDOWN
+  echo "wine-env: E2E_SLOWDOWN=$E2E_SLOWDOWN: a warm cmd.exe start took" \
+       "$(LC_ALL=C awk -v ns="$fastest" 'BEGIN { printf "%.3f", ns / 1e9 }') s here, $WINE_PROBE_NATIVE s with native Wine"
 }
 
 # wine_display_up: Xvfb on a display number of its own (from 91 up), for this run only.
