@@ -15,7 +15,7 @@
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 dir=${1:-${HOSTOVIK_WINE32_EMU_DIR:-$root/build/wine32-emu}}
-mkdir -p "$dir" && dir=$(cd "$dir" && pwd) || exit 1
+mkdir -p "$dir" && dir=$(cd "$dir" && pwd -P) || exit 1
 loader=$dir/usr/lib/wine/wine
 qemu=$dir/bin/qemu-i386
 layout=1  # raise when the tree below changes shape
