@@ -23,4 +23,8 @@ files+=("$(wine_unix_to_win "$big")")
 
 wine_display_up && wine_prefix_up >/dev/null || exit 1
 echo "Start-up under Wine ($WIN_ARCH build), $runs runs each, polled every 5 ms:"
+if [ -n "$WINE_EMULATED" ]; then
+  echo "These figures come from emulation: 32-bit Wine run by qemu-i386, about ${E2E_SLOWDOWN}x slower" \
+       "than native Wine at starting a program here; compare them only with each other."
+fi
 wine_run "$WIN_BUILD/bench/hostovik-bench.exe" "$runs" "${files[@]}"

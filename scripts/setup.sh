@@ -41,3 +41,9 @@ if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf-\?8$'; then
   grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
   as_root locale-gen >/dev/null
 fi
+
+# A kernel that cannot run 32-bit Linux programs runs 32-bit Wine under emulation instead.
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  bash "$(dirname "$0")/wine32-emu.sh" ||
+    echo "setup: no emulated 32-bit Wine (see above): the Wine scripts will fall back to wine64 and the x86_64 build"
+fi

@@ -1,7 +1,17 @@
-# Sourced by the scripts that run the Windows build under Wine. Sets:
-#   WINE        the loader (/usr/lib/wine/wine for i686 when this kernel runs 32-bit code, else wine64)
+# Sourced by the scripts that run the Windows build under Wine. Picks the Wine, in this order:
+#   1. native 32-bit Wine with the i686 build (build/win32), as shipped, when it starts here;
+#   2. the same 32-bit Wine under qemu-i386 user-mode emulation (set up by scripts/wine32-emu.sh
+#      in build/wine32-emu), for a kernel that cannot run 32-bit Linux programs: still the i686
+#      build, only slower;
+#   3. else wine64 with the x86_64 build (build/win64): same sources, not the shipped binary.
+# HOSTOVIK_WINE=native32, emu32 or win64 forces one of them (win64: to compare with the others).
+# Sets:
+#   WINE        the loader;  WINESERVER  its server;  WINE_EMULATED  1 under emulation, else empty
 #   WIN_ARCH    win32 or win64;  WIN_BUILD  the matching build folder (build/win32 or build/win64)
 #   WINEPREFIX  a fresh prefix for this run (made by wine_prefix_up), DISPLAY (by wine_display_up)
+#   E2E_SLOWDOWN  how many times slower than native Wine this Wine starts a program (1 or more),
+#               measured by wine_prefix_up unless set already; the end-to-end driver stretches
+#               its waits by it
 # and the functions wine_build, wine_prefix_up, wine_display_up, wine_run, wine_unix_to_win,
 # wine_bmp_to_png, wine_env_down.
 # Call wine_env_down on exit (the scripts set a trap). WINE_KEEP_RUN_DIR=1 keeps the run's
@@ -9,20 +19,52 @@
 
 unset WINEPREFIX  # never a prefix of the user's own
 WINE_ENV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+WINE_EMULATED=
 
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  WINE=/usr/lib/wine/wine WIN_ARCH=win32 WIN_BUILD=$WINE_ENV_ROOT/build/win32
+wine_use_win32() {
+  WINE=$1 WIN_ARCH=win32 WIN_BUILD=$WINE_ENV_ROOT/build/win32
   WIN_TOOLCHAIN=cmake/toolchain-i686-mingw.cmake
-  echo "wine-env: testing the i686 build (build/win32) under 32-bit Wine, as shipped"
-else
+}
+wine_use_win64() {
   WINE=/usr/lib/wine/wine64 WIN_ARCH=win64 WIN_BUILD=$WINE_ENV_ROOT/build/win64
   WIN_TOOLCHAIN=cmake/toolchain-x86_64-mingw.cmake
-  echo "wine-env: testing the x86_64 build (build/win64) under wine64: this kernel cannot run" \
-       "32-bit Linux programs, so 32-bit Wine does not start; the sources are the same as the i686 build's"
-fi
+}
+# wine_use_emulated: sets up (or checks) the emulated 32-bit Wine and takes it.
+wine_use_emulated() {
+  local dir=${HOSTOVIK_WINE32_EMU_DIR:-$WINE_ENV_ROOT/build/wine32-emu}
+  HOSTOVIK_WINE32_EMU_DIR=$dir bash "$WINE_ENV_ROOT/scripts/wine32-emu.sh" || return 1
+  wine_use_win32 "$dir/usr/lib/wine/wine"
+  WINE_EMULATED=1
+}
+
+case ${HOSTOVIK_WINE:-} in
+  native32)
+    wine_use_win32 /usr/lib/wine/wine
+    echo "wine-env: testing the i686 build (build/win32) under native 32-bit Wine (HOSTOVIK_WINE=native32)" ;;
+  emu32)
+    wine_use_emulated || { echo "wine-env: HOSTOVIK_WINE=emu32, but the emulated 32-bit Wine could not be set up" >&2; exit 1; }
+    echo "wine-env: testing the i686 build (build/win32) under 32-bit Wine emulated by qemu-i386 (HOSTOVIK_WINE=emu32)" ;;
+  win64)
+    wine_use_win64
+    echo "wine-env: testing the x86_64 build (build/win64) under wine64 (HOSTOVIK_WINE=win64), not the shipped i686 binary" ;;
+  '')
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+      wine_use_win32 /usr/lib/wine/wine
+      echo "wine-env: testing the i686 build (build/win32) under native 32-bit Wine (it starts on this kernel), as shipped"
+    elif wine_use_emulated; then
+      echo "wine-env: testing the i686 build (build/win32) under 32-bit Wine emulated by qemu-i386:" \
+           "this kernel cannot run 32-bit Linux programs; slower, but the shipped binary"
+    else
+      wine_use_win64
+      { echo "wine-env: WARNING: neither native nor emulated 32-bit Wine starts here (see above);"
+        echo "wine-env: WARNING: falling back to the x86_64 build (build/win64) under wine64: the sources"
+        echo "wine-env: WARNING: are the same, but this is NOT the shipped i686 binary"; } >&2
+    fi ;;
+  *) echo "wine-env: HOSTOVIK_WINE must be native32, emu32 or win64, not '$HOSTOVIK_WINE'" >&2; exit 2 ;;
+esac
 
 WINESERVER=$(dirname "$WINE")/wineserver
-export WINEDEBUG=-all LC_ALL=ru_RU.UTF-8 WINEARCH=$WIN_ARCH
+export WINESERVER WINEDEBUG=-all LC_ALL=ru_RU.UTF-8 WINEARCH=$WIN_ARCH
 # No Mono or Gecko installers, no menu entries, and no debugger: a program that crashes ends
 # at once instead of waiting in winedbg.
 WINE_BASE_OVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
@@ -64,6 +106,37 @@ wine_prefix_up() {
   "${as[@]}" env WINEPREFIX="$prefix" "$WINESERVER" -w
   [ -z "$user" ] && export WINEPREFIX=$prefix
   echo "wine-env: prefix ${user:+for $user }ready in $((SECONDS - started)) s ($prefix)"
+  [ -n "$user" ] || wine_measure_slowdown
+}
+
+# A warm start of cmd.exe that exits at once, in seconds, with native Wine (wine64) on these
+# machines (2 cores; the median of 15 measurements as below): the yardstick of E2E_SLOWDOWN.
+WINE_PROBE_NATIVE=0.05
+
+# wine_measure_slowdown: sets E2E_SLOWDOWN (unless set already) from the fastest of three warm
+# starts of cmd.exe in the run's prefix against the same with native Wine; never below 1. The
+# fastest, since other work on the machine only ever adds time.
+wine_measure_slowdown() {
+  if [ -n "${E2E_SLOWDOWN:-}" ]; then
+    echo "wine-env: E2E_SLOWDOWN=$E2E_SLOWDOWN, as set"
+    export E2E_SLOWDOWN
+    return 0
+  fi
+  local times=() i t0 fastest
+  "$WINESERVER" -p
+  "$WINE" cmd /c exit >/dev/null 2>&1  # the first start after the prefix's set-up is slower
+  for i in 1 2 3; do
+    t0=$(date +%s%N)
+    "$WINE" cmd /c exit >/dev/null 2>&1
+    times+=($(($(date +%s%N) - t0)))
+  done
+  "$WINESERVER" -k
+  "$WINESERVER" -w
+  fastest=$(printf '%s\n' "${times[@]}" | sort -n | head -1)
+  E2E_SLOWDOWN=$(LC_ALL=C awk -v ns="$fastest" -v ref="$WINE_PROBE_NATIVE" 'BEGIN { s = ns / 1e9 / ref; printf "%.1f", s < 1 ? 1 : s }')
+  export E2E_SLOWDOWN
+  echo "wine-env: E2E_SLOWDOWN=$E2E_SLOWDOWN: a warm cmd.exe start took" \
+       "$(LC_ALL=C awk -v ns="$fastest" 'BEGIN { printf "%.3f", ns / 1e9 }') s here, $WINE_PROBE_NATIVE s with native Wine"
 }
 
 # wine_display_up: Xvfb on a display number of its own (from 91 up), for this run only.
