@@ -11,12 +11,16 @@ cd "$(dirname "$0")/.."
 only=()
 [ "${1:-}" = "--only" ] && only=(--only "$2")
 
+source scripts/common.sh
 source scripts/wine-env.sh
 trap wine_env_down EXIT
 start=$SECONDS
 
+echo "building the program, the test driver and its stand-ins (typically 10 s, 1-2 min the first time)..."
 wine_build hostovik hostovik-e2e recorder || { echo "E2E: 0 passed, 1 failed (build)"; exit 1; }
+echo "making a Wine prefix (typically 15 s, 30 s under emulation)..."
 wine_display_up && wine_prefix_up || { echo "E2E: 0 passed, 1 failed (Wine setup)"; exit 1; }
+echo "running the cases (typically 1-2 min; a 1 GB file among them; 5-10 min under emulation)..."
 if [ "$(id -u)" -eq 0 ]; then
   test_user=nobody
   wine_prefix_up "$WINE_RUN_DIR/prefix-$test_user" "$test_user" >"$WINE_RUN_DIR/prefix-$test_user.log" 2>&1 &
@@ -76,8 +80,6 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 
 wine_bmp_to_png build/screens
-passed=$(grep -c '^PASS' "$log")
-failed=$(grep -c '^FAIL' "$log")
-echo "end-to-end run took $((SECONDS - start)) s; screenshots in build/screens/"
-echo "E2E: $passed passed, $failed failed"
-[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+echo "end-to-end run took $((SECONDS - start)) s ($WIN_ARCH build${WINE_EMULATED:+, emulated}); screenshots in build/screens/"
+checks_count_log "$log"
+checks_summary E2E

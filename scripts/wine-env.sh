@@ -22,12 +22,10 @@ WINE_ENV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 WINE_EMULATED=
 
 wine_use_win32() {
-  WINE=$1 WIN_ARCH=win32 WIN_BUILD=$WINE_ENV_ROOT/build/win32
-  WIN_TOOLCHAIN=cmake/toolchain-i686-mingw.cmake
+  WINE=$1 WIN_ARCH=win32 WIN_BUILD=$WINE_ENV_ROOT/build/win32 WIN_PRESET=mingw-i686
 }
 wine_use_win64() {
-  WINE=/usr/lib/wine/wine64 WIN_ARCH=win64 WIN_BUILD=$WINE_ENV_ROOT/build/win64
-  WIN_TOOLCHAIN=cmake/toolchain-x86_64-mingw.cmake
+  WINE=/usr/lib/wine/wine64 WIN_ARCH=win64 WIN_BUILD=$WINE_ENV_ROOT/build/win64 WIN_PRESET=mingw-x86_64
 }
 # wine_use_emulated: sets up (or checks) the emulated 32-bit Wine and takes it.
 wine_use_emulated() {
@@ -75,9 +73,13 @@ chmod 755 "$WINE_RUN_DIR"
 WINE_XVFB_PID=
 
 # wine_build TARGET...: builds TARGETs of the Windows build that this Wine runs.
+# Quiet, but a failure shows the build's output and exit code.
 wine_build() {
-  cmake -S "$WINE_ENV_ROOT" -B "$WIN_BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$WIN_TOOLCHAIN" -DHOSTOVIK_E2E=ON >/dev/null &&
-    ninja -C "$WIN_BUILD" "$@" >/dev/null
+  local log=$WINE_RUN_DIR/build.log rc=0
+  (cd "$WINE_ENV_ROOT" && cmake --preset "$WIN_PRESET" -DHOSTOVIK_E2E=ON && cmake --build "$WIN_BUILD" --target "$@") \
+    >"$log" 2>&1 || rc=$?
+  [ $rc -eq 0 ] || { cat "$log" >&2; echo "wine-env: building $* failed (exit code $rc)" >&2; }
+  return $rc
 }
 
 # wine_bmp_to_png FOLDER: the driver saves screenshots as BMP; they are kept as PNG.
@@ -97,7 +99,13 @@ wine_prefix_up() {
     as=(setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups env HOME="$WINE_RUN_DIR/home-$user")
   fi
   local started=$SECONDS
-  "${as[@]}" env WINEPREFIX="$prefix" WINEDLLOVERRIDES="$WINE_BASE_OVERRIDES" "$WINE" wineboot -i >/dev/null 2>&1 || return 1
+  local log=$WINE_RUN_DIR/wineboot${user:+-$user}.log rc=0
+  "${as[@]}" env WINEPREFIX="$prefix" WINEDLLOVERRIDES="$WINE_BASE_OVERRIDES" "$WINE" wineboot -i >"$log" 2>&1 || rc=$?
+  if [ $rc -ne 0 ]; then
+    cat "$log" >&2
+    echo "wine-env: making the prefix $prefix failed (wineboot exit code $rc)" >&2
+    return 1
+  fi
   # Wine's own fonts (Marlett draws the close boxes and the scroll bars' arrows, Tahoma the
   # dialogs) where its programs find them: this Wine does not look in their package's folder.
   cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" || return 1
