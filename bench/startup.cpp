@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 using namespace std::string_literals;
 
@@ -22,9 +23,11 @@ struct Sample {
 // Answers No to a message shown first, waits for the main window, then closes it.
 Sample Measure(const std::wstring& commandLine, const wchar_t* mainClass) {
     Program p(commandLine, mainClass);
-    Scene s = p.WaitFor([](const Scene& s) { return s.ended || s.main || !s.boxes.empty(); }, 300);
+    const char* slowdown = std::getenv("E2E_SLOWDOWN");  // an emulated Wine's slowness
+    const double limit = 300 * std::max(1.0, slowdown ? std::atof(slowdown) : 1.0);
+    Scene s = p.WaitFor([](const Scene& s) { return s.ended || s.main || !s.boxes.empty(); }, limit);
     if (!s.boxes.empty()) PostMessageW(GetDlgItem(s.boxes[0], IDNO), BM_CLICK, 0, 0);
-    s = p.WaitFor([](const Scene& s) { return s.ended || (s.main && s.boxes.empty()); }, 300);
+    s = p.WaitFor([](const Scene& s) { return s.ended || (s.main && s.boxes.empty()); }, limit);
     if (!s.main) throw std::runtime_error("no main window was shown");
     const double seconds = Seconds() - p.started;
     PROCESS_MEMORY_COUNTERS memory{};
@@ -58,14 +61,16 @@ int wmain(int argc, wchar_t** argv) {
         for (int f = 2; f < argc; ++f) {
             std::filesystem::copy_file(argv[f], hosts, std::filesystem::copy_options::overwrite_existing);
             std::vector<Sample> ours, theirs;
+            // A program that shows a file whole cannot hold a padded one in a 32-bit process.
+            const bool padded = std::filesystem::file_size(hosts) > 100'000'000;
             for (int run = 0; run < _wtoi(argv[1]); ++run) {
                 ours.push_back(Measure(hostovik, L"HostovikForm1"));
-                theirs.push_back(Measure(minimal + L"\"" + hosts + L"\"", L"Edit"));
+                if (!padded) theirs.push_back(Measure(minimal + L"\"" + hosts + L"\"", L"Edit"));
             }
             std::printf("%s (%.1f MB), start to main window shown, %zu runs:\n", Narrow(argv[f]).c_str(),
                         std::filesystem::file_size(hosts) / 1e6, ours.size());
             const double median = Report("hostovik.exe", ours);
-            std::printf("  ratio of the medians %.2f\n", median / Report("minimal_view.exe", theirs));
+            if (!padded) std::printf("  ratio of the medians %.2f\n", median / Report("minimal_view.exe", theirs));
             std::fflush(stdout);
         }
     } catch (const std::exception& e) {

@@ -1,7 +1,6 @@
 #include "hosts/HostsText.h"
 
 #include <algorithm>
-#include <sstream>
 
 std::size_t CountLF(std::string_view bytes) {
     // Counted in blocks small enough for per-lane byte counters, which the compiler
@@ -76,12 +75,17 @@ void HostsScan::Finish() {
     EndLine();
 }
 
-// An entry is an address and names, whitespace between, up to a '#' that starts a comment.
+// An entry is an address and names, blanks between, up to a '#' that starts a comment.
 void HostsScan::EndLine() {
-    std::istringstream words(line_.substr(0, line_.find('#')));
-    std::string address, name;
+    const std::string_view entry = std::string_view(line_).substr(0, line_.find('#'));
+    constexpr std::string_view Blanks = " \t\v\f";
     bool maps = false;
-    for (words >> address; words >> name;) maps |= !IsLocalhost(name);
+    int words = 0;
+    for (std::size_t at = entry.find_first_not_of(Blanks); at != entry.npos; at = entry.find_first_not_of(Blanks, at)) {
+        const std::size_t end = std::min(entry.find_first_of(Blanks, at), entry.size());
+        maps |= ++words > 1 && !IsLocalhost(std::string(entry.substr(at, end - at)));  // the first is the address
+        at = end;
+    }
     if (maps && ++mappingLines <= ShownLines) firstLines.push_back(line_);
     line_.clear();
 }
