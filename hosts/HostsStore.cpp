@@ -72,9 +72,13 @@ bool HostsStore::ReadHostsBytes(const std::wstring& path, const std::function<vo
     return fs_.ReadChunks(path, chunk);
 }
 
-void HostsStore::Abandon(const Failure& failure) {
+void HostsStore::Abandon() {
     Discard();
-    throw Failure(failure.Code(), hostsPath_ + L"\n" + std::wstring(HostsLeftAsItWas));
+    try {
+        throw;
+    } catch (const Failure& f) {
+        throw Failure(f.Code(), hostsPath_ + L"\n" + std::wstring(HostsLeftAsItWas));
+    }
 }
 
 void HostsStore::OpenHostsForOutput(const std::wstring& path) {
@@ -83,16 +87,16 @@ void HostsStore::OpenHostsForOutput(const std::wstring& path) {
     const std::wstring base = path + L".hostovik-" + std::to_wstring(processes_.CurrentProcessId()) + L"-";
     try {
         out_ = CreateNumbered(fs_, [&](int n) { return base + std::to_wstring(n) + L".tmp"; }, newPath_);
-    } catch (const Failure& f) {
-        Abandon(f);
+    } catch (...) {
+        Abandon();
     }
 }
 
 void HostsStore::WriteStockHosts() {
     try {
         out_->Write(StockHostsBytes(cp_));
-    } catch (const Failure& f) {
-        Abandon(f);
+    } catch (...) {
+        Abandon();
     }
 }
 
@@ -118,10 +122,10 @@ std::wstring HostsStore::CloseHosts() {
         fs_.Replace(newPath_, hostsPath_);
         out_.reset();
         return backup;
-    } catch (const Failure& f) {
+    } catch (...) {
         if (attributes) Quietly([&] { fs_.SetAttributes(hostsPath_, *attributes); });
         if (!backup.empty()) Quietly([&] { fs_.Delete(backup); });
-        Abandon(f);
+        Abandon();
     }
 }
 

@@ -46,8 +46,9 @@ public:
 private:
     // Closes and removes the new file, if one is open.
     void Discard();
-    // Discards, then reports the failure as the hosts file's, left as it was.
-    [[noreturn]] void Abandon(const Failure& failure);
+    // In a handler: discards, then reports a Failure as the hosts file's, left as it was;
+    // anything else goes on as it is.
+    [[noreturn]] void Abandon();
 
     FileSystem& fs_;
     Processes& processes_;

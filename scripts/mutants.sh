@@ -71,7 +71,7 @@ unit @@ forms/frmAbout/SysInfo.cpp @@ if (!GetKeyValue(win::HKeyLocalMachine, Fo
 unit @@ hosts/HostsStore.cpp @@ fs.SetAttributes(path, rest ? rest : win::FileAttributeNormal); @@ (nothing) @@ protecting attributes not cleared
 unit @@ hosts/HostsStore.cpp @@ if (attributes) Quietly([&] { fs_.SetAttributes(hostsPath_, *attributes); }); @@ (nothing) @@ attributes not put back after a failure
 unit @@ hosts/HostsStore.cpp @@ if (!backup.empty()) Quietly([&] { fs_.Delete(backup); }); @@ (nothing) @@ a copy left by a refused repair
-unit @@ hosts/HostsStore.cpp @@ hostsPath_ + L"\n" + std::wstring(HostsLeftAsItWas) @@ newPath_ @@ the error names the new file, not hosts
+unit @@ hosts/HostsStore.cpp @@ throw Failure(f.Code(), hostsPath_ + L"\n" + std::wstring(HostsLeftAsItWas)); @@ throw Failure(f.Code(), newPath_); @@ the error names the new file, not hosts
 unit @@ Module1/Module1.cpp @@ if (!calls.ExitWindowsEx(flags, 0)) Refused(calls, L"ExitWindowsEx"); @@ calls.ExitWindowsEx(flags, 0); @@ a refused restart is silent
 unit @@ Module1/Module1.cpp @@  ||<NL>        calls.GetLastError() == win::ErrorNotAllAssigned) @@ ) @@ a privilege the token lacks is taken as enabled
 unit @@ hosts/HostsRepair.cpp @@ s_.processes.Start(route, @@ s_.processes.Start(L"route.exe", @@ route found by search
