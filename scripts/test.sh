@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Every test of the project, through CTest (`ctest --preset all` runs the same): the unit
 # tests, plain and under AddressSanitizer and UndefinedBehaviorSanitizer; a bounded fuzz run;
-# the end-to-end tests of the real program under Wine; the run command; the release checks;
-# and the test share of the code. Installs and builds what it needs first.
+# the end-to-end tests of the real program under Wine; the run command; the release checks.
+# Then it prints the share of the C++ lines that are tests. Installs and builds what it needs first.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
@@ -11,5 +11,6 @@ source scripts/common.sh
 step "configuring and building the native tests" "20 s" bash -c 'cmake --preset native && cmake --build --preset native'
 ctest --preset all
 rc=$?
+bash scripts/test-share.sh
 echo "test command took $((SECONDS - start)) s"
 exit $rc
