@@ -11,6 +11,8 @@ cd "$(dirname "$0")/.."
 only=()
 [ "${1:-}" = "--only" ] && only=(--only "$2")
 
+mkdir -p build
+exec > >(tee build/e2e.log) 2>&1  # kept for a look afterwards: CTest shows it only on failure
 source scripts/common.sh
 source scripts/wine-env.sh
 trap wine_env_down EXIT
