@@ -55,9 +55,9 @@ const Message Method3Question{Caption,
     L"перезагрузка компьютера)!Продолжить?", L"Yes No", L"method3-question"};
 const Message NoSysInfo{L"Хостовик", L"System Information Is Unavailable At This Time", L"OK", L"no-sysinfo"};
 // The unrecoverable-error message: the error, then the hosts file's path and its state.
-Message Error(const std::wstring& code) { return {L"Хостовик", L"Ошибка " + code + L": *", L"OK", L"error"}; }
+Message Error(const std::wstring& code) { return {L"Хостовик", L"Ошибка " + code + L": *", L"OK"}; }
 Message HostsError(const std::wstring& code) {
-    return {L"Хостовик", L"Ошибка " + code + L": *\\hosts\nФайл hosts оставлен как был.", L"OK"};
+    return {L"Хостовик", L"Ошибка " + code + L": *\\hosts\nФайл hosts оставлен как был.", L"OK", L"error"};
 }
 const std::wstring Evil = L"C:\\evil\\etc";  // where malware would have Windows read hosts from
 const Message Redirected{L"Эвристическое обнаружение | " + Caption,
