@@ -83,7 +83,7 @@ unit @@ hosts/Resolver.cpp @@ L"\" /flushdns" @@ L"\" /displaydns" @@ the wrong 
 unit @@ hosts/HostsCommandLine.cpp @@ scan.lineFeeds == ExpectedLineCount && scan.mappingLines == 0 @@ scan.lineFeeds == ExpectedLineCount @@ blocking lines with 19 LFs pass the check
 unit @@ hosts/HostsCommandLine.cpp @@ return stock && !redirected ? 0 : Modified; @@ return stock ? 0 : Modified; @@ a redirect passes the check
 unit @@ hosts/HostsText.cpp @@ maps |= ++words > 1 && !IsLocalhost( @@ maps |= ++words > 1 && !!IsLocalhost( @@ localhost counted as blocking
-unit @@ hosts/HostsCommandLine.cpp @@ if (name[i] >= L'A' && name[i] <= L'Z') name[i] = static_cast<wchar_t>(name[i] - L'A' + L'a'); @@ (nothing) @@ switches in capitals not understood
+unit @@ hosts/HostsCommandLine.cpp @@ if (name[i] >= L'A' && name[i] <= L'Z') name[i] = static_cast<wchar_t>(name[i] - L'A' + L'a'); @@ ; @@ switches in capitals not understood
 unit @@ hosts/HostsCommandLine.cpp @@ return c.action == Command::Usage ? 0 : static_cast<int>(win::ErrorInvalidParameter); @@ return 0; @@ an unknown switch exits 0
 unit @@ hosts/HostsCommandLine.cpp @@ L"\t" + backup + L"\r\n" @@ L"\r\n" @@ the log lacks the copy's name
 unit @@ forms/Form1/Links.cpp @@ "c:\\" @@ "c:" @@ wrong working folder for links
