@@ -86,7 +86,8 @@ wine_build() {
 wine_bmp_to_png() {
   local bmp
   for bmp in "$1"/*.bmp; do
-    [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+    # No time stamps in the PNG: the same screen gives the same file.
+    [ -e "$bmp" ] && convert "$bmp" -strip -define png:exclude-chunks=date,time "${bmp%.bmp}.png" && rm -f "$bmp"
   done
   return 0
 }
