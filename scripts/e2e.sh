@@ -11,8 +11,11 @@ cd "$(dirname "$0")/.."
 only=()
 [ "${1:-}" = "--only" ] && only=(--only "$2")
 
-mkdir -p build
-exec > >(tee build/e2e.log) 2>&1  # kept for a look afterwards: CTest shows it only on failure
+# A whole run's output is kept for a look afterwards (CTest shows it only on failure).
+if [ ${#only[@]} -eq 0 ]; then
+  mkdir -p build
+  exec > >(tee build/e2e.log) 2>&1
+fi
 source scripts/common.sh
 source scripts/wine-env.sh
 trap wine_env_down EXIT
