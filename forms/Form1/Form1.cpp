@@ -163,7 +163,7 @@ void Form1::Label3_Click() { OpenWebPage(s_.shell, reinterpret_cast<std::intptr_
 
 void Form1::ShowHostsView(std::wstring text) {
     const HWND view = Control(IdText1);
-    SendMessageW(view, EM_SETLIMITTEXT, 0, 0);  // no limit: the whole file is shown
+    SendMessageW(view, EM_SETLIMITTEXT, 0, 0);  // no limit of the control's own: the text is capped already
     if (!SetWindowTextW(view, text.c_str())) ThrowLastError(L"Text1");
 }
 
