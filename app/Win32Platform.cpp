@@ -208,31 +208,33 @@ void Win32FileSystem::Append(const std::wstring& path, std::string_view bytes) {
     file.Close();
 }
 
-void Win32Processes::Start(const std::wstring& application, const std::wstring& commandLine, int showCommand) {
+namespace {
+
+// Starts `application` by its full path with `commandLine` (which CreateProcessW may write into,
+// so it gets a copy) and a show command; the caller owns the handles.
+PROCESS_INFORMATION Launch(const std::wstring& application, std::wstring commandLine, WORD show, DWORD flags) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = static_cast<WORD>(showCommand);
+    si.wShowWindow = show;
     PROCESS_INFORMATION pi{};
-    std::wstring mutableLine = commandLine;  // CreateProcessW may write into it
-    if (!CreateProcessW(application.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+    if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &si,
                         &pi))
         ThrowLastError(application);
+    return pi;
+}
+
+}  // namespace
+
+void Win32Processes::Start(const std::wstring& application, const std::wstring& commandLine, int showCommand) {
+    const PROCESS_INFORMATION pi = Launch(application, commandLine, static_cast<WORD>(showCommand), 0);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
 }
 
 std::uint32_t Win32Processes::RunHidden(const std::wstring& application, const std::wstring& commandLine,
                                         unsigned seconds) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION pi{};
-    std::wstring mutableLine = commandLine;
-    if (!CreateProcessW(application.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &si, &pi))
-        ThrowLastError(application);
+    const PROCESS_INFORMATION pi = Launch(application, commandLine, SW_HIDE, CREATE_NO_WINDOW);
     FileHandle process(pi.hProcess), thread(pi.hThread);
     const DWORD waited = WaitForSingleObject(pi.hProcess, seconds * 1000);
     if (waited == WAIT_TIMEOUT) throw Failure(ERROR_TIMEOUT, application);
