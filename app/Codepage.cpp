@@ -58,3 +58,10 @@ std::string Utf8(std::wstring_view text) {
     }
     return bytes;
 }
+
+std::wstring Printable(std::wstring_view text) {
+    std::wstring shown(text);
+    for (wchar_t& c : shown)
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0)) c = L'?';
+    return shown;
+}

@@ -18,3 +18,8 @@ const Codepage& Windows1251();
 
 // UTF-8, for what leaves the program as text for other computers: logs and piped output.
 std::string Utf8(std::wstring_view text);
+
+// Text that a hosts file or the registry supplies, fit for one line of a console, a log or a
+// message: every control character (C0, DEL, C1) becomes '?', so that a line stays one line
+// and no terminal escape sequence reaches the screen.
+std::wstring Printable(std::wstring_view text);

@@ -2,7 +2,7 @@
 // Everything the program's logic needs from the system, as small interfaces, in one place.
 // The real program fills them with the Win32 adapters of app/Win32Platform; the unit tests
 // with one recording fake. Every file, process and message operation reports failure by
-// throwing Failure; the restart, registry and shell calls answer as their Win32 namesakes do.
+// throwing Failure; the restart and registry calls answer as their Win32 namesakes do.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -21,14 +21,15 @@ public:
     virtual Answer MsgBox(std::wstring_view prompt, unsigned style, std::wstring_view title) = 0;
 };
 
+// What the running system says of itself. Never an environment variable: the elevated program
+// gets the user's environment, which code with only the user's rights can set.
 class Environment {
 public:
     virtual ~Environment() = default;
-    virtual std::optional<std::wstring> Get(const std::wstring& name) = 0;
+    // The running Windows' own folder (GetSystemWindowsDirectory).
+    virtual std::wstring WindowsDirectory() = 0;
     // The Windows system folder, where programs are started from by full path, never by search.
     virtual std::wstring SystemDirectory() = 0;
-    // `text` with its %VARIABLES% replaced by their values.
-    virtual std::wstring Expand(const std::wstring& text) = 0;
     virtual std::wstring ComputerName() = 0;
     // The system's own text for a Windows error code.
     virtual std::wstring ErrorText(std::uint32_t code) = 0;
@@ -67,6 +68,7 @@ public:
     virtual void Append(const std::wstring& path, std::string_view bytes) = 0;
 };
 
+// Programs start in the system folder, so that they inherit no folder of the user's.
 class Processes {
 public:
     virtual ~Processes() = default;
@@ -88,6 +90,7 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual LocalTime Now() = 0;
+    virtual void Sleep(unsigned milliseconds) = 0;
 };
 
 // The ANSI version record (OSVERSIONINFOA): 148 bytes.
@@ -129,7 +132,8 @@ public:
     virtual std::uint32_t GetLastError() = 0;
 };
 
-// The registry calls, one for one, so that tests can record them.
+// The registry calls, one for one, so that tests can record them: the About dialog's ANSI
+// reads, and the Unicode ones of where Windows reads hosts from.
 class RegistryCalls {
 public:
     using Key = std::intptr_t;
@@ -138,6 +142,12 @@ public:
                                        Key& result) = 0;
     virtual std::int32_t RegQueryValueExA(Key key, const char* valueName, std::uint32_t& type, unsigned char* data,
                                           std::uint32_t& size) = 0;
+    virtual std::int32_t RegOpenKeyExW(Key root, const wchar_t* subKey, std::uint32_t options, std::uint32_t access,
+                                       Key& result) = 0;
+    virtual std::int32_t RegQueryValueExW(Key key, const wchar_t* valueName, std::uint32_t& type, unsigned char* data,
+                                          std::uint32_t& size) = 0;
+    virtual std::int32_t RegSetValueExW(Key key, const wchar_t* valueName, std::uint32_t type,
+                                        const unsigned char* data, std::uint32_t size) = 0;
     virtual std::int32_t RegCloseKey(Key key) = 0;
 };
 
@@ -148,26 +158,13 @@ public:
     virtual std::wstring FirstMatch(const std::wstring& pattern) = 0;
 };
 
-class ShellCalls {
+class Shell {
 public:
-    virtual ~ShellCalls() = default;
-    virtual std::intptr_t ShellExecuteA(std::intptr_t parent, const char* operation, const char* file,
-                                        const char* parameters, const char* directory, int showCommand) = 0;
-};
-
-// A registry value as text: REG_SZ or REG_EXPAND_SZ, or another type with no text.
-struct RegistryText {
-    std::uint32_t type;
-    std::wstring text;
-};
-
-// Registry values under HKEY_LOCAL_MACHINE, read and written whole as Unicode text.
-class Settings {
-public:
-    virtual ~Settings() = default;
-    // Nothing when the value (or its key) does not exist.
-    virtual std::optional<RegistryText> Read(const std::wstring& key, const std::wstring& name) = 0;
-    virtual void Write(const std::wstring& key, const std::wstring& name, const RegistryText& value) = 0;
+    virtual ~Shell() = default;
+    // Opens `address` with its default handler, the default verb and a normal window, through
+    // the desktop's own shell (Explorer): what starts then has the user's rights, never this
+    // elevated process's. False when there is no desktop shell to ask.
+    virtual bool OpenAsDesktopUser(const std::wstring& address) = 0;
 };
 
 // Where a run without a window tells what it did.
@@ -177,6 +174,7 @@ public:
     // Whether there is somewhere to write: a redirected standard output, or the console of the
     // program that started this one.
     virtual bool Available() = 0;
+    // Throws Failure when the line cannot be written.
     virtual void WriteLine(std::wstring_view line) = 0;
 };
 
@@ -190,8 +188,7 @@ struct Platform {
     RebootCalls& reboot;
     RegistryCalls& registry;
     FileLookup& fileLookup;
-    ShellCalls& shell;
-    Settings& settings;
+    Shell& shell;
     Console& console;
     const Codepage& cp;  // the system's ANSI code page
 };

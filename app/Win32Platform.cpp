@@ -1,7 +1,9 @@
 #include "app/Win32Platform.h"
 
-#include <shellapi.h>
-
+#include <exdisp.h>
+#include <shldisp.h>
+#include <shlguid.h>
+#include <shlobj.h>
 
 #include "app/AppInfo.h"
 
@@ -10,7 +12,9 @@ static_assert(win::ShowNormal == SW_SHOWNORMAL && win::ShowMinimized == SW_SHOWM
 static_assert(win::ErrorNotAllAssigned == ERROR_NOT_ALL_ASSIGNED && win::FileAttributeReadOnly == FILE_ATTRIBUTE_READONLY &&
               win::FileAttributeHidden == FILE_ATTRIBUTE_HIDDEN && win::FileAttributeSystem == FILE_ATTRIBUTE_SYSTEM &&
               win::FileAttributeNormal == FILE_ATTRIBUTE_NORMAL);
-static_assert(win::ErrorTimeout == ERROR_TIMEOUT);
+static_assert(win::ErrorTimeout == ERROR_TIMEOUT && win::ErrorSharingViolation == ERROR_SHARING_VIOLATION &&
+              win::ErrorLockViolation == ERROR_LOCK_VIOLATION &&
+              win::ErrorSuccessRebootRequired == ERROR_SUCCESS_REBOOT_REQUIRED);
 static_assert(win::ErrorFileNotFound == ERROR_FILE_NOT_FOUND && win::ErrorAccessDenied == ERROR_ACCESS_DENIED &&
               win::ErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY && win::ErrorFileExists == ERROR_FILE_EXISTS &&
               win::ErrorInvalidParameter == ERROR_INVALID_PARAMETER && win::ErrorMoreData == ERROR_MORE_DATA &&
@@ -20,7 +24,8 @@ static_assert(win::PlatformIdNt == VER_PLATFORM_WIN32_NT && win::ExitReboot == E
               win::ExitForce == EWX_FORCE && win::TokenAdjustPrivileges == TOKEN_ADJUST_PRIVILEGES &&
               win::TokenQuery == TOKEN_QUERY && win::PrivilegeEnabled == SE_PRIVILEGE_ENABLED);
 static_assert(win::KeyAllButDelete == (KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS |
-                                       KEY_NOTIFY | KEY_CREATE_LINK | READ_CONTROL));
+                                       KEY_NOTIFY | KEY_CREATE_LINK | READ_CONTROL) &&
+              win::KeyQueryValue == KEY_QUERY_VALUE && win::KeySetValue == KEY_SET_VALUE);
 static_assert(win::RegSz == REG_SZ && win::RegExpandSz == REG_EXPAND_SZ && win::RegDword == REG_DWORD);
 static_assert(vbOKOnly == MB_OK && vbYesNo == MB_YESNO && vbCritical == MB_ICONHAND && vbInformation == MB_ICONASTERISK);
 static_assert(static_cast<int>(Answer::Ok) == IDOK && static_cast<int>(Answer::Yes) == IDYES &&
@@ -47,33 +52,35 @@ const Codepage& SystemAnsiCodepage() {
     return cp;
 }
 
-std::optional<std::wstring> Win32Environment::Get(const std::wstring& name) {
-    std::wstring value(256, L'\0');
-    for (;;) {
-        SetLastError(0);
-        const DWORD n = GetEnvironmentVariableW(name.c_str(), value.data(), static_cast<DWORD>(value.size()));
-        if (n == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-        if (n < value.size()) {
-            value.resize(n);
-            return value;
-        }
-        value.resize(n);
+void HoldBackupAndRestorePrivileges() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return;
+    for (const wchar_t* name : {SE_BACKUP_NAME, SE_RESTORE_NAME}) {
+        TOKEN_PRIVILEGES wanted{1, {{{0, 0}, SE_PRIVILEGE_ENABLED}}};
+        if (LookupPrivilegeValueW(nullptr, name, &wanted.Privileges[0].Luid))
+            AdjustTokenPrivileges(token, FALSE, &wanted, 0, nullptr, nullptr);
     }
+    CloseHandle(token);
 }
 
-std::wstring Win32Environment::SystemDirectory() {
+namespace {
+
+// A folder the system gives through a call of the GetSystemDirectory kind.
+std::wstring SystemFolder(UINT (WINAPI* get)(LPWSTR, UINT), const wchar_t* what) {
     wchar_t folder[MAX_PATH];
-    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) ThrowLastError(L"GetSystemDirectoryW");
+    const UINT n = get(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) ThrowLastError(what);
     return std::wstring(folder, n);
 }
 
-std::wstring Win32Environment::Expand(const std::wstring& text) {
-    std::wstring expanded(ExpandEnvironmentStringsW(text.c_str(), nullptr, 0), L'\0');
-    if (expanded.empty() || !ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size())))
-        ThrowLastError(text);
-    expanded.pop_back();  // the terminating NUL
-    return expanded;
+}  // namespace
+
+std::wstring Win32Environment::WindowsDirectory() {
+    return SystemFolder(GetSystemWindowsDirectoryW, L"GetSystemWindowsDirectoryW");
+}
+
+std::wstring Win32Environment::SystemDirectory() {
+    return SystemFolder(GetSystemDirectoryW, L"GetSystemDirectoryW");
 }
 
 std::wstring Win32Environment::ComputerName() {
@@ -149,11 +156,15 @@ private:
 
 bool Win32FileSystem::ReadChunks(const std::wstring& path, const std::function<void(std::string_view)>& chunk) {
     FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                                FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file.Valid()) {
         if (IsMissing(GetLastError())) return false;
         ThrowLastError(path);
     }
+    // Backup semantics open folders too, which are no file to read.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.Get(), &info)) ThrowLastError(path);
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) throw Failure(ERROR_ACCESS_DENIED, path);
     std::string buffer(1u << 20, '\0');
     for (;;) {
         DWORD read = 0;
@@ -166,7 +177,7 @@ bool Win32FileSystem::ReadChunks(const std::wstring& path, const std::function<v
 void Win32FileSystem::ProbeReplaceable(const std::wstring& path) {
     // DELETE alone: a read-only file may be opened for it (Wine refuses one opened for its
     // attributes), and a holder that did not share deletion is found.
-    FileHandle file(CreateFileW(path.c_str(), DELETE, ShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle file(CreateFileW(path.c_str(), DELETE, ShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file.Valid() && !IsMissing(GetLastError())) ThrowLastError(path);
 }
 
@@ -211,15 +222,16 @@ void Win32FileSystem::Append(const std::wstring& path, std::string_view bytes) {
 namespace {
 
 // Starts `application` by its full path with `commandLine` (which CreateProcessW may write into,
-// so it gets a copy) and a show command; the caller owns the handles.
+// so it gets a copy) and a show command, in the system folder; the caller owns the handles.
 PROCESS_INFORMATION Launch(const std::wstring& application, std::wstring commandLine, WORD show, DWORD flags) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = show;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &si,
-                        &pi))
+    const std::wstring folder = Win32Environment().SystemDirectory();
+    if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                        folder.c_str(), &si, &pi))
         ThrowLastError(application);
     return pi;
 }
@@ -251,6 +263,10 @@ LocalTime Win32Clock::Now() {
     SYSTEMTIME t;
     GetLocalTime(&t);
     return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+void Win32Clock::Sleep(unsigned milliseconds) {
+    ::Sleep(milliseconds);
 }
 
 Answer Win32MessageBox::MsgBox(std::wstring_view prompt, unsigned style, std::wstring_view title) {
@@ -316,6 +332,28 @@ std::int32_t Win32Registry::RegQueryValueExA(Key key, const char* valueName, std
     return status;
 }
 
+std::int32_t Win32Registry::RegOpenKeyExW(Key root, const wchar_t* subKey, std::uint32_t options, std::uint32_t access,
+                                          Key& result) {
+    HKEY key = nullptr;
+    const LONG status = ::RegOpenKeyExW(reinterpret_cast<HKEY>(root), subKey, options, access, &key);
+    result = reinterpret_cast<Key>(key);
+    return status;
+}
+
+std::int32_t Win32Registry::RegQueryValueExW(Key key, const wchar_t* valueName, std::uint32_t& type,
+                                             unsigned char* data, std::uint32_t& size) {
+    DWORD t = 0, s = size;
+    const LONG status = ::RegQueryValueExW(reinterpret_cast<HKEY>(key), valueName, nullptr, &t, data, &s);
+    type = t;
+    size = s;
+    return status;
+}
+
+std::int32_t Win32Registry::RegSetValueExW(Key key, const wchar_t* valueName, std::uint32_t type,
+                                           const unsigned char* data, std::uint32_t size) {
+    return ::RegSetValueExW(reinterpret_cast<HKEY>(key), valueName, 0, type, data, size);
+}
+
 std::int32_t Win32Registry::RegCloseKey(Key key) {
     return ::RegCloseKey(reinterpret_cast<HKEY>(key));
 }
@@ -337,32 +375,65 @@ std::wstring Win32FileLookup::FirstMatch(const std::wstring& pattern) {
     return name;
 }
 
-std::intptr_t Win32Shell::ShellExecuteA(std::intptr_t parent, const char* operation, const char* file,
-                                        const char* parameters, const char* directory, int showCommand) {
-    return reinterpret_cast<std::intptr_t>(
-        ::ShellExecuteA(reinterpret_cast<HWND>(parent), operation, file, parameters, directory, showCommand));
+namespace {
+
+// An interface pointer released when it goes out of scope.
+template <class I>
+struct Com {
+    I* p = nullptr;
+    Com() = default;
+    Com(const Com&) = delete;
+    ~Com() {
+        if (p) p->Release();
+    }
+    I* operator->() const { return p; }
+};
+
+// The desktop's Shell.Application object, reached through the desktop's own view: it lives in
+// Explorer, so what its ShellExecute starts has Explorer's token, the user's.
+bool DesktopShellExecute(const std::wstring& address) {
+    Com<IShellWindows> windows;
+    Com<IDispatch> desktop, background, application;
+    Com<IServiceProvider> provider;
+    Com<IShellBrowser> browser;
+    Com<IShellView> view;
+    Com<IShellFolderViewDual> folderView;
+    Com<IShellDispatch2> shell;
+    VARIANT location, none, show;
+    VariantInit(&location);
+    VariantInit(&none);
+    VariantInit(&show);
+    location.vt = VT_I4;
+    location.lVal = CSIDL_DESKTOP;
+    show.vt = VT_I4;
+    show.lVal = SW_SHOWNORMAL;
+    LONG desktopWindow = 0;
+    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                reinterpret_cast<void**>(&windows.p))) ||
+        windows->FindWindowSW(&location, &none, SWC_DESKTOP, &desktopWindow, SWFO_NEEDDISPATCH, &desktop.p) != S_OK ||
+        !desktop.p ||
+        FAILED(desktop->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&provider.p))) ||
+        FAILED(provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, reinterpret_cast<void**>(&browser.p))) ||
+        FAILED(browser->QueryActiveShellView(&view.p)) ||
+        FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, reinterpret_cast<void**>(&background.p))) ||
+        FAILED(background->QueryInterface(IID_IShellFolderViewDual, reinterpret_cast<void**>(&folderView.p))) ||
+        FAILED(folderView->get_Application(&application.p)) ||
+        FAILED(application->QueryInterface(IID_IShellDispatch2, reinterpret_cast<void**>(&shell.p))))
+        return false;
+    // No arguments, no working folder, the default verb.
+    const BSTR file = SysAllocString(address.c_str());
+    const HRESULT started = file ? shell->ShellExecute(file, none, none, none, show) : E_OUTOFMEMORY;
+    SysFreeString(file);
+    return SUCCEEDED(started);
 }
 
-std::optional<RegistryText> Win32Settings::Read(const std::wstring& key, const std::wstring& name) {
-    DWORD type = 0, size = 0;
-    LSTATUS status = RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
-                                  nullptr, &size);
-    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
-    if (status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ))
-        status = RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
-                              RRF_NOEXPAND, &type, text.data(), &size);
-    if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
-    if (status != ERROR_SUCCESS) throw Failure(status, L"HKLM\\" + key + L"\\" + name);
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return RegistryText{type, L""};
-    text.resize(wcsnlen(text.c_str(), size / sizeof(wchar_t)));
-    return RegistryText{type, text};
-}
+}  // namespace
 
-void Win32Settings::Write(const std::wstring& key, const std::wstring& name, const RegistryText& value) {
-    const LSTATUS status =
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str(), value.type, value.text.c_str(),
-                        static_cast<DWORD>((value.text.size() + 1) * sizeof(wchar_t)));
-    if (status != ERROR_SUCCESS) throw Failure(status, L"HKLM\\" + key + L"\\" + name);
+bool Win32Shell::OpenAsDesktopUser(const std::wstring& address) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const bool opened = DesktopShellExecute(address);
+    if (SUCCEEDED(com)) CoUninitialize();
+    return opened;
 }
 
 bool Win32Console::Available() {
@@ -370,8 +441,11 @@ bool Win32Console::Available() {
         looked_ = true;
         out_ = GetStdHandle(STD_OUTPUT_HANDLE);
         if (!out_ || out_ == INVALID_HANDLE_VALUE) {
+            // A window program has no output of its own: the console it was started from, if any,
+            // opened for reading too, without which its mode cannot be asked.
             out_ = AttachConsole(ATTACH_PARENT_PROCESS)
-                       ? CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr)
+                       ? CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr)
                        : nullptr;
             if (out_ == INVALID_HANDLE_VALUE) out_ = nullptr;
         }
@@ -381,16 +455,21 @@ bool Win32Console::Available() {
     return out_ != nullptr;
 }
 
-// A console shows the text as it is; a pipe or file gets UTF-8, what other computers read.
-// Either way every line ends in CR LF.
+// Every line ends in CR LF.
 void Win32Console::WriteLine(std::wstring_view line) {
     if (!Available()) return;
     std::wstring text;
     for (wchar_t c : line) text += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
     text += L"\r\n";
-    const std::string bytes = console_ ? "" : Utf8(text);
     DWORD written = 0;
-    const BOOL ok = console_ ? WriteConsoleW(out_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)
-                             : WriteFile(out_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    if (!ok) ThrowLastError(L"stdout");
+    if (console_) {
+        if (!WriteConsoleW(out_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) ThrowLastError(L"CONOUT$");
+        return;
+    }
+    const UINT consoleCodepage = GetConsoleOutputCP();
+    const UINT codepage = utf8_ ? CP_UTF8 : consoleCodepage ? consoleCodepage : GetOEMCP();
+    const int size = WideCharToMultiByte(codepage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(codepage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+    if (!WriteFile(out_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) ThrowLastError(L"stdout");
 }

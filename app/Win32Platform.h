@@ -10,11 +10,16 @@
 // The system's ANSI code page, as a byte table.
 const Codepage& SystemAnsiCodepage();
 
+// Enables the backup and restore privileges that administrators hold, so that the file calls
+// below (FILE_FLAG_BACKUP_SEMANTICS) read and replace a hosts file whose permissions refuse
+// even administrators. Where the token lacks them, files are met with their permissions as they
+// are, and a refusal is reported as any other.
+void HoldBackupAndRestorePrivileges();
+
 class Win32Environment final : public Environment {
 public:
-    std::optional<std::wstring> Get(const std::wstring& name) override;
+    std::wstring WindowsDirectory() override;
     std::wstring SystemDirectory() override;
-    std::wstring Expand(const std::wstring& text) override;
     std::wstring ComputerName() override;
     std::wstring ErrorText(std::uint32_t code) override;
 };
@@ -41,6 +46,7 @@ public:
 class Win32Clock final : public Clock {
 public:
     LocalTime Now() override;
+    void Sleep(unsigned milliseconds) override;
 };
 
 class Win32MessageBox final : public MessageBoxUi {
@@ -67,6 +73,12 @@ public:
                                Key& result) override;
     std::int32_t RegQueryValueExA(Key key, const char* valueName, std::uint32_t& type, unsigned char* data,
                                   std::uint32_t& size) override;
+    std::int32_t RegOpenKeyExW(Key root, const wchar_t* subKey, std::uint32_t options, std::uint32_t access,
+                               Key& result) override;
+    std::int32_t RegQueryValueExW(Key key, const wchar_t* valueName, std::uint32_t& type, unsigned char* data,
+                                  std::uint32_t& size) override;
+    std::int32_t RegSetValueExW(Key key, const wchar_t* valueName, std::uint32_t type, const unsigned char* data,
+                                std::uint32_t size) override;
     std::int32_t RegCloseKey(Key key) override;
 };
 
@@ -75,32 +87,31 @@ public:
     std::wstring FirstMatch(const std::wstring& pattern) override;
 };
 
-class Win32Shell final : public ShellCalls {
+// The desktop shell's own ShellExecute (IShellWindows, then IShellDispatch2), which runs in
+// Explorer with the user's token.
+class Win32Shell final : public Shell {
 public:
-    std::intptr_t ShellExecuteA(std::intptr_t parent, const char* operation, const char* file, const char* parameters,
-                                const char* directory, int showCommand) override;
+    bool OpenAsDesktopUser(const std::wstring& address) override;
 };
 
-class Win32Settings final : public Settings {
-public:
-    std::optional<RegistryText> Read(const std::wstring& key, const std::wstring& name) override;
-    void Write(const std::wstring& key, const std::wstring& name, const RegistryText& value) override;
-};
-
-// The standard output when it is redirected (a pipe, a file), else the console of the program
-// that started this one, if any; attached on first use.
+// The standard output (a console, a pipe, a file), else the console of the program that started
+// this one, if any; attached on first use. A console gets Unicode; a pipe or a file gets the
+// console's output code page, else the OEM one, as Windows' own tools write, or UTF-8 if asked.
 class Win32Console final : public Console {
 public:
+    explicit Win32Console(bool utf8) : utf8_(utf8) {}
     bool Available() override;
     void WriteLine(std::wstring_view line) override;
 
 private:
     HANDLE out_ = nullptr;
-    bool looked_ = false, console_ = false;
+    bool looked_ = false, console_ = false, utf8_;
 };
 
 // One instance of each adapter; start-up owns it and hands the windows its Platform.
 struct Win32Platform {
+    explicit Win32Platform(bool utf8Output = false) : console(utf8Output) {}
+
     Win32Environment env;
     Win32FileSystem files;
     Win32Processes processes;
@@ -110,11 +121,9 @@ struct Win32Platform {
     Win32Registry registry;
     Win32FileLookup fileLookup;
     Win32Shell shell;
-    Win32Settings settings;
     Win32Console console;
 
     Platform Get() {
-        return {ui, env, files, processes, clock, reboot, registry, fileLookup, shell, settings, console,
-                SystemAnsiCodepage()};
+        return {ui, env, files, processes, clock, reboot, registry, fileLookup, shell, console, SystemAnsiCodepage()};
     }
 };

@@ -13,6 +13,8 @@ inline constexpr int ShowMinimized = 2;  // SW_SHOWMINIMIZED: minimized, with th
 inline constexpr std::uint32_t ErrorFileNotFound = 2;
 inline constexpr std::uint32_t ErrorAccessDenied = 5;
 inline constexpr std::uint32_t ErrorNotEnoughMemory = 8;
+inline constexpr std::uint32_t ErrorSharingViolation = 32;  // another program holds the file
+inline constexpr std::uint32_t ErrorLockViolation = 33;
 inline constexpr std::uint32_t ErrorFileExists = 80;
 inline constexpr std::uint32_t ErrorInvalidParameter = 87;
 inline constexpr std::uint32_t ErrorMoreData = 234;
@@ -20,6 +22,7 @@ inline constexpr std::uint32_t ErrorTimeout = 1460;
 inline constexpr std::uint32_t ErrorArithmeticOverflow = 534;
 inline constexpr std::uint32_t ErrorNotAllAssigned = 1300;  // a privilege the token does not hold
 inline constexpr std::uint32_t ErrorInternalError = 1359;
+inline constexpr std::uint32_t ErrorSuccessRebootRequired = 3010;  // done; takes effect at the next start
 
 // File attributes that protect a file from being replaced, and the plain one.
 inline constexpr std::uint32_t FileAttributeReadOnly = 0x1;
@@ -39,6 +42,8 @@ inline constexpr std::uint32_t PrivilegeEnabled = 2;        // SE_PRIVILEGE_ENAB
 inline constexpr std::int32_t HKeyLocalMachine = static_cast<std::int32_t>(0x80000002u);
 // Query and set values, create, enumerate and link sub-keys, notify, read control: all but delete and ownership.
 inline constexpr std::uint32_t KeyAllButDelete = 0x2003F;
+inline constexpr std::uint32_t KeyQueryValue = 0x1;
+inline constexpr std::uint32_t KeySetValue = 0x2;
 inline constexpr std::uint32_t RegSz = 1;
 inline constexpr std::uint32_t RegExpandSz = 2;
 inline constexpr std::uint32_t RegDword = 4;

@@ -1,10 +1,12 @@
 // Start-up. With no arguments the main window is the program: creating it runs its load event
 // (the check of the hosts file) before it is first shown, and the program ends with the last
-// window. With a command line, the technician's check or repair runs without a window.
+// window. With a command line, the technician's check or repair runs without any window. The
+// console build (hostovik-cli.exe, HOSTOVIK_CONSOLE) is the same program for shells to wait for.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <new>
 #include <vector>
 
 #include "app/Fatal.h"
@@ -17,12 +19,13 @@ namespace {
 
 // DLLs loaded later (by the shell, the common controls, the system's own code) come from the
 // system folder only, never from the program's folder, which is often Downloads. Looked up at
-// run time: Windows 7 has it only with KB2533623, Vista not at all.
+// run time: Windows 7 has it only with KB2533623, Vista and XP not at all.
 void LoadDllsFromSystemOnly() {
     using Setter = BOOL(WINAPI*)(DWORD);
+    constexpr DWORD SearchSystem32 = 0x800;  // LOAD_LIBRARY_SEARCH_SYSTEM32, which XP's headers lack
     const auto set = reinterpret_cast<Setter>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-    if (set && !set(LOAD_LIBRARY_SEARCH_SYSTEM32)) ThrowLastError(L"SetDefaultDllDirectories");
+    if (set && !set(SearchSystem32)) ThrowLastError(L"SetDefaultDllDirectories");
 }
 
 std::vector<std::wstring> Arguments() {
@@ -34,22 +37,56 @@ std::vector<std::wstring> Arguments() {
     return list;
 }
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    return Guarded([] {
+int RunWindow(const std::wstring& otherWindows) {
+    return Guarded([&] {
         LoadDllsFromSystemOnly();
+        HoldBackupAndRestorePrivileges();
         const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
         Win32Platform system;
-        const Command command = ParseCommandLine(Arguments());
-        if (command.action != Command::Window) return RunCommand(system.Get(), command);
-        // The window on another installation: its windir, and no look at the running one's registry.
-        if (!command.windowsDir.empty() && !SetEnvironmentVariableW(L"windir", command.windowsDir.c_str()))
-            ThrowLastError(L"windir");
-        Form1 form(system.Get(), command.windowsDir.empty());
+        Form1 form(system.Get(), otherWindows);
         form.Form_Load();
         form.Show();
         return Window::RunMessageLoop();
     });
+}
+
+// A run with switches shows no window of its own, errors included: a start-up script or a task
+// in session 0 has nobody to answer one, and would wait for it until its time-out.
+int RunSwitches(const Command& command) {
+    try {
+        LoadDllsFromSystemOnly();
+        HoldBackupAndRestorePrivileges();
+        Win32Platform system(command.utf8);
+        return RunCommand(system.Get(), command);
+    } catch (const Failure& f) {
+        return static_cast<int>(f.Code());
+    } catch (const std::bad_alloc&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    } catch (...) {
+        return ERROR_INTERNAL_ERROR;
+    }
+}
+
+int Start() {
+    Command command;
+    try {
+        command = ParseCommandLine(Arguments());
+    } catch (const Failure& f) {
+        return static_cast<int>(f.Code());
+    }
+#ifdef HOSTOVIK_CONSOLE
+    if (command.action == Command::Window) command.action = Command::Invalid;  // no window here: the usage
+#endif
+    return command.action == Command::Window ? RunWindow(command.windowsDir) : RunSwitches(command);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    return Start();
+}
+
+int wmain(int, wchar_t**) {
+    return Start();
 }

@@ -8,4 +8,8 @@
 #define APP_TITLE "Хостовик"
 #define APP_DESCRIPTION \
     "Хостовик сайтов поможет Вам разблокировать сайты, которые были заблокированы вирусами, или интернет мошениками."
+#ifdef HOSTOVIK_CONSOLE
+#define APP_EXE_NAME "hostovik-cli.exe"
+#else
 #define APP_EXE_NAME "hostovik.exe"
+#endif

@@ -1,6 +1,8 @@
 #include "hosts/HostsCommandLine.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "hosts/HostsStore.h"
 #include "hosts/HostsText.h"
@@ -9,95 +11,149 @@
 
 namespace {
 
-constexpr int Modified = 1;
+constexpr std::size_t ShownEntries = 10;
 
 constexpr wchar_t UsageText[] =
     L"Хостовик: проверка и восстановление файла hosts.\n"
-    L"  hostovik.exe                окно программы\n"
-    L"  hostovik.exe /check         проверить файл hosts и папку, откуда Windows его читает\n"
-    L"  hostovik.exe /repair        заменить файл стандартным (копия старого остаётся рядом),\n"
-    L"                              вернуть стандартную папку, очистить кэш DNS\n"
-    L"  hostovik.exe /restore:ФАЙЛ  вернуть на место hosts ФАЙЛ, например копию .bak\n"
-    L"  /windir:ПАПКА  работать с Windows в ПАПКЕ (например D:\\Windows из WinPE); одно оно открывает окно\n"
+    L"  hostovik-cli.exe /check         проверить файл hosts и папку, откуда Windows его читает\n"
+    L"  hostovik-cli.exe /repair        вернуть стандартную папку; заменить файл стандартным, если\n"
+    L"                                  в нём есть записи (копия старого остаётся рядом); очистить кэш DNS\n"
+    L"  hostovik-cli.exe /restore:ФАЙЛ  вернуть на место hosts ФАЙЛ, например копию .bak\n"
+    L"  /windir:ПАПКА  работать с Windows в ПАПКЕ, путь полный (например D:\\Windows из WinPE)\n"
     L"  /log:ФАЙЛ      дописать в ФАЙЛ (UTF-8, можно на общем ресурсе) строку об этом запуске\n"
-    L"Коды выхода: 0 - готово или файл стандартный; 1 - файл изменён, его нет или папка перенаправлена;\n"
-    L"87 - неверный ключ; другое число - номер ошибки Windows.";
+    L"  /utf8          вывод в канал или файл в UTF-8, а не в кодовой странице консоли\n"
+    L"Последняя строка вывода: RESULT hosts=clean|modified|missing|unchecked redirected=yes|no|unchecked\n"
+    L"changed=yes|no exit=КОД.\n"
+    L"Коды выхода: 0 - файл чистый или готово; 1 - в файле есть записи или папка перенаправлена;\n"
+    L"3010 - папка возвращена, Windows прочтёт её после перезагрузки; 87 - неверный ключ;\n"
+    L"другое число - номер ошибки Windows, файл hosts тогда оставлен как был.";
 
-// One run without a window: it says each result on the console and keeps what the log needs.
+enum class Hosts { Unchecked, Clean, Modified, Missing };
+
+// One run without a window: it says each result on the console and keeps what the log and the
+// last line need.
 struct Run {
+    Run(const Platform& s, const Command& c) : s(s), c(c) {}
+
     const Platform& s;
     const Command& c;
-    std::wstring result, backup;  // for the log: what came of the run, the copy of the old file
+    std::wstring result, backup = L"-";  // for the log: what came of the run, the copy of the old file
+    Hosts hosts = Hosts::Unchecked;
+    std::optional<bool> redirected;  // nothing: not looked at
+    bool changed = false;
+    std::uint32_t outputLost = 0;  // the error that stopped the console
 
+    // A console that fails is not written to again; the run goes on, and its log tells.
     void Say(const std::wstring& line) {
-        if (s.console.Available()) s.console.WriteLine(line);
+        if (outputLost || !s.console.Available()) return;
+        try {
+            s.console.WriteLine(line);
+        } catch (const Failure& f) {
+            outputLost = f.Code() ? f.Code() : win::ErrorInternalError;
+        }
     }
     // The result for the log, said too.
     void Result(const std::wstring& line) {
         result += (result.empty() ? L"" : L"; ") + line;
         Say(line);
     }
+    std::wstring ErrorWords(std::uint32_t code) { return L"ошибка " + std::to_wstring(code) + L": " + s.env.ErrorText(code); }
 
-    // Whether Windows reads hosts from elsewhere; the check is not for another installation.
-    std::optional<std::wstring> Redirect() {
+    // Where Windows reads hosts from; another installation's registry is not the running one's.
+    std::optional<Redirect> Redirected() {
         if (!c.windowsDir.empty()) {
             Say(L"DataBasePath не проверено: оно относится к запущенной Windows, а не к /windir:");
             return std::nullopt;
         }
-        const std::optional<std::wstring> folder = HostsRedirect(s);
-        if (folder) Say(L"DataBasePath: Windows читает hosts из другой папки: " + *folder);
-        return folder;
+        std::optional<Redirect> redirect = HostsRedirect(s);
+        redirected = redirect.has_value();
+        if (redirect) Say(L"DataBasePath: Windows читает hosts не из стандартной папки: " + redirect->shown);
+        return redirect;
     }
 
-    int Check(const std::wstring& path) {
-        const bool redirected = Redirect().has_value();
-        HostsScan scan;
-        if (!s.files.ReadChunks(path, [&](std::string_view chunk) { scan.Add(chunk); })) {
-            Result(L"файла hosts нет");
-            return Modified;
+    // Reads the file whole and says what it holds.
+    Hosts Scan(const std::wstring& path) {
+        HostsScan scan(ShownEntries);
+        std::string head;  // enough to tell a stock file
+        const bool exists = s.files.ReadChunks(path, [&](std::string_view chunk) {
+            scan.Add(chunk);
+            head.append(chunk.substr(0, LongestStockFile + 1 - std::min(LongestStockFile + 1, head.size())));
+        });
+        if (!exists) {
+            Say(L"файла нет: записей нет");
+            return Hosts::Missing;
         }
         scan.Finish();
-        Say(L"переводов строк: " + std::to_wstring(scan.lineFeeds) + L" (в стандартном файле " +
-            std::to_wstring(ExpectedLineCount) + L")");
-        Say(L"строк с именами, кроме localhost: " + std::to_wstring(scan.mappingLines));
-        for (const std::string& line : scan.firstLines) Say(L"  " + s.cp.ToWide(line));
-        const bool stock = scan.lineFeeds == ExpectedLineCount && scan.mappingLines == 0;
-        Result(stock ? L"файл hosts стандартный" : L"файл hosts изменён");
-        if (redirected) Result(L"папка hosts перенаправлена");
-        return stock && !redirected ? 0 : Modified;
+        const std::wstring_view version = StockVersionOf(head);
+        Say(L"переводов строк: " + std::to_wstring(scan.lineFeeds) +
+            (version.empty() ? L"" : L" (стандартный файл " + std::wstring(version) + L")"));
+        Say(L"записей, кроме localhost на этом компьютере: " + std::to_wstring(scan.entries));
+        for (const std::string& line : scan.listed) Say(L"  " + Printable(s.cp.ToWide(line)));
+        return scan.entries ? Hosts::Modified : Hosts::Clean;
+    }
+
+    int Check(const std::wstring& path, const std::optional<Redirect>& redirect) {
+        hosts = Scan(path);
+        if (redirect && !redirect->folder.empty()) {
+            const std::wstring read = redirect->folder + L"\\hosts";
+            Say(L"файл, который читает Windows: " + Printable(read));
+            Scan(read);
+        }
+        Result(hosts == Hosts::Missing ? L"файла hosts нет"
+               : hosts == Hosts::Clean ? L"файл hosts чистый"
+                                       : L"файл hosts изменён");
+        if (redirect) Result(L"папка hosts перенаправлена");
+        return hosts == Hosts::Modified || redirect ? ExitFound : 0;
     }
 
     // The repair and the restore: the new content safely in place, then the DNS cache cleared.
-    int Replace(const std::wstring& path) {
-        HostsStore store(s.files, s.processes, s.clock, s.cp);
-        store.OpenHostsForOutput(path);
-        if (c.action == Command::Repair) store.WriteStockHosts();
-        else store.WriteHostsFrom(c.restoreFrom);
-        const std::wstring copy = store.CloseHosts();
-        if (!copy.empty()) backup = copy;
-        Say(copy.empty() ? L"копия старого файла не нужна: его не было или он стандартный"
-                         : L"копия старого файла: " + copy);
+    void Replace(const std::wstring& path) {
+        HostsStore store(s.files, s.processes, s.clock);
+        try {
+            store.OpenHostsForOutput(path);
+            if (c.action == Command::Repair) store.WriteStockHosts();
+            else store.WriteHostsFrom(c.restoreFrom);
+            const std::wstring copy = store.CloseHosts();
+            if (!copy.empty()) backup = copy;
+            Say(copy.empty() ? L"копия старого файла не нужна: его не было или он стандартный"
+                             : L"копия старого файла: " + copy);
+        } catch (const Failure&) {
+            changed = store.Replaced();
+            throw;
+        }
+        changed = true;
         Result(c.action == Command::Repair ? L"файл hosts заменён стандартным"
-                                           : L"файл hosts заменён файлом " + c.restoreFrom);
+                                           : L"файл hosts заменён файлом " + Printable(c.restoreFrom));
         const std::uint32_t flush = FlushDnsCache(s);
-        Result(flush ? L"кэш DNS не очищен (ошибка " + std::to_wstring(flush) + L": " + s.env.ErrorText(flush) +
-                           L"); его очистит перезагрузка"
-                     : L"кэш DNS очищен");
-        return 0;
+        Result(flush ? L"кэш DNS не очищен (" + ErrorWords(flush) + L"); его очистит перезагрузка" : L"кэш DNS очищен");
+    }
+
+    // A repair changes only what needs it: a clean file stays as it is, with no copy.
+    int Repair(const std::wstring& path, const std::optional<Redirect>& redirect) {
+        int code = 0;
+        if (redirect) {
+            ResetHostsRedirect(s);
+            changed = true;
+            code = static_cast<int>(win::ErrorSuccessRebootRequired);
+            Result(L"DataBasePath возвращено к стандартному, было: " + redirect->shown +
+                   L"; Windows прочтёт его после перезагрузки");
+        }
+        hosts = Scan(path);
+        if (hosts == Hosts::Modified) Replace(path);
+        else Result(L"файл hosts не изменён: записей в нём нет");
+        return code;
     }
 
     int Act() {
-        const std::wstring path =
-            HostsPathFor(c.windowsDir.empty() ? s.env.Get(L"windir").value_or(L"") : c.windowsDir);
-        Say(L"файл hosts: " + path);
-        if (c.action == Command::Check) return Check(path);
-        if (c.action == Command::Repair) {
-            if (const std::optional<std::wstring> folder = Redirect()) {
-                ResetHostsRedirect(s);
-                Result(L"DataBasePath возвращено к стандартному, было: " + *folder);
-            }
+        const std::wstring path = HostsPathFor(c.windowsDir.empty() ? s.env.WindowsDirectory() : c.windowsDir);
+        Say(L"файл hosts: " + Printable(path));
+        if (c.action == Command::Restore) {
+            hosts = Scan(path);
+            Replace(path);
+            return 0;
         }
-        return Replace(path);
+        const std::optional<Redirect> redirect = Redirected();
+        return c.action == Command::Check ? Check(path, redirect) : Repair(path, redirect);
     }
 
     void Log(int code) {
@@ -105,8 +161,18 @@ struct Run {
         wchar_t stamp[32];
         std::swprintf(stamp, 32, L"%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
         const wchar_t* action = c.action == Command::Check ? L"check" : c.action == Command::Repair ? L"repair" : L"restore";
-        s.files.Append(c.log, Utf8(std::wstring(stamp) + L"\t" + s.env.ComputerName() + L"\t" + action + L"\t" +
-                                   std::to_wstring(code) + L" " + result + L"\t" + backup + L"\r\n"));
+        if (outputLost) result += L"; вывод не записан: " + ErrorWords(outputLost);
+        s.files.Append(c.log, Utf8(std::wstring(stamp) + L"\t" + Printable(s.env.ComputerName()) + L"\t" + action +
+                                   L"\t" + std::to_wstring(code) + L" " + Printable(result) + L"\t" +
+                                   Printable(backup) + L"\r\n"));
+    }
+
+    // The last line, in ASCII, for scripts in any language.
+    std::wstring Summary(int code) const {
+        static constexpr const wchar_t* HostsWords[] = {L"unchecked", L"clean", L"modified", L"missing"};
+        return std::wstring(L"RESULT hosts=") + HostsWords[static_cast<int>(hosts)] +
+               L" redirected=" + (redirected ? (*redirected ? L"yes" : L"no") : L"unchecked") +
+               L" changed=" + (changed ? L"yes" : L"no") + L" exit=" + std::to_wstring(code);
     }
 };
 
@@ -122,6 +188,14 @@ bool TakeValue(const std::wstring& arg, const wchar_t* name, std::wstring& value
     if (arg.size() <= prefix.size() || arg.compare(0, prefix.size(), prefix) != 0) return false;
     value = arg.substr(prefix.size());
     return true;
+}
+
+// A drive's folder (X:\...) or a share's (\\server\share...): never one relative to whatever
+// the current folder or drive happens to be.
+bool IsAbsolute(const std::wstring& path) {
+    const bool drive = path.size() >= 3 && ((path[0] | 0x20) >= L'a' && (path[0] | 0x20) <= L'z') &&
+                       path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+    return drive || path.starts_with(L"\\\\");
 }
 
 }  // namespace
@@ -140,40 +214,49 @@ Command ParseCommandLine(const std::vector<std::wstring>& args) {
         if (name == L"check") act(Command::Check);
         else if (name == L"repair") act(Command::Repair);
         else if (name == L"?") act(Command::Usage);
+        else if (name == L"utf8" && !c.utf8) c.utf8 = true;
         else if (TakeValue(name, L"restore", value)) act(Command::Restore), c.restoreFrom = value;
-        else if (TakeValue(name, L"windir", value) && c.windowsDir.empty()) c.windowsDir = value;
+        else if (TakeValue(name, L"windir", value) && c.windowsDir.empty() && IsAbsolute(value)) c.windowsDir = value;
         else if (TakeValue(name, L"log", value) && c.log.empty()) c.log = value;
         else return Invalid();
     }
-    // A log is of an action; the usage takes nothing else.
-    if ((c.action == Command::Window && !c.log.empty()) ||
+    // A log and an output's code page are of an action; the usage takes no folder and no log.
+    if ((c.action == Command::Window && (!c.log.empty() || c.utf8)) ||
         (c.action == Command::Usage && (!c.log.empty() || !c.windowsDir.empty())))
         return Invalid();
     return c;
 }
 
 int RunCommand(const Platform& s, const Command& c) {
-    if (c.action == Command::Usage || c.action == Command::Invalid) {
-        if (s.console.Available()) s.console.WriteLine(UsageText);
-        else s.ui.MsgBox(UsageText, vbOKOnly + (c.action == Command::Usage ? vbInformation : vbCritical), L"");
-        return c.action == Command::Usage ? 0 : static_cast<int>(win::ErrorInvalidParameter);
-    }
-    Run run{s, c, L"", L"-"};
+    Run run{s, c};
     int code = 0;
+    if (c.action == Command::Usage || c.action == Command::Invalid) {
+        code = c.action == Command::Usage ? 0 : static_cast<int>(win::ErrorInvalidParameter);
+        // A message box only when it was asked for: a mistyped switch in a script nobody watches
+        // must not wait for an answer.
+        if (!s.console.Available()) {
+            if (c.action == Command::Usage) s.ui.MsgBox(UsageText, vbOKOnly + vbInformation, L"");
+            return code;
+        }
+        run.Say(UsageText);
+        run.Say(run.Summary(code));
+        return code;
+    }
     try {
         code = run.Act();
     } catch (const Failure& f) {
         code = static_cast<int>(f.Code());
-        run.Result(L"ошибка " + std::to_wstring(f.Code()) + L": " + s.env.ErrorText(f.Code()) +
-                   (f.Subject().empty() ? L"" : L" (" + f.Subject() + L")"));
+        std::wstring subject = f.Subject();  // the file, and on a line of its own what became of it
+        std::replace(subject.begin(), subject.end(), L'\n', L' ');
+        run.Result(run.ErrorWords(f.Code()) + (subject.empty() ? L"" : L" (" + Printable(subject) + L")"));
     }
-    if (c.log.empty()) return code;
-    try {
-        run.Log(code);
-    } catch (const Failure& f) {
-        run.Say(L"строка журнала не записана: ошибка " + std::to_wstring(f.Code()) + L": " + s.env.ErrorText(f.Code()) +
-                L" (" + c.log + L")");
-        if (code == 0) code = static_cast<int>(f.Code());
+    if (!c.log.empty()) {
+        try {
+            run.Log(code);
+        } catch (const Failure& f) {
+            run.Say(L"строка журнала не записана: " + run.ErrorWords(f.Code()) + L" (" + Printable(c.log) + L")");
+        }
     }
+    run.Say(run.Summary(code));
     return code;
 }

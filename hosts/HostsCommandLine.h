@@ -1,8 +1,7 @@
 #pragma once
 // The command line for technicians and fleets: the check and the repairs without a window,
-// each telling what it did in a line a result, with an exit code that Group Policy scripts,
-// Intune, PsExec and Ansible read: 0 done, or stock; 1 modified, missing or redirected; 87 a
-// switch not understood; otherwise the Windows error.
+// each telling what it did in a line a result and, last, one line in ASCII for scripts in any
+// language, with an exit code that Group Policy scripts, Intune, PsExec and Ansible read.
 #include <string>
 #include <vector>
 
@@ -12,12 +11,17 @@ struct Command {
     enum Action { Window, Check, Repair, Restore, Usage, Invalid };
     Action action = Window;
     std::wstring restoreFrom;  // /restore:FILE
-    std::wstring windowsDir;   // /windir:PATH; empty: %windir%
+    std::wstring windowsDir;   // /windir:PATH, absolute; empty: the running Windows
     std::wstring log;          // /log:FILE
+    bool utf8 = false;         // /utf8: redirected output in UTF-8 rather than the console's code page
 };
+
+// Exit codes besides 0 (clean, or done) and the Windows error of a failed action.
+inline constexpr int ExitFound = 1;  // /check found entries or a redirect
 
 // Switches in Windows style, /x or -x, in any letter case. No action (at most /windir:) opens the window.
 Command ParseCommandLine(const std::vector<std::wstring>& args);
 
-// Runs a command that needs no window; returns the exit code.
+// Runs a command that needs no window, and shows none (but for the usage asked for with /?
+// where there is no console); returns the exit code.
 int RunCommand(const Platform& s, const Command& command);

@@ -1,5 +1,6 @@
 #pragma once
 // What the start-up check and the repair methods say to the user.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -24,16 +25,27 @@ inline constexpr std::wstring_view Method3Question =
     L"Внимание! После данного способа, Вам придется снова включить Ваше соединения (возможно "
     L"потребуется перезагрузка компьютера)!Продолжить?";
 
-// What the unrecoverable-error message adds under the hosts file's path when a repair fails.
+// What the unrecoverable-error message adds under the hosts file's path when a repair fails...
 inline constexpr std::wstring_view HostsLeftAsItWas = L"Файл hosts оставлен как был.";
+// ...or when the system reported a failure of a replace that took effect all the same.
+inline std::wstring HostsReplacedAnyway(const std::wstring& backup) {
+    return L"Файл hosts всё же заменён новым" + (backup.empty() ? std::wstring(L".") : L"; прежний сохранён в " + backup + L".");
+}
 // ...and when the restart that method 2 offers fails after the repair.
 inline constexpr std::wstring_view HostsReplacedRestartByHand =
     L"Файл hosts уже заменён стандартным. Перезагрузите компьютер сами.";
 
-// The last line of a view that shows only the start of a file too large to show whole.
-inline std::wstring ViewCutNote(unsigned long long fileSize, unsigned long long shown) {
-    return L"[Файл hosts занимает " + std::to_wstring(fileSize) + L" байт; здесь показаны только первые " +
-           std::to_wstring(shown) + L".]\r\n";
+// What follows the view of a file too large to show whole: its size, and how many entries the
+// rest of the file holds, which follow the note (up to `listed` of them).
+inline std::wstring ViewCutNote(unsigned long long fileSize, unsigned long long shown, std::size_t entries) {
+    std::wstring note = L"[Файл hosts занимает " + std::to_wstring(fileSize) + L" байт; здесь показаны только первые " +
+                        std::to_wstring(shown) + L".";
+    if (entries == 0) return note + L" Дальше в файле записей нет.]\r\n";
+    note += L" Строки с записями дальше в файле (" + std::to_wstring(entries) + L"):]\r\n";
+    return note;
+}
+inline std::wstring EntriesNotListed(std::size_t entries, std::size_t listed) {
+    return L"[...и ещё " + std::to_wstring(entries - listed) + L" таких строк.]\r\n";
 }
 
 // The start-up warning when Windows reads hosts from a folder of malware's choosing, and what

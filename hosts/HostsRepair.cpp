@@ -9,31 +9,44 @@
 #include "hosts/StockHosts.h"
 #include "Module1/Module1.h"
 
+namespace {
+
+// Entries past the view's cap that follow its note: a padded file hides nothing.
+constexpr std::size_t ListedPastView = 2000;
+
+}  // namespace
+
 std::wstring HostsRepair::ResolveHostsPath() {
-    WindowsDir = s_.env.Get(L"windir").value_or(L"");
+    WindowsDir = otherWindows_.empty() ? s_.env.WindowsDirectory() : otherWindows_;
     return HostsPathFor(WindowsDir);
 }
 
 void HostsRepair::RunIntegrityCheck() {
-    if (checkRedirect_) OfferRedirectReset();
+    if (otherWindows_.empty()) OfferRedirectReset();
     const std::wstring path = ResolveHostsPath();
-    std::size_t lineFeeds = 0;
-    unsigned long long size = 0;
+    HostsScan scan(ListedPastView, ViewCap);
     std::wstring view;
     {
-        // Read piece by piece: every LF is counted, the view keeps the start of the file. A
-        // missing file shows an empty view and counts as modified, so that the repair can create it.
+        // Read piece by piece: every LF is counted, the view keeps the start of the file and the
+        // entries past it. A missing file shows an empty view and counts as modified, so that
+        // the repair can create it.
         std::string head;
+        unsigned long long size = 0;
         store_.ReadHostsBytes(path, [&](std::string_view chunk) {
-            lineFeeds += CountLF(chunk);
+            scan.Add(chunk);
             size += chunk.size();
             head.append(chunk.substr(0, ViewCap - std::min(ViewCap, head.size())));
         });
+        scan.Finish();
         view = BuildViewText(head, s_.cp);
-        if (size > head.size()) view += ViewCutNote(size, head.size());
+        if (size > head.size()) {
+            view += ViewCutNote(size, head.size(), scan.entries);
+            for (const std::string& line : scan.listed) view += BuildViewText(line, s_.cp);
+            if (scan.entries > scan.listed.size()) view += EntriesNotListed(scan.entries, scan.listed.size());
+        }
     }  // the bytes are freed before the view takes its copy
     windows_.ShowHostsView(std::move(view));
-    if (lineFeeds == ExpectedLineCount) {
+    if (scan.lineFeeds == ExpectedLineCount) {
         ConfirmUnmodified();
     } else if (s_.ui.MsgBox(ModifiedWarning, vbYesNo + vbCritical, DetectionTitle()) == Answer::Yes) {
         RepairMethod1();
@@ -49,10 +62,12 @@ void HostsRepair::ConfirmUnmodified() {
 // Malware can point Windows at a hosts file of its own: then repairing the usual one would
 // change nothing, and the check would call it fine.
 void HostsRepair::OfferRedirectReset() {
-    const std::optional<std::wstring> folder = HostsRedirect(s_);
-    if (!folder || s_.ui.MsgBox(RedirectWarning(*folder), vbYesNo + vbCritical, DetectionTitle()) == Answer::No) return;
+    const std::optional<Redirect> redirect = HostsRedirect(s_);
+    if (!redirect ||
+        s_.ui.MsgBox(RedirectWarning(redirect->shown), vbYesNo + vbCritical, DetectionTitle()) == Answer::No)
+        return;
     ResetHostsRedirect(s_);
-    s_.ui.MsgBox(RedirectReset(*folder), vbOKOnly + vbInformation, MainCaption);
+    s_.ui.MsgBox(RedirectReset(redirect->shown), vbOKOnly + vbInformation, MainCaption);
 }
 
 // The stock content in the hosts file's place, and the DNS client's old answers gone, before

@@ -19,10 +19,11 @@ public:
 
 class HostsRepair {
 public:
-    // checkRedirect: whether the start-up check looks at where the running Windows reads hosts
-    // from; not when the program works on another installation.
-    HostsRepair(const Platform& system, RepairWindows& windows, bool checkRedirect)
-        : s_(system), windows_(windows), checkRedirect_(checkRedirect), store_(s_.files, s_.processes, s_.clock, s_.cp) {}
+    // otherWindows: the Windows folder of another installation to work on (/windir:); empty for
+    // the running one, whose registry the start-up check then looks at too.
+    HostsRepair(const Platform& system, RepairWindows& windows, std::wstring otherWindows)
+        : s_(system), windows_(windows), otherWindows_(std::move(otherWindows)),
+          store_(s_.files, s_.processes, s_.clock) {}
 
     void RunIntegrityCheck();
     void RepairMethod1();
@@ -30,7 +31,8 @@ public:
     void RepairMethod3();
     void CloseAllWindows();
 
-    // Refilled from %windir% by every operation that touches the hosts file.
+    // Refilled by every operation that touches the hosts file: the running Windows' own folder,
+    // as the system gives it, or the other installation's.
     std::wstring WindowsDir;
 
 private:
@@ -41,6 +43,6 @@ private:
 
     Platform s_;
     RepairWindows& windows_;
-    bool checkRedirect_;
+    std::wstring otherWindows_;
     HostsStore store_;
 };

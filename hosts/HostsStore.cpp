@@ -11,6 +11,10 @@ namespace {
 // earlier run left behind.
 constexpr int MaxNumber = 99;
 
+// About two seconds for a program that holds the file for a moment to let it go.
+constexpr int HeldAttempts = 20;
+constexpr unsigned HeldPauseMs = 100;
+
 // The attributes with which malware keeps a hosts file from being replaced.
 constexpr std::uint32_t Protecting = win::FileAttributeReadOnly | win::FileAttributeHidden | win::FileAttributeSystem;
 
@@ -58,6 +62,19 @@ std::wstring HostsPathFor(std::wstring_view windowsDir) {
     return std::wstring(windowsDir) + std::wstring(HostsSuffix);
 }
 
+template <class Step>
+auto HostsStore::Retried(Step&& step) -> decltype(step()) {
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return step();
+        } catch (const Failure& f) {
+            const bool held = f.Code() == win::ErrorSharingViolation || f.Code() == win::ErrorLockViolation;
+            if (!held || attempt == HeldAttempts) throw;
+        }
+        clock_.Sleep(HeldPauseMs);
+    }
+}
+
 HostsStore::~HostsStore() {
     Discard();
 }
@@ -94,7 +111,7 @@ void HostsStore::OpenHostsForOutput(const std::wstring& path) {
 
 void HostsStore::WriteStockHosts() {
     try {
-        out_->Write(StockHostsBytes(cp_));
+        out_->Write(StockHostsBytes());
     } catch (...) {
         Abandon();
     }
@@ -111,26 +128,46 @@ void HostsStore::WriteHostsFrom(const std::wstring& source) {
 }
 
 std::wstring HostsStore::CloseHosts() {
+    replaced_ = false;
     if (!out_) return L"";
     std::wstring backup;
     std::optional<std::uint32_t> attributes;  // the hosts file's, when the repair changed them
     try {
         out_->Close();
-        fs_.ProbeReplaceable(hostsPath_);
-        backup = BackupHosts(hostsPath_, clock_.Now());
+        Retried([&] { fs_.ProbeReplaceable(hostsPath_); });
+        backup = Retried([&] { return BackupHosts(hostsPath_, clock_.Now()); });
         attributes = Unprotect(fs_, hostsPath_);
-        fs_.Replace(newPath_, hostsPath_);
+        Retried([&] { fs_.Replace(newPath_, hostsPath_); });
         out_.reset();
+        replaced_ = true;
         return backup;
     } catch (...) {
+        // A replace can take effect and still report a failure (a reply lost on its way back from
+        // a share). Then there is nothing to undo: attributes put back would protect the new file.
+        if (!NewFileStays()) {
+            out_.reset();
+            replaced_ = true;
+            try {
+                throw;
+            } catch (const Failure& f) {
+                throw Failure(f.Code(), hostsPath_ + L"\n" + HostsReplacedAnyway(backup));
+            }
+        }
         if (attributes) Quietly([&] { fs_.SetAttributes(hostsPath_, *attributes); });
-        if (!backup.empty()) Quietly([&] { fs_.Delete(backup); });
         Abandon();
     }
 }
 
+bool HostsStore::NewFileStays() {
+    try {
+        return fs_.Attributes(newPath_).has_value();
+    } catch (const Failure&) {
+        return true;  // unknown: the safe guess is that nothing happened yet
+    }
+}
+
 std::wstring HostsStore::BackupHosts(const std::wstring& path, const LocalTime& now) {
-    const std::string stock = StockHostsBytes(cp_);
+    const std::string stock = StockHostsBytes();
     const std::wstring base = path + L"." + TimeStamp(now);
     std::string head;  // the file's first bytes, while they may still be the stock file
     std::unique_ptr<OutputFile> copy;

@@ -5,7 +5,9 @@
 // goes to a file whose name is this run's own; only once it is complete on the disk is the
 // hosts file checked, copied, freed of its protecting attributes and replaced by it, in one
 // step. Until that step the hosts file keeps its bytes and its attributes, and any failure on
-// the way puts back what the repair changed and removes what it made.
+// the way puts back what the repair changed and removes the new file; a complete copy of the
+// old file stays, whatever happens. A file that another program holds for a moment (a virus
+// scanner, an indexer) is tried again for about two seconds before that counts as a failure.
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,8 +22,7 @@ std::wstring HostsPathFor(std::wstring_view windowsDir);
 
 class HostsStore {
 public:
-    HostsStore(FileSystem& fs, Processes& processes, Clock& clock, const Codepage& cp)
-        : fs_(fs), processes_(processes), clock_(clock), cp_(cp) {}
+    HostsStore(FileSystem& fs, Processes& processes, Clock& clock) : fs_(fs), processes_(processes), clock_(clock) {}
     HostsStore(const HostsStore&) = delete;
     ~HostsStore();
 
@@ -35,8 +36,11 @@ public:
     void WriteHostsFrom(const std::wstring& source);
     // The new content takes the hosts file's place now (see above); returns the path of the
     // copy of the old file, empty when none was needed. A failure is reported with the hosts
-    // file's path and the word that it was left as it was. Harmless when nothing is open.
+    // file's path and the word that it was left as it was, or, when the replace took effect
+    // although the system reported a failure, that it was replaced. Harmless when nothing is open.
     std::wstring CloseHosts();
+    // Whether the last CloseHosts put the new content in place, a failure reported or not.
+    bool Replaced() const { return replaced_; }
 
     // Keeps the file's current bytes as "hosts.yyyyMMdd-HHmmss.bak" beside it, copied piece by
     // piece, never overwriting an earlier copy; a missing or stock file needs no copy. Returns
@@ -44,6 +48,11 @@ public:
     std::wstring BackupHosts(const std::wstring& path, const LocalTime& now);
 
 private:
+    // Runs `step` again while another program holds the file for a moment.
+    template <class Step>
+    auto Retried(Step&& step) -> decltype(step());
+    // Whether the new file is still where this run put it, or the replace has taken it.
+    bool NewFileStays();
     // Closes and removes the new file, if one is open.
     void Discard();
     // In a handler: discards, then reports a Failure as the hosts file's, left as it was;
@@ -53,7 +62,7 @@ private:
     FileSystem& fs_;
     Processes& processes_;
     Clock& clock_;
-    const Codepage& cp_;
     std::unique_ptr<OutputFile> out_;
     std::wstring newPath_, hostsPath_;
+    bool replaced_ = false;
 };

@@ -53,12 +53,37 @@ std::wstring BuildViewText(std::string_view bytes, const Codepage& cp) {
 
 namespace {
 
-constexpr std::size_t LineCap = 1024, ShownLines = 10;
+// Longer than any address or than "localhost": a longer word is neither.
+constexpr std::size_t WordCap = 64;
 
-bool IsLocalhost(std::string name) {
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return name == "localhost";
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
+bool IsLocalhost(std::string_view word) {
+    constexpr std::string_view Name = "localhost";
+    return word.size() == Name.size() && std::equal(word.begin(), word.end(), Name.begin(), [](char a, char b) {
+               return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+           });
+}
+
+// 127.x.x.x in dotted decimal, or ::1.
+bool IsThisComputer(std::string_view address) {
+    if (address == "::1") return true;
+    int part = 0, digits = 0, value = 0;
+    for (char c : address) {
+        if (c == '.' && digits > 0 && part < 3) {
+            if (part == 0 && value != 127) return false;
+            ++part, digits = 0, value = 0;
+        } else if (c >= '0' && c <= '9' && digits < 3) {
+            value = value * 10 + (c - '0');
+            ++digits;
+            if (value > 255) return false;
+        } else {
+            return false;
+        }
+    }
+    return part == 3 && digits > 0;
 }
 
 }  // namespace
@@ -66,8 +91,23 @@ bool IsLocalhost(std::string name) {
 void HostsScan::Add(std::string_view chunk) {
     lineFeeds += CountLF(chunk);
     for (char c : chunk) {
-        if (c == '\r' || c == '\n') EndLine();
-        else if (line_.size() < LineCap) line_ += c;
+        const bool lineEnd = c == '\r' || c == '\n';
+        if (lineEnd) EndLine();
+        else if (line_.size() < ShownLineCap) line_ += c;
+        if (!lineEnd && !comment_) TakeEntryCharacter(c);
+        ++offset_;
+    }
+}
+
+// Outside a comment: a '#' starts one, blanks end words.
+void HostsScan::TakeEntryCharacter(char c) {
+    if (c == '#') {
+        EndWord();
+        comment_ = true;
+    } else if (IsBlank(c)) {
+        EndWord();
+    } else if (word_.size() <= WordCap) {
+        word_ += c;
     }
 }
 
@@ -75,17 +115,18 @@ void HostsScan::Finish() {
     EndLine();
 }
 
-// An entry is an address and names, blanks between, up to a '#' that starts a comment.
+// The first word is the address, the others are names.
+void HostsScan::EndWord() {
+    if (word_.empty()) return;
+    if (++words_ == 1) toThisComputer_ = IsThisComputer(word_);
+    else entry_ |= !toThisComputer_ || !IsLocalhost(word_);
+    word_.clear();
+}
+
 void HostsScan::EndLine() {
-    const std::string_view entry = std::string_view(line_).substr(0, line_.find('#'));
-    constexpr std::string_view Blanks = " \t\v\f";
-    bool maps = false;
-    int words = 0;
-    for (std::size_t at = entry.find_first_not_of(Blanks); at != entry.npos; at = entry.find_first_not_of(Blanks, at)) {
-        const std::size_t end = std::min(entry.find_first_of(Blanks, at), entry.size());
-        maps |= ++words > 1 && !IsLocalhost(std::string(entry.substr(at, end - at)));  // the first is the address
-        at = end;
-    }
-    if (maps && ++mappingLines <= ShownLines) firstLines.push_back(line_);
+    EndWord();
+    if (entry_ && offset_ > listFrom_ && ++entries <= keep_) listed.push_back(line_);
     line_.clear();
+    words_ = 0;
+    comment_ = toThisComputer_ = entry_ = false;
 }

@@ -21,18 +21,30 @@ inline constexpr wchar_t NulPlaceholder = L'\u2400';
 // its line but is shown as a line break too, so that LF-only files read as lines.
 std::wstring BuildViewText(std::string_view bytes, const Codepage& cp);
 
-// What a technician's check reports of a hosts file, gathered piece by piece: every LF, and
-// the lines that map a name other than localhost, which is what blocking entries do.
+// An entry is a line that maps a name other than localhost, or maps localhost anywhere but to
+// this computer (127.x.x.x, ::1): what blocking and hijacking both do. Gathered piece by piece
+// over the whole of every line, however long, so that no padding hides one.
 class HostsScan {
 public:
+    // Keeps up to `keep` of the entries whose line ends past byte `listFrom`.
+    explicit HostsScan(std::size_t keep, unsigned long long listFrom = 0) : keep_(keep), listFrom_(listFrom) {}
     void Add(std::string_view chunk);
     void Finish();  // the last line, if no line break closed it
 
     std::size_t lineFeeds = 0;
-    std::size_t mappingLines = 0;         // lines that map a name other than localhost
-    std::vector<std::string> firstLines;  // the first ten of them, as they are in the file
+    std::size_t entries = 0;          // of the lines that end past `listFrom`
+    std::vector<std::string> listed;  // the first of them, as the file has them, each cut to ShownLineCap bytes
 
 private:
+    void TakeEntryCharacter(char c);
+    void EndWord();
     void EndLine();
-    std::string line_;  // the current line's start: a name that far in is beyond any real entry
+
+    std::size_t keep_;
+    unsigned long long listFrom_, offset_ = 0;
+    std::string line_, word_;  // their first bytes: more tells nothing
+    int words_ = 0;
+    bool comment_ = false, toThisComputer_ = false, entry_ = false;
 };
+
+inline constexpr std::size_t ShownLineCap = 1024;

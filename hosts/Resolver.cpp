@@ -1,10 +1,19 @@
 #include "hosts/Resolver.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
 constexpr unsigned FlushSeconds = 30;
+// The most of a value that is read: far beyond any folder's name, and little memory.
+constexpr std::uint32_t ValueCap = 1u << 20;
+// Tries while the value keeps growing between the call that sizes it and the one that reads it.
+constexpr int ReadAttempts = 4;
+// The longest folder name Windows accepts.
+constexpr std::size_t LongestPath = 32767;
+// What a message or a line shows of a value at most.
+constexpr std::size_t ShownChars = 300;
 
 // A folder as Windows compares it: case-blind (folder names the default could match are
 // ASCII), without trailing backslashes.
@@ -15,21 +24,94 @@ std::wstring Folded(std::wstring folder) {
     return folder;
 }
 
+// %SystemRoot% (or %windir%, the same folder for the system) as the running Windows' own folder;
+// other variables stay as they are: the DNS client expands them in the system's environment,
+// which this program does not have.
+std::wstring Expanded(const std::wstring& text, const std::wstring& windowsDir) {
+    std::wstring out;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text[at] == L'%' ? text.find(L'%', at + 1) : text.npos;
+        const std::wstring name = end == text.npos ? L"" : Folded(text.substr(at + 1, end - at - 1));
+        if (name == L"systemroot" || name == L"windir") {
+            out += windowsDir;
+            at = end + 1;
+        } else {
+            out += text[at++];
+        }
+    }
+    return out;
+}
+
+std::wstring Cut(const std::wstring& text) {
+    const std::wstring shown = Printable(text.substr(0, ShownChars));
+    return text.size() > ShownChars ? shown + L"…" : shown;
+}
+
+struct Value {
+    std::int32_t status = 0;
+    std::uint32_t type = 0, size = 0;
+    std::wstring text;
+};
+
+Value ReadDataBasePath(RegistryCalls& registry) {
+    Value v;
+    RegistryCalls::Key key = 0;
+    v.status = registry.RegOpenKeyExW(win::HKeyLocalMachine, TcpipParameters, 0, win::KeyQueryValue, key);
+    if (v.status != 0) return v;
+    std::vector<unsigned char> data(512);
+    for (int attempt = 1; attempt <= ReadAttempts; ++attempt) {
+        v.size = static_cast<std::uint32_t>(data.size());
+        v.status = registry.RegQueryValueExW(key, DataBasePath, v.type, data.data(), v.size);
+        if (v.status != static_cast<std::int32_t>(win::ErrorMoreData) || v.size > ValueCap) break;
+        data.resize(v.size);
+    }
+    registry.RegCloseKey(key);
+    // UTF-16, little-endian, up to the terminating NUL, as Windows reads it.
+    for (std::size_t at = 0; v.status == 0 && at + 1 < std::min<std::size_t>(v.size, data.size()); at += 2) {
+        const auto c = static_cast<wchar_t>(data[at] | data[at + 1] << 8);
+        if (c == 0) break;
+        v.text += c;
+    }
+    return v;
+}
+
 }  // namespace
 
-std::optional<std::wstring> HostsRedirect(const Platform& s) {
-    const std::optional<RegistryText> value = s.settings.Read(TcpipParameters, DataBasePath);
-    if (!value) return std::nullopt;
-    const std::wstring folder = value->type == win::RegExpandSz ? s.env.Expand(value->text) : value->text;
-    const bool isDefault = (value->type == win::RegSz || value->type == win::RegExpandSz) &&
-                           (Folded(folder) == Folded(s.env.Expand(DefaultHostsFolder)) ||
-                            Folded(value->text) == Folded(DefaultHostsFolder));
-    if (isDefault) return std::nullopt;
-    return value->text;
+std::optional<Redirect> HostsRedirect(const Platform& s) {
+    const Value v = ReadDataBasePath(s.registry);
+    if (v.status == static_cast<std::int32_t>(win::ErrorFileNotFound)) return std::nullopt;
+    if (v.status == static_cast<std::int32_t>(win::ErrorMoreData) && v.size > ValueCap)
+        return Redirect{L"<значение длиннее " + std::to_wstring(ValueCap) + L" байт>", L""};
+    if (v.status != 0) {
+        const auto code = static_cast<std::uint32_t>(v.status);
+        return Redirect{L"<не прочитано: ошибка " + std::to_wstring(code) + L": " + s.env.ErrorText(code) + L">", L""};
+    }
+    if (v.type != win::RegSz && v.type != win::RegExpandSz)
+        return Redirect{L"<значение типа " + std::to_wstring(v.type) + L", не текст>", L""};
+    if (v.text.size() > LongestPath) return Redirect{Cut(v.text), L""};
+    const std::wstring windowsDir = s.env.WindowsDirectory();
+    const std::wstring folder = v.type == win::RegExpandSz ? Expanded(v.text, windowsDir) : v.text;
+    if (Folded(folder) == Folded(windowsDir + L"\\System32\\drivers\\etc")) return std::nullopt;
+    return Redirect{Cut(v.text), folder};
 }
 
 void ResetHostsRedirect(const Platform& s) {
-    s.settings.Write(TcpipParameters, DataBasePath, {win::RegExpandSz, DefaultHostsFolder});
+    RegistryCalls::Key key = 0;
+    std::int32_t status =
+        s.registry.RegOpenKeyExW(win::HKeyLocalMachine, TcpipParameters, 0, win::KeySetValue, key);
+    if (status == 0) {
+        std::vector<unsigned char> data;  // UTF-16 with its terminating NUL; the text is ASCII
+        for (const wchar_t* c = DefaultHostsFolder;; ++c) {
+            data.insert(data.end(), {static_cast<unsigned char>(*c), 0});
+            if (!*c) break;
+        }
+        status = s.registry.RegSetValueExW(key, DataBasePath, win::RegExpandSz, data.data(),
+                                           static_cast<std::uint32_t>(data.size()));
+        s.registry.RegCloseKey(key);
+    }
+    if (status != 0)
+        throw Failure(static_cast<std::uint32_t>(status),
+                      L"HKLM\\" + std::wstring(TcpipParameters) + L"\\" + DataBasePath);
 }
 
 std::uint32_t FlushDnsCache(const Platform& s) {

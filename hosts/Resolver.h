@@ -11,10 +11,17 @@ inline constexpr wchar_t TcpipParameters[] = L"SYSTEM\\CurrentControlSet\\Servic
 inline constexpr wchar_t DataBasePath[] = L"DataBasePath";
 inline constexpr wchar_t DefaultHostsFolder[] = L"%SystemRoot%\\System32\\drivers\\etc";
 
-// The DataBasePath value as it stands when it names a folder other than Windows' default
-// (letter case, a trailing backslash and the expanded form of the default aside); nothing when
-// it is the default or missing, which is Windows' default too.
-std::optional<std::wstring> HostsRedirect(const Platform& s);
+// Where Windows reads hosts from when that is not its default folder.
+struct Redirect {
+    std::wstring shown;   // the value, printable and cut to a few hundred characters; or why it is unreadable
+    std::wstring folder;  // the folder it names, %SystemRoot% expanded; empty when it names none
+};
+
+// DataBasePath, compared with the running Windows' own folder (letter case, a trailing backslash
+// and %SystemRoot% aside). Nothing when it is the default or missing, which is Windows' default
+// too. A value that cannot be read, of another type or too long to be a folder counts as moved:
+// malware must not switch the check off by making it unreadable.
+std::optional<Redirect> HostsRedirect(const Platform& s);
 // Puts the default back, as REG_EXPAND_SZ.
 void ResetHostsRedirect(const Platform& s);
 

@@ -74,8 +74,8 @@ void RegisterFormClass() {
 
 }  // namespace
 
-Form1::Form1(const Platform& system, bool checkRedirect)
-    : s_(system), repair_(system, *this, checkRedirect), about_(system) {
+Form1::Form1(const Platform& system, const std::wstring& otherWindows)
+    : s_(system), repair_(system, *this, otherWindows), about_(system) {
     RegisterFormClass();
     const std::wstring caption(MainCaption);
     if (!CreateWindowExW(0, ClassName, caption.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
@@ -158,8 +158,8 @@ void Form1::Command1_Click() { Uninterrupted([this] { repair_.RepairMethod1(); }
 void Form1::Command2_Click() { Uninterrupted([this] { repair_.RepairMethod2(); }); }
 void Form1::Command3_Click() { about_.Show(); }
 void Form1::Command4_Click() { Uninterrupted([this] { repair_.RepairMethod3(); }); }
-void Form1::Label2_Click() { OpenWebPage(s_.shell, reinterpret_cast<std::intptr_t>(hwnd_), HostsArticle); }
-void Form1::Label3_Click() { OpenWebPage(s_.shell, reinterpret_cast<std::intptr_t>(hwnd_), ForumPage); }
+void Form1::Label2_Click() { OpenWebPage(s_, HostsArticle); }
+void Form1::Label3_Click() { OpenWebPage(s_, ForumPage); }
 
 void Form1::ShowHostsView(std::wstring text) {
     const HWND view = Control(IdText1);

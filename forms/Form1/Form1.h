@@ -10,8 +10,8 @@
 class Form1 final : public Window, private RepairWindows {
 public:
     // Creates the window hidden; Form_Load decides whether it is ever shown.
-    // checkRedirect: see HostsRepair.
-    Form1(const Platform& system, bool checkRedirect);
+    // otherWindows: see HostsRepair.
+    Form1(const Platform& system, const std::wstring& otherWindows);
     ~Form1() override;
 
     void Form_Load();

@@ -1,5 +1,8 @@
 #include "forms/Form1/Links.h"
 
-void OpenWebPage(ShellCalls& shell, std::intptr_t mainWindow, const char* address) {
-    shell.ShellExecuteA(mainWindow, nullptr, address, nullptr, "c:\\", win::ShowNormal);
+#include "app/Caption.h"
+
+void OpenWebPage(const Platform& s, const wchar_t* address) {
+    if (!s.shell.OpenAsDesktopUser(address))
+        s.ui.MsgBox(L"Откройте этот адрес в браузере:\n" + std::wstring(address), vbOKOnly + vbInformation, MainCaption);
 }

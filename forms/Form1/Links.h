@@ -1,12 +1,11 @@
 #pragma once
-// The main window's two link labels open web pages through the system shell.
-#include <cstdint>
-
+// The main window's two link labels open web pages, never from this elevated process: a browser
+// started here would run, and whatever it downloads, with the administrator's rights.
 #include "app/Platform.h"
 
-// Stored without a scheme: the "www." prefix is what makes the shell take them as web addresses.
-inline constexpr char HostsArticle[] = "www.ru.wikipedia.org/wiki/Hosts";
-inline constexpr char ForumPage[] = "www.example.com/forum/3-22-1";
+// Full addresses with their scheme: a bare name would be looked up as a file first.
+inline constexpr wchar_t HostsArticle[] = L"http://www.ru.wikipedia.org/wiki/Hosts";
+inline constexpr wchar_t ForumPage[] = L"http://www.example.com/forum/3-22-1";
 
-// Opens the address with its default handler; what the shell answers is not looked at.
-void OpenWebPage(ShellCalls& shell, std::intptr_t mainWindow, const char* address);
+// Opens the address as the desktop's user; where that cannot be done, shows it to be opened by hand.
+void OpenWebPage(const Platform& s, const wchar_t* address);

@@ -10,16 +10,20 @@ TEST(CommandLine, SwitchesInWindowsStyle) {
     const struct { std::vector<std::wstring> args; Command::Action action; std::wstring value = {}; } cases[] = {
         {{}, Window},
         {{L"/windir:D:\\Windows"}, Window, L"D:\\Windows"},
-        {{L"/CHECK"}, Check},
+        {{L"/windir:\\\\pc\\c$\\Windows"}, Window, L"\\\\pc\\c$\\Windows"},
+        {{L"/CHECK", L"-utf8"}, Check},
         {{L"-Repair", L"/log:\\\\srv\\Logs\\Hosts.txt"}, Repair, L"\\\\srv\\Logs\\Hosts.txt"},  // the value as given
         {{L"/restore:C:\\hosts.bak", L"/windir:D:\\W"}, Restore, L"C:\\hosts.bak"},
         {{L"/?"}, Usage},
         {{L"/check", L"/repair"}, Invalid},  // one action at a time
         {{L"/log:x"}, Invalid},              // a log is of an action
+        {{L"/utf8"}, Invalid},
         {{L"/restore:"}, Invalid},
+        {{L"/check", L"/windir:Windows"}, Invalid},  // relative to whatever the current folder is
+        {{L"/check", L"/windir:D:Windows"}, Invalid},
         {{L"/checks"}, Invalid},
         {{L"check"}, Invalid},
-        {{L"/? ", L"/windir:D:"}, Invalid},
+        {{L"/? ", L"/windir:D:\\"}, Invalid},
     };
     for (const auto& c : cases) {
         const Command command = ParseCommandLine(c.args);
@@ -27,60 +31,93 @@ TEST(CommandLine, SwitchesInWindowsStyle) {
         const std::wstring value = c.action == Restore ? command.restoreFrom : c.action == Repair ? command.log
                                                                                                    : command.windowsDir;
         EXPECT_EQ(value, c.value) << testing::PrintToString(c.args);
+        EXPECT_EQ(command.utf8, c.args.size() == 2 && c.args[1] == L"-utf8");
     }
 }
 
+const char* const TcpipKey = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+const std::wstring Where = L"openW -2147483646 SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters 1";
+
+// What a scan of a file says: its line feeds, the version it is, its entries.
+Journal Scanned(int lineFeeds, const std::wstring& version, int entries, const Journal& listed = {}) {
+    return Journal{L"переводов строк: " + std::to_wstring(lineFeeds) + version,
+                   L"записей, кроме localhost на этом компьютере: " + std::to_wstring(entries)} + listed;
+}
+
 TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
-    const std::wstring where = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\DataBasePath";
     const std::string infected = Stock + "127.0.0.1 vk.com ok.ru # blocked\r\n::1 localhost\r\n";
-    const std::wstring flushed = L"кэш DNS очищен", repaired = L"файл hosts заменён стандартным";
+    const std::string windows10 = StockFiles()[3].bytes;
+    const Journal hosts{L"файл hosts: " + H}, stock = Scanned(19, L" (стандартный файл Windows XP, русская)", 0),
+                  blocked = Scanned(21, L"", 1, {L"  127.0.0.1 vk.com ok.ru # blocked"}),
+                  redirected = {L"DataBasePath: Windows читает hosts не из стандартной папки: D:\\evil"},
+                  repaired = {L"копия старого файла: " + B, L"файл hosts заменён стандартным", L"кэш DNS очищен"},
+                  reset = {L"DataBasePath возвращено к стандартному, было: D:\\evil; Windows прочтёт его после "
+                           L"перезагрузки"};
+    const std::wstring unchanged = L"файл hosts не изменён: записей в нём нет";
+    const RegValue evil{2, Utf16(L"D:\\evil")};
     const struct {
         const char* name;
         std::vector<std::wstring> args;
         std::optional<std::string> hosts;
-        std::optional<RegistryText> redirect;
+        std::optional<RegValue> redirect;
         int code;
         Journal said;
         Files after;
         std::wstring failing = {};
     } cases[] = {
-        {"check, stock", {L"/check"}, Stock, {}, 0,
-         {L"файл hosts: " + H, L"переводов строк: 19 (в стандартном файле 19)", L"строк с именами, кроме localhost: 0",
-          L"файл hosts стандартный"}, {{H, Stock}}},
-        {"check, two lines more", {L"/check"}, infected, {}, 1,
-         {L"файл hosts: " + H, L"переводов строк: 21 (в стандартном файле 19)", L"строк с именами, кроме localhost: 1",
-          L"  127.0.0.1 vk.com ok.ru # blocked", L"файл hosts изменён"}, {{H, infected}}},
-        // A technician's check is not fooled by blocking lines in place of stock ones.
-        {"check, 19 LFs that block", {L"/check"}, std::string(18, '\n') + "0.0.0.0 kaspersky.ru\n", {}, 1,
-         {L"файл hosts: " + H, L"переводов строк: 19 (в стандартном файле 19)", L"строк с именами, кроме localhost: 1",
-          L"  0.0.0.0 kaspersky.ru", L"файл hosts изменён"}, {{H, std::string(18, '\n') + "0.0.0.0 kaspersky.ru\n"}}},
-        {"check, missing", {L"/check"}, {}, {}, 1, {L"файл hosts: " + H, L"файла hosts нет"}, {}},
-        {"check, redirected", {L"/check"}, Stock, RegistryText{2, L"D:\\evil"}, 1,
-         {L"файл hosts: " + H, L"DataBasePath: Windows читает hosts из другой папки: D:\\evil",
-          L"переводов строк: 19 (в стандартном файле 19)", L"строк с именами, кроме localhost: 0",
-          L"файл hosts стандартный", L"папка hosts перенаправлена"}, {{H, Stock}}},
-        {"check of another Windows: the registry is not its", {L"/check", L"/windir:D:\\W"}, {}, RegistryText{1, L"x"},
-         1, {L"файл hosts: D:\\W\\System32\\drivers\\etc\\hosts",
-             L"DataBasePath не проверено: оно относится к запущенной Windows, а не к /windir:", L"файла hosts нет"}, {}},
-        {"repair, redirect reset", {L"/repair"}, Old, RegistryText{2, L"D:\\evil"}, 0,
-         {L"файл hosts: " + H, L"DataBasePath: Windows читает hosts из другой папки: D:\\evil",
-          L"DataBasePath возвращено к стандартному, было: D:\\evil", L"копия старого файла: " + B, repaired, flushed},
-         {{H, Stock}, {B, Old}}},
-        {"restore a copy", {L"/restore:C:\\old.bak"}, Stock, {}, 0,
-         {L"файл hosts: " + H, L"копия старого файла не нужна: его не было или он стандартный",
-          L"файл hosts заменён файлом C:\\old.bak", flushed}, {{H, Old}, {L"C:\\old.bak", Old}}},
-        {"restore a missing file", {L"/restore:C:\\none"}, Stock, {}, 2,
-         {L"файл hosts: " + H, L"ошибка 2: text of 2 (C:\\none)"}, {{H, Stock}}},
-        {"repair refused", {L"/repair"}, Old, {}, 5,
-         {L"файл hosts: " + H, L"ошибка 5: text of 5 (" + H + L"\nФайл hosts оставлен как был.)"}, {{H, Old}},
-         L"probe " + H},
+        {"check, stock", {L"/check"}, Stock, {}, 0, hosts + stock + Journal{L"файл hosts чистый",
+         L"RESULT hosts=clean redirected=no changed=no exit=0"}, {{H, Stock}}},
+        {"check, Windows 10's file", {L"/check"}, windows10, {}, 0, hosts +
+         Scanned(21, L" (стандартный файл Windows 7-11)", 0) + Journal{L"файл hosts чистый",
+         L"RESULT hosts=clean redirected=no changed=no exit=0"}, {{H, windows10}}},
+        {"check, blocking lines", {L"/check"}, infected, {}, 1, hosts + blocked + Journal{L"файл hosts изменён",
+         L"RESULT hosts=modified redirected=no changed=no exit=1"}, {{H, infected}}},
+        // Nothing to block with: Windows 7 and later need no hosts file.
+        {"check, missing", {L"/check"}, {}, {}, 0, hosts + Journal{L"файла нет: записей нет", L"файла hosts нет",
+         L"RESULT hosts=missing redirected=no changed=no exit=0"}, {}},
+        // The file Windows reads is looked at too.
+        {"check, redirected", {L"/check"}, Stock, evil, 1, hosts + redirected + stock +
+         Journal{L"файл, который читает Windows: D:\\evil\\hosts", L"файла нет: записей нет", L"файл hosts чистый",
+                 L"папка hosts перенаправлена", L"RESULT hosts=clean redirected=yes changed=no exit=1"}, {{H, Stock}}},
+        {"check of another Windows: the registry is not its", {L"/check", L"/windir:D:\\W"}, {}, evil, 0,
+         {L"файл hosts: D:\\W\\System32\\drivers\\etc\\hosts",
+          L"DataBasePath не проверено: оно относится к запущенной Windows, а не к /windir:", L"файла нет: записей нет",
+          L"файла hosts нет", L"RESULT hosts=missing redirected=unchecked changed=no exit=0"}, {}},
+        // A repair takes effect at the next start when it had to put the folder back.
+        {"repair, redirected and blocking", {L"/repair"}, infected, evil, 3010, hosts + redirected + reset + blocked +
+         repaired + Journal{L"RESULT hosts=modified redirected=yes changed=yes exit=3010"}, {{H, Stock}, {B, infected}}},
+        {"repair of a clean file: nothing changes, no copy", {L"/repair"}, windows10, {}, 0, hosts +
+         Scanned(21, L" (стандартный файл Windows 7-11)", 0) + Journal{unchanged,
+         L"RESULT hosts=clean redirected=no changed=no exit=0"}, {{H, windows10}}},
+        {"repair of a missing file: nothing changes", {L"/repair"}, {}, {}, 0, hosts + Journal{L"файла нет: записей нет",
+         unchanged, L"RESULT hosts=missing redirected=no changed=no exit=0"}, {}},
+        // A DataBasePath that cannot be read never stops the repair.
+        {"repair, DataBasePath denied", {L"/repair"}, infected, RegValue{}, 3010, hosts +
+         Journal{L"DataBasePath: Windows читает hosts не из стандартной папки: <не прочитано: ошибка 5: text of 5>",
+                 L"DataBasePath возвращено к стандартному, было: <не прочитано: ошибка 5: text of 5>; Windows "
+                 L"прочтёт его после перезагрузки"} + blocked + repaired +
+         Journal{L"RESULT hosts=modified redirected=yes changed=yes exit=3010"}, {{H, Stock}, {B, infected}}, Where},
+        {"restore a copy", {L"/restore:C:\\old.bak"}, Stock, {}, 0, hosts + stock +
+         Journal{L"копия старого файла не нужна: его не было или он стандартный", L"файл hosts заменён файлом C:\\old.bak",
+                 L"кэш DNS очищен", L"RESULT hosts=clean redirected=unchecked changed=yes exit=0"},
+         {{H, Old}, {L"C:\\old.bak", Old}}},
+        {"restore a missing file", {L"/restore:C:\\none"}, Stock, {}, 2, hosts + stock +
+         Journal{L"ошибка 2: text of 2 (C:\\none)", L"RESULT hosts=clean redirected=unchecked changed=no exit=2"},
+         {{H, Stock}}},
+        {"repair refused", {L"/repair"}, infected, {}, 5, hosts + blocked +
+         Journal{L"ошибка 5: text of 5 (" + H + L" Файл hosts оставлен как был.)",
+                 L"RESULT hosts=modified redirected=no changed=no exit=5"}, {{H, infected}}, L"probe " + H},
+        // Text that malware controls is shown without control characters: one line stays one.
+        {"check, a line with an escape and a bare CR", {L"/check"}, "0.0.0.0 a\x1b[2Jb\x07\rc\r\n", {}, 1, hosts +
+         Scanned(1, L"", 1, {L"  0.0.0.0 a?[2Jb?"}) + Journal{L"файл hosts изменён",
+         L"RESULT hosts=modified redirected=no changed=no exit=1"}, {{H, "0.0.0.0 a\x1b[2Jb\x07\rc\r\n"}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeSystem sys;
         if (c.hosts) sys.files[H] = *c.hosts;
         if (c.after.count(L"C:\\old.bak")) sys.files[L"C:\\old.bak"] = Old;
-        if (c.redirect) sys.settings[where] = *c.redirect;
+        if (c.redirect) sys.keys[TcpipKey]["DataBasePath"] = *c.redirect;
         if (!c.failing.empty()) sys.fail[c.failing] = 5;
         EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine(c.args)), c.code);
         EXPECT_EQ(sys.out, c.said);
@@ -88,20 +125,36 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
     }
 }
 
-TEST(CommandLine, LogsALineARunAndShowsTheUsage) {
+TEST(CommandLine, LogsALineARunWhateverTheConsoleAndShowsTheUsageOnlyWhenAskedFor) {
     FakeSystem sys;
     sys.files[H] = Stock;
-    for (const wchar_t* action : {L"/check", L"/repair"})
-        RunCommand(sys.Get(), ParseCommandLine({action, L"/log:L"}));
-    sys.fail[L"append L"] = 5;  // a log that cannot be written fails a run that went well
-    EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({L"/check", L"/log:L"})), 5);
-    EXPECT_EQ(sys.files[L"L"], Utf8(L"2024-01-02 03:04:05\tPC-7\tcheck\t0 файл hosts стандартный\t-\r\n"
-                                    L"2024-01-02 03:04:05\tPC-7\trepair\t0 файл hosts заменён стандартным; "
-                                    L"кэш DNS очищен\t-\r\n"));
-    // The usage goes to the console, or to a message box where there is none.
+    for (const wchar_t* action : {L"/check", L"/repair"}) RunCommand(sys.Get(), ParseCommandLine({action, L"/log:L"}));
+    EXPECT_EQ(sys.files[L"L"], Utf8(L"2024-01-02 03:04:05\tPC-7\tcheck\t0 файл hosts чистый\t-\r\n"
+                                    L"2024-01-02 03:04:05\tPC-7\trepair\t0 файл hosts не изменён: записей в нём нет\t-\r\n"));
+    // A log that cannot be written is told of and changes no code; a console that fails stops
+    // being written to, and the log tells.
+    sys.files[H] = Old;
+    sys.fail[L"append L"] = 5;
+    EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({L"/repair", L"/log:L"})), 0);
+    EXPECT_EQ(sys.out.end()[-2], L"строка журнала не записана: ошибка 5: text of 5 (L)");
+    EXPECT_EQ(sys.out.back(), L"RESULT hosts=modified redirected=no changed=yes exit=0");
+    sys.fail.clear();
+    sys.files[H] = Old;
+    sys.out.clear();
+    sys.consoleLines = 1;
+    EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({L"/repair", L"/log:L"})), 0);
+    EXPECT_EQ(sys.files[H], Stock);
+    EXPECT_TRUE(sys.files[L"L"].ends_with(Utf8(L"кэш DNS очищен; вывод не записан: ошибка 232: text of 232\t" + H +
+                                               L".20240102-030405-2.bak\r\n")));
+    // The usage goes to the console; where there is none, a box only for /?, never for a mistake.
+    sys.consoleLines = SIZE_MAX;
     EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({L"/x"})), 87);
-    EXPECT_TRUE(sys.out.back().starts_with(L"Хостовик: проверка и восстановление файла hosts."));
+    EXPECT_TRUE(sys.out.end()[-2].starts_with(L"Хостовик: проверка и восстановление файла hosts."));
+    EXPECT_EQ(sys.out.back(), L"RESULT hosts=unchecked redirected=unchecked changed=no exit=87");
     sys.console = false;
+    sys.log.clear();
+    EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({L"/x"})), 87);
+    EXPECT_EQ(sys.log, Journal{});
     sys.answers = {Answer::Ok};
     EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({L"/?"})), 0);
     EXPECT_TRUE(sys.log.back().starts_with(L"msg 64 [] Хостовик: проверка"));

@@ -6,6 +6,9 @@
 // error (ERROR_NOT_ALL_ASSIGNED, as Windows does, with success).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -42,30 +45,39 @@ inline constexpr std::uint32_t Plain = 0x20;  // FILE_ATTRIBUTE_ARCHIVE, what a 
 
 struct RegValue { std::uint32_t type; std::string data; };
 
+// UTF-16 bytes, as the registry's W calls hold text (the tests' texts are ASCII).
+inline std::string Utf16(std::wstring_view text) {
+    std::string bytes;
+    for (wchar_t c : text) bytes += {static_cast<char>(c), '\0'};
+    return bytes + std::string(2, '\0');
+}
+
 struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, Clock, Processes, RebootCalls,
-                          RegistryCalls, FileLookup, ShellCalls, Settings, Console {
+                          RegistryCalls, FileLookup, Shell, Console {
     Journal log;
     std::map<std::wstring, std::uint32_t> fail;
+    std::map<std::wstring, int> failTimes;  // how often an entry of `fail` fails before it works; unset: always
     Files files;                                       // also what the file lookup finds
     std::map<std::wstring, std::uint32_t> attributes;  // of the files that are not Plain
     std::deque<Answer> answers;
-    std::optional<std::wstring> windir = L"C:\\WINDOWS";
+    std::wstring windowsDir = L"C:\\WINDOWS";
     std::wstring view;
     std::uint32_t platformId = 1, lastError = 0;  // 9x; NT is 2, and 0 fails the version query
-    std::map<std::string, std::map<std::string, RegValue>> keys;  // under HKEY_LOCAL_MACHINE, for the A calls
-    std::map<std::wstring, RegistryText> settings;                // "key\\name", for the W calls
-    bool console = true;
-    Journal out;  // what was written to the console
+    std::map<std::string, std::map<std::string, RegValue>> keys;  // under HKEY_LOCAL_MACHINE
+    std::optional<std::int32_t> queryStatus;  // what every W query answers, the size grown, when set
+    bool replaceTakesEffect = false;          // a failing replace moves the file all the same
+    bool desktopShell = true, console = true;
+    std::size_t consoleLines = SIZE_MAX;  // lines the console takes before it fails
+    Journal out;                          // what was written to the console
 
-    Platform Get() {
-        return {*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this, Windows1251()};
-    }
+    Platform Get() { return {*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, Windows1251()}; }
 
     // Journals a file or process operation, which throws when listed in `fail`.
     template <class... W>
     void Call(const W&... words) {
         log.push_back(Entry(words...));
-        if (fail.count(log.back())) throw Failure(fail[log.back()], log.back());
+        const std::wstring& e = log.back();
+        if (fail.count(e) && (!failTimes.count(e) || failTimes[e]-- > 0)) throw Failure(fail[e], e);
     }
     // Journals a Win32-style call: TRUE, or FALSE with the last error when listed in `fail`.
     template <class... W>
@@ -91,10 +103,14 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         return std::make_unique<File>(*this, path);
     }
     void Replace(const std::wstring& from, const std::wstring& to) override {
+        const auto move = [&] {
+            files[to] = files.at(from);
+            files.erase(from);
+            attributes.erase(to);
+        };
+        if (replaceTakesEffect && fail.count(L"replace " + to)) move();
         Call(L"replace", to);
-        files[to] = files.at(from);
-        files.erase(from);
-        attributes.erase(to);
+        move();
     }
     bool Delete(const std::wstring& path) override {
         Call(L"delete", path);
@@ -127,17 +143,12 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     }
     void UnloadMainWindow() override { Call(L"unload main"); }
     void UnloadAboutDialog() override { Call(L"unload about"); }
-    std::optional<std::wstring> Get(const std::wstring& name) override {
-        return name == L"windir" ? windir : std::nullopt;
-    }
+    std::wstring WindowsDirectory() override { return windowsDir; }
     std::wstring SystemDirectory() override { return L"C:\\WINDOWS\\system32"; }
-    std::wstring Expand(const std::wstring& text) override {  // %SystemRoot% is C:\WINDOWS
-        const std::size_t at = text.find(L"%SystemRoot%");
-        return at == text.npos ? text : text.substr(0, at) + L"C:\\WINDOWS" + text.substr(at + 12);
-    }
     std::wstring ComputerName() override { return L"PC-7"; }
     std::wstring ErrorText(std::uint32_t code) override { return L"text of " + std::to_wstring(code); }
     LocalTime Now() override { return Stamp; }
+    void Sleep(unsigned milliseconds) override { Call(L"sleep", milliseconds); }
     void Start(const std::wstring& application, const std::wstring& commandLine, int showCommand) override {
         Call(L"start", application, L"|", commandLine, showCommand);
     }
@@ -147,16 +158,15 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     }
     std::uint32_t CurrentProcessId() override { return 7; }
 
-    std::optional<RegistryText> Read(const std::wstring& key, const std::wstring& name) override {
-        Call(L"read", key + L"\\" + name);
-        return settings.count(key + L"\\" + name) ? std::optional(settings[key + L"\\" + name]) : std::nullopt;
-    }
-    void Write(const std::wstring& key, const std::wstring& name, const RegistryText& value) override {
-        Call(L"set", key + L"\\" + name, value.type, value.text);
-        settings[key + L"\\" + name] = value;
+    bool OpenAsDesktopUser(const std::wstring& address) override {
+        Call(L"open as the desktop's user", address);
+        return desktopShell;
     }
     bool Available() override { return console; }
-    void WriteLine(std::wstring_view line) override { out.emplace_back(line); }
+    void WriteLine(std::wstring_view line) override {
+        if (out.size() == consoleLines) throw Failure(232, L"stdout");  // ERROR_NO_DATA: the pipe was closed
+        out.emplace_back(line);
+    }
 
     std::int32_t GetVersionExA(OsVersionInfo& info) override {
         Call(L"GetVersionExA", info.size);
@@ -184,10 +194,10 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     }
     std::uint32_t GetLastError() override { return lastError; }
 
-    // An opened key is always handle 101.
+    // An opened key is always handle 101; a missing one answers ERROR_FILE_NOT_FOUND, as a missing value does.
     std::int32_t RegOpenKeyExA(Key root, const char* subKey, std::uint32_t options, std::uint32_t access,
                                Key& result) override {
-        const std::int32_t status = keys.count(subKey) ? 0 : 2;  // ERROR_FILE_NOT_FOUND, as for a missing value
+        const std::int32_t status = keys.count(subKey) ? 0 : 2;
         log.push_back(Entry(L"open", root, subKey, options, access, L"=", status));
         if (status == 0) result = 101;
         openKey_ = subKey;
@@ -195,16 +205,35 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     }
     std::int32_t RegQueryValueExA(Key key, const char* valueName, std::uint32_t& type, unsigned char* data,
                                   std::uint32_t& size) override {
-        const auto value = keys[openKey_].find(valueName);
-        const bool found = value != keys[openKey_].end();
-        const std::int32_t status = !found ? 2 : value->second.data.size() > size ? win::ErrorMoreData : 0;
-        log.push_back(Entry(L"query", key, valueName, size, L"=", status));
-        if (status == 0) {
-            type = value->second.type;
-            size = static_cast<std::uint32_t>(value->second.data.size());
-            std::memcpy(data, value->second.data.data(), size);
-        }
+        const std::uint32_t buffer = size;
+        const std::int32_t status = Query(valueName, type, data, size);
+        log.push_back(Entry(L"query", key, valueName, buffer, L"=", status));
         return status;
+    }
+    // The W calls of DataBasePath journal their opening and their writing; a failure listed in
+    // `fail` is the status the call answers.
+    std::int32_t RegOpenKeyExW(Key root, const wchar_t* subKey, std::uint32_t, std::uint32_t access,
+                               Key& result) override {
+        const std::wstring entry = Entry(L"openW", root, subKey, access);
+        log.push_back(entry);
+        openKey_ = std::string(subKey, subKey + std::wcslen(subKey));
+        const std::int32_t status = fail.count(entry) ? fail[entry] : keys.count(openKey_) ? 0 : 2;
+        if (status == 0) result = 101;
+        return status;
+    }
+    std::int32_t RegQueryValueExW(Key, const wchar_t* valueName, std::uint32_t& type, unsigned char* data,
+                                  std::uint32_t& size) override {
+        if (queryStatus) return size += 2, *queryStatus;
+        return Query(std::string(valueName, valueName + std::wcslen(valueName)), type, data, size);
+    }
+    std::int32_t RegSetValueExW(Key, const wchar_t* valueName, std::uint32_t type, const unsigned char* data,
+                                std::uint32_t size) override {
+        const std::string name(valueName, valueName + std::wcslen(valueName));
+        keys[openKey_][name] = {type, std::string(reinterpret_cast<const char*>(data), size)};
+        std::wstring text;  // UTF-16 of ASCII, as the program writes it
+        for (std::uint32_t at = 0; at + 2 < size; at += 2) text += static_cast<wchar_t>(data[at]);
+        return Answer32(L"set", std::wstring(name.begin(), name.end()), type, text) ? 0
+                                                                                    : static_cast<std::int32_t>(lastError);
     }
     std::int32_t RegCloseKey(Key key) override {
         log.push_back(Entry(L"close", key));
@@ -215,13 +244,20 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         Call(L"lookup", pattern);
         return files.count(pattern) ? pattern.substr(pattern.rfind(L'\\') + 1) : L"";
     }
-    std::intptr_t ShellExecuteA(std::intptr_t parent, const char* operation, const char* file,
-                                const char* parameters, const char* directory, int showCommand) override {
-        Call(L"ShellExecuteA", parent, Ansi(operation), Ansi(file), Ansi(parameters), Ansi(directory), showCommand);
-        return 42;
+private:
+    // A value of the open key into a buffer of `size` bytes: ERROR_MORE_DATA with the size it needs
+    // when it does not fit.
+    std::int32_t Query(const std::string& name, std::uint32_t& type, unsigned char* data, std::uint32_t& size) {
+        const auto value = keys[openKey_].find(name);
+        if (value == keys[openKey_].end()) return 2;
+        const auto needed = static_cast<std::uint32_t>(value->second.data.size());
+        const std::int32_t status = needed > size ? static_cast<std::int32_t>(win::ErrorMoreData) : 0;
+        if (status == 0) std::memcpy(data, value->second.data.data(), needed);
+        type = value->second.type;
+        size = needed;
+        return status;
     }
 
-private:
     struct File final : OutputFile {
         File(FakeSystem& sys, std::wstring path) : sys(sys), path(std::move(path)) { sys.open_.insert(this->path); }
         ~File() override { sys.open_.erase(path); }
@@ -246,7 +282,7 @@ inline const std::wstring T = H + L".hostovik-7-1.tmp";
 inline const std::wstring B = H + L".20240102-030405.bak";  // at Stamp
 // A user's file: an entry, a NUL and bytes above 0x7F must all survive a copy.
 inline const std::string Old = std::string("127.0.0.1 vk.com\r\n\0\xFF\xCF", 21);
-inline const std::string Stock = StockHostsBytes(Windows1251());
+inline const std::string Stock = StockHostsBytes();
 
 // The code of the Failure that f throws (0 for none), and its subject.
 inline std::pair<std::uint32_t, std::wstring> FailureOf(const std::function<void()>& f) try {

@@ -1,5 +1,6 @@
-// The hosts file's bytes: the code page, the stock content, the LF count and the view.
-// The view and the count against plain references over arbitrary inputs are the fuzz target's.
+// The hosts file's bytes: the code page, the stock contents, the LF count, the view and the
+// entries a check finds. The view and the count against plain references over arbitrary inputs
+// are the fuzz target's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,13 +13,15 @@ namespace {
 
 const Codepage& cp = Windows1251();
 
-TEST(Codepage, Windows1251BothWays) {
+TEST(Codepage, Windows1251BothWaysAndPrintableText) {
     EXPECT_EQ(cp.ToWide("\xA8\xB8\xB9\xC0\xFF"), L"Ёё№Ая");
     EXPECT_EQ(cp.ToAnsi(L"Ёё№Ая中ü"), "\xA8\xB8\xB9\xC0\xFF??");  // '?' for what the code page lacks
+    // Control characters (C0, DEL, C1) would forge lines or drive a terminal.
+    EXPECT_EQ(Printable(L"a\tb\x1b[2J\r\n\x7f\x9b\x9f я~"), L"a?b?[2J????? я~");
 }
 
 TEST(StockHosts, NineteenCrLfLinesInWindows1251) {
-    const std::string stock = StockHostsBytes(cp);
+    const std::string stock = StockHostsBytes();
     EXPECT_EQ(CountLF(stock), ExpectedLineCount);
     EXPECT_EQ(std::count(stock.begin(), stock.end(), '\r'), 19);
     // Every byte pinned: 769 bytes whose FNV-1a hash is this (the SHA-256 is in tests/run-command.sh).
@@ -30,6 +33,58 @@ TEST(StockHosts, NineteenCrLfLinesInWindows1251) {
     EXPECT_TRUE(cp.ToWide(stock).ends_with(L"#      102.54.94.97     rhino.acme.com          # исходный сервер\r\n"
                                            L"#       38.25.63.10     x.acme.com              # узел клиента x\r\n"
                                            L"\r\n127.0.0.1       localhost\r\n"));
+}
+
+// The sizes and line feeds of the files Windows installs, and that each is clean.
+TEST(StockHosts, EachVersionsFileIsKnownByItsBytesAndClean) {
+    const struct { std::wstring_view version; std::size_t size, lineFeeds; } known[] = {
+        {L"Windows XP, русская", 769, 19}, {L"Windows XP", 734, 19}, {L"Windows Vista", 761, 20},
+        {L"Windows 7-11", 824, 21}};
+    ASSERT_EQ(StockFiles().size(), std::size(known));
+    for (std::size_t i = 0; i < std::size(known); ++i) {
+        const StockFile& f = StockFiles()[i];
+        EXPECT_EQ(f.version, known[i].version);
+        EXPECT_EQ(f.bytes.size(), known[i].size) << i;
+        EXPECT_LE(f.bytes.size(), LongestStockFile);
+        EXPECT_EQ(CountLF(f.bytes), known[i].lineFeeds) << i;
+        EXPECT_EQ(StockVersionOf(f.bytes), f.version);
+        EXPECT_EQ(StockVersionOf(f.bytes + "\r\n"), L"");
+        HostsScan scan(1);
+        scan.Add(f.bytes);
+        scan.Finish();
+        EXPECT_EQ(scan.entries, 0u) << i;
+    }
+}
+
+TEST(HostsScan, EntriesMapANameAwayFromThisComputerOverWholeLines) {
+    // The line structure of the stock files: comments, then the localhost lines, active or not.
+    const std::string comments = "# Copyright\r\n#\r\n#      102.54.94.97     rhino.acme.com          # source\r\n\r\n";
+    const std::string longLine = "127.0.0.1 localhost" + std::string(1100, ' ') + "vk.com";
+    const struct { const char* name; std::string bytes; std::size_t entries; } cases[] = {
+        {"XP", comments + "127.0.0.1       localhost\r\n", 0},
+        {"Vista", comments + "127.0.0.1       localhost\r\n::1             localhost\r\n", 0},
+        {"7 to 11", comments + "# localhost name resolution\r\n#\t127.0.0.1       localhost\r\n#\t::1   localhost\r\n", 0},
+        {"another loopback, capitals, a tab, LF alone", "127.1.2.3\tLocalHost\n", 0},
+        {"an address alone; a comment after the names", "127.0.0.1\r\n127.0.0.1 localhost #vk.com\r\n", 0},
+        {"blocking, the last line open", "127.0.0.1 vk.com\r\n0.0.0.0 ok.ru", 2},
+        {"localhost with another name", "::1 localhost vk.com\r\n", 1},
+        {"localhost hijacked", "0.0.0.0 localhost\r\n6.6.6.6 LOCALHOST\r\n", 2},
+        {"not quite loopback", "127.0.0.256 localhost\n1127.0.0.1 localhost\n127.0.0 localhost\n127.0.0.1. localhost\n", 4},
+        {"a name far along a line", longLine + "\r\n", 1},
+        {"a name longer than any looked at", "127.0.0.1 localhost" + std::string(100, 'x') + "\r\n", 1},
+        {"CR ends a line", "127.0.0.1 localhost\rvk.com ok.ru\r", 1},
+    };
+    for (const auto& c : cases) {
+        HostsScan scan(1);
+        for (std::size_t at = 0; at < c.bytes.size(); at += 7) scan.Add(std::string_view(c.bytes).substr(at, 7));
+        scan.Finish();
+        EXPECT_EQ(scan.entries, c.entries) << c.name;
+        EXPECT_EQ(scan.listed.size(), std::min<std::size_t>(c.entries, 1)) << c.name;
+    }
+    HostsScan scan(1);  // an entry is listed as the file has it, up to a length
+    scan.Add(longLine);
+    scan.Finish();
+    EXPECT_EQ(scan.listed, std::vector{longLine.substr(0, ShownLineCap)});
 }
 
 TEST(HostsText, CountLFAtTheEdgesOfItsBlocks) {

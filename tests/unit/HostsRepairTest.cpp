@@ -18,7 +18,11 @@ const std::wstring M2Warning = Msg(64, L"Предупреждение!", Method2
 const std::wstring M2Question = Msg(4 + 64, Caption, Method2Question), M3Question = Msg(4 + 64, Caption, Method3Question);
 const std::wstring Route = L"start C:\\WINDOWS\\system32\\route.exe | \"C:\\WINDOWS\\system32\\route.exe\" -f 2";
 const std::wstring Flush = L"run C:\\WINDOWS\\system32\\ipconfig.exe | \"C:\\WINDOWS\\system32\\ipconfig.exe\" /flushdns 30";
-const std::wstring Where = L"read SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\DataBasePath";
+// DataBasePath read (HKEY_LOCAL_MACHINE, KEY_QUERY_VALUE), and written (KEY_SET_VALUE).
+const char* const TcpipKey = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+const std::wstring Where = L"openW -2147483646 SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters 1";
+const Journal Reset{L"openW -2147483646 SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters 2",
+                    L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc", L"close 101"};
 const std::wstring RedirectMsg = Msg(4 + 16, Detection, RedirectWarning(L"D:\\evil"));
 
 // Where Windows reads hosts from, then the file. The new content first, then the check that
@@ -36,7 +40,7 @@ const Journal Unprotected = Written + Copied + Journal{L"attributes " + H + L" 3
 
 struct Rig {
     FakeSystem sys;
-    HostsRepair repair{sys.Get(), sys, true};
+    HostsRepair repair{sys.Get(), sys, L""};
     Rig(const std::optional<std::string>& hosts, std::deque<Answer> answers) {
         if (hosts) sys.files[H] = *hosts;
         sys.answers = std::move(answers);
@@ -46,7 +50,7 @@ struct Rig {
 TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
     const auto check = &HostsRepair::RunIntegrityCheck;
     const auto m1 = &HostsRepair::RepairMethod1, m2 = &HostsRepair::RepairMethod2, m3 = &HostsRepair::RepairMethod3;
-    const Files kept{{H, Old}}, replaced{{H, Stock}, {B, Old}}, stockOnly{{H, Stock}};
+    const Files kept{{H, Old}}, keptAndCopied{{H, Old}, {B, Old}}, replaced{{H, Stock}, {B, Old}}, stockOnly{{H, Stock}};
     const std::wstring leftAsItWas = H + L"\n" + std::wstring(HostsLeftAsItWas);
     const struct {
         const char* name;
@@ -58,7 +62,7 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
         std::wstring failing = {};  // this call fails with code 5, which the run ends with
         std::wstring subject = {};  // what the failure names
         std::uint32_t attributes = Plain;  // of the hosts file, before and after
-        std::optional<RegistryText> where = {};  // DataBasePath
+        std::optional<RegValue> where = {};  // DataBasePath
     } cases[] = {
         // The check counts LF bytes only.
         {"stock, stop", check, Stock, {No}, Check + Journal{Unmodified, L"unload main"}, stockOnly},
@@ -66,15 +70,18 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
         {"stock and one more line", check, Stock + "\r\n", {No}, Check + Journal{Modified}, {{H, Stock + "\r\n"}}},
         // Windows reading hosts from elsewhere is told of first; Yes puts the default back.
         {.name = "redirected, reset", .run = check, .hosts = Stock, .answers = {Yes, Ok, Yes},
-         .expected = {Where, RedirectMsg, L"set " + Where.substr(5) + L" 2 %SystemRoot%\\System32\\drivers\\etc",
-                      Msg(64, Caption, RedirectReset(L"D:\\evil")), L"read " + H, L"view", Unmodified},
-         .after = stockOnly, .where = RegistryText{2, L"D:\\evil"}},
+         .expected = Journal{Where, L"close 101", RedirectMsg} + Reset +
+                     Journal{Msg(64, Caption, RedirectReset(L"D:\\evil")), L"read " + H, L"view", Unmodified},
+         .after = stockOnly, .where = RegValue{2, Utf16(L"D:\\evil")}},
         {.name = "redirected, kept", .run = check, .hosts = Stock, .answers = {No, Yes},
-         .expected = {Where, RedirectMsg, L"read " + H, L"view", Unmodified}, .after = stockOnly,
-         .where = RegistryText{1, L"D:\\evil"}},
+         .expected = {Where, L"close 101", RedirectMsg, L"read " + H, L"view", Unmodified}, .after = stockOnly,
+         .where = RegValue{1, Utf16(L"D:\\evil")}},
         {.name = "the default, expanded, in other letters", .run = check, .hosts = Stock, .answers = {Yes},
-         .expected = Check + Journal{Unmodified}, .after = stockOnly,
-         .where = RegistryText{1, L"c:\\windows\\SYSTEM32\\drivers\\etc\\"}},
+         .expected = Journal{Where, L"close 101", L"read " + H, L"view", Unmodified}, .after = stockOnly,
+         .where = RegValue{1, Utf16(L"c:\\windows\\SYSTEM32\\drivers\\etc\\")}},
+        {.name = "the default as Windows writes it", .run = check, .hosts = Stock, .answers = {Yes},
+         .expected = Journal{Where, L"close 101", L"read " + H, L"view", Unmodified}, .after = stockOnly,
+         .where = RegValue{2, Utf16(L"%SystemRoot%\\System32\\drivers\\etc")}},
         // Method 1 tells of success only once the stock file is in place.
         {"modified, repaired", check, Old, {Yes, Ok, Ok}, Check + Journal{Modified, M1Warning} + Replaced +
          Journal{M1Done} + Unload, replaced},
@@ -100,12 +107,12 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
          L"probe " + H, leftAsItWas},
         {"method 1, no copy made", m1, Old, {Ok}, Journal{M1Warning} + Written +
          Journal{L"read " + H, L"create " + B, L"delete " + T}, kept, L"create " + B, leftAsItWas},
-        {.name = "method 1, the replace fails: attributes back, no copy", .run = m1, .hosts = Old, .answers = {Ok},
-         .expected = Journal{M1Warning} + Unprotected + Journal{L"attributes " + H + L" 39", L"delete " + B,
-                                                                L"delete " + T},
-         .after = kept, .failing = L"replace " + H, .subject = leftAsItWas, .attributes = Protected},
+        {.name = "method 1, the replace fails: attributes back, the copy kept", .run = m1, .hosts = Old,
+         .answers = {Ok}, .expected = Journal{M1Warning} + Unprotected + Journal{L"attributes " + H + L" 39",
+                                                                                  L"delete " + T},
+         .after = keptAndCopied, .failing = L"replace " + H, .subject = leftAsItWas, .attributes = Protected},
         {"method 2, the replace fails: the old file stays", m2, Old, {Ok}, Journal{M2Warning} + Replacing +
-         Journal{L"delete " + B, L"delete " + T}, kept, L"replace " + H, leftAsItWas},
+         Journal{L"delete " + T}, keptAndCopied, L"replace " + H, leftAsItWas},
         {"method 2, the restart is refused", m2, Old, {Ok, Yes}, Journal{M2Warning} + Replaced + Journal{M2Question} +
          Restart, replaced, L"ExitWindowsEx 6 0", std::wstring(HostsReplacedRestartByHand)},
         {"method 3, route fails", m3, Old, {Yes}, {M3Question, Route}, kept, Route, Route},
@@ -114,7 +121,7 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
         SCOPED_TRACE(c.name);
         Rig r(c.hosts, c.answers);
         r.sys.attributes[H] = c.attributes;
-        if (c.where) r.sys.settings[Where.substr(5)] = *c.where;
+        if (c.where) r.sys.keys[TcpipKey]["DataBasePath"] = *c.where;
         if (!c.failing.empty()) r.sys.fail[c.failing] = 5;
         const auto [code, subject] = FailureOf([&] { (r.repair.*c.run)(); });
         EXPECT_EQ(code, c.failing.empty() ? 0u : 5u);
@@ -125,27 +132,67 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
     }
 }
 
-TEST(HostsRepair, TheCheckShowsTheFileUnderWindirAndCountsEveryLF) {
+TEST(HostsRepair, TheCheckShowsTheFileOfTheSystemsWindowsAndCountsEveryLF) {
     Rig r(Old, {No});
     r.repair.RunIntegrityCheck();
     EXPECT_EQ(r.sys.view, L"127.0.0.1 vk.com\r\n\u2400яП\r\n");
     EXPECT_EQ(HostsPathFor(L"C:\\WINDOWS\\"), L"C:\\WINDOWS\\\\System32\\drivers\\etc\\hosts");  // joined as they are
-    Rig unset(std::nullopt, {No});
-    unset.sys.windir.reset();  // the suffix alone
-    unset.repair.RunIntegrityCheck();
-    EXPECT_EQ(unset.sys.log.at(1), L"read \\System32\\drivers\\etc\\hosts");
-    // A padded file: the view shows its start and says so; the LFs past it still count.
-    Rig padded(std::string(ViewCap + 2, 'x') + std::string(19, '\n'), {Yes});
+    // The Windows folder is the system's own: no environment variable takes part.
+    Rig other(std::nullopt, {No});
+    other.sys.windowsDir = L"D:\\WIN";
+    other.repair.RunIntegrityCheck();
+    EXPECT_EQ(other.sys.log.at(1), L"read D:\\WIN\\System32\\drivers\\etc\\hosts");
+    // Another installation's (/windir:): its registry is not the running one's.
+    FakeSystem sys;
+    sys.answers = {No};
+    HostsRepair(sys.Get(), sys, L"E:\\W").RunIntegrityCheck();
+    EXPECT_EQ(sys.log, (Journal{L"read E:\\W\\System32\\drivers\\etc\\hosts", L"view", Modified}));
+    // A padded file: the view shows its start, says so, and lists the entries past it; the LFs
+    // past it still count.
+    const std::string entries = "0.0.0.0 vk.com\n" + std::string(2000, 'x') + " ok.ru\n";
+    Rig padded(std::string(ViewCap + 2, 'x') + std::string(17, '\n') + entries, {Yes});
     padded.repair.RunIntegrityCheck();
-    EXPECT_EQ(padded.sys.log, Check + Journal{Unmodified});
-    EXPECT_EQ(padded.sys.view, std::wstring(ViewCap, L'x') + L"\r\n" + ViewCutNote(ViewCap + 21, ViewCap));
+    EXPECT_EQ(padded.sys.log, Check + Journal{Unmodified});  // 19 LFs
+    const std::size_t size = ViewCap + 2 + 17 + entries.size();
+    EXPECT_EQ(padded.sys.view, std::wstring(ViewCap, L'x') + L"\r\n" + ViewCutNote(size, ViewCap, 2) +
+                                   L"0.0.0.0 vk.com\r\n" + std::wstring(ShownLineCap, L'x') + L"\r\n");
+}
+
+TEST(HostsRepair, AnUnreadableOrHostileRedirectIsOfferedForResetAndTheRepairGoesOn) {
+    const struct { const char* name; std::optional<RegValue> value; std::uint32_t open = 0; std::wstring shown; } cases[] = {
+        {"denied", {}, 5, L"<не прочитано: ошибка 5: text of 5>"},
+        {"another type", RegValue{4, "\x01\0\0\0"}, 0, L"<значение типа 4, не текст>"},
+        {"40,000 characters", RegValue{2, Utf16(std::wstring(40000, L'd'))}, 0, std::wstring(300, L'd') + L"…"},
+        {"a line break and an escape", RegValue{1, Utf16(L"D:\\x\n\x1b[2J")}, 0, L"D:\\x??[2J"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig r(Old, {Yes, Ok, Yes, Ok, Ok});
+        r.sys.keys[TcpipKey];
+        if (c.value) r.sys.keys[TcpipKey]["DataBasePath"] = *c.value;
+        if (c.open) r.sys.fail[Where] = c.open;
+        r.repair.RunIntegrityCheck();
+        EXPECT_EQ(r.sys.log.at(c.open ? 1 : 2), Msg(4 + 16, Detection, RedirectWarning(c.shown)));
+        EXPECT_EQ(r.sys.files.at(H), Stock);
+    }
+    // A value that grew between the call that sized it and the one that read it is read again;
+    // one that keeps growing counts as unreadable.
+    Rig grown(Stock, {Yes, Ok, Yes});
+    grown.sys.keys[TcpipKey]["DataBasePath"] = {1, Utf16(L"D:\\" + std::wstring(600, L'e'))};
+    grown.repair.RunIntegrityCheck();
+    EXPECT_EQ(grown.sys.log.at(2), Msg(4 + 16, Detection, RedirectWarning(L"D:\\" + std::wstring(297, L'e') + L"…")));
+    Rig growing(Stock, {Yes, Ok, Yes});
+    growing.sys.keys[TcpipKey]["DataBasePath"];
+    growing.sys.queryStatus = 234;
+    growing.repair.RunIntegrityCheck();
+    EXPECT_EQ(growing.sys.log.at(2), Msg(4 + 16, Detection, RedirectWarning(L"<не прочитано: ошибка 234: text of 234>")));
 }
 
 TEST(HostsStore, NamesTakenAreSkippedAndCopiesStreamedWhole) {
     FakeSystem sys;
     const std::string big(100'000, '\x9C');
     sys.files = {{H, big}, {B, "earlier"}, {T, "left by an earlier run"}};
-    HostsStore store(sys, sys, sys, Windows1251());
+    HostsStore store(sys, sys, sys);
     store.BackupHosts(H, Stamp);
     store.OpenHostsForOutput(H);
     store.WriteStockHosts();
@@ -157,6 +204,45 @@ TEST(HostsStore, NamesTakenAreSkippedAndCopiesStreamedWhole) {
     sys.files = {{H, Stock.substr(0, 100)}};
     store.BackupHosts(H, Stamp);
     EXPECT_EQ(sys.files.at(B), Stock.substr(0, 100));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HostsStore, AFileHeldForAMomentIsTriedAgainAndAReplaceThatTookEffectIsNotUndone) {
+    // A scanner holds hosts through two probes and the new file through one replace: the repair
+    // waits it out, 100 ms at a time. Held for good, it gives up after 20 tries.
+    FakeSystem sys;
+    sys.files[H] = Old;
+    sys.fail = {{L"probe " + H, 32}, {L"replace " + H, 33}};
+    sys.failTimes = {{L"probe " + H, 2}, {L"replace " + H, 1}};
+    HostsStore store(sys, sys, sys);
+    store.OpenHostsForOutput(H);
+    store.WriteStockHosts();
+    EXPECT_EQ(store.CloseHosts(), B);
+    const Journal probed{L"probe " + H, L"sleep 100", L"probe " + H, L"sleep 100", L"probe " + H};
+    EXPECT_EQ(sys.log, NewFile + probed + Copied + (Journal{L"replace " + H, L"sleep 100", L"replace " + H}));
+    sys.log.clear();
+    sys.failTimes.clear();
+    store.OpenHostsForOutput(H);
+    EXPECT_EQ(FailureOf([&] { store.CloseHosts(); }).first, 32u);
+    EXPECT_EQ(std::count(sys.log.begin(), sys.log.end(), L"probe " + H), 20);
+    // The replace moved the file, then reported a failure (a reply lost on the way back from a
+    // share): the copy stays, nothing is put back, and the message says the file was replaced.
+    FakeSystem lost;
+    lost.files[H] = Old;
+    lost.attributes[H] = Protected;
+    lost.fail[L"replace " + H] = 64;
+    lost.replaceTakesEffect = true;
+    HostsStore again(lost, lost, lost);
+    again.OpenHostsForOutput(H);
+    again.WriteStockHosts();
+    EXPECT_EQ(FailureOf([&] { again.CloseHosts(); }),
+              std::pair(64u, H + L"\n" + HostsReplacedAnyway(B)));
+    EXPECT_TRUE(again.Replaced());
+    EXPECT_EQ(lost.files, (Files{{H, Stock}, {B, Old}}));
+    EXPECT_EQ(lost.Attributes(H), Plain);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // What is handed to the system: the restart, the system information launcher and the links.
 #include "Fakes.h"
 #include "Module1/Module1.h"
+#include "app/Caption.h"
 #include "forms/Form1/Links.h"
 #include "forms/frmAbout/SysInfo.h"
 
@@ -93,10 +94,14 @@ TEST(StartSysInfo, TriesThePathThenTheFolderElseSaysItIsUnavailable) {
     }
 }
 
-TEST(Links, OpenTheAddressWithTheDefaultVerbInC) {
+TEST(Links, OpenTheFullAddressAsTheDesktopsUserElseShowIt) {
     FakeSystem sys;
-    OpenWebPage(sys, 0x1234, HostsArticle);
-    EXPECT_EQ(sys.log, Journal{Entry(L"ShellExecuteA 4660 null", Ansi(HostsArticle), L"null \"c:\\\" 1")});
+    OpenWebPage(sys.Get(), HostsArticle);
+    EXPECT_EQ(sys.log, Journal{L"open as the desktop's user http://www.ru.wikipedia.org/wiki/Hosts"});
+    sys.desktopShell = false;  // no Explorer to ask: nothing starts from the elevated program
+    sys.answers = {Answer::Ok};
+    OpenWebPage(sys.Get(), ForumPage);
+    EXPECT_EQ(sys.log.back(), Msg(64, MainCaption, L"Откройте этот адрес в браузере:\nhttp://www.example.com/forum/3-22-1"));
 }
 
 }  // namespace
