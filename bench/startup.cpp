@@ -52,10 +52,10 @@ int wmain(int argc, wchar_t** argv) {
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     GetTempPathW(MAX_PATH, temp);
     const std::filesystem::path here = std::filesystem::path(self).parent_path(), windir = temp + L"hostovik-bench"s;
-    const std::wstring hostovik = L"\"" + (here.parent_path() / L"hostovik.exe").wstring() + L"\"",
+    const std::wstring hostovik = L"\"" + (here.parent_path() / L"hostovik.exe").wstring() + L"\" \"/windir:" +
+                                  windir.wstring() + L"\"",
                        minimal = L"\"" + (here / L"minimal_view.exe").wstring() + L"\" ",
                        hosts = (windir / L"System32\\drivers\\etc\\hosts").wstring();
-    SetEnvironmentVariableW(L"windir", windir.c_str());
     try {
         std::filesystem::create_directories(windir / L"System32\\drivers\\etc");
         for (int f = 2; f < argc; ++f) {

@@ -4,17 +4,25 @@
 # saves the screenshots in build/screens/ and ends with "E2E: N passed, M failed".
 # The read-only cases need a user whom the file system can refuse (Wine run as root writes
 # anything): run as root, they run as the user nobody in a prefix of its own.
+# Wine plays the version of Windows given by --windows (winxp, win7, win10...; win10 when not given).
 # Assumes scripts/setup.sh has installed the packages.
-# Usage: bash scripts/e2e.sh [--only TEXT]    (only the cases whose name contains TEXT)
+# Usage: bash scripts/e2e.sh [--windows VERSION] [--only TEXT]    (only the cases whose name contains TEXT)
 set -uo pipefail
 cd "$(dirname "$0")/.."
-only=()
-[ "${1:-}" = "--only" ] && only=(--only "$2")
+only=() windows=win10
+while [ $# -gt 0 ]; do
+  case $1 in
+    --only) only=(--only "$2"); shift ;;
+    --windows) windows=$2; shift ;;
+    *) sed -n '2,10s/^# \{0,1\}//p' "$0"; exit 2 ;;
+  esac
+  shift
+done
 
 # A whole run's output is kept for a look afterwards (CTest shows it only on failure).
 if [ ${#only[@]} -eq 0 ]; then
   mkdir -p build
-  exec > >(tee build/e2e.log) 2>&1
+  exec > >(tee "build/e2e-$windows.log") 2>&1
 fi
 source scripts/common.sh
 source scripts/wine-env.sh
@@ -22,9 +30,17 @@ trap wine_env_down EXIT
 start=$SECONDS
 
 echo "building the program, the test driver and its stand-ins (typically 10 s, 1-2 min the first time)..."
-wine_build hostovik hostovik-e2e recorder || { echo "E2E: 0 passed, 1 failed (build)"; exit 1; }
+wine_build hostovik hostovik-cli hostovik-e2e recorder || { echo "E2E: 0 passed, 1 failed (build)"; exit 1; }
 echo "making a Wine prefix (typically 15 s, 30 s under emulation)..."
 wine_display_up && wine_prefix_up || { echo "E2E: 0 passed, 1 failed (Wine setup)"; exit 1; }
+# wine_windows_version PREFIX [COMMAND PREFIX...]: the version of Windows this Wine plays there.
+wine_windows_version() {
+  local prefix=$1; shift
+  "$@" env WINEPREFIX="$prefix" "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$windows" /f >/dev/null 2>&1 &&
+    "$@" env WINEPREFIX="$prefix" "$WINESERVER" -w
+}
+wine_windows_version "$WINEPREFIX" || { echo "E2E: 0 passed, 1 failed (Windows version $windows)"; exit 1; }
+echo "Wine plays Windows $windows"
 echo "running the cases (typically 1-2 min; a 1 GB file among them; 5-10 min under emulation)..."
 if [ "$(id -u)" -eq 0 ]; then
   test_user=nobody
@@ -35,7 +51,8 @@ fi
 # The driver and its stand-ins, where the unprivileged user can read them.
 bin=$WINE_RUN_DIR/e2e
 mkdir -p "$bin" "$WINE_RUN_DIR/sandbox" build/screens
-cp "$WIN_BUILD/hostovik.exe" "$WIN_BUILD/tests/e2e/hostovik-e2e.exe" "$WIN_BUILD/tests/e2e/recorder.exe" "$bin/"
+cp "$WIN_BUILD/hostovik.exe" "$WIN_BUILD/hostovik-cli.exe" "$WIN_BUILD/tests/e2e/hostovik-e2e.exe" \
+   "$WIN_BUILD/tests/e2e/recorder.exe" "$bin/"
 cp "$bin/recorder.exe" "$bin/route.exe"  # beside the program: a planted route.exe that must never run
 rm -f build/screens/*.bmp build/screens/*.png
 log=$WINE_RUN_DIR/e2e.log
@@ -64,20 +81,26 @@ session=(env WINEDLLOVERRIDES="$WINE_BASE_OVERRIDES;wineboot.exe=n;ipconfig.exe=
          E2E_SANDBOX="$(wine_unix_to_win "$WINE_RUN_DIR/sandbox")"
          E2E_RECORD="$(wine_unix_to_win "$WINE_RUN_DIR/record.txt")")
 run_driver cases "${session[@]}" E2E_SCREENS="$(wine_unix_to_win build/screens)" -- "${only[@]}"
+# Wine's proxies of the shell's interfaces switched off: the program finds no desktop shell to ask.
+no_shell=("${session[@]}")
+no_shell[1]+=";actxprxy=d"
+run_driver no-desktop-shell "${no_shell[@]}" -- --group no-desktop-shell "${only[@]}"
 if [ "$(id -u)" -ne 0 ]; then
-  run_driver unprivileged "${session[@]}" -- --unprivileged "${only[@]}"
+  run_driver unprivileged "${session[@]}" -- --group unprivileged "${only[@]}"
 fi
 "$WINESERVER" -k
 
 if [ "$(id -u)" -eq 0 ]; then
-  if wait "$user_prefix_job"; then
+  if wait "$user_prefix_job" &&
+     wine_windows_version "$WINE_RUN_DIR/prefix-$test_user" setpriv --reuid="$test_user" --regid="$(id -g "$test_user")" \
+       --clear-groups env HOME="$WINE_RUN_DIR/home-$test_user"; then
     user_dir=$WINE_RUN_DIR/sandbox-$test_user
     install -d -o "$test_user" "$user_dir"
     as_user=(setpriv --reuid="$test_user" --regid="$(id -g "$test_user")" --clear-groups
              env HOME="$WINE_RUN_DIR/home-$test_user" WINEPREFIX="$WINE_RUN_DIR/prefix-$test_user"
              WINEDLLOVERRIDES="$WINE_BASE_OVERRIDES;ipconfig.exe=n")
     run_driver "as-$test_user" "${as_user[@]}" E2E_SANDBOX="$(wine_unix_to_win "$user_dir")" \
-      E2E_RECORD="$(wine_unix_to_win "$user_dir/record.txt")" -- --unprivileged "${only[@]}"
+      E2E_RECORD="$(wine_unix_to_win "$user_dir/record.txt")" -- --group unprivileged "${only[@]}"
     "${as_user[@]}" "$WINESERVER" -k
   else
     echo "FAIL  prefix for $test_user: $(tail -1 "$WINE_RUN_DIR/prefix-$test_user.log")" | tee -a "$log"
@@ -85,6 +108,7 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 
 wine_bmp_to_png build/screens
-echo "end-to-end run took $((SECONDS - start)) s ($WIN_ARCH build${WINE_EMULATED:+, emulated}); screenshots in build/screens/"
+echo "end-to-end run took $((SECONDS - start)) s ($WIN_ARCH build${WINE_EMULATED:+, emulated}, Wine playing $windows);" \
+     "screenshots in build/screens/"
 checks_count_log "$log"
 checks_summary E2E

@@ -11,8 +11,8 @@ source scripts/common.sh
 step "configuring and building the native tests" "20 s" bash -c 'cmake --preset native && cmake --build --preset native'
 ctest --preset all
 rc=$?
-# Which Wine ran which build of the program, and the end-to-end summary (build/e2e.log has all).
-grep -hE '^wine-env: (testing|WARNING)|^end-to-end run took|^E2E:' build/e2e.log 2>/dev/null
+# Which Wine ran which build of the program, and the end-to-end summaries (build/e2e-*.log have all).
+grep -hE '^wine-env: (testing|WARNING)|^end-to-end run took|^E2E:' build/e2e-win10.log build/e2e-winxp.log 2>/dev/null
 bash scripts/test-share.sh
 echo "test command took $((SECONDS - start)) s"
 exit $rc

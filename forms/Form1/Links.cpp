@@ -4,5 +4,5 @@
 
 void OpenWebPage(const Platform& s, const wchar_t* address) {
     if (!s.shell.OpenAsDesktopUser(address))
-        s.ui.MsgBox(L"Откройте этот адрес в браузере:\n" + std::wstring(address), vbOKOnly + vbInformation, MainCaption);
+        s.ui.MsgBox(OpenByHand(address), vbOKOnly + vbInformation, MainCaption);
 }

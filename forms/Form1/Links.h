@@ -1,6 +1,8 @@
 #pragma once
 // The main window's two link labels open web pages, never from this elevated process: a browser
 // started here would run, and whatever it downloads, with the administrator's rights.
+#include <string>
+
 #include "app/Platform.h"
 
 // Full addresses with their scheme: a bare name would be looked up as a file first.
@@ -9,3 +11,6 @@ inline constexpr wchar_t ForumPage[] = L"http://www.example.com/forum/3-22-1";
 
 // Opens the address as the desktop's user; where that cannot be done, shows it to be opened by hand.
 void OpenWebPage(const Platform& s, const wchar_t* address);
+inline std::wstring OpenByHand(const wchar_t* address) {
+    return L"Откройте этот адрес в браузере:\n" + std::wstring(address);
+}

@@ -1,15 +1,18 @@
-// End-to-end tests of the real hostovik.exe under Wine: a table of cases over a few helpers.
-// Each case makes a sandbox Windows folder, starts the program on it (windir in its
-// environment, stand-ins first on its PATH, beside it and in its current folder), answers its
-// windows as a user would, and checks what it showed, what it left in the sandbox and what the
-// stand-ins it started recorded. Run by scripts/e2e.sh and scripts/run.sh:
-//   hostovik-e2e.exe --exe PATH [--only TEXT] [--unprivileged]
-//       the cases whose name holds TEXT; --unprivileged: those that need a user the files can refuse.
-//       Needs %E2E_SANDBOX% (a folder for the sandboxes) and %E2E_RECORD% (the stand-ins' record).
-//   hostovik-e2e.exe --exe PATH --launch WINDIR    starts the program on WINDIR, returns its exit code
-//   hostovik-e2e.exe --exe PATH --walk WINDIR      walks through its screens as a user choosing method 1
+// End-to-end tests of the real hostovik.exe and hostovik-cli.exe under Wine: a table of cases
+// over a few helpers. Each case makes a sandbox Windows folder and starts the program on it with
+// /windir: (or, where the case is about what only the running Windows has, its registry, on
+// the prefix's own Windows folder, whose hosts file it puts back afterwards), answers its windows
+// as a user would, and checks what it showed, what it left and what the stand-ins it started
+// recorded. Every program starts with a windir in its environment that points to a decoy
+// Windows folder, which must never be touched. Run by scripts/e2e.sh:
+//   hostovik-e2e.exe --exe PATH [--only TEXT] [--group unprivileged | no-desktop-shell]
+//       the cases whose name holds TEXT, of the group: those that need a user the files can refuse,
+//       or a Wine whose shell proxies are switched off (actxprxy=d); without --group, the others.
+//       hostovik-cli.exe is taken from beside PATH. Needs %E2E_SANDBOX% (a folder for the
+//       sandboxes) and %E2E_RECORD% (the stand-ins' record).
 // Screenshots (the first of each screen at 96 DPI) go to %E2E_SCREENS% when it is set. Every wait
 // is stretched by %E2E_SLOWDOWN% (1 when unset), the measured slowness of an emulated Wine.
+// The program's texts come from its own headers; the unit tests pin them.
 #include "e2e.h"
 
 #include <commctrl.h>
@@ -18,73 +21,52 @@
 #include <cstdio>
 #include <set>
 
+#include "app/AppInfo.h"
+#include "app/Caption.h"
 #include "app/Codepage.h"
+#include "forms/Form1/Links.h"
+#include "forms/frmAbout/SysInfo.h"
+#include "hosts/HostsMessages.h"
 #include "hosts/HostsText.h"
 #include "hosts/StockHosts.h"
 
 namespace {
 
-// ---- The program's words, copied here as the one independent check of them ----
+// ---- What the program shows ----
 
 struct Message {
     std::wstring title, text, buttons;  // '*' stands for any text
-    const wchar_t* shot = nullptr;   // the screenshot's name
+    const wchar_t* shot = nullptr;      // the screenshot's name
 };
-const std::wstring Caption = L"Хостовик сайтов| by *";  // the alias is the author's choice
-const Message Modified{L"Эвристическое обнаружение | " + Caption,
-    L"Внимание! Возможно был изменен файл ''hosts'', заменить его на оригинальный?", L"Yes No",
-    L"warning-modified"};
-const Message Unmodified{L"Эвристическое обнаружение | " + Caption,
-    L"Файл ''hosts'' НЕ был изменен, продолжить загрузку программы?", L"Yes No", L"message-unmodified"};
-const Message Method1First{Caption,
-    L"Внимание! После нажатия на кнопку ''ОК'' Сайты будут разблокированы. Если сайты не разблокировались, то "
-    L"попробуйте перезагрузить Ваш компьютер, если не помогло, попробуйте остальные 2 способа и помните данная "
-    L"программа НЕ гарантирует разблокировки компьютера!", L"OK", L"method1-first"};
-const Message Method1Second{Caption,
-    L"Сайты были разблокированы, необходимо произвести перезагрузку компьютера, если перезагрузка не помогла, "
-    L"попробуйте ''Способ №2''. После нажатия на кнопку ''OK'', программа закроется!", L"OK",
-    L"method1-second"};
-const Message Method2Warning{L"Предупреждение!",
-    L"Внимание! Данный способ лучше использовать, ТОЛЬКО в том случае, если 1-й способ не помог!", L"OK",
-    L"method2-warning"};
-const Message Method2Question{Caption,
-    L"Сайты были разблокированы, необходимо произвести перезагрузку компьютера, если перезагрузка не помогла, "
-    L"попробуйте способ №3! Произвести перезагрузку компьтера сейчас?", L"Yes No", L"method2-question"};
-const Message Method3Question{Caption,
-    L"Внимание! После данного способа, Вам придется снова включить Ваше соединения (возможно потребуется "
-    L"перезагрузка компьютера)!Продолжить?", L"Yes No", L"method3-question"};
-const Message NoSysInfo{L"Хостовик", L"System Information Is Unavailable At This Time", L"OK", L"no-sysinfo"};
+const std::wstring Caption(MainCaption), Detection = DetectionTitle(), AppTitle(ThisApp.title);
+const Message Modified{Detection, std::wstring(ModifiedWarning), L"Yes No", L"warning-modified"},
+    Unmodified{Detection, std::wstring(UnmodifiedQuestion), L"Yes No", L"message-unmodified"},
+    M1First{Caption, std::wstring(Method1Warning), L"OK", L"method1-first"},
+    M1Second{Caption, std::wstring(Method1Done), L"OK", L"method1-second"},
+    M2First{std::wstring(Method2Title), std::wstring(Method2Warning), L"OK", L"method2-warning"},
+    M2Restart{Caption, std::wstring(Method2Question), L"Yes No", L"method2-question"},
+    M3Ask{Caption, std::wstring(Method3Question), L"Yes No", L"method3-question"},
+    NoSysInfo{AppTitle, SysInfoUnavailable, L"OK", L"no-sysinfo"};
 // The unrecoverable-error message: the error, then the hosts file's path and its state.
-Message Error(const std::wstring& code) { return {L"Хостовик", L"Ошибка " + code + L": *", L"OK"}; }
+Message Error(const std::wstring& code) { return {AppTitle, L"Ошибка " + code + L": *", L"OK"}; }
 Message HostsError(const std::wstring& code) {
-    return {L"Хостовик", L"Ошибка " + code + L": *\\hosts\nФайл hosts оставлен как был.", L"OK", L"error"};
+    return {AppTitle, L"Ошибка " + code + L": *\\hosts\n" + std::wstring(HostsLeftAsItWas), L"OK", L"error"};
 }
 const std::wstring Evil = L"C:\\evil\\etc";  // where malware would have Windows read hosts from
-const Message Redirected{L"Эвристическое обнаружение | " + Caption,
-    L"Внимание! Windows читает файл ''hosts'' не из стандартной папки, а из папки \"" + Evil + L"\". Так делают "
-    L"вредоносные программы, чтобы блокировать сайты. Вернуть стандартную папку?", L"Yes No", L"redirect-warning"};
-const Message RedirectReset{Caption, L"Стандартная папка файла ''hosts'' возвращена. Прежнее значение DataBasePath в "
-    L"разделе реестра HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: \"" + Evil + L"\"", L"OK",
-    L"redirect-reset"};
-std::wstring CutNote(unsigned long long size, std::size_t shown) {  // under a view of a padded file's start
-    return L"[Файл hosts занимает " + std::to_wstring(size) + L" байт; здесь показаны только первые " +
-           std::to_wstring(shown) + L".]\r\n";
-}
+const Message Redirected{Detection, RedirectWarning(Evil), L"Yes No", L"redirect-warning"},
+    Reset{Caption, RedirectReset(Evil), L"OK", L"redirect-reset"};
 
-// The stock file as the program writes it; tests/run-command.sh pins its SHA-256 independently.
-const std::string Stock = StockHostsBytes(Windows1251());
+const std::string Stock = StockHostsBytes();
 // What malware leaves: six blocking entries more.
 const std::string Infected = Stock + "127.0.0.1 vk.com\r\n127.0.0.1 www.vk.com\r\n127.0.0.1 ok.ru\r\n"
                                      "127.0.0.1 www.ok.ru\r\n127.0.0.1 mail.ru\r\n127.0.0.1 www.mail.ru\r\n";
-std::string Blocklist(int lines) {  // LF line ends, as published blocklists have
-    std::string bytes = "# blocklist\n";
-    for (int i = 1; i < lines; ++i) bytes += "0.0.0.0 ad" + std::to_string(1000000 + i).substr(1) + ".example.net\n";
-    return bytes;
-}
 
-// What the stand-ins record: the DNS cache cleared (hidden, waited for), route -f started.
-const std::string Flushed = "C:\\windows\\system32\\ipconfig.exe|\"C:\\windows\\system32\\ipconfig.exe\" /flushdns|0\n";
-const std::string Routed = "C:\\windows\\system32\\route.exe|\"C:\\windows\\system32\\route.exe\" -f|2\n";
+// What the stand-ins record, started in the system folder: the DNS cache cleared (hidden,
+// waited for), route -f started.
+const std::string Flushed = "C:\\windows\\system32\\ipconfig.exe|\"C:\\windows\\system32\\ipconfig.exe\" /flushdns|0|"
+                            "C:\\windows\\system32\n";
+const std::string Routed = "C:\\windows\\system32\\route.exe|\"C:\\windows\\system32\\route.exe\" -f|2|"
+                           "C:\\windows\\system32\n";
 
 // ---- A case and its run ----
 
@@ -104,14 +86,14 @@ struct Case {
     Steps steps;                       // preparations, Start, what the user sees and does
     int after = Unchanged;
     std::string record;  // what the stand-ins record, a line a start
-    DWORD exitCode = 0;  // or AnyError
+    DWORD exitCode = 0;  // of the program that ran last, or AnyError
     int dpi = 96;
-    bool unprivileged = false;
-    unsigned long long padTo = 0;  // the hosts file is padded with NUL bytes to this size
+    std::string group;    // the run of the driver that takes it: see above
+    bool system = false;  // on the prefix's own Windows folder, without /windir: (nor for /?, which takes none)
 };
 
 struct {
-    std::wstring exe, root, bin, record, screens;
+    std::wstring exe, cli, root, bin, record, screens, decoy;
     double slow = 1;              // every wait is stretched by this
     std::set<std::wstring> shot;  // the screenshots taken
 } options;
@@ -150,6 +132,12 @@ RECT ScreenRect(HWND hwnd) {
     return r;
 }
 
+std::wstring SystemFolder(UINT (WINAPI* get)(LPWSTR, UINT) = GetSystemDirectoryW) {
+    wchar_t folder[MAX_PATH];
+    get(folder, MAX_PATH);
+    return folder;
+}
+
 // The screen's pixels in `r`, 0x00RRGGBB, row by row from the top.
 std::vector<DWORD> Capture(const RECT& r) {
     const int w = r.right - r.left, h = r.bottom - r.top;
@@ -168,12 +156,14 @@ std::vector<DWORD> Capture(const RECT& r) {
     return pixels;
 }
 
+// The one padded file's entry, past 20 MB of NUL bytes: what padding is for.
+const std::string PaddedEntry = "0.0.0.0 kaspersky.ru";
+
 struct Run {
     const Case& c;
     std::wstring windir, etc = windir + L"\\System32\\drivers\\etc", hosts = etc + L"\\hosts";
-    std::optional<std::string> before;  // the hosts file at the start, without its padding
+    std::optional<std::string> before;  // the hosts file at the start
     DWORD attributes = 0;               // its attributes when the program starts
-    std::string output;                 // what the last command line run wrote
     std::optional<Program> program;
     HWND main = nullptr, about = nullptr;
     std::vector<std::function<void()>> undo;  // puts back what the case changed outside its sandbox
@@ -193,7 +183,7 @@ struct Run {
     }
     // Waits for `done` (longer for a large file); fails with what is shown instead.
     Scene Await(bool (*done)(const Scene&), const std::string& expected) {
-        const bool large = c.padTo || (before && before->size() > 1'000'000);
+        const bool large = before && before->size() > 1'000'000;
         const Scene s = program->WaitFor([&](const Scene& s) { return s.ended || done(s); }, (large ? 120 : 20) * options.slow);
         if (done(s)) return s;
         std::string shown = s.ended ? " the program ended with exit code " + std::to_string(program->ExitCode()) : "";
@@ -227,25 +217,37 @@ struct Run {
 
 // ---- Steps: starting, messages, the end ----
 
-// Starts the program on the sandbox: windir in its environment (or, with `elsewhere`, a folder
-// with no hosts file), and `args` on its command line.
-void StartWith(Run& r, const std::wstring& args, bool elsewhere = false) {
+// Starts `exe` with `args`: on the sandbox with /windir:, or on the prefix's own Windows
+// without it. Its output goes to a pipe unless `pipe` is false.
+void StartWith(Run& r, const std::wstring& args, const std::wstring& exe = options.exe, DWORD flags = 0,
+               bool pipe = true) {
     if (!r.program) r.attributes = GetFileAttributesW(r.hosts.c_str());
-    SetEnvironmentVariableW(L"windir", elsewhere ? (options.root + L"\\nowhere").c_str() : r.windir.c_str());
-    r.program.emplace(L"\"" + options.exe + L"\" " + args);
+    const std::wstring windir = r.c.system || args == L"/?" ? L"" : L" \"/windir:" + r.windir + L"\"";
+    r.program.emplace(L"\"" + exe + L"\"" + windir + (args.empty() ? L"" : L" " + args), L"HostovikForm1", flags, pipe);
 }
 void Start(Run& r) { StartWith(r, L""); }
 
-// The command line `args` with %W% standing for the sandbox's Windows folder; it runs without a
-// window to its end, and what it wrote must match `said` ('*' for any text, lines end in CR LF).
-Step Cli(const std::wstring& args, const std::string& said, bool elsewhere = false) {
+// hostovik-cli.exe with `args` runs through a pipe to its end, with no window. What it wrote,
+// read in the OEM code page (UTF-8 with /utf8), must match `said` ('*' for any text, lines end
+// in CR LF), and its exit code must be the one its last line gives.
+// %W% in `args` stands for the sandbox's Windows folder.
+Step Cli(const std::wstring& args, const std::string& said) {
     return [=](Run& r) {
         std::wstring line = args;
         for (std::size_t at; (at = line.find(L"%W%")) != line.npos;) line.replace(at, 3, r.windir);
-        StartWith(r, line, elsewhere);
-        r.Await([](const Scene& s) { return s.ended; }, "the end of " + Narrow(line));
-        if (r.program->mainShown) Fail(Narrow(line) + " showed a window");
-        if (!Matches(r.output = r.program->Output(), said)) Fail(Narrow(line) + " said \"" + r.output + '"');
+        StartWith(r, line, options.cli, CREATE_NO_WINDOW);
+        r.Await([](const Scene& s) { return s.ended; }, "the end of " + Narrow(args));
+        if (r.program->mainShown) Fail(Narrow(args) + " showed a window");
+        const std::string bytes = r.program->Output();
+        std::wstring text(bytes.size(), L'\0');
+        text.resize(MultiByteToWideChar(args.find(L"/utf8") == args.npos ? CP_OEMCP : CP_UTF8, 0, bytes.data(),
+                                        static_cast<int>(bytes.size()), text.data(), static_cast<int>(text.size())));
+        const std::string output = Narrow(text);
+        const bool controls = std::any_of(output.begin(), output.end(), [](char c) { return c >= 0 && c < 0x20 && c != '\r' && c != '\n'; });
+        if (controls || !Matches(output, said)) Fail(Narrow(args) + " said \"" + output + '"');
+        const size_t exit = output.rfind(" exit=");
+        if (exit == output.npos || output.substr(exit + 6) != std::to_string(r.program->ExitCode()) + "\r\n")
+            Fail(Narrow(args) + " ended with exit code " + std::to_string(r.program->ExitCode()));
     };
 }
 
@@ -273,19 +275,24 @@ Step Answer(const Message& m, int answer) {
     };
 }
 
-const Steps Method1 = {
-    Answer(Method1First, IDOK),
-    [](Run& r) {  // the success message comes only once the stock file is in place
-        AwaitBox(r, "method 1's second message");
-        if (ReadFileBytes(r.hosts) != Stock) Fail("method 1 said it was done before the stock file was in place");
-    },
-    Answer(Method1Second, IDOK),
-};
+// The success message comes only once the stock file is in place.
+void StockBeforeSuccess(Run& r) {
+    AwaitBox(r, "method 1's second message");
+    if (ReadFileBytes(r.hosts) != Stock) Fail("method 1 said it was done before the stock file was in place");
+}
+const Steps Method1 = {Answer(M1First, IDOK), StockBeforeSuccess, Answer(M1Second, IDOK)};
 
 // The program ends without its main window ever having been shown.
 void EndsUnseen(Run& r) {
     r.Await([](const Scene& s) { return s.ended; }, "the end of the program");
     if (r.program->mainShown) Fail("the main window was shown");
+}
+
+// It ends at once, with no window, not even a message that would wait for an answer.
+void EndsWithNoWindow(Run& r) {
+    const Scene s = r.program->WaitFor(
+        [](const Scene& s) { return s.ended || s.main || !s.boxes.empty() || !s.dialogs.empty(); }, 5 * options.slow);
+    if (!s.ended) Fail("a window was shown, or the program did not end within 5 s");
 }
 
 // While a message is up, the main window (shown or not) is asked to close, as the task bar and
@@ -301,21 +308,22 @@ void CloseDuringMessage(Run& r) {
 enum Control { Command1 = 101, Text1, Label1, Command2, Command3, Command4, Label3, Label2 };
 enum AboutControl { PicIcon = 201, CmdSysInfo, LblDescription, LblDisclaimer, LblTitle, LblVersion, Credit };
 
-// The main window alone, with its title and the hosts file as it was at the start in its view.
+// The main window alone, with its title and the hosts file as it was at the start in its view:
+// a file too large to show whole, its start, the note, and the entry past it.
 void MainShown(Run& r) {
     r.main = r.Await([](const Scene& s) { return s.main && s.boxes.empty(); }, "the main window").main;
-    if (!Matches(Narrow(TextOf(r.main)), Narrow(Caption))) Fail("main window title " + Quote(TextOf(r.main)));
-    std::string file = r.before.value_or("");
-    if (r.c.padTo) file.resize(ViewCap, '\0');
-    const std::wstring expected = BuildViewText(file, Windows1251()) + (r.c.padTo ? CutNote(r.c.padTo, ViewCap) : L"");
+    if (TextOf(r.main) != Caption) Fail("main window title " + Quote(TextOf(r.main)));
+    const std::string file = r.before.value_or("");
+    std::wstring expected = BuildViewText(file.substr(0, ViewCap), Windows1251());
+    if (file.size() > ViewCap) expected += ViewCutNote(file.size(), ViewCap, 1) + BuildViewText(PaddedEntry, Windows1251());
     const HWND view = GetDlgItem(r.main, Text1);
-    DWORD_PTR length = 0;  // the text itself too when it is not too long to compare
+    DWORD_PTR length = 0;
     SendMessageTimeoutW(view, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, static_cast<UINT>(60000 * options.slow), &length);
-    if (length != expected.size() || (length < 100000 && TextOf(view, length + 1) != expected))
+    const std::wstring text = TextOf(view, std::min<size_t>(length, 100000) + 1);  // a long text's start is enough...
+    if (length != expected.size() || text != expected.substr(0, text.size()) ||
+        (length > text.size() && TextOf(view, length + 1).substr(length - 200) != expected.substr(length - 200)))
         Fail("the view holds " + std::to_string(length) + " characters, the file " + std::to_string(expected.size()));
-    if (r.c.padTo && TextOf(view, length + 1).substr(length - 200) != expected.substr(length - 200))
-        Fail("the view of a padded file does not end in its note");
-    r.Seen(r.main, L"main-window");
+    r.Seen(r.main, L"main-window");  // ...with its end, where a padded file's entry shows
 }
 
 // Posts a message to the main window or the About dialog, or to their control `id`.
@@ -529,15 +537,16 @@ Step CloseAbout(int id, UINT message, WPARAM wp = 0, LPARAM lp = 0) {
     };
 }
 const Step AboutOK = CloseAbout(IDOK, BM_CLICK), AboutEsc = CloseAbout(IDOK, WM_KEYDOWN, VK_ESCAPE, 0x00010001),
-           AboutCloseBox = CloseAbout(0, WM_SYSCOMMAND, SC_CLOSE), SysInfo = Post(&Run::about, CmdSysInfo, BM_CLICK);
+           AboutCloseBox = CloseAbout(0, WM_SYSCOMMAND, SC_CLOSE), ClickSysInfo = Post(&Run::about, CmdSysInfo, BM_CLICK);
 
 // ---- Preparations ----
 
-// Sets a string value in the registry of the run's own prefix (none: deletes it). Each case
-// sets the values it depends on.
-void SetValue(HKEY root, const wchar_t* key, const wchar_t* name, const std::optional<std::wstring>& text) {
+// Sets a value in the registry of the run's own prefix (none: deletes it). Each case sets the
+// values it depends on.
+void SetValue(HKEY root, const wchar_t* key, const wchar_t* name, const std::optional<std::wstring>& text,
+              DWORD type = REG_SZ) {
     if (!text) RegDeleteKeyValueW(root, key, name);
-    else RegSetKeyValueW(root, key, name, REG_SZ, text->c_str(), static_cast<DWORD>((text->size() + 1) * 2));
+    else RegSetKeyValueW(root, key, name, type, text->c_str(), static_cast<DWORD>((text->size() + 1) * 2));
 }
 
 // Where the About dialog looks for the system information tool: the registry's path of it,
@@ -550,13 +559,16 @@ Step SysInfoAt(std::optional<std::wstring> path, std::optional<std::wstring> fol
 }
 // DataBasePath of the prefix's Windows, as malware would set it, until the case ends.
 const wchar_t* const Tcpip = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
-void RedirectedByMalware(Run& r) {
-    wchar_t old[MAX_PATH] = {};
-    DWORD size = sizeof old;
-    RegGetValueW(HKEY_LOCAL_MACHINE, Tcpip, L"DataBasePath", RRF_RT_ANY | RRF_NOEXPAND, nullptr, old, &size);
-    SetValue(HKEY_LOCAL_MACHINE, Tcpip, L"DataBasePath", Evil);
-    r.undo.push_back([old = std::wstring(old)] { SetValue(HKEY_LOCAL_MACHINE, Tcpip, L"DataBasePath", old); });
+Step DataBasePathSetTo(const std::wstring& value, DWORD type) {
+    return [=](Run& r) {
+        wchar_t old[MAX_PATH] = {};
+        DWORD size = sizeof old;
+        RegGetValueW(HKEY_LOCAL_MACHINE, Tcpip, L"DataBasePath", RRF_RT_ANY | RRF_NOEXPAND, nullptr, old, &size);
+        SetValue(HKEY_LOCAL_MACHINE, Tcpip, L"DataBasePath", value, type);
+        r.undo.push_back([old = std::wstring(old)] { SetValue(HKEY_LOCAL_MACHINE, Tcpip, L"DataBasePath", old); });
+    };
 }
+const Step RedirectedByMalware = DataBasePathSetTo(Evil, REG_SZ);
 // DataBasePath as the program left it: Windows' default, or still malware's.
 Step WindowsReadsHostsFrom(const std::wstring& expected, DWORD type) {
     return [=](Run&) {
@@ -574,17 +586,17 @@ void BrowserStandIn(Run&) {
              L"\"" + options.bin + L"\\browser.exe\" \"%1\"");
 }
 
-std::wstring SystemFolder() {
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    return system;
+std::wstring Env(const wchar_t* name) {
+    std::wstring value(32767, L'\0');
+    value.resize(GetEnvironmentVariableW(name, value.data(), 32767));
+    return value;
 }
 
 // Wine's restart helper, which ExitWindowsEx starts, replaced by a stand-in until the case
 // ends: the real one would end every process of the Wine session, this driver included. Wine
 // uses the copy only with wineboot.exe=n in WINEDLLOVERRIDES, as scripts/e2e.sh sets.
 void WinebootStandIn(Run& r) {
-    const std::wstring boot = SystemFolder() + L"\\wineboot.exe", saved = r.windir + L"\\wineboot.exe";
+    const std::wstring boot = SystemFolder() + L"\\wineboot.exe", saved = options.root + L"\\wineboot.exe";
     if (!CopyFileW(boot.c_str(), saved.c_str(), FALSE) || !CopyFileW((options.bin + L"\\recorder.exe").c_str(), boot.c_str(), FALSE))
         Fail("cannot replace " + Narrow(boot));
     r.undo.push_back([=] { CopyFileW(saved.c_str(), boot.c_str(), FALSE); });
@@ -617,12 +629,25 @@ Step Protected(bool folderToo) {
 }
 
 // Another process holds the hosts file open until the case ends, sharing what `share` says.
+HANDLE Hold(Run& r, DWORD share) {
+    const HANDLE h = CreateFileW(r.hosts.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) Fail("cannot hold the hosts file");
+    return h;
+}
 Step Locked(DWORD share) {
-    return [=](Run& r) {
-        const HANDLE h = CreateFileW(r.hosts.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (h == INVALID_HANDLE_VALUE) Fail("cannot lock the hosts file");
-        r.undo.push_back([=] { CloseHandle(h); });
-    };
+    return [=](Run& r) { r.undo.push_back([h = Hold(r, share)] { CloseHandle(h); }); };
+}
+// ...or, as a virus scanner does, without sharing its deletion while method 1's first message is
+// answered, and for half a second more.
+DWORD WINAPI LetGoSoon(void* held) {
+    Sleep(500);
+    CloseHandle(held);
+    return 0;
+}
+void HeldWhileMethod1Starts(Run& r) {
+    const HANDLE h = Hold(r, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    Answer(M1First, IDOK)(r);
+    CloseHandle(CreateThread(nullptr, 0, LetGoSoon, h, 0, nullptr));
 }
 
 // ---- The cases ----
@@ -630,130 +655,137 @@ Step Locked(DWORD share) {
 const Steps ModifiedNo = {Start, Answer(Modified, IDNO), MainShown}, ShowsFile = ModifiedNo + Steps{CloseMain},
             StockYes = {Start, Answer(Unmodified, IDYES), MainShown}, Layout = {MainLayout, OpenAbout, CloseMain},
             Method1Chosen = Steps{Start, Answer(Modified, IDYES)} + Method1 + Steps{EndsUnseen},
-            Method2Chosen = ModifiedNo + Steps{Click(Command2), Answer(Method2Warning, IDOK)};
+            Method2Chosen = ModifiedNo + Steps{Click(Command2), Answer(M2First, IDOK)};
 Steps Method1Refused(const wchar_t* code) {
     return {Start, Answer(Modified, IDYES), Method1[0], Answer(HostsError(code), IDOK), EndsUnseen};
 }
-Steps Method2(int answer) { return Steps{WinebootStandIn} + Method2Chosen + Steps{Answer(Method2Question, answer)}; }
-Steps SysInfoFrom(std::optional<std::wstring> path, std::optional<std::wstring> folder, Steps then) {
-    return Steps{SysInfoAt(path, folder)} + StockYes + Steps{OpenAbout, SysInfo} + then + Steps{CloseMain};
+Steps Method2(int answer) { return Steps{WinebootStandIn} + Method2Chosen + Steps{Answer(M2Restart, answer)}; }
+Steps SysInfoFrom(std::optional<std::wstring> path, std::optional<std::wstring> folder) {
+    return {SysInfoAt(path, folder), ClickSysInfo, Idle(1)};
 }
+// The log a /log: switch left beside the sandbox's Windows folder holds these lines.
+Step Logged(const std::string& lines) {
+    return [=](Run& r) {
+        const std::string log = ReadFileBytes(r.windir + L"\\log.txt").value_or("");
+        if (!Matches(log, lines)) Fail("the log holds \"" + log + '"');
+    };
+}
+const std::wstring LongPath(40000, L'x');  // a DataBasePath far longer than any folder's name
 
 const std::vector<Case>& Cases() {
     static const std::vector<Case> cases = {
         // The start-up check and method 1
-        {"modified file, No: the main window shows it", Infected, ShowsFile},
-        {"stock file, Yes: the main window shows it", Stock, StockYes + Steps{CloseMain}},
+        {"modified file, No: the main window shows it; its layout, tool tips and About at 96 DPI", Infected,
+         ModifiedNo + Layout},
+        {"stock file, Yes: the main window shows it; Tab and Shift+Tab go round it", Stock,
+         StockYes + Steps{TabRoundTrips, CloseMain}},
         {"stock file, No: ends before the window shows", Stock, {Start, Answer(Unmodified, IDNO), EndsUnseen}},
-        {"modified file, Yes: method 1 writes the stock file", Infected, Method1Chosen, Stocked | BackedUp, Flushed},
-        {"empty file: counts as modified, empty view", "", ShowsFile},
+        {"modified file, Yes, hosts held for a moment: method 1 writes the stock file", Infected,
+         {Start, Answer(Modified, IDYES), HeldWhileMethod1Starts, Method1[1], Method1[2], EndsUnseen},
+         Stocked | BackedUp, Flushed},
         {"missing file, Yes: method 1 creates it", {}, Method1Chosen, Stocked, Flushed},
         {.name = "protected file in an unwritable folder, method 1: error, nothing changed", .hosts = Infected,
-         .steps = Steps{Protected(true)} + Method1Refused(L"5"), .exitCode = 5, .unprivileged = true},
+         .steps = Steps{Protected(true)} + Method1Refused(L"5"), .exitCode = 5, .group = "unprivileged"},
         {.name = "protected file (read-only, hidden, system), method 1: repaired", .hosts = Infected,
          .steps = Steps{Protected(false)} + Method1Chosen, .after = Stocked | BackedUp, .record = Flushed,
-         .unprivileged = true},
+         .group = "unprivileged"},
         {"hosts held open without delete sharing, method 1: error, never success", Infected,
          Steps{[](Run& r) { SetFileAttributesW(r.hosts.c_str(), FILE_ATTRIBUTE_HIDDEN); },
                Locked(FILE_SHARE_READ | FILE_SHARE_WRITE)} + Method1Refused(L"32"), Unchanged, "", 32},
         {"closed during method 1's first message: method 1 completes", Infected,
          {Start, Answer(Modified, IDYES), CloseDuringMessage, Method1[0], Method1[1], Method1[2], EndsUnseen},
          Stocked | BackedUp, Flushed},
-        // Where Windows reads hosts from: malware's folder is told of first.
-        {"DataBasePath moved, Yes: the default back, the old value shown", Stock,
-         {RedirectedByMalware, Start, Answer(Redirected, IDYES), Answer(RedirectReset, IDOK), Answer(Unmodified, IDYES),
-          MainShown, CloseMain, ResetToDefault}},
-        {"DataBasePath moved, No: left as it is", Stock,
-         {RedirectedByMalware, Start, Answer(Redirected, IDNO), Answer(Unmodified, IDNO), EndsUnseen, LeftToMalware}},
+        // The running Windows: its own hosts file, whatever windir says, and where it reads it from.
+        {.name = "DataBasePath moved, Yes: the default back, the old value shown", .hosts = Stock,
+         .steps = {RedirectedByMalware, Start, Answer(Redirected, IDYES), Answer(Reset, IDOK), Answer(Unmodified, IDYES),
+                   MainShown, CloseMain, ResetToDefault}, .system = true},
+        {.name = "DataBasePath moved, No, windir a decoy: the system's own hosts file is read", .hosts = Stock,
+         .steps = {RedirectedByMalware, Start, Answer(Redirected, IDNO), Answer(Unmodified, IDNO), EndsUnseen,
+                   LeftToMalware}, .system = true},
+        {.name = "DataBasePath of 40,000 characters: the warning cut short, the window, method 1 repairs",
+         .hosts = Infected,
+         .steps = Steps{DataBasePathSetTo(LongPath, REG_EXPAND_SZ), Start,
+                        Answer({Detection, RedirectWarning(LongPath.substr(0, 300) + L"…"), L"Yes No"}, IDNO),
+                        Answer(Modified, IDNO), MainShown, Click(Command1)} + Method1,
+         .after = Stocked | BackedUp, .record = Flushed, .system = true},
         // Methods 2 and 3: route.exe comes from the system folder, not from beside the program,
         // the current folder or PATH, where stand-ins wait too.
-        {"method 3, No: nothing starts, the window stays", Stock,
-         StockYes + Steps{Click(Command4), Answer(Method3Question, IDNO), Idle(1), CloseMain}},
+        {"method 3, No: the window stays; closed during the question: No, then the program ends", Stock,
+         StockYes + Steps{Click(Command4), Answer(M3Ask, IDNO), Idle(1), Click(Command4), CloseDuringMessage,
+                          Answer(M3Ask, IDNO)}},
         {"method 3, Yes: route -f starts minimized from the system folder", Stock,
-         StockYes + Steps{Click(Command4), Answer(Method3Question, IDYES)}, Unchanged, Routed},
-        {"closed during method 3's question: No, then the program ends", Stock,
-         StockYes + Steps{Click(Command4), CloseDuringMessage, Answer(Method3Question, IDNO)}},
-        {"method 2, No: stock file, copy kept, no restart", Infected, Method2(IDNO), Stocked | BackedUp, Flushed},
-        {"method 2 with no hosts file: writes the stock file", {}, Method2(IDNO), Stocked, Flushed},
+         StockYes + Steps{Click(Command4), Answer(M3Ask, IDYES)}, Unchanged, Routed},
+        {"method 2 closed during its warning, No: stock file, copy kept, no restart", Infected,
+         Steps{WinebootStandIn} + ModifiedNo + Steps{Click(Command2), CloseDuringMessage, Answer(M2First, IDOK),
+                                                    Answer(M2Restart, IDNO)}, Stocked | BackedUp, Flushed},
         {"method 2, Yes: a forced restart is requested", Infected, Method2(IDYES), Stocked | BackedUp,
          Flushed + "*wineboot.exe|*wineboot.exe --kill|*\n"},  // what Wine makes of EWX_REBOOT | EWX_FORCE
-        {"closed during method 2's warning: method 2 completes", Infected,
-         ModifiedNo + Steps{Click(Command2), CloseDuringMessage, Answer(Method2Warning, IDOK),
-                            Answer(Method2Question, IDNO)}, Stocked | BackedUp, Flushed},
         {.name = "protected file (read-only, hidden, system), method 2: repaired", .hosts = Infected,
          .steps = Steps{Protected(false)} + Method2(IDNO), .after = Stocked | BackedUp, .record = Flushed,
-         .unprivileged = true},
+         .group = "unprivileged"},
         // The main window
-        {"main window at 96 DPI: frame, controls, tool tips", Infected, ModifiedNo + Layout},
         {.name = "main window at 144 DPI: frame, controls, tool tips", .hosts = Infected, .steps = ModifiedNo + Layout,
          .dpi = 144},
-        {"Tab and Shift+Tab go round the main window", Stock, StockYes + Steps{TabRoundTrips, CloseMain}},
-        {"link hosts: opens the article, the window stays", Stock,
-         Steps{BrowserStandIn} + StockYes + ClickLabel(Label2) + Steps{Idle(0.5), CloseMain}, Unchanged,
-         "*browser.exe|*\"http://www.ru.wikipedia.org/wiki/Hosts\"|*\n"},
-        {"link advert: opens the forum page, the window stays", Stock,
-         Steps{BrowserStandIn} + StockYes + ClickLabel(Label3) + Steps{Idle(0.5), CloseMain}, Unchanged,
-         "*browser.exe|*\"http://www.*/forum/3-22-1\"|*\n"},
+        {"links open their pages through the desktop shell; the window stays", Stock,
+         Steps{BrowserStandIn} + StockYes + ClickLabel(Label2) + Steps{Idle(0.5)} + ClickLabel(Label3) +
+             Steps{Idle(0.5), CloseMain}, Unchanged,
+         "*browser.exe|*\"http://www.ru.wikipedia.org/wiki/Hosts\"|*\n*browser.exe|*\"http://www.*/forum/3-22-1\"|*\n"},
+        {.name = "links without the desktop shell: the address is shown, nothing starts", .hosts = Stock,
+         .steps = Steps{BrowserStandIn} + StockYes + ClickLabel(Label3) +
+                  Steps{Answer({Caption, OpenByHand(ForumPage), L"OK"}, IDOK), Idle(0.5), CloseMain},
+         .group = "no-desktop-shell"},
         // The About dialog
-        {"About: texts, place, one instance, both windows usable", Stock,
-         StockYes + Steps{OpenAbout, Click(Command3), Idle(0.5), Click(Command4), Answer(Method3Question, IDNO),
-                          Idle(0.2), AboutOK, Idle(0.2), CloseMain}},
-        {"About: Esc and the close box close it, it reopens", Stock,
-         StockYes + Steps{OpenAbout, AboutEsc, OpenAbout, AboutCloseBox, OpenAbout, AboutOK, CloseMain}},
-        {"About open: closing the main window ends the program", Stock, StockYes + Steps{OpenAbout, CloseMain}},
-        {"About: the tool from the registry's path starts", Stock,
-         SysInfoFrom(options.bin + L"\\sysinfo.exe", {}, {Idle(1)}), Unchanged, "*\\sysinfo.exe|*|1\n"},
-        {"About: the tool from the registry's folder starts", Stock,
-         SysInfoFrom({}, options.root + L"\\msinfo", {Idle(1)}), Unchanged, "*\\MSINFO32.EXE|*|1\n"},
-        {"About: no tool in the registry: the message", Stock,
-         SysInfoFrom({}, {}, {Answer(NoSysInfo, IDOK), Idle(0.5)})},
+        {"About: texts, place, one instance, both windows usable; Esc, the close box; closing the main window",
+         Stock, StockYes + Steps{OpenAbout, Click(Command3), Idle(0.5), Click(Command4), Answer(M3Ask, IDNO),
+                                 Idle(0.2), AboutOK, OpenAbout, AboutEsc, OpenAbout, AboutCloseBox, OpenAbout,
+                                 CloseMain}},
+        {"About: the tool from the registry's path, then from its folder, else the message", Stock,
+         StockYes + Steps{OpenAbout} + SysInfoFrom(options.bin + L"\\sysinfo.exe", {}) +
+             SysInfoFrom({}, options.root + L"\\msinfo") + Steps{SysInfoAt({}, {}), ClickSysInfo,
+                                                                 Answer(NoSysInfo, IDOK), Idle(0.5), CloseMain},
+         Unchanged, "*\\sysinfo.exe|*|1|C:\\windows\\system32\n*\\MSINFO32.EXE|*|1|C:\\windows\\system32\n"},
         // Hostile hosts files
         {"hosts file locked by another process: error", Infected,
          {Locked(0), Start, Answer(Error(L"32"), IDOK), EndsUnseen}, Unchanged, "", 32},
         {"hosts path is a folder: error", {},
          {[](Run& r) { CreateDirectoryW(r.hosts.c_str(), nullptr); }, Start, Answer(Error(L"*"), IDOK), EndsUnseen},
          Unchanged, "", AnyError},
-        {"LF-only file: shown line by line", Blocklist(40), ShowsFile},
-        {"a 10 MB single line loads", std::string(10'000'000, 'x'), ShowsFile},
-        {"a 150,000-line blocklist loads", Blocklist(150000), ShowsFile},
-        {.name = "a hosts file padded to 1 GB: its start shown, method 1 repairs it", .hosts = Infected,
-         .steps = ModifiedNo + Steps{Click(Command1)} + Method1, .after = Stocked | BackedUp, .record = Flushed,
-         .padTo = 1ull << 30},
+        {"an entry after 20 MB of padding: the view shows it; method 1 repairs the file",
+         Infected + std::string(20'000'000, '\0') + "\r\n" + PaddedEntry + "\r\n",
+         ModifiedNo + Steps{Click(Command1)} + Method1, Stocked | BackedUp, Flushed},
         // The command line, its output read through a pipe
-        {"/check, stock: 0", Stock, {Cli(L"/check", "файл hosts: *\\hosts\r\nпереводов строк: 19 (в стандартном файле 19)"
-                                     "\r\nстрок с именами, кроме localhost: 0\r\nфайл hosts стандартный\r\n")}},
-        {"/CHECK, blocking lines: 1", Infected, {Cli(L"/CHECK", "*переводов строк: 25 *\r\nстрок с именами, кроме "
-                                     "localhost: 6\r\n  127.0.0.1 vk.com\r\n*  127.0.0.1 www.mail.ru\r\nфайл hosts изменён\r\n")},
-         Unchanged, "", 1},
-        {"-check, no file: 1", {}, {Cli(L"-check", "файл hosts: *\r\nфайла hosts нет\r\n")}, Unchanged, "", 1},
-        {"/check, DataBasePath moved: 1", Stock, {RedirectedByMalware, Cli(L"/check", "*DataBasePath: Windows читает "
-                                     "hosts из другой папки: C:\\evil\\etc\r\n*папка hosts перенаправлена\r\n")},
-         Unchanged, "", 1},
-        {"/repair: DataBasePath reset, stock file, copy, DNS cache: 0", Infected,
-         {RedirectedByMalware, Cli(L"/repair", "*DataBasePath возвращено к стандартному, было: C:\\evil\\etc\r\n"
-                                   "копия старого файла: *.bak\r\nфайл hosts заменён стандартным\r\nкэш DNS очищен\r\n"),
-          ResetToDefault}, Stocked | BackedUp, Flushed},
-        {"/repair then /restore: of its copy: the old bytes back, byte for byte", Infected,
-         {Cli(L"/repair", "*"), [](Run& r) {
+        {"cli: /check through a pipe in the OEM code page and in UTF-8: entries, no control character; /?",
+         Infected + "0.0.0.0 evil\x1b[2J.com\rnext\r\n",
+         {Cli(L"/check /log:%W%\\log.txt", "файл hosts: *\\WINDOWS\\System32\\drivers\\etc\\hosts\r\nDataBasePath не проверено: *\r\n"
+                         "переводов строк: 26\r\nзаписей, кроме localhost на этом компьютере: 7\r\n  127.0.0.1 vk.com\r\n"
+                         "*  127.0.0.1 www.mail.ru\r\n  0.0.0.0 evil?[2J.com\r\nфайл hosts изменён\r\n"
+                         "RESULT hosts=modified redirected=unchecked changed=no exit=1\r\n"),
+          Cli(L"/check /utf8", "*записей, кроме localhost на этом компьютере: 7\r\n*  0.0.0.0 evil?[2J.com\r\n*"),
+          Cli(L"/?", "Хостовик: проверка и восстановление файла hosts.\r\n*Коды выхода:*RESULT hosts=unchecked "
+                     "redirected=unchecked changed=no exit=0\r\n"),
+          Logged("20*-*-* *:*:*\t*\tcheck\t1 файл hosts изменён\t-\r\n")}},
+        {"cli: /repair twice (the second changes nothing), /restore: of the copy, a log line each, DataBasePath "
+         "not the other Windows'", Infected,
+         {RedirectedByMalware, Cli(L"/repair /log:%W%\\log.txt", "*копия старого файла: *.bak\r\nфайл hosts заменён "
+                                   "стандартным\r\nкэш DNS очищен\r\nRESULT hosts=modified redirected=unchecked "
+                                   "changed=yes exit=0\r\n"),
+          Cli(L"/repair /log:%W%\\log.txt", "*переводов строк: 19 (стандартный файл Windows XP, русская)\r\n*"
+                                            "файл hosts не изменён: записей в нём нет\r\nRESULT hosts=clean "
+                                            "redirected=unchecked changed=no exit=0\r\n"),
+          [](Run& r) {
               for (const auto& entry : std::filesystem::directory_iterator(r.etc))
-                  if (entry.path().extension() == L".bak") Cli(L"/restore:" + entry.path().wstring(), "*заменён файлом *")(r);
-          }}, BackedUp, Flushed + Flushed},
-        {"/windir: a second Windows, the process's windir elsewhere: repaired", Infected,
-         {RedirectedByMalware, Cli(L"/repair /windir:%W%", "файл hosts: *\\WINDOWS\\System32\\drivers\\etc\\hosts\r\n"
-                                   "DataBasePath не проверено: *", true), LeftToMalware}, Stocked | BackedUp, Flushed},
-        {"/windir: alone: the window on that Windows", Infected,
-         {[](Run& r) { StartWith(r, L"/windir:" + r.windir, true); }, Answer(Modified, IDNO), MainShown, CloseMain}},
-        {"/log: a line from each of three runs", Infected,
-         {Cli(L"/check /log:%W%\\log.txt", "*"), Cli(L"/repair /log:%W%\\log.txt", "*"),
-          Cli(L"/check /log:%W%\\log.txt", "*"), [](Run& r) {
-              const std::string log = ReadFileBytes(r.windir + L"\\log.txt").value_or("");
-              if (!Matches(log, "20*-*-* *:*:*\t*\tcheck\t1 файл hosts изменён\t-\r\n"
-                                "*\trepair\t0 файл hosts заменён стандартным; кэш DNS очищен\t*.bak\r\n"
-                                "*\tcheck\t0 файл hosts стандартный\t-\r\n") || std::count(log.begin(), log.end(), '\n') != 3)
-                  Fail("the log holds \"" + log + '"');
-          }}, Stocked | BackedUp, Flushed},
-        {"/?: the usage: 0", Stock, {Cli(L"/?", "Хостовик: проверка и восстановление файла hosts.\r\n*Коды выхода:*")}},
-        {"an unknown switch: the usage: 87", Stock, {Cli(L"/fix", "Хостовик: проверка*")}, Unchanged, "", 87},
+                  if (entry.path().extension() == L".bak")
+                      Cli(L"/restore:" + entry.path().wstring() + L" /log:%W%\\log.txt", "*changed=yes exit=0\r\n")(r);
+          },
+          Logged("20*-*-* *:*:*\t*\trepair\t0 файл hosts заменён стандартным; кэш DNS очищен\t*.bak\r\n"
+                 "*\trepair\t0 файл hosts не изменён: записей в нём нет\t-\r\n*\trestore\t0 файл hosts заменён файлом "
+                 "*.bak; кэш DNS очищен\t-\r\n"), LeftToMalware}, BackedUp, Flushed + Flushed},
+        {.name = "cli: /repair with DataBasePath moved: the default back, 3010", .hosts = Stock,
+         .steps = {RedirectedByMalware, Cli(L"/repair", "*DataBasePath возвращено к стандартному, было: C:\\evil\\etc; *"
+                                                          "RESULT hosts=clean redirected=yes changed=yes exit=3010\r\n"),
+                   ResetToDefault}, .exitCode = 3010, .system = true},
+        {"no console: a mistyped switch shows no window and ends with 87", Stock,
+         {[](Run& r) { StartWith(r, L"/fix", options.exe, 0, false); }, EndsWithNoWindow}, Unchanged, "", 87},
     };
     return cases;
 }
@@ -767,34 +799,21 @@ std::string Stamp() {  // local time as the copies of the hosts file are named
     return std::string(date) + "-" + time;
 }
 
-// Whether a file holds `head` and then NUL bytes up to `size` (a padded file's head, its size,
-// and a look at its last megabyte, not all of a gigabyte).
-bool Holds(const std::filesystem::path& file, const std::string& head, unsigned long long size) {
-    std::ifstream f(file, std::ios::binary);
-    std::string start(head.size(), '\0'), end(1 << 20, '\0');
-    f.read(start.data(), static_cast<std::streamsize>(start.size()));
-    f.seekg(static_cast<std::streamoff>(size - end.size()));
-    f.read(end.data(), static_cast<std::streamsize>(end.size()));
-    return f && start == head && std::filesystem::file_size(file) == size && end == std::string(end.size(), '\0');
-}
-
 // The hosts file as expected, with none of the attributes that protect it once replaced, and
-// beside it nothing but the expected copy of the old bytes, named hosts.yyyyMMdd-HHmmss.bak with
-// a time within the run: no file of the program's own is left.
+// beside it nothing of the program's but the expected copy of the old bytes, named
+// hosts.yyyyMMdd-HHmmss.bak with a time within the run.
 void CheckSandbox(Run& r, const std::string& from, const std::string& to) {
     if (r.c.after & Stocked ? ReadFileBytes(r.hosts) != Stock || (GetFileAttributesW(r.hosts.c_str()) & Protection)
-                            : (r.c.padTo ? !Holds(r.hosts, *r.before, r.c.padTo) : ReadFileBytes(r.hosts) != r.before) ||
-                                  GetFileAttributesW(r.hosts.c_str()) != r.attributes)
+                            : ReadFileBytes(r.hosts) != r.before || GetFileAttributesW(r.hosts.c_str()) != r.attributes)
         Fail(r.c.after & Stocked ? "the hosts file is not the stock one, or still protected"
                                  : "the hosts file's bytes or attributes changed");
     int copies = 0;
     for (const auto& entry : std::filesystem::directory_iterator(r.etc)) {
         const std::string name = Narrow(entry.path().filename().wstring());
-        if (name == "hosts") continue;
+        if (name == "hosts" || (r.c.system && !name.starts_with("hosts"))) continue;  // Wine's own files
         if (name.size() != 25 || !Matches(name, "hosts.*.bak") || name.substr(6, 15) < from || name.substr(6, 15) > to)
             Fail("unexpected file beside the hosts file: " + name);
-        if (r.c.padTo ? !Holds(entry.path(), *r.before, r.c.padTo) : ReadFileBytes(entry.path()) != r.before)
-            Fail("the copy " + name + " differs from the old file");
+        if (ReadFileBytes(entry.path()) != r.before) Fail("the copy " + name + " differs from the old file");
         ++copies;
     }
     if (copies != (r.c.after & BackedUp ? 1 : 0)) Fail(std::to_string(copies) + " copies of the old file");
@@ -802,10 +821,26 @@ void CheckSandbox(Run& r, const std::string& from, const std::string& to) {
 
 // Runs one case; returns what the stand-ins recorded.
 std::string RunCase(const Case& c, size_t index) {
-    Run r{c, options.root + L"\\case" + std::to_wstring(index) + L"\\WINDOWS"};
+    Run r{c, c.system ? SystemFolder(GetSystemWindowsDirectoryW)
+                      : options.root + L"\\case" + std::to_wstring(index) + L"\\WINDOWS"};
     std::filesystem::create_directories(r.etc);
+    // The prefix's own hosts file, and the copies a case makes of it, are put back afterwards.
+    struct PutBack {
+        Run& r;
+        std::optional<std::string> saved = r.c.system ? ReadFileBytes(r.hosts) : std::nullopt;
+        ~PutBack() try {
+            if (!r.c.system) return;
+            r.program.reset();  // it may still hold the file when the case failed
+            for (const auto& entry : std::filesystem::directory_iterator(r.etc))
+                if (entry.path().extension() == L".bak") std::filesystem::remove(entry.path());
+            SetFileAttributesW(r.hosts.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (saved) WriteFileBytes(r.hosts, *saved);
+        } catch (const std::exception& e) {
+            std::printf("FAIL  the prefix's own hosts file could not be put back: %s\n", e.what());
+        }
+    } putBack{r};
     if (c.hosts) WriteFileBytes(r.hosts, *c.hosts);
-    if (c.padTo) std::filesystem::resize_file(r.hosts, c.padTo);  // sparse: quick to make, NUL bytes to read
+    else DeleteFileW(r.hosts.c_str());
     r.before = c.hosts;
     DeleteFileW(options.record.c_str());
     // The screen's DPI, which each new process of the prefix reads.
@@ -815,7 +850,6 @@ std::string RunCase(const Case& c, size_t index) {
     if (c.exitCode == AnyError ? code == 0 : code != c.exitCode) Fail("exit code " + std::to_string(code));
     r.Restore();
     CheckSandbox(r, from, Stamp());
-    if (c.padTo) std::filesystem::remove_all(r.etc);  // gigabytes need not wait for the end of the run
 
     std::string record;  // the stand-ins run detached: what they record is waited for
     Within(15, [&] { return Matches(record = ReadFileBytes(options.record).value_or(""), c.record); });
@@ -823,17 +857,12 @@ std::string RunCase(const Case& c, size_t index) {
     return record;
 }
 
-std::wstring Env(const wchar_t* name) {
-    std::wstring value(32767, L'\0');
-    value.resize(GetEnvironmentVariableW(name, value.data(), 32767));
-    return value;
-}
-
-// The cases whose name holds `only`; returns the number failed.
-int RunCases(const std::string& only, bool unprivileged) {
+// The cases of `group` whose name holds `only`; returns the number failed.
+int RunCases(const std::string& only, const std::string& group) {
     options.root = Env(L"E2E_SANDBOX");
     options.record = Env(L"E2E_RECORD");
     options.bin = options.root + L"\\bin";
+    options.decoy = options.root + L"\\decoy";
     if (options.root.empty() || options.record.empty()) Fail("E2E_SANDBOX or E2E_RECORD is not set");
     // The stand-ins: the recorder under the name of each program the program starts. route.exe
     // in the system folder is the one to run; in the current folder (the sandbox), first on PATH
@@ -849,13 +878,18 @@ int RunCases(const std::string& only, bool unprivileged) {
          {options.bin + L"\\recorder.exe", options.bin + L"\\route.exe", options.bin + L"\\browser.exe",
           options.bin + L"\\sysinfo.exe", options.root + L"\\msinfo\\MSINFO32.EXE", options.root + L"\\route.exe",
           SystemFolder() + L"\\route.exe", SystemFolder() + L"\\ipconfig.exe"})
-        std::filesystem::copy_file(recorder, copy, std::filesystem::copy_options::overwrite_existing);
+        if (!CopyFileW(recorder.c_str(), copy.c_str(), FALSE)) Fail("cannot copy the recorder to " + Narrow(copy));
     SetEnvironmentVariableW(L"PATH", (options.bin + L";" + Env(L"PATH")).c_str());
+    // A decoy Windows folder in windir, as code with the user's rights can set it: never looked at.
+    const std::wstring decoyHosts = options.decoy + L"\\System32\\drivers\\etc\\hosts";
+    std::filesystem::create_directories(std::filesystem::path(decoyHosts).parent_path());
+    WriteFileBytes(decoyHosts, Infected);
+    SetEnvironmentVariableW(L"windir", options.decoy.c_str());
 
     int passed = 0, failed = 0;
     const std::vector<Case>& cases = Cases();
     for (size_t i = 0; i < cases.size(); ++i) {
-        if (cases[i].unprivileged != unprivileged || !Matches(cases[i].name, "*" + only + "*")) continue;
+        if (cases[i].group != group || !Matches(cases[i].name, "*" + only + "*")) continue;
         const double start = Seconds();
         std::string failure, recorded;
         try {
@@ -869,6 +903,11 @@ int RunCases(const std::string& only, bool unprivileged) {
         std::fflush(stdout);
         ++(failure.empty() ? passed : failed);
     }
+    const bool decoyKept = ReadFileBytes(decoyHosts) == Infected &&
+                           std::distance(std::filesystem::directory_iterator(options.decoy + L"\\System32\\drivers\\etc"),
+                                         std::filesystem::directory_iterator{}) == 1;
+    std::printf("%s  the decoy Windows folder in windir was never touched\n", decoyKept ? "PASS" : "FAIL");
+    ++(decoyKept ? passed : failed);
     std::printf("driver: %d passed, %d failed\n", passed, failed);
     return failed;
 }
@@ -877,18 +916,19 @@ int RunCases(const std::string& only, bool unprivileged) {
 
 int wmain(int argc, wchar_t** argv) {
     SetProcessDPIAware();  // window places as the program sees them, whatever DPI it was started with
-    std::wstring only;
-    bool unprivileged = false;
-    for (int i = 1; i < argc; ++i) {
+    FreeConsole();         // the programs started here have no console to attach to, as under a start-up script
+    std::wstring only, group;
+    for (int i = 1; i + 1 < argc; ++i) {
         const std::wstring arg = argv[i];
-        if (arg == L"--exe" && i + 1 < argc) options.exe = argv[++i];
-        else if (arg == L"--only" && i + 1 < argc) only = argv[++i];
-        unprivileged |= arg == L"--unprivileged";
+        if (arg == L"--exe") options.exe = argv[++i];
+        else if (arg == L"--only") only = argv[++i];
+        else if (arg == L"--group") group = argv[++i];
     }
+    options.cli = std::filesystem::path(options.exe).replace_filename(L"hostovik-cli.exe").wstring();
     options.screens = Env(L"E2E_SCREENS");
     options.slow = std::max(1.0, _wtof(Env(L"E2E_SLOWDOWN").c_str()));
     try {
-        return RunCases(Narrow(only), unprivileged) ? 1 : 0;
+        return RunCases(Narrow(only), Narrow(group)) ? 1 : 0;
     } catch (const std::exception& e) {
         std::printf("FAIL  %s\n", e.what());
         return 1;

@@ -61,8 +61,8 @@ struct Scene {
     bool operator==(const Scene&) const = default;
 };
 
-// A program started with this process's environment and its standard output in a pipe; its
-// main window has the class `mainClass`.
+// A program started with this process's environment, its standard output in a pipe, or with
+// none at all when `pipe` is false; its main window has the class `mainClass`.
 struct Program {
     std::wstring mainClass;
     PROCESS_INFORMATION pi{};
@@ -70,16 +70,19 @@ struct Program {
     double started = Seconds();
     bool mainShown = false;
 
-    explicit Program(std::wstring commandLine, std::wstring mainClass_ = L"HostovikForm1") : mainClass(mainClass_) {
+    explicit Program(std::wstring commandLine, std::wstring mainClass_ = L"HostovikForm1", DWORD flags = 0,
+                     bool pipe = true)
+        : mainClass(mainClass_) {
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         HANDLE write = nullptr;
         STARTUPINFOW si{};
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESTDHANDLES;
-        if (CreatePipe(&output, &write, &inherit, 1 << 20)) SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
+        if (pipe && CreatePipe(&output, &write, &inherit, 1 << 20)) SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
         si.hStdOutput = si.hStdError = write;
-        const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-        CloseHandle(write);
+        const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, pipe, flags, nullptr, nullptr,
+                                            &si, &pi);
+        if (write) CloseHandle(write);
         if (!started) throw std::runtime_error("cannot start " + Narrow(commandLine) + ": " + std::to_string(GetLastError()));
     }
     ~Program() {  // ends the process if it still runs
@@ -87,7 +90,7 @@ struct Program {
         WaitForSingleObject(pi.hProcess, 5000);
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
-        CloseHandle(output);
+        if (output) CloseHandle(output);
     }
     // What the program wrote to its standard output, up to its end.
     std::string Output() const {

@@ -1,18 +1,21 @@
 // A stand-in for the programs that hostovik.exe starts (route, the system information tool,
 // the web browser, Wine's restart helper): it appends one line to the file named by
-// %E2E_RECORD%: its own path | its command line | the show command it was given (-1: none).
+// %E2E_RECORD%: its own path | its command line | the show command it was given (-1: none) |
+// the folder it was started in.
 #include <windows.h>
 
 #include <string>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    wchar_t self[MAX_PATH] = {}, record[MAX_PATH] = {};
+    wchar_t self[MAX_PATH] = {}, record[MAX_PATH] = {}, folder[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
+    GetCurrentDirectoryW(MAX_PATH, folder);
     if (!GetEnvironmentVariableW(L"E2E_RECORD", record, MAX_PATH)) return 2;
     STARTUPINFOW si{};
     GetStartupInfoW(&si);
     const int show = si.dwFlags & STARTF_USESHOWWINDOW ? si.wShowWindow : -1;
-    const std::wstring line = self + (L"|" + std::wstring(GetCommandLineW())) + L"|" + std::to_wstring(show) + L"\n";
+    const std::wstring line =
+        self + (L"|" + std::wstring(GetCommandLineW())) + L"|" + std::to_wstring(show) + L"|" + folder + L"\n";
     std::string utf8(line.size() * 3, '\0');
     utf8.resize(WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(),
                                     static_cast<int>(utf8.size()), nullptr, nullptr));
