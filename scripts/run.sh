@@ -41,12 +41,14 @@ bash scripts/setup.sh || exit 1
 source scripts/common.sh
 source scripts/wine-env.sh
 trap wine_env_down EXIT
-step "building the program" "10 s, 1-2 min the first time" wine_build hostovik
+step "building the program" "10 s, 1-2 min the first time" wine_build hostovik hostovik-cli
 
-# Runs the program with ARGS on the prefix; returns its exit code.
+# Runs EXE (hostovik.exe, the window, or hostovik-cli.exe, the command line) with ARGS on the
+# prefix; returns its exit code.
 program() {
   step "making a Wine prefix" "20 s, 1 min under emulation" wine_prefix_up
-  "$WINE" "$WIN_BUILD/hostovik.exe" "$@"
+  local exe=$1; shift
+  "$WINE" "$WIN_BUILD/$exe" "$@"
   local rc=$?
   echo "the program ended with exit code $rc"
   return $rc
@@ -84,12 +86,12 @@ show_hosts "hosts before"
 started=$(date +%s)
 windir=$(wine_unix_to_win "$windows_dir")
 if [ -n "$action" ]; then
-  echo "running: hostovik.exe /$action /windir:$windir (no window; /repair keeps a copy of the old file beside it)"
-  program "/$action" "/windir:$windir"
+  echo "running: hostovik-cli.exe /$action /windir:$windir /utf8 (no window; /repair keeps a copy of the old file beside it)"
+  program hostovik-cli.exe "/$action" "/windir:$windir" /utf8  # UTF-8 for this terminal, not a Windows console's code page
   rc=$?
 else
   echo "running the program on $DISPLAY with /windir:$windir; it ends with its window"
-  program "/windir:$windir"
+  program hostovik.exe "/windir:$windir"
   rc=$?
 fi
 show_hosts "hosts after"

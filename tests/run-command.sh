@@ -26,7 +26,7 @@ touch -d '2 days ago' "$etc/hosts.20200101-000000.bak"  # an earlier run's copy
 refused() { exited 2 && said "add --check or --repair"; }
 unchanged() { grep -q vk.com "$etc/hosts" && [ "$(ls "$etc" | wc -l)" = 2 ]; }
 modified() { exited 1 && said "файл hosts изменён"; }
-repaired() { said "running: hostovik.exe /repair" && exited 0; }
+repaired() { said "running: hostovik-cli.exe /repair" && exited 0; }
 only_this_copy() {
   grep -qx $'127.0.0.1 vk.com\r' "$etc"/hosts.2???????-??????.bak &&
     [ "$(grep -c 'the copy of the old file' build/run-command.log)" = 1 ] && ! said 20200101
