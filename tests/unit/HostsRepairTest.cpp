@@ -3,6 +3,8 @@
 #include "Fakes.h"
 #include "app/Caption.h"
 #include "hosts/HostsMessages.h"
+#include "forms/Form1/Links.h"
+#include "forms/frmAbout/SysInfo.h"
 #include "hosts/HostsText.h"
 
 namespace {
@@ -243,6 +245,24 @@ TEST(HostsStore, AFileHeldForAMomentIsTriedAgainAndAReplaceThatTookEffectIsNotUn
     EXPECT_TRUE(again.Replaced());
     EXPECT_EQ(lost.files, (Files{{H, Stock}, {B, Old}}));
     EXPECT_EQ(lost.Attributes(H), Plain);
+}
+
+}  // namespace
+
+namespace {
+
+// Every text the user reads, pinned: a word changed by mistake fails here. (The end-to-end tests
+// take the texts from the same headers, and check where and how they are shown.)
+TEST(Messages, TextsAsTheUserReadsThem) {
+    std::uint64_t fnv = 0xcbf29ce484222325;
+    const std::wstring texts[] = {std::wstring(ModifiedWarning), std::wstring(UnmodifiedQuestion),
+        std::wstring(Method1Warning), std::wstring(Method1Done), std::wstring(Method2Title), std::wstring(Method2Warning),
+        std::wstring(Method2Question), std::wstring(Method3Question), std::wstring(MainCaption), SysInfoUnavailable,
+        std::wstring(HostsLeftAsItWas), HostsReplacedAnyway(L"B"), RedirectWarning(L"F"), RedirectReset(L"F"),
+        OpenByHand(L"A")};
+    for (const std::wstring& text : texts)
+        for (wchar_t c : text) fnv = (fnv ^ static_cast<std::uint32_t>(c)) * 0x100000001b3;
+    EXPECT_EQ(fnv, 0x60b8f3ba276d15a6u);
 }
 
 }  // namespace
