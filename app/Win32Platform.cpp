@@ -2,7 +2,6 @@
 
 #include <exdisp.h>
 #include <shldisp.h>
-#include <shlguid.h>
 #include <shlobj.h>
 
 #include "app/AppInfo.h"
@@ -390,8 +389,12 @@ struct Com {
 };
 
 // The desktop's Shell.Application object, reached through the desktop's own view: it lives in
-// Explorer, so what its ShellExecute starts has Explorer's token, the user's.
+// Explorer, so what its ShellExecute starts has Explorer's token, the user's. (The class and the
+// service are named here, not linked from libuuid, whose one object holds every identifier there
+// is: 40 KB.)
 bool DesktopShellExecute(const std::wstring& address) {
+    constexpr CLSID ShellWindowsClass{0x9ba05972, 0xf6a8, 0x11cf, {0xa4, 0x42, 0x00, 0xa0, 0xc9, 0x0a, 0x8f, 0x39}};
+    constexpr GUID TopLevelBrowser{0x4c96be40, 0x915c, 0x11cf, {0x99, 0xd3, 0x00, 0xaa, 0x00, 0x4a, 0xe8, 0x37}};
     Com<IShellWindows> windows;
     Com<IDispatch> desktop, background, application;
     Com<IServiceProvider> provider;
@@ -408,17 +411,15 @@ bool DesktopShellExecute(const std::wstring& address) {
     show.vt = VT_I4;
     show.lVal = SW_SHOWNORMAL;
     LONG desktopWindow = 0;
-    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
-                                reinterpret_cast<void**>(&windows.p))) ||
+    if (FAILED(CoCreateInstance(ShellWindowsClass, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&windows.p))) ||
         windows->FindWindowSW(&location, &none, SWC_DESKTOP, &desktopWindow, SWFO_NEEDDISPATCH, &desktop.p) != S_OK ||
-        !desktop.p ||
-        FAILED(desktop->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&provider.p))) ||
-        FAILED(provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, reinterpret_cast<void**>(&browser.p))) ||
+        !desktop.p || FAILED(desktop->QueryInterface(IID_PPV_ARGS(&provider.p))) ||
+        FAILED(provider->QueryService(TopLevelBrowser, IID_PPV_ARGS(&browser.p))) ||
         FAILED(browser->QueryActiveShellView(&view.p)) ||
-        FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, reinterpret_cast<void**>(&background.p))) ||
-        FAILED(background->QueryInterface(IID_IShellFolderViewDual, reinterpret_cast<void**>(&folderView.p))) ||
+        FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_PPV_ARGS(&background.p))) ||
+        FAILED(background->QueryInterface(IID_PPV_ARGS(&folderView.p))) ||
         FAILED(folderView->get_Application(&application.p)) ||
-        FAILED(application->QueryInterface(IID_IShellDispatch2, reinterpret_cast<void**>(&shell.p))))
+        FAILED(application->QueryInterface(IID_PPV_ARGS(&shell.p))))
         return false;
     // No arguments, no working folder, the default verb.
     const BSTR file = SysAllocString(address.c_str());

@@ -1,6 +1,6 @@
 #pragma once
-// The application's metadata, in one place. It feeds the .exe's version resource,
-// from which the running program reads it back (the About dialog shows it).
+// The application's metadata, in one place. It feeds both the .exe's version resource and the
+// code (app/AppInfo.h), whose About dialog shows it.
 #define APP_VERSION_MAJOR 1
 #define APP_VERSION_MINOR 0
 #define APP_VERSION_REVISION 6
