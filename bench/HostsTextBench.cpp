@@ -1,4 +1,4 @@
-// Throughput of what the start-up does with the hosts file's bytes, on the files named by
+// Throughput of what the start-up and a check do with the hosts file's bytes, on the files named by
 // HOSTOVIK_BENCH_FILES (a list of name=path, separated by ':'), which scripts/bench.sh sets.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -79,6 +79,13 @@ int main(int argc, char** argv) {
         Register("BuildViewText+fresh memory", f,
                  [&cp](const std::string& b) { benchmark::DoNotOptimize(BuildViewText(b, cp)); }, true);
         Register("ToWide", f, [&cp](const std::string& b) { benchmark::DoNotOptimize(cp.ToWide(b)); });
+        // The entries, which the start-up and a check look for over the whole file.
+        Register("HostsScan", f, [](const std::string& b) {
+            HostsScan scan(2000);
+            scan.Add(b);
+            scan.Finish();
+            benchmark::DoNotOptimize(scan.entries);
+        });
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -5,16 +5,22 @@
 #   e2e:TEXT    the end-to-end cases whose name holds TEXT, on the real program under Wine
 # In the table, <NL> stands for a line break and (nothing) for an empty replacement. A row whose
 # text is not found exactly once in its file is reported as stale and fails the run.
-#   bash scripts/mutants.sh [--unit | --e2e] [--only TEXT]
+# --matrix runs every test of the row's tier instead, to see which tests catch what: every unit
+# test, or every end-to-end case (a whole run of 2-3 minutes a row). It writes
+# build/mutants-matrix.tsv, a line a fault tested: tier, file, fault, then the tests that
+# failed; and prints the faults each test caught, the faults only one test caught (checks not
+# to cut) and the tests that caught none.
+#   bash scripts/mutants.sh [--matrix] [--unit | --e2e] [--only TEXT]
 set -uo pipefail
 cd "$(dirname "$0")/.."
-tiers=unit,e2e only=
+tiers=unit,e2e only= matrix=
 while [ $# -gt 0 ]; do
   case $1 in
     --unit) tiers=unit ;;
     --e2e) tiers=e2e ;;
     --only) only=$2; shift ;;
-    *) sed -n '2,8s/^# \{0,1\}//p' "$0"; exit 2 ;;
+    --matrix) matrix=build/mutants-matrix.tsv ;;
+    *) sed -n '2,/^#   bash /s/^# \{0,1\}//p' "$0"; exit 2 ;;
   esac
   shift
 done
@@ -122,6 +128,13 @@ PY
 }
 
 e2e_ready=0
+# limited SECONDS COMMAND...: COMMAND with a time limit, in the background so that Ctrl-C stops
+# it: timeout puts it in a process group of its own, which the terminal's Ctrl-C misses, and a
+# script waiting in the foreground takes no signal until its child ends.
+tested=
+limited() { timeout "$@" & tested=$!; wait "$tested"; }
+stop_tests() { [ -z "$tested" ] || { kill -TERM "$tested"; wait "$tested"; } 2>/dev/null; }
+
 # Runs the tests of TIER: status 0 when they pass (the fault was missed), 2 when the planted
 # fault does not build (a broken row, not a catch).
 run_tests() {
@@ -129,12 +142,70 @@ run_tests() {
   case $1 in
     unit)
       cmake --build --preset native >"$log" 2>&1 || return 2
-      timeout 600 ctest --preset unit >"$log" 2>&1 ;;
+      limited 600 ctest --preset unit >"$log" 2>&1 ;;
     e2e:*)
-      timeout 900 bash scripts/e2e.sh --only "${1#e2e:}" >"$log" 2>&1 && return 0
+      limited 900 bash scripts/e2e.sh --only "${1#e2e:}" >"$log" 2>&1 && return 0
       grep -q '(build)' "$log" && return 2
       return 1 ;;
   esac
+}
+
+# The matrix's runs. Each writes the names of the tests that failed to build/mutant.failed and
+# gives status 2 when the fault does not build.
+failed_list=build/mutant.failed
+last_failed=build/native/Testing/Temporary/LastTestsFailed.log
+# CTest runs each unit test in a process of its own, so a crash or a hang (--timeout) is put on
+# the test that had it; "(crash)" stands for a run that failed before any test did.
+run_unit_tests() {
+  local log=build/mutant.log
+  : >"$failed_list"
+  cmake --build --preset native >"$log" 2>&1 || return 2
+  rm -f "$last_failed"
+  limited 600 ctest --preset unit --timeout 60 >"$log" 2>&1 && return 0
+  if [ -s "$last_failed" ]; then cut -d: -f2- "$last_failed"; else echo "(crash)"; fi >"$failed_list"
+}
+unit_tests() { ctest --preset unit -N | sed -n 's/^ *Test *#[0-9]*: //p'; }
+
+# An empty --only still runs every case, and leaves build/e2e.log, the last real run's log, alone.
+run_e2e_cases() {
+  local log=build/mutant.log rc
+  limited 1800 bash scripts/e2e.sh --only '' >"$log" 2>&1
+  rc=$?
+  [ $rc -ne 0 ] && grep -q '(build)' "$log" && return 2
+  e2e_results "$log" | sed -n 's/^FAIL  //p' >"$failed_list"
+  # A run that ended without naming a failed case (Wine not starting, the time limit).
+  [ $rc -eq 0 ] || [ -s "$failed_list" ] || echo "(run failed)" >"$failed_list"
+}
+# e2e_results LOG: "PASS  case" or "FAIL  case" a case, its time and the reason cut off. The
+# first " (N s)" ends the name: names hold parentheses, reasons may hold anything. The driver's
+# lines end in CR LF.
+e2e_results() { grep -aE '^(PASS|FAIL)  ' "$1" | sed -E 's/\r$//; s/ \([0-9.]+ s\)(: .*)?$//' | awk '!seen[$0]++'; }
+
+# report MATRIX [TIER<TAB>TEST]...: the tests with the faults they caught, the faults one test
+# alone caught, and the tests given that caught nothing.
+report() {
+  python3 - "$@" <<'PY'
+import sys
+rows = [line.rstrip("\n").split("\t") for line in open(sys.argv[1], encoding="utf-8")]
+known = [tuple(t.split("\t", 1)) for t in dict.fromkeys(sys.argv[2:])]
+by_test = {}
+for tier, file, what, *tests in rows:
+    for test in tests:
+        by_test.setdefault((tier.split(":")[0], test), []).append(f"{file}: {what}")
+print("faults caught, by test:")
+for (tier, test), faults in sorted(by_test.items(), key=lambda t: (-len(t[1]), t[0])):
+    print(f"  [{tier}] {test}: {len(faults)}")
+    for fault in faults:
+        print(f"      {fault}")
+print("caught by one test only:")
+for tier, file, what, *tests in rows:
+    if len(tests) == 1:
+        print(f"  [{tier.split(':')[0]}] {file}: {what}\n      {tests[0]}")
+print("tests that caught no fault:")
+for tier, test in known:
+    if (tier, test) not in by_test:
+        print(f"  [{tier}] {test}")
+PY
 }
 
 # Puts the file back, newer than anything built from the fault, so that the next build takes it.
@@ -142,6 +213,9 @@ restore() { mv -f "$file.unmutated" "$file" && touch "$file"; }
 
 cmake --preset native >/dev/null || exit 1
 caught=0 missed=0 stale=0 total=0
+# The tests seen, as TIER<TAB>TEST, for the ones that caught nothing.
+known=() unit_ran=
+[ -z "$matrix" ] || : >"$matrix"
 while IFS= read -r row; do
   [ -n "$row" ] || continue
   tier=${row%% @@ *}; rest=${row#* @@ }
@@ -152,9 +226,27 @@ while IFS= read -r row; do
   [ -z "$only" ] || [[ "$what" == *"$only"* ]] || continue
   total=$((total + 1))
   cp "$file" "$file.unmutated"
-  trap 'restore; exit 130' INT TERM
+  trap 'stop_tests; restore; exit 130' INT TERM
   if ! plant "$file" "$old" "$new"; then
     stale=$((stale + 1)); echo "STALE   $file: $what"
+  elif [ -n "$matrix" ]; then
+    if [ "$tier" = unit ]; then unit_ran=1; run_unit_tests; else run_e2e_cases; fi
+    if [ $? -eq 2 ]; then
+      stale=$((stale + 1)); echo "NOBUILD [$tier] $file: $what"
+    else
+      if [ "$tier" != unit ]; then
+        while IFS= read -r name; do known+=("e2e"$'\t'"$name"); done < <(e2e_results build/mutant.log | cut -c7-)
+      fi
+      { printf '%s\n' "$tier" "$file" "$what"; cat "$failed_list"; } | paste -sd '\t' >>"$matrix"
+      n=$(wc -l <"$failed_list")
+      if [ "$n" -eq 0 ]; then
+        missed=$((missed + 1)); echo "MISSED  [$tier] $file: $what"
+      else
+        # Caught, but not by the cases the row names: the fast mode would miss it.
+        [ "$tier" = unit ] || grep -qF -- "${tier#e2e:}" "$failed_list" || n="$n, none of them $tier"
+        caught=$((caught + 1)); echo "caught  [$tier] $file: $what (tests failed: $n)"
+      fi
+    fi
   else
     run_tests "$tier"
     case $? in
@@ -168,5 +260,9 @@ while IFS= read -r row; do
 done <<<"$faults"
 cmake --build --preset native >/dev/null 2>&1
 
+if [ -n "$matrix" ]; then
+  [ -z "$unit_ran" ] || while IFS= read -r test; do known+=("unit"$'\t'"$test"); done < <(unit_tests)
+  report "$matrix" "${known[@]}"
+fi
 echo "Mutants: $caught of $total caught, $missed missed, $stale stale or not building"
 [ "$missed" -eq 0 ] && [ "$stale" -eq 0 ]
