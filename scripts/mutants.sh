@@ -40,13 +40,13 @@ unit @@ app/Codepage.cpp @@ 0x0410 + (b - 0xC0) @@ 0x0410 + (b - 0xC1) @@ Cyrill
 unit @@ hosts/StockHosts.cpp @@ L"# Например:", @@ L"# Например", @@ a stock line changed
 unit @@ hosts/StockHosts.cpp @@ bytes += "\r\n"; @@ bytes += "\n"; @@ stock lines end in LF alone
 unit @@ hosts/HostsStore.h @@ \\System32\\drivers\\etc\\hosts" @@ \\System32\\drivers\\etc\\host" @@ wrong hosts path
-unit @@ hosts/HostsRepair.cpp @@ s_.env.Get(L"windir") @@ s_.env.Get(L"SystemRoot") @@ wrong variable for the path
+unit @@ hosts/HostsRepair.cpp @@ otherWindows_.empty() ? s_.env.WindowsDirectory() : otherWindows_ @@ otherWindows_.empty() ? s_.env.SystemDirectory() : otherWindows_ @@ the system folder taken for the Windows folder
 unit @@ hosts/HostsRepair.cpp @@ windows_.ShowHostsView(std::move(view)); @@ (nothing) @@ view never filled
 unit @@ hosts/HostsRepair.cpp @@ DetectionTitle()) == Answer::Yes) @@ DetectionTitle()) == Answer::No) @@ warning's answer inverted
 unit @@ hosts/HostsRepair.cpp @@ vbInformation, DetectionTitle()) == Answer::No) @@ vbInformation, DetectionTitle()) == Answer::Yes) @@ unmodified answer inverted
 unit @@ hosts/HostsRepair.cpp @@ ModifiedWarning, vbYesNo + vbCritical @@ ModifiedWarning, vbYesNo + vbInformation @@ warning with the wrong icon
 unit @@ hosts/HostsRepair.cpp @@ vbYesNo + vbInformation, DetectionTitle @@ vbOKOnly + vbInformation, DetectionTitle @@ unmodified question with OK only
-unit @@ hosts/HostsStore.cpp @@ backup = BackupHosts(hostsPath_, clock_.Now()); @@ (nothing) @@ the repair skips the backup
+unit @@ hosts/HostsStore.cpp @@ backup = Retried([&] { return BackupHosts(hostsPath_, clock_.Now()); }); @@ (nothing) @@ the repair skips the backup
 unit @@ hosts/HostsRepair.cpp @@ Method2Title);<NL>    PutStockHosts(path); @@ Method2Title); @@ method 2 does not replace
 unit @@ hosts/HostsRepair.cpp @@ + vbInformation, Method2Title) @@ + vbInformation, MainCaption) @@ method 2's warning with the wrong title
 unit @@ hosts/HostsStore.cpp @@ out_->Close(); @@ (nothing) @@ new content never flushed and closed
@@ -76,40 +76,64 @@ unit @@ forms/frmAbout/SysInfo.cpp @@ s_.processes.Start(ToolPath, L"\"" + ToolP
 unit @@ forms/frmAbout/SysInfo.cpp @@ if (!GetKeyValue(win::HKeyLocalMachine, FolderKey @@ if (GetKeyValue(win::HKeyLocalMachine, FolderKey @@ folder lookup inverted
 unit @@ hosts/HostsStore.cpp @@ fs.SetAttributes(path, rest ? rest : win::FileAttributeNormal); @@ (nothing) @@ protecting attributes not cleared
 unit @@ hosts/HostsStore.cpp @@ if (attributes) Quietly([&] { fs_.SetAttributes(hostsPath_, *attributes); }); @@ (nothing) @@ attributes not put back after a failure
-unit @@ hosts/HostsStore.cpp @@ if (!backup.empty()) Quietly([&] { fs_.Delete(backup); }); @@ (nothing) @@ a copy left by a refused repair
+unit @@ hosts/HostsStore.cpp @@ if (attributes) Quietly([&] { fs_.SetAttributes(hostsPath_, *attributes); }); @@ if (attributes) Quietly([&] { fs_.SetAttributes(hostsPath_, *attributes); });<NL>        if (!backup.empty()) Quietly([&] { fs_.Delete(backup); }); @@ a failed repair deletes the complete copy of the old file
 unit @@ hosts/HostsStore.cpp @@ throw Failure(f.Code(), hostsPath_ + L"\n" + std::wstring(HostsLeftAsItWas)); @@ throw Failure(f.Code(), newPath_); @@ the error names the new file, not hosts
 unit @@ Module1/Module1.cpp @@ if (!calls.ExitWindowsEx(flags, 0)) Refused(calls, L"ExitWindowsEx"); @@ calls.ExitWindowsEx(flags, 0); @@ a refused restart is silent
 unit @@ Module1/Module1.cpp @@  ||<NL>        calls.GetLastError() == win::ErrorNotAllAssigned) @@ ) @@ a privilege the token lacks is taken as enabled
 unit @@ hosts/HostsRepair.cpp @@ s_.processes.Start(route, @@ s_.processes.Start(L"route.exe", @@ route found by search
 unit @@ hosts/HostsRepair.cpp @@ head.append(chunk.substr(0, ViewCap - std::min(ViewCap, head.size()))); @@ head.append(chunk); @@ padded file shown whole
 unit @@ hosts/Resolver.cpp @@ while (!folder.empty() && folder.back() == L'\\') folder.pop_back(); @@ (nothing) @@ a trailing backslash taken for a redirect
-unit @@ hosts/Resolver.cpp @@ {win::RegExpandSz, DefaultHostsFolder} @@ {win::RegSz, DefaultHostsFolder} @@ the default folder written as REG_SZ
+unit @@ hosts/Resolver.cpp @@ DataBasePath, win::RegExpandSz, data.data() @@ DataBasePath, win::RegSz, data.data() @@ the default folder written as REG_SZ
 unit @@ hosts/HostsRepair.cpp @@     FlushDnsCache(s_); @@ (nothing) @@ no DNS flush after a repair
 unit @@ hosts/Resolver.cpp @@ L"\" /flushdns" @@ L"\" /displaydns" @@ the wrong flush
-unit @@ hosts/HostsCommandLine.cpp @@ scan.lineFeeds == ExpectedLineCount && scan.mappingLines == 0 @@ scan.lineFeeds == ExpectedLineCount @@ blocking lines with 19 LFs pass the check
-unit @@ hosts/HostsCommandLine.cpp @@ return stock && !redirected ? 0 : Modified; @@ return stock ? 0 : Modified; @@ a redirect passes the check
-unit @@ hosts/HostsText.cpp @@ maps |= ++words > 1 && !IsLocalhost( @@ maps |= ++words > 1 && !!IsLocalhost( @@ localhost counted as blocking
+unit @@ hosts/HostsText.cpp @@ entry_ |= !toThisComputer_ || !IsLocalhost(word_) @@ entry_ |= !IsLocalhost(word_) @@ localhost hijacked to another address passes
+unit @@ hosts/HostsCommandLine.cpp @@ return hosts == Hosts::Modified || redirect ? ExitFound : 0; @@ return hosts == Hosts::Modified ? ExitFound : 0; @@ a redirect passes the check
+unit @@ hosts/HostsText.cpp @@ entry_ |= !toThisComputer_ || !IsLocalhost(word_) @@ entry_ |= !toThisComputer_ || IsLocalhost(word_) @@ localhost counted as blocking
 unit @@ hosts/HostsCommandLine.cpp @@ if (name[i] >= L'A' && name[i] <= L'Z') name[i] = static_cast<wchar_t>(name[i] - L'A' + L'a'); @@ ; @@ switches in capitals not understood
-unit @@ hosts/HostsCommandLine.cpp @@ return c.action == Command::Usage ? 0 : static_cast<int>(win::ErrorInvalidParameter); @@ return 0; @@ an unknown switch exits 0
-unit @@ hosts/HostsCommandLine.cpp @@ L"\t" + backup + L"\r\n" @@ L"\r\n" @@ the log lacks the copy's name
-unit @@ forms/Form1/Links.cpp @@ "c:\\" @@ "c:" @@ wrong working folder for links
-e2e:modified file, No @@ hosts/HostsMessages.h @@ заменить его на оригинальный? @@ заменить его на оригинальный! @@ warning's wording
-e2e:modified file, Yes @@ hosts/HostsMessages.h @@ После нажатия на кнопку ''OK'', программа закроется! @@ После нажатия на кнопку ''ОК'', программа закроется! @@ method 1's Latin OK made Cyrillic
-e2e:main window at 96 @@ forms/Form1/Form1.cpp @@ {3000, 120, 3015, 375} @@ {3000, 180, 3015, 375} @@ wrong twips for Label3
-e2e:main window at 96 @@ forms/Form1/Form1.cpp @@ Method2Tip[] = L"Разблокировать способ №2" @@ Method2Tip[] = L"Разблокировать способ №3" @@ wrong tool tip
-e2e:main window at 96 @@ forms/Form1/Form1.cpp @@ RGB(0, 0, 255) @@ RGB(0, 0, 128) @@ links not blue
+unit @@ hosts/HostsCommandLine.cpp @@ code = c.action == Command::Usage ? 0 : static_cast<int>(win::ErrorInvalidParameter); @@ code = 0; @@ an unknown switch exits 0
+unit @@ hosts/HostsCommandLine.cpp @@ Printable(backup) + L"\r\n" @@ L"\r\n" @@ the log lacks the copy's name
+unit @@ forms/Form1/Links.h @@ L"http://www.ru.wikipedia.org/wiki/Hosts" @@ L"www.ru.wikipedia.org/wiki/Hosts" @@ an address without its scheme, looked up as a file first
+unit @@ hosts/HostsMessages.h @@ заменить его на оригинальный? @@ заменить его на оригинальный! @@ warning's wording
+unit @@ hosts/HostsMessages.h @@ После нажатия на кнопку ''OK'', программа закроется! @@ После нажатия на кнопку ''ОК'', программа закроется! @@ method 1's Latin OK made Cyrillic
+e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@ {3000, 120, 3015, 375} @@ {3000, 180, 3015, 375} @@ wrong twips for Label3
+e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@ Method2Tip[] = L"Разблокировать способ №2" @@ Method2Tip[] = L"Разблокировать способ №3" @@ wrong tool tip
+e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@ RGB(0, 0, 255) @@ RGB(0, 0, 128) @@ links not blue
 e2e:method 3, No @@ forms/Form1/Form1.cpp @@ case IdCommand4: Command4_Click() @@ case IdCommand4: Command2_Click() @@ swapped buttons
-e2e:link hosts @@ forms/Form1/Links.h @@ /wiki/Hosts" @@ /wiki/Host" @@ wrong article address
+unit @@ forms/Form1/Links.h @@ /wiki/Hosts" @@ /wiki/Host" @@ wrong article address
 e2e:About: texts @@ forms/frmAbout/frmAbout.cpp @@ {2340, 1935, 5730, 4725} @@ {2340, 1935, 5730, 4800} @@ About dialog's size
 e2e:About: texts @@ forms/frmAbout/frmAbout.cpp @@ L"О программе " @@ L"О программе: " @@ About caption
 e2e:locked @@ app/Fatal.cpp @@ ExitProcess(failure.Code() ? failure.Code() : 1) @@ ExitProcess(1) @@ exit code not the error
-e2e:route -f starts @@ app/Win32Platform.cpp @@ si.wShowWindow = static_cast<WORD>(showCommand); @@ si.wShowWindow = SW_SHOWNORMAL; @@ show command ignored
-e2e:no tool in the registry @@ app/Win32Platform.cpp @@ title.empty() ? ThisApp.title : title @@ title.empty() ? L"Hostovik" : title @@ untitled messages without the application title
+e2e:route -f starts @@ app/Win32Platform.cpp @@ si.wShowWindow = show; @@ si.wShowWindow = SW_SHOWNORMAL; @@ show command ignored
+e2e:else the message @@ app/Win32Platform.cpp @@ title.empty() ? ThisApp.title : title @@ title.empty() ? L"Hostovik" : title @@ untitled messages without the application title
 e2e:closed during method 1 @@ forms/Form1/Form1.cpp @@ if (busy_) closeRequested_ = true;<NL>        else Form_Unload(); @@ Form_Unload(); @@ closing tears a method down
 e2e:Tab and Shift+Tab @@ forms/Form1/Form1.cpp @@ result &= ~(DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE); @@ (nothing) @@ Tab trapped in the view
 e2e:held open without delete sharing @@ app/Win32Platform.cpp @@ CreateFileW(path.c_str(), DELETE, ShareAll @@ CreateFileW(path.c_str(), GENERIC_READ, ShareAll @@ the probe misses a holder that denies deletion
-e2e:/check, stock @@ app/Win32Platform.cpp @@ out_ = GetStdHandle(STD_OUTPUT_HANDLE); @@ out_ = nullptr; @@ piped output lost
-e2e:/windir: alone @@ app/main.cpp @@ if (!command.windowsDir.empty() && !SetEnvironmentVariableW(L"windir", command.windowsDir.c_str())) @@ if (false) @@ the window ignores /windir:
+e2e:cli: /check @@ app/Win32Platform.cpp @@ out_ = GetStdHandle(STD_OUTPUT_HANDLE); @@ out_ = nullptr; @@ piped output lost
+e2e:modified file, No @@ app/main.cpp @@ Form1 form(system.Get(), otherWindows); @@ Form1 form(system.Get(), L""); @@ the window ignores /windir:
+unit @@ hosts/HostsText.cpp @@ if (!lineEnd && !comment_) TakeEntryCharacter(c); @@ if (!lineEnd && !comment_ && line_.size() < ShownLineCap) TakeEntryCharacter(c); @@ a name past the first 1,024 bytes of a line missed
+unit @@ hosts/HostsText.cpp @@ if (address == "::1") return true; @@ (nothing) @@ ::1 not taken for this computer
+unit @@ hosts/HostsCommandLine.cpp @@ return hosts == Hosts::Modified || redirect ? ExitFound : 0; @@ return hosts != Hosts::Clean || redirect ? ExitFound : 0; @@ a missing file fails the check
+unit @@ hosts/HostsCommandLine.cpp @@ if (hosts == Hosts::Modified) Replace(path); @@ if (true) Replace(path); @@ a clean file replaced all the same
+unit @@ hosts/HostsCommandLine.cpp @@ code = static_cast<int>(win::ErrorSuccessRebootRequired); @@ code = 0; @@ a redirect put back without asking for a restart
+unit @@ hosts/HostsCommandLine.cpp @@             Scan(read); @@ (nothing) @@ the file Windows reads is not looked at
+unit @@ hosts/HostsCommandLine.cpp @@ L" changed=" + (changed ? L"yes" : L"no") @@ L" changed=" + (changed ? L"no" : L"yes") @@ the last line tells changes wrongly
+unit @@ hosts/HostsCommandLine.cpp @@ } catch (const Failure& f) {<NL>            run.Say(L"строка журнала @@ } catch (const Failure& f) {<NL>            code = static_cast<int>(f.Code());<NL>            run.Say(L"строка журнала @@ a log that cannot be written changes the exit code
+unit @@ hosts/HostsCommandLine.cpp @@ outputLost = f.Code() ? f.Code() : win::ErrorInternalError; @@ throw; @@ a console that fails ends the run half way
+unit @@ hosts/HostsCommandLine.cpp @@ if (c.action == Command::Usage) s.ui.MsgBox( @@ s.ui.MsgBox( @@ a mistyped switch waits in a message box nobody sees
+unit @@ hosts/HostsCommandLine.cpp @@ Say(L"  " + Printable(s.cp.ToWide(line))); @@ Say(L"  " + s.cp.ToWide(line)); @@ a hosts line's control characters reach the console
+unit @@ hosts/HostsCommandLine.cpp @@ && IsAbsolute(value) @@ (nothing) @@ /windir: relative to the current folder
+unit @@ app/Codepage.cpp @@ if (c < 0x20 || (c >= 0x7F && c < 0xA0)) c = L'?'; @@ if (c < 0x1B) c = L'?'; @@ escapes and DEL kept in shown text
+unit @@ hosts/Resolver.cpp @@ return Redirect{L"<не прочитано: ошибка " + std::to_wstring(code) + L": " + s.env.ErrorText(code) + L">", L""}; @@ throw Failure(code, DataBasePath); @@ an unreadable DataBasePath stops the program
+unit @@ hosts/Resolver.cpp @@ if (v.status != static_cast<std::int32_t>(win::ErrorMoreData) || v.size > ValueCap) break; @@ break; @@ a value that grew is not read again
+unit @@ hosts/Resolver.cpp @@ constexpr std::size_t ShownChars = 300; @@ constexpr std::size_t ShownChars = 100000; @@ a hostile value shown whole
+unit @@ hosts/HostsStore.cpp @@ constexpr int HeldAttempts = 20; @@ constexpr int HeldAttempts = 1; @@ a file held for a moment fails the repair
+unit @@ hosts/HostsStore.cpp @@ if (!NewFileStays()) { @@ if (false) { @@ a replace that took effect is undone and called left as it was
+unit @@ hosts/HostsRepair.cpp @@ for (const std::string& line : scan.listed) view += BuildViewText(line, s_.cp); @@ (nothing) @@ entries past the view's cap hidden
+unit @@ forms/Form1/Links.cpp @@ if (!s.shell.OpenAsDesktopUser(address)) @@ if (true) @@ links never tried through the desktop shell
+e2e:links open @@ app/Win32Platform.cpp @@ CLSCTX_LOCAL_SERVER @@ CLSCTX_INPROC_SERVER @@ links never reach the desktop shell
+e2e:route -f starts @@ app/Win32Platform.cpp @@ folder.c_str(), &si, &pi)) @@ nullptr, &si, &pi)) @@ programs started in the current folder
+e2e:windir a decoy @@ app/Win32Platform.cpp @@ return SystemFolder(GetSystemWindowsDirectoryW, L"GetSystemWindowsDirectoryW"); @@ return _wgetenv(L"windir"); @@ the Windows folder taken from windir
+e2e:cli: /check @@ app/Win32Platform.cpp @@ consoleCodepage ? consoleCodepage : GetOEMCP() @@ CP_ACP @@ piped output in the ANSI code page, not the console's
 TABLE
 )
 
