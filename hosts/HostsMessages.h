@@ -1,6 +1,7 @@
 #pragma once
 // What the start-up check and the repair methods say to the user.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,10 @@ inline std::wstring EntriesNotListed(std::size_t entries, std::size_t listed) {
 inline std::wstring RedirectWarning(const std::wstring& folder) {
     return L"Внимание! Windows читает файл ''hosts'' не из стандартной папки, а из папки \"" + folder +
            L"\". Так делают вредоносные программы, чтобы блокировать сайты. Вернуть стандартную папку?";
+}
+// ...or the value could not be written: the Windows error, as in the unrecoverable-error message.
+inline std::wstring RedirectNotReset(std::uint32_t code, const std::wstring& errorText, const std::wstring& value) {
+    return L"Ошибка " + std::to_wstring(code) + L": " + errorText + L"\n\n" + value + L"\nDataBasePath оставлено как было.";
 }
 inline std::wstring RedirectReset(const std::wstring& folder) {
     return L"Стандартная папка файла ''hosts'' возвращена. Прежнее значение DataBasePath в разделе реестра "

@@ -66,7 +66,15 @@ void HostsRepair::OfferRedirectReset() {
     if (!redirect ||
         s_.ui.MsgBox(RedirectWarning(redirect->shown), vbYesNo + vbCritical, DetectionTitle()) == Answer::No)
         return;
-    ResetHostsRedirect(s_);
+    // A value malware keeps from being written (by its permissions, say) must not cost the user
+    // the repair of the file: the failure is told, and the check goes on.
+    try {
+        ResetHostsRedirect(s_);
+    } catch (const Failure& f) {
+        s_.ui.MsgBox(RedirectNotReset(f.Code(), s_.env.ErrorText(f.Code()), f.Subject()), vbOKOnly + vbCritical,
+                     MainCaption);
+        return;
+    }
     s_.ui.MsgBox(RedirectReset(redirect->shown), vbOKOnly + vbInformation, MainCaption);
 }
 

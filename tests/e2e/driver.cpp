@@ -652,7 +652,7 @@ void HeldWhileMethod1Starts(Run& r) {
 
 // ---- The cases ----
 
-const Steps ModifiedNo = {Start, Answer(Modified, IDNO), MainShown}, ShowsFile = ModifiedNo + Steps{CloseMain},
+const Steps ModifiedNo = {Start, Answer(Modified, IDNO), MainShown},
             StockYes = {Start, Answer(Unmodified, IDYES), MainShown}, Layout = {MainLayout, OpenAbout, CloseMain},
             Method1Chosen = Steps{Start, Answer(Modified, IDYES)} + Method1 + Steps{EndsUnseen},
             Method2Chosen = ModifiedNo + Steps{Click(Command2), Answer(M2First, IDOK)};

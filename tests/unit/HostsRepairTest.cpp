@@ -6,6 +6,7 @@
 #include "forms/Form1/Links.h"
 #include "forms/frmAbout/SysInfo.h"
 #include "hosts/HostsText.h"
+#include "hosts/Resolver.h"
 
 namespace {
 
@@ -188,6 +189,15 @@ TEST(HostsRepair, AnUnreadableOrHostileRedirectIsOfferedForResetAndTheRepairGoes
     growing.sys.queryStatus = 234;
     growing.repair.RunIntegrityCheck();
     EXPECT_EQ(growing.sys.log.at(2), Msg(4 + 16, Detection, RedirectWarning(L"<не прочитано: ошибка 234: text of 234>")));
+    // A value that cannot be written back is told of, and the check goes on.
+    Rig kept(Stock, {Yes, Ok, No});
+    kept.sys.keys[TcpipKey]["DataBasePath"] = {1, Utf16(L"D:\\evil")};
+    kept.sys.fail[L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc"] = 5;
+    kept.repair.RunIntegrityCheck();
+    EXPECT_EQ(Journal(kept.sys.log.begin() + 6, kept.sys.log.end()),
+              (Journal{Msg(16, Caption, L"Ошибка 5: text of 5\n\nHKLM\\" + std::wstring(TcpipParameters) +
+                                          L"\\DataBasePath\nDataBasePath оставлено как было."),
+                       L"read " + H, L"view", Unmodified, L"unload main"}));
 }
 
 TEST(HostsStore, NamesTakenAreSkippedAndCopiesStreamedWhole) {
