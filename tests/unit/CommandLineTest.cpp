@@ -47,7 +47,7 @@ Journal Scanned(int lineFeeds, const std::wstring& version, int entries, const J
 TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
     const std::string infected = Stock + "127.0.0.1 vk.com ok.ru # blocked\r\n::1 localhost\r\n";
     const std::string windows10 = StockFiles()[3].bytes;
-    const Journal hosts{L"файл hosts: " + H}, stock = Scanned(19, L" (стандартный файл Windows XP, русская)", 0),
+    const Journal stock = Scanned(19, L" (стандартный файл Windows XP, русская)", 0),
                   blocked = Scanned(21, L"", 1, {L"  127.0.0.1 vk.com ok.ru # blocked"}),
                   redirected = {L"DataBasePath: Windows читает hosts не из стандартной папки: D:\\evil"},
                   repaired = {L"копия старого файла: " + B, L"файл hosts заменён стандартным", L"кэш DNS очищен"},
@@ -61,56 +61,53 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         std::optional<std::string> hosts;
         std::optional<RegValue> redirect;
         int code;
-        Journal said;
+        Journal said;         // after the hosts file's path
+        const wchar_t* last;  // the last line, but for its exit code
         Files after;
         std::wstring failing = {};
     } cases[] = {
-        {"check, stock", {L"/check"}, Stock, {}, 0, hosts + stock + Journal{L"файл hosts чистый",
-         L"RESULT hosts=clean redirected=no changed=no exit=0"}, {{H, Stock}}},
-        {"check, Windows 10's file", {L"/check"}, windows10, {}, 0, hosts +
-         Scanned(21, L" (стандартный файл Windows 7-11)", 0) + Journal{L"файл hosts чистый",
-         L"RESULT hosts=clean redirected=no changed=no exit=0"}, {{H, windows10}}},
-        {"check, blocking lines", {L"/check"}, infected, {}, 1, hosts + blocked + Journal{L"файл hosts изменён",
-         L"RESULT hosts=modified redirected=no changed=no exit=1"}, {{H, infected}}},
+        {"check, stock", {L"/check"}, Stock, {}, 0, stock + Journal{L"файл hosts чистый"},
+         L"hosts=clean redirected=no changed=no", {{H, Stock}}},
+        {"check, Windows 10's file", {L"/check"}, windows10, {}, 0, Scanned(21, L" (стандартный файл Windows 7-11)", 0) +
+         Journal{L"файл hosts чистый"}, L"hosts=clean redirected=no changed=no", {{H, windows10}}},
+        {"check, blocking lines", {L"/check"}, infected, {}, 1, blocked + Journal{L"файл hosts изменён"},
+         L"hosts=modified redirected=no changed=no", {{H, infected}}},
         // Nothing to block with: Windows 7 and later need no hosts file.
-        {"check, missing", {L"/check"}, {}, {}, 0, hosts + Journal{L"файла нет: записей нет", L"файла hosts нет",
-         L"RESULT hosts=missing redirected=no changed=no exit=0"}, {}},
+        {"check, missing", {L"/check"}, {}, {}, 0, {L"файла нет: записей нет", L"файла hosts нет"},
+         L"hosts=missing redirected=no changed=no", {}},
         // The file Windows reads is looked at too.
-        {"check, redirected", {L"/check"}, Stock, evil, 1, hosts + redirected + stock +
+        {"check, redirected", {L"/check"}, Stock, evil, 1, redirected + stock +
          Journal{L"файл, который читает Windows: D:\\evil\\hosts", L"файла нет: записей нет", L"файл hosts чистый",
-                 L"папка hosts перенаправлена", L"RESULT hosts=clean redirected=yes changed=no exit=1"}, {{H, Stock}}},
+                 L"папка hosts перенаправлена"}, L"hosts=clean redirected=yes changed=no", {{H, Stock}}},
         {"check of another Windows: the registry is not its", {L"/check", L"/windir:D:\\W"}, {}, evil, 0,
-         {L"файл hosts: D:\\W\\System32\\drivers\\etc\\hosts",
-          L"DataBasePath не проверено: оно относится к запущенной Windows, а не к /windir:", L"файла нет: записей нет",
-          L"файла hosts нет", L"RESULT hosts=missing redirected=unchecked changed=no exit=0"}, {}},
+         {L"DataBasePath не проверено: оно относится к запущенной Windows, а не к /windir:", L"файла нет: записей нет",
+          L"файла hosts нет"}, L"hosts=missing redirected=unchecked changed=no", {}},
         // A repair takes effect at the next start when it had to put the folder back.
-        {"repair, redirected and blocking", {L"/repair"}, infected, evil, 3010, hosts + redirected + reset + blocked +
-         repaired + Journal{L"RESULT hosts=modified redirected=yes changed=yes exit=3010"}, {{H, Stock}, {B, infected}}},
-        {"repair of a clean file: nothing changes, no copy", {L"/repair"}, windows10, {}, 0, hosts +
-         Scanned(21, L" (стандартный файл Windows 7-11)", 0) + Journal{unchanged,
-         L"RESULT hosts=clean redirected=no changed=no exit=0"}, {{H, windows10}}},
-        {"repair of a missing file: nothing changes", {L"/repair"}, {}, {}, 0, hosts + Journal{L"файла нет: записей нет",
-         unchanged, L"RESULT hosts=missing redirected=no changed=no exit=0"}, {}},
+        {"repair, redirected and blocking", {L"/repair"}, infected, evil, 3010, redirected + reset + blocked + repaired,
+         L"hosts=modified redirected=yes changed=yes", {{H, Stock}, {B, infected}}},
+        {"repair of a clean file: nothing changes, no copy", {L"/repair"}, windows10, {}, 0,
+         Scanned(21, L" (стандартный файл Windows 7-11)", 0) + Journal{unchanged},
+         L"hosts=clean redirected=no changed=no", {{H, windows10}}},
+        {"repair of a missing file: nothing changes", {L"/repair"}, {}, {}, 0, {L"файла нет: записей нет", unchanged},
+         L"hosts=missing redirected=no changed=no", {}},
         // A DataBasePath that cannot be read never stops the repair.
-        {"repair, DataBasePath denied", {L"/repair"}, infected, RegValue{}, 3010, hosts +
+        {"repair, DataBasePath denied", {L"/repair"}, infected, RegValue{}, 3010,
          Journal{L"DataBasePath: Windows читает hosts не из стандартной папки: <не прочитано: ошибка 5: text of 5>",
                  L"DataBasePath возвращено к стандартному, было: <не прочитано: ошибка 5: text of 5>; Windows "
-                 L"прочтёт его после перезагрузки"} + blocked + repaired +
-         Journal{L"RESULT hosts=modified redirected=yes changed=yes exit=3010"}, {{H, Stock}, {B, infected}}, Where},
-        {"restore a copy", {L"/restore:C:\\old.bak"}, Stock, {}, 0, hosts + stock +
+                 L"прочтёт его после перезагрузки"} + blocked + repaired,
+         L"hosts=modified redirected=yes changed=yes", {{H, Stock}, {B, infected}}, Where},
+        {"restore a copy", {L"/restore:C:\\old.bak"}, Stock, {}, 0, stock +
          Journal{L"копия старого файла не нужна: его не было или он стандартный", L"файл hosts заменён файлом C:\\old.bak",
-                 L"кэш DNS очищен", L"RESULT hosts=clean redirected=unchecked changed=yes exit=0"},
-         {{H, Old}, {L"C:\\old.bak", Old}}},
-        {"restore a missing file", {L"/restore:C:\\none"}, Stock, {}, 2, hosts + stock +
-         Journal{L"ошибка 2: text of 2 (C:\\none)", L"RESULT hosts=clean redirected=unchecked changed=no exit=2"},
-         {{H, Stock}}},
-        {"repair refused", {L"/repair"}, infected, {}, 5, hosts + blocked +
-         Journal{L"ошибка 5: text of 5 (" + H + L" Файл hosts оставлен как был.)",
-                 L"RESULT hosts=modified redirected=no changed=no exit=5"}, {{H, infected}}, L"probe " + H},
+                 L"кэш DNS очищен"}, L"hosts=clean redirected=unchecked changed=yes", {{H, Old}, {L"C:\\old.bak", Old}}},
+        {"restore a missing file", {L"/restore:C:\\none"}, Stock, {}, 2, stock + Journal{L"ошибка 2: text of 2 (C:\\none)"},
+         L"hosts=clean redirected=unchecked changed=no", {{H, Stock}}},
+        {"repair refused", {L"/repair"}, infected, {}, 5, blocked +
+         Journal{L"ошибка 5: text of 5 (" + H + L" Файл hosts оставлен как был.)"},
+         L"hosts=modified redirected=no changed=no", {{H, infected}}, L"probe " + H},
         // Text that malware controls is shown without control characters: one line stays one.
-        {"check, a line with an escape and a bare CR", {L"/check"}, "0.0.0.0 a\x1b[2Jb\x07\rc\r\n", {}, 1, hosts +
-         Scanned(1, L"", 1, {L"  0.0.0.0 a?[2Jb?"}) + Journal{L"файл hosts изменён",
-         L"RESULT hosts=modified redirected=no changed=no exit=1"}, {{H, "0.0.0.0 a\x1b[2Jb\x07\rc\r\n"}}},
+        {"check, a line with an escape and a bare CR", {L"/check"}, "0.0.0.0 a\x1b[2Jb\x07\rc\r\n", {}, 1,
+         Scanned(1, L"", 1, {L"  0.0.0.0 a?[2Jb?"}) + Journal{L"файл hosts изменён"},
+         L"hosts=modified redirected=no changed=no", {{H, "0.0.0.0 a\x1b[2Jb\x07\rc\r\n"}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -119,8 +116,11 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         if (c.after.count(L"C:\\old.bak")) sys.files[L"C:\\old.bak"] = Old;
         if (c.redirect) sys.keys[TcpipKey]["DataBasePath"] = *c.redirect;
         if (!c.failing.empty()) sys.fail[c.failing] = 5;
-        EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine(c.args)), c.code);
-        EXPECT_EQ(sys.out, c.said);
+        const Command command = ParseCommandLine(c.args);
+        EXPECT_EQ(RunCommand(sys.Get(), command), c.code);
+        const std::wstring windows = command.windowsDir.empty() ? sys.windowsDir : command.windowsDir;
+        EXPECT_EQ(sys.out, Journal{L"файл hosts: " + HostsPathFor(windows)} + c.said +
+                               Journal{L"RESULT " + std::wstring(c.last) + L" exit=" + std::to_wstring(c.code)});
         EXPECT_EQ(sys.files, c.after);
     }
 }
