@@ -191,7 +191,25 @@ run_unit_tests() {
   cmake --build --preset native >"$log" 2>&1 || return 2
   rm -f "$last_failed"
   limited 600 ctest --preset unit --timeout 60 >"$log" 2>&1 && return 0
-  if [ -s "$last_failed" ]; then cut -d: -f2- "$last_failed"; else echo "(crash)"; fi >"$failed_list"
+  if [ -s "$last_failed" ]; then cut -d: -f2- "$last_failed" | unit_rows; else echo "(crash)"; fi >"$failed_list"
+}
+# The rows of table-driven tests, which name themselves with SCOPED_TRACE: each failed test is
+# run again alone, and a failing row is given as "Suite.Test [row]"; a test without rows as itself.
+unit_rows() {
+  local test
+  while IFS= read -r test; do
+    limited 60 build/native/tests/unit/hostovik_unit_tests --gtest_filter="$test" 2>&1 | python3 -c '
+import re, sys
+test, rows, tracing = sys.argv[1], [], False
+for line in sys.stdin:
+    if line.startswith("Google Test trace:"):
+        tracing = True
+    elif tracing and (m := re.match(r"^\S+:\d+: (.*)$", line.rstrip("\n"))) and m.group(1) != "Failure":
+        rows.append(m.group(1))
+    else:
+        tracing = False
+print("\n".join(f"{test} [{row}]" for row in dict.fromkeys(rows)) if rows else test)' "$test"
+  done
 }
 unit_tests() { ctest --preset unit -N | sed -n 's/^ *Test *#[0-9]*: //p'; }
 
