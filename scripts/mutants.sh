@@ -200,15 +200,25 @@ unit_rows() {
   while IFS= read -r test; do
     limited 60 build/native/tests/unit/hostovik_unit_tests --gtest_filter="$test" 2>&1 | python3 -c '
 import re, sys
-test, rows, tracing = sys.argv[1], [], False
+test, caught = sys.argv[1], []
+pending = tracing = False  # pending: a failure whose row is not known yet
 for line in sys.stdin:
-    if line.startswith("Google Test trace:"):
+    m = re.match(r"^\S+:\d+: (.*)$", line.rstrip("\n"))
+    if m and m.group(1) == "Failure":
+        if pending:
+            caught.append(test)
+        pending, tracing = True, False
+    elif line.startswith("Google Test trace:"):
         tracing = True
-    elif tracing and (m := re.match(r"^\S+:\d+: (.*)$", line.rstrip("\n"))) and m.group(1) != "Failure":
-        rows.append(m.group(1))
+    elif tracing and m:
+        if pending:
+            caught.append(f"{test} [{m.group(1)}]")
+        pending = False
     else:
         tracing = False
-print("\n".join(f"{test} [{row}]" for row in dict.fromkeys(rows)) if rows else test)' "$test"
+if pending:
+    caught.append(test)
+print("\n".join(dict.fromkeys(caught)) or test)' "$test"
   done
 }
 unit_tests() { ctest --preset unit -N | sed -n 's/^ *Test *#[0-9]*: //p'; }

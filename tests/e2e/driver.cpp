@@ -288,13 +288,6 @@ void EndsUnseen(Run& r) {
     if (r.program->mainShown) Fail("the main window was shown");
 }
 
-// It ends at once, with no window, not even a message that would wait for an answer.
-void EndsWithNoWindow(Run& r) {
-    const Scene s = r.program->WaitFor(
-        [](const Scene& s) { return s.ended || s.main || !s.boxes.empty() || !s.dialogs.empty(); }, 5 * options.slow);
-    if (!s.ended) Fail("a window was shown, or the program did not end within 5 s");
-}
-
 // While a message is up, the main window (shown or not) is asked to close, as the task bar and
 // taskkill do: the method goes on to its end, and then the program ends.
 void CloseDuringMessage(Run& r) {
@@ -756,22 +749,16 @@ const std::vector<Case>& Cases() {
         // The command line, its output read through a pipe
         {"cli: /check through a pipe in the OEM code page and in UTF-8: entries, no control character; /?",
          Infected + "0.0.0.0 evil\x1b[2J.com\rnext\r\n",
-         {Cli(L"/check /log:%W%\\log.txt", "файл hosts: *\\WINDOWS\\System32\\drivers\\etc\\hosts\r\nDataBasePath не проверено: *\r\n"
-                         "переводов строк: 26\r\nзаписей, кроме localhost на этом компьютере: 7\r\n  127.0.0.1 vk.com\r\n"
-                         "*  127.0.0.1 www.mail.ru\r\n  0.0.0.0 evil?[2J.com\r\nфайл hosts изменён\r\n"
-                         "RESULT hosts=modified redirected=unchecked changed=no exit=1\r\n"),
+         {Cli(L"/check /log:%W%\\log.txt", "*записей, кроме localhost на этом компьютере: 7\r\n*  0.0.0.0 evil?[2J.com\r\n"
+                                            "файл hosts изменён\r\nRESULT hosts=modified *exit=1\r\n"),
           Cli(L"/check /utf8", "*записей, кроме localhost на этом компьютере: 7\r\n*  0.0.0.0 evil?[2J.com\r\n*"),
           Cli(L"/?", "Хостовик: проверка и восстановление файла hosts.\r\n*Коды выхода:*RESULT hosts=unchecked "
                      "redirected=unchecked changed=no exit=0\r\n"),
           Logged("20*-*-* *:*:*\t*\tcheck\t1 файл hosts изменён\t-\r\n")}},
         {"cli: /repair twice (the second changes nothing), /restore: of the copy, a log line each, DataBasePath "
          "not the other Windows'", Infected,
-         {RedirectedByMalware, Cli(L"/repair /log:%W%\\log.txt", "*копия старого файла: *.bak\r\nфайл hosts заменён "
-                                   "стандартным\r\nкэш DNS очищен\r\nRESULT hosts=modified redirected=unchecked "
-                                   "changed=yes exit=0\r\n"),
-          Cli(L"/repair /log:%W%\\log.txt", "*переводов строк: 19 (стандартный файл Windows XP, русская)\r\n*"
-                                            "файл hosts не изменён: записей в нём нет\r\nRESULT hosts=clean "
-                                            "redirected=unchecked changed=no exit=0\r\n"),
+         {RedirectedByMalware, Cli(L"/repair /log:%W%\\log.txt", "*RESULT hosts=modified redirected=unchecked changed=yes *"),
+          Cli(L"/repair /log:%W%\\log.txt", "*RESULT hosts=clean redirected=unchecked changed=no *"),
           [](Run& r) {
               for (const auto& entry : std::filesystem::directory_iterator(r.etc))
                   if (entry.path().extension() == L".bak")
@@ -784,8 +771,9 @@ const std::vector<Case>& Cases() {
          .steps = {RedirectedByMalware, Cli(L"/repair", "*DataBasePath возвращено к стандартному, было: C:\\evil\\etc; *"
                                                           "RESULT hosts=clean redirected=yes changed=yes exit=3010\r\n"),
                    ResetToDefault}, .exitCode = 3010, .system = true},
+        // A message would keep it from its end, which waits for nobody.
         {"no console: a mistyped switch shows no window and ends with 87", Stock,
-         {[](Run& r) { StartWith(r, L"/fix", options.exe, 0, false); }, EndsWithNoWindow}, Unchanged, "", 87},
+         {[](Run& r) { StartWith(r, L"/fix", options.exe, 0, false); }, EndsUnseen}, Unchanged, "", 87},
     };
     return cases;
 }
