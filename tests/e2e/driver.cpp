@@ -647,12 +647,10 @@ void HeldWhileMethod1Starts(Run& r) {
 
 const Steps ModifiedNo = {Start, Answer(Modified, IDNO), MainShown},
             StockYes = {Start, Answer(Unmodified, IDYES), MainShown}, Layout = {MainLayout, OpenAbout, CloseMain},
-            Method1Chosen = Steps{Start, Answer(Modified, IDYES)} + Method1 + Steps{EndsUnseen},
-            Method2Chosen = ModifiedNo + Steps{Click(Command2), Answer(M2First, IDOK)};
+            Method1Chosen = Steps{Start, Answer(Modified, IDYES)} + Method1 + Steps{EndsUnseen};
 Steps Method1Refused(const wchar_t* code) {
     return {Start, Answer(Modified, IDYES), Method1[0], Answer(HostsError(code), IDOK), EndsUnseen};
 }
-Steps Method2(int answer) { return Steps{WinebootStandIn} + Method2Chosen + Steps{Answer(M2Restart, answer)}; }
 Steps SysInfoFrom(std::optional<std::wstring> path, std::optional<std::wstring> folder) {
     return {SysInfoAt(path, folder), ClickSysInfo, Idle(1)};
 }
@@ -672,11 +670,9 @@ const std::vector<Case>& Cases() {
          ModifiedNo + Layout},
         {"stock file, Yes: the main window shows it; Tab and Shift+Tab go round it", Stock,
          StockYes + Steps{TabRoundTrips, CloseMain}},
-        {"stock file, No: ends before the window shows", Stock, {Start, Answer(Unmodified, IDNO), EndsUnseen}},
         {"modified file, Yes, hosts held for a moment: method 1 writes the stock file", Infected,
          {Start, Answer(Modified, IDYES), HeldWhileMethod1Starts, Method1[1], Method1[2], EndsUnseen},
          Stocked | BackedUp, Flushed},
-        {"missing file, Yes: method 1 creates it", {}, Method1Chosen, Stocked, Flushed},
         {.name = "protected file in an unwritable folder, method 1: error, nothing changed", .hosts = Infected,
          .steps = Steps{Protected(true)} + Method1Refused(L"5"), .exitCode = 5, .group = "unprivileged"},
         {.name = "protected file (read-only, hidden, system), method 1: repaired", .hosts = Infected,
@@ -711,11 +707,6 @@ const std::vector<Case>& Cases() {
         {"method 2 closed during its warning, No: stock file, copy kept, no restart", Infected,
          Steps{WinebootStandIn} + ModifiedNo + Steps{Click(Command2), CloseDuringMessage, Answer(M2First, IDOK),
                                                     Answer(M2Restart, IDNO)}, Stocked | BackedUp, Flushed},
-        {"method 2, Yes: a forced restart is requested", Infected, Method2(IDYES), Stocked | BackedUp,
-         Flushed + "*wineboot.exe|*wineboot.exe --kill|*\n"},  // what Wine makes of EWX_REBOOT | EWX_FORCE
-        {.name = "protected file (read-only, hidden, system), method 2: repaired", .hosts = Infected,
-         .steps = Steps{Protected(false)} + Method2(IDNO), .after = Stocked | BackedUp, .record = Flushed,
-         .group = "unprivileged"},
         // The main window
         {.name = "main window at 144 DPI: frame, controls, tool tips", .hosts = Infected, .steps = ModifiedNo + Layout,
          .dpi = 144},
@@ -738,8 +729,6 @@ const std::vector<Case>& Cases() {
                                                                  Answer(NoSysInfo, IDOK), Idle(0.5), CloseMain},
          Unchanged, "*\\sysinfo.exe|*|1|C:\\windows\\system32\n*\\MSINFO32.EXE|*|1|C:\\windows\\system32\n"},
         // Hostile hosts files
-        {"hosts file locked by another process: error", Infected,
-         {Locked(0), Start, Answer(Error(L"32"), IDOK), EndsUnseen}, Unchanged, "", 32},
         {"hosts path is a folder: error", {},
          {[](Run& r) { CreateDirectoryW(r.hosts.c_str(), nullptr); }, Start, Answer(Error(L"*"), IDOK), EndsUnseen},
          Unchanged, "", AnyError},
@@ -767,10 +756,6 @@ const std::vector<Case>& Cases() {
           Logged("20*-*-* *:*:*\t*\trepair\t0 файл hosts заменён стандартным; кэш DNS очищен\t*.bak\r\n"
                  "*\trepair\t0 файл hosts не изменён: записей в нём нет\t-\r\n*\trestore\t0 файл hosts заменён файлом "
                  "*.bak; кэш DNS очищен\t-\r\n"), LeftToMalware}, BackedUp, Flushed + Flushed},
-        {.name = "cli: /repair with DataBasePath moved: the default back, 3010", .hosts = Stock,
-         .steps = {RedirectedByMalware, Cli(L"/repair", "*DataBasePath возвращено к стандартному, было: C:\\evil\\etc; *"
-                                                          "RESULT hosts=clean redirected=yes changed=yes exit=3010\r\n"),
-                   ResetToDefault}, .exitCode = 3010, .system = true},
         // A message would keep it from its end, which waits for nobody.
         {"no console: a mistyped switch shows no window and ends with 87", Stock,
          {[](Run& r) { StartWith(r, L"/fix", options.exe, 0, false); }, EndsUnseen}, Unchanged, "", 87},
