@@ -134,12 +134,10 @@ e2e:links open @@ app/Win32Platform.cpp @@ CLSCTX_LOCAL_SERVER @@ CLSCTX_INPROC_
 e2e:route -f starts @@ app/Win32Platform.cpp @@ folder.c_str(), &si, &pi)) @@ nullptr, &si, &pi)) @@ programs started in the current folder
 e2e:windir a decoy @@ app/Win32Platform.cpp @@ return SystemFolder(GetSystemWindowsDirectoryW, L"GetSystemWindowsDirectoryW"); @@ return _wgetenv(L"windir"); @@ the Windows folder taken from windir
 e2e:cli: /check @@ app/Win32Platform.cpp @@ consoleCodepage ? consoleCodepage : GetOEMCP() @@ CP_ACP @@ piped output in the ANSI code page, not the console's
-e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@ font_ = CreatePointFont(8, dpi_, L"MS Shell Dlg"); @@ font_ = CreatePointFont(11, dpi_, L"MS Shell Dlg"); @@ a font too large for the labels' places
 e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@ return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)); @@ return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE)); @@ labels paint over the view's border
 e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@     CreateToolTips();<NL>} @@ }<NL> @@ no tool tips on the buttons
 e2e:at 144 DPI @@ app/Window.cpp @@ return MulDiv(twips, dpi, 1440); @@ return MulDiv(twips, 96, 1440); @@ twips converted at 96 DPI whatever the screen
 e2e:protected file (read-only, hidden, system), method 1 @@ app/Win32Platform.cpp @@ CreateFileW(path.c_str(), DELETE, ShareAll @@ CreateFileW(path.c_str(), DELETE | FILE_WRITE_ATTRIBUTES, ShareAll @@ the probe asks for more than deletion, which a read-only file refuses
-e2e:a folder @@ app/Win32Platform.cpp @@ if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) throw Failure(ERROR_ACCESS_DENIED, path); @@ (nothing) @@ a folder read as an empty hosts file
 e2e:DataBasePath moved, Yes @@ app/Win32Platform.cpp @@ valueName, 0, type, data, size); @@ valueName, 0, REG_SZ, data, size); @@ the registry written with another type than asked
 TABLE
 )
