@@ -204,8 +204,32 @@ std::optional<std::uint32_t> Win32FileSystem::Attributes(const std::wstring& pat
     ThrowLastError(path);
 }
 
+namespace {
+
+// Where the file's permissions refuse even administrators: the attributes set through a handle
+// opened with the restore privilege. SetFileInformationByHandle is Vista's, looked up at run time;
+// on XP the refusal stands.
+bool SetAttributesAsRestorer(const std::wstring& path, DWORD attributes) {
+    using Setter = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
+    const auto set = reinterpret_cast<Setter>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetFileInformationByHandle")));
+    FileHandle file(set ? CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr)
+                        : INVALID_HANDLE_VALUE);
+    struct {
+        LARGE_INTEGER created, accessed, written, changed;  // 0: left as they are
+        DWORD attributes;
+    } basic{{}, {}, {}, {}, attributes};
+    constexpr int FileBasicInfo = 0;
+    return file.Valid() && set(file.Get(), FileBasicInfo, &basic, sizeof basic);
+}
+
+}  // namespace
+
 void Win32FileSystem::SetAttributes(const std::wstring& path, std::uint32_t attributes) {
-    if (!SetFileAttributesW(path.c_str(), attributes)) ThrowLastError(path);
+    if (SetFileAttributesW(path.c_str(), attributes)) return;
+    const DWORD error = GetLastError();
+    if (error != ERROR_ACCESS_DENIED || !SetAttributesAsRestorer(path, attributes)) throw Failure(error, path);
 }
 
 void Win32FileSystem::Append(const std::wstring& path, std::string_view bytes) {
