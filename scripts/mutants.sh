@@ -139,6 +139,7 @@ e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@     CreateToolTips();<NL>} @@ }<NL> @@
 e2e:at 144 DPI @@ app/Window.cpp @@ return MulDiv(twips, dpi, 1440); @@ return MulDiv(twips, 96, 1440); @@ twips converted at 96 DPI whatever the screen
 e2e:protected file (read-only, hidden, system), method 1 @@ app/Win32Platform.cpp @@ CreateFileW(path.c_str(), DELETE, ShareAll @@ CreateFileW(path.c_str(), DELETE | FILE_WRITE_ATTRIBUTES, ShareAll @@ the probe asks for more than deletion, which a read-only file refuses
 e2e:DataBasePath moved, Yes @@ app/Win32Platform.cpp @@ valueName, 0, type, data, size); @@ valueName, 0, REG_SZ, data, size); @@ the registry written with another type than asked
+unit @@ hosts/HostsRepair.cpp @@     } catch (const Failure& f) {<NL>        s_.ui.MsgBox(RedirectNotReset( @@     } catch (const Failure& f) {<NL>        throw;<NL>        s_.ui.MsgBox(RedirectNotReset( @@ a DataBasePath that cannot be written back stops the window
 TABLE
 )
 
