@@ -1,5 +1,5 @@
-// Any bytes at all may be a hosts file: the LF count, the view's text and the code page must
-// hold their rules for every input, not only for well-formed ones.
+// Any bytes at all may be a hosts file: the LF count, the view's text, the code page and the scan
+// for entries must hold their rules for every input, not only for well-formed ones.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -43,5 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // and the reverse lookup is slow.
     const std::string_view head = in.substr(0, 512);
     Check(cp.ToAnsi(cp.ToWide(head)) == head, "code page round trip");
+    // The entries are the same however the file comes in pieces.
+    HostsScan whole(4), pieces(4);
+    whole.Add(in);
+    for (std::size_t at = 0; at < in.size(); at += 3) pieces.Add(in.substr(at, 3));
+    whole.Finish();
+    pieces.Finish();
+    Check(whole.entries == pieces.entries && whole.listed == pieces.listed, "entries in pieces");
     return 0;
 }
