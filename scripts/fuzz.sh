@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A bounded libFuzzer run (clang, AddressSanitizer, UndefinedBehaviorSanitizer) over counting
 # LF bytes, the view's text, the code page and the scan for entries, for FUZZ_SECONDS seconds
-# (60). Starts from the seeds in tests/fuzz/corpus, copied into build/fuzz/corpus, where what it finds is kept for
-# the next run. Fails on a crash, a broken rule or a hang; the input is left in build/fuzz.
+# (60). Starts from the seeds in tests/fuzz/corpus, copied into build/fuzz/corpus, where what it
+# finds is kept for the next run. Fails on a crash, a broken rule or a hang; the input is left in
+# build/fuzz.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=build/fuzz
