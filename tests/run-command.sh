@@ -15,7 +15,7 @@ said() { grep -q "$1" build/run-command.log; }
 exited() { [ "$(cat build/run-command.rc)" = "$1" ]; }
 
 mkdir -p build
-HOSTOVIK_WALK_ONLY="stock file, No" run
+HOSTOVIK_WALK_ONLY="stock file, Yes" run
 check "walk-through without a display: pictures of the screens" not_blank build/run/screens/message-unmodified.png
 
 rescue=$(mktemp -d)/Windows
