@@ -1,6 +1,7 @@
 #include "hosts/HostsText.h"
 
 #include <algorithm>
+#include <array>
 
 std::size_t CountLF(std::string_view bytes) {
     // Counted in blocks small enough for per-lane byte counters, which the compiler
@@ -55,6 +56,13 @@ namespace {
 
 // Longer than any address or than "localhost": a longer word is neither.
 constexpr std::size_t WordCap = 64;
+// Where the skipping below stops: the end of a line, and, outside a comment, the end of a word.
+constexpr auto Stops(bool inComment) {
+    std::array<bool, 256> stop{};
+    for (unsigned char c : inComment ? std::string_view("\r\n") : std::string_view(" \t\v\f#\r\n", 7)) stop[c] = true;
+    return stop;
+}
+constexpr std::array<bool, 256> LineStops = Stops(true), WordStops = Stops(false);
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f';
@@ -90,7 +98,17 @@ bool IsThisComputer(std::string_view address) {
 
 void HostsScan::Add(std::string_view chunk) {
     lineFeeds += CountLF(chunk);
-    for (char c : chunk) {
+    for (std::size_t at = 0; at < chunk.size(); ++at) {
+        // Past what is kept of a line, the rest of a comment or of an overlong word tells nothing:
+        // it is passed over at once, as padding is, up to where something can change.
+        if (line_.size() == ShownLineCap && (comment_ || word_.size() > WordCap)) {
+            const std::array<bool, 256>& stop = comment_ ? LineStops : WordStops;
+            const std::size_t from = at;
+            while (at < chunk.size() && !stop[static_cast<unsigned char>(chunk[at])]) ++at;
+            offset_ += at - from;
+            if (at == chunk.size()) return;
+        }
+        const char c = chunk[at];
         const bool lineEnd = c == '\r' || c == '\n';
         if (lineEnd) EndLine();
         else if (line_.size() < ShownLineCap) line_ += c;

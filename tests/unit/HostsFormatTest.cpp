@@ -69,6 +69,8 @@ TEST(HostsScan, EntriesMapANameAwayFromThisComputerOverWholeLines) {
         {"a name far along a line", longLine + "\r\n", 1},
         {"a name longer than any looked at", "127.0.0.1 localhost" + std::string(100, 'x') + "\r\n", 1},
         {"CR ends a line", "127.0.0.1 localhost\rvk.com ok.ru\r", 1},
+        // Padding is passed over to where it ends: a line's end after a comment, a blank after a word.
+        {"after long padding", "#" + std::string(2000, 'c') + "\n0.0.0.0 vk.com\n" + std::string(2000, 'x') + " ok.ru\n", 2},
     };
     for (const auto& c : cases) {
         HostsScan scan(1);
