@@ -4,7 +4,8 @@
 #   unit        the native unit tests (ctest --preset unit)
 #   e2e:TEXT    the end-to-end cases whose name holds TEXT, on the real program under Wine
 # In the table, <NL> stands for a line break and (nothing) for an empty replacement. A row whose
-# text is not found exactly once in its file is reported as stale and fails the run.
+# text is not found exactly once in its file, or whose TEXT names no end-to-end case, is
+# reported as stale and fails the run.
 # --matrix runs every test of the row's tier instead, to see which tests catch what: every unit
 # test, or every end-to-end case (a whole run of 2-3 minutes a row). It writes
 # build/mutants-matrix.tsv, a line a fault tested: tier, file, fault, then the tests that
@@ -102,7 +103,7 @@ e2e:method 3, No @@ forms/Form1/Form1.cpp @@ case IdCommand4: Command4_Click() @
 unit @@ forms/Form1/Links.h @@ /wiki/Hosts" @@ /wiki/Host" @@ wrong article address
 e2e:About: texts @@ forms/frmAbout/frmAbout.cpp @@ {2340, 1935, 5730, 4725} @@ {2340, 1935, 5730, 4800} @@ About dialog's size
 e2e:About: texts @@ forms/frmAbout/frmAbout.cpp @@ L"О программе " @@ L"О программе: " @@ About caption
-e2e:locked @@ app/Fatal.cpp @@ ExitProcess(failure.Code() ? failure.Code() : 1) @@ ExitProcess(1) @@ exit code not the error
+e2e:held open without delete sharing @@ app/Fatal.cpp @@ ExitProcess(failure.Code() ? failure.Code() : 1) @@ ExitProcess(1) @@ exit code not the error
 e2e:route -f starts @@ app/Win32Platform.cpp @@ si.wShowWindow = show; @@ si.wShowWindow = SW_SHOWNORMAL; @@ show command ignored
 e2e:else the message @@ app/Win32Platform.cpp @@ title.empty() ? ThisApp.title : title @@ title.empty() ? L"Hostovik" : title @@ untitled messages without the application title
 e2e:closed during method 1 @@ forms/Form1/Form1.cpp @@ if (busy_) closeRequested_ = true;<NL>        else Form_Unload(); @@ Form_Unload(); @@ closing tears a method down
@@ -167,7 +168,7 @@ limited() { timeout "$@" & tested=$!; wait "$tested"; }
 stop_tests() { [ -z "$tested" ] || { kill -TERM "$tested"; wait "$tested"; } 2>/dev/null; }
 
 # Runs the tests of TIER: status 0 when they pass (the fault was missed), 2 when the planted
-# fault does not build (a broken row, not a catch).
+# fault does not build (a broken row, not a catch), 3 when no end-to-end case has the row's name.
 run_tests() {
   local log=build/mutant.log
   case $1 in
@@ -177,6 +178,8 @@ run_tests() {
     e2e:*)
       limited 900 bash scripts/e2e.sh --only "${1#e2e:}" >"$log" 2>&1 && return 0
       grep -q '(build)' "$log" && return 2
+      # No case of that name ran: the suite fails then, which is no catch.
+      grep -q '^E2E: 0 passed, 0 failed' "$log" && return 3
       return 1 ;;
   esac
 }
@@ -311,6 +314,7 @@ while IFS= read -r row; do
     case $? in
       0) missed=$((missed + 1)); echo "MISSED  [$tier] $file: $what" ;;
       2) stale=$((stale + 1)); echo "NOBUILD [$tier] $file: $what" ;;
+      3) stale=$((stale + 1)); echo "STALE   [$tier] $file: $what (no case has that name)" ;;
       *) caught=$((caught + 1)); echo "caught  [$tier] $file: $what" ;;
     esac
   fi
