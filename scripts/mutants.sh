@@ -72,6 +72,7 @@ unit @@ forms/frmAbout/SysInfo.cpp @@ win::KeyAllButDelete @@ 0x20019 @@ wrong r
 unit @@ forms/frmAbout/SysInfo.cpp @@ ValueBufferSize = 1024 @@ ValueBufferSize = 1023 @@ registry buffer one byte short
 unit @@ forms/frmAbout/SysInfo.cpp @@ type == win::RegSz @@ type == win::RegExpandSz @@ wrong registry value type
 unit @@ forms/frmAbout/SysInfo.cpp @@ buffer[size - 1] == 0 ? size - 1 : size @@ size - 1 @@ last character of a value without NUL lost
+unit @@ forms/frmAbout/SysInfo.cpp @@ if (size == 0 || size > ValueBufferSize) @@ if (size > ValueBufferSize) @@ a value without data read before its buffer
 unit @@ forms/frmAbout/SysInfo.cpp @@ L"\\MSINFO32.EXE" @@ L"MSINFO32.EXE" @@ tool path without separator
 unit @@ forms/frmAbout/SysInfo.cpp @@ s_.processes.Start(ToolPath, L"\"" + ToolPath + L"\"", @@ s_.processes.Start(ToolPath, ToolPath, @@ tool path unquoted
 unit @@ forms/frmAbout/SysInfo.cpp @@ if (!GetKeyValue(win::HKeyLocalMachine, FolderKey @@ if (GetKeyValue(win::HKeyLocalMachine, FolderKey @@ folder lookup inverted

@@ -72,6 +72,7 @@ TEST(StartSysInfo, TriesThePathThenTheFolderElseSaysItIsUnavailable) {
          readTool + Start(L"Программа")},
         {"exactly 1024 bytes", RegValue{1, std::string(1024, 'x')}, {}, true,
          readTool + Start(std::wstring(1024, L'x'))},
+        {"no data: nothing read before the buffer", RegValue{1, ""}, {}, true, readTool + Journal{Unavailable}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
