@@ -56,17 +56,24 @@ namespace {
 
 // Longer than any address or than "localhost": a longer word is neither.
 constexpr std::size_t WordCap = 64;
+constexpr bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
+constexpr bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
 // Where the skipping below stops: the end of a line, and, outside a comment, the end of a word.
 constexpr auto Stops(bool inComment) {
     std::array<bool, 256> stop{};
-    for (unsigned char c : inComment ? std::string_view("\r\n") : std::string_view(" \t\v\f#\r\n", 7)) stop[c] = true;
+    for (int b = 0; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        stop[b] = IsLineEnd(c) || (!inComment && (IsBlank(c) || c == '#'));
+    }
     return stop;
 }
 constexpr std::array<bool, 256> LineStops = Stops(true), WordStops = Stops(false);
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
 
 bool IsLocalhost(std::string_view word) {
     constexpr std::string_view Name = "localhost";
@@ -109,7 +116,7 @@ void HostsScan::Add(std::string_view chunk) {
             if (at == chunk.size()) return;
         }
         const char c = chunk[at];
-        const bool lineEnd = c == '\r' || c == '\n';
+        const bool lineEnd = IsLineEnd(c);
         if (lineEnd) EndLine();
         else if (line_.size() < ShownLineCap) line_ += c;
         if (!lineEnd && !comment_) TakeEntryCharacter(c);

@@ -142,7 +142,7 @@ e2e:at 144 DPI @@ app/Window.cpp @@ return MulDiv(twips, dpi, 1440); @@ return M
 e2e:protected file (read-only, hidden, system), method 1 @@ app/Win32Platform.cpp @@ CreateFileW(path.c_str(), DELETE, ShareAll @@ CreateFileW(path.c_str(), DELETE | FILE_WRITE_ATTRIBUTES, ShareAll @@ the probe asks for more than deletion, which a read-only file refuses
 e2e:DataBasePath moved, Yes @@ app/Win32Platform.cpp @@ valueName, 0, type, data, size); @@ valueName, 0, REG_SZ, data, size); @@ the registry written with another type than asked
 unit @@ hosts/HostsRepair.cpp @@     } catch (const Failure& f) {<NL>        s_.ui.MsgBox(RedirectNotReset( @@     } catch (const Failure& f) {<NL>        throw;<NL>        s_.ui.MsgBox(RedirectNotReset( @@ a DataBasePath that cannot be written back stops the window
-unit @@ hosts/HostsText.cpp @@ inComment ? std::string_view("\r\n") @@ inComment ? std::string_view("\r") @@ a line after a long comment taken for the comment
+unit @@ hosts/HostsText.cpp @@ stop[b] = IsLineEnd(c) || @@ stop[b] = c == '\r' || @@ a line after a long comment taken for the comment
 TABLE
 )
 
