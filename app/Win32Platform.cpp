@@ -210,9 +210,7 @@ namespace {
 // opened with the restore privilege. SetFileInformationByHandle is Vista's, looked up at run time;
 // on XP the refusal stands.
 bool SetAttributesAsRestorer(const std::wstring& path, DWORD attributes) {
-    using Setter = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
-    const auto set = reinterpret_cast<Setter>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetFileInformationByHandle")));
+    const auto set = NewerKernelCall<BOOL(WINAPI*)(HANDLE, int, void*, DWORD)>("SetFileInformationByHandle");
     FileHandle file(set ? CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr)
                         : INVALID_HANDLE_VALUE);

@@ -21,10 +21,8 @@ namespace {
 // system folder only, never from the program's folder, which is often Downloads. Looked up at
 // run time: Windows 7 has it only with KB2533623, Vista and XP not at all.
 void LoadDllsFromSystemOnly() {
-    using Setter = BOOL(WINAPI*)(DWORD);
     constexpr DWORD SearchSystem32 = 0x800;  // LOAD_LIBRARY_SEARCH_SYSTEM32, which XP's headers lack
-    const auto set = reinterpret_cast<Setter>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    const auto set = NewerKernelCall<BOOL(WINAPI*)(DWORD)>("SetDefaultDllDirectories");
     if (set && !set(SearchSystem32)) ThrowLastError(L"SetDefaultDllDirectories");
 }
 
