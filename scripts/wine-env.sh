@@ -148,16 +148,25 @@ wine_measure_slowdown() {
        "$(LC_ALL=C awk -v ns="$fastest" 'BEGIN { printf "%.3f", ns / 1e9 }') s here, $WINE_PROBE_NATIVE s with native Wine"
 }
 
-# wine_display_up: Xvfb on a display number of its own (from 91 up), for this run only.
+# wine_display_up: Xvfb on a display of its own, for this run only. Xvfb picks a free number
+# itself and writes it once it takes connections, so that runs side by side never race for one.
 wine_display_up() {
-  local n=91
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  local log=$WINE_RUN_DIR/xvfb.log number=$WINE_RUN_DIR/xvfb.display started=$SECONDS
+  : >"$number"
   # -ac: the unprivileged test user's Wine draws on it too; it listens on no network.
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -ac >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -ac 3>"$number" >"$log" 2>&1 &
   WINE_XVFB_PID=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.05; done
-  echo "wine-env: Xvfb did not start on :$n" >&2
+  # Up to 30 s: the first start on a fresh machine compiles its keymap, which under load takes
+  # more than 5 s.
+  while [ $((SECONDS - started)) -lt 30 ] && kill -0 "$WINE_XVFB_PID" 2>/dev/null; do
+    if [ -s "$number" ]; then
+      export DISPLAY=":$(head -n 1 "$number")"
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "wine-env: Xvfb did not start within $((SECONDS - started)) s; the end of its log:" >&2
+  tail -n 20 "$log" >&2
   return 1
 }
 
