@@ -6,6 +6,11 @@
 # In the table, <NL> stands for a line break and (nothing) for an empty replacement. A row whose
 # text is not found exactly once in its file, or whose TEXT names no end-to-end case, is
 # reported as stale and fails the run.
+# First the tests run unmutated: a test that fails then would make every row look caught, so
+# the script stops there and names it. Then each row is one of: caught (a test failed), MISSED
+# (all passed), TIMEOUT (a test ran out of time: no catch, unless the row's fault ends in
+# "[hang]", a fault whose symptom is a hang), ERROR (the run failed in its set-up, the driver
+# ended early, or no test ran), STALE or NOBUILD. Only all caught passes.
 # --matrix runs every test of the row's tier instead, to see which tests catch what: every unit
 # test, or every end-to-end case (a whole run of 2-3 minutes a row). It writes
 # build/mutants-matrix.tsv, a line a fault tested: tier, file, fault, then the tests that
@@ -143,6 +148,11 @@ e2e:protected file (read-only, hidden, system), method 1 @@ app/Win32Platform.cp
 e2e:DataBasePath moved, Yes @@ app/Win32Platform.cpp @@ valueName, 0, type, data, size); @@ valueName, 0, REG_SZ, data, size); @@ the registry written with another type than asked
 unit @@ hosts/HostsRepair.cpp @@     } catch (const Failure& f) {<NL>        s_.ui.MsgBox(RedirectNotReset( @@     } catch (const Failure& f) {<NL>        throw;<NL>        s_.ui.MsgBox(RedirectNotReset( @@ a DataBasePath that cannot be written back stops the window
 unit @@ hosts/HostsText.cpp @@ stop[b] = IsLineEnd(c) || @@ stop[b] = c == '\r' || @@ a line after a long comment taken for the comment
+unit @@ hosts/HostsStore.cpp @@ throw Failure(win::ErrorFileNotFound, source); @@ {} @@ a restore of a missing file empties hosts
+unit @@ hosts/HostsText.cpp @@ else entry_ |= !toThisComputer_ @@ else entry_ = !toThisComputer_ @@ a blocked name before localhost forgotten
+unit @@ hosts/HostsCommandLine.cpp @@ changed = store.Replaced(); @@ changed = false; @@ a replace that took effect though it failed reported as no change
+unit @@ hosts/HostsStore.cpp @@ if (copy) Quietly([&] { copy.reset(); fs_.Delete(copyPath); }); @@ if (copy) copy.reset(); @@ a partial copy left when writing it fails
+unit @@ hosts/StockHosts.cpp @@ "# space.", "#", @@ "# Space.", "#", @@ a byte of an English stock file changed
 TABLE
 )
 
@@ -160,44 +170,63 @@ open(path, "w", encoding="utf-8").write(src.replace(old, new))
 PY
 }
 
-e2e_ready=0
 # limited SECONDS COMMAND...: COMMAND with a time limit, in the background so that Ctrl-C stops
 # it: timeout puts it in a process group of its own, which the terminal's Ctrl-C misses, and a
-# script waiting in the foreground takes no signal until its child ends.
+# script waiting in the foreground takes no signal until its child ends. Status 124: out of time.
 tested=
 limited() { timeout "$@" & tested=$!; wait "$tested"; }
 stop_tests() { [ -z "$tested" ] || { kill -TERM "$tested"; wait "$tested"; } 2>/dev/null; }
 
-# Runs the tests of TIER: status 0 when they pass (the fault was missed), 2 when the planted
-# fault does not build (a broken row, not a catch), 3 when no end-to-end case has the row's name.
+# What a run of the tests came to.
+MISSED=0 CAUGHT=1 NOBUILD=2 NOCASE=3 TIMEOUT=4 ERROR=5
+log=build/mutant.log
+# unit_outcome STATUS: the unit tests' run, from ctest's status and its log.
+unit_outcome() {
+  grep -q 'No tests were found' "$log" && return $ERROR
+  [ "$1" -eq 0 ] && return $MISSED
+  [ "$1" -eq 124 ] || grep -q '\*\*\*Timeout' "$log" && return $TIMEOUT
+  grep -qE '^[0-9]+% tests passed, [1-9][0-9]* tests failed' "$log" && return $CAUGHT
+  return $ERROR
+}
+# e2e_outcome STATUS: an end-to-end run. Caught only when a case failed; a run that failed before
+# or around its cases (building, Wine, the driver ending early, its time limit) is no catch.
+e2e_outcome() {
+  [ "$1" -eq 124 ] && return $TIMEOUT
+  grep -q '^E2E: 0 passed, 1 failed (build)' "$log" && return $NOBUILD
+  grep -qaE '^E2E: 0 passed, 1 failed \(|: the driver ended early|^FAIL  prefix for ' "$log" && return $ERROR
+  grep -q '^E2E: 0 passed, 0 failed' "$log" && return $NOCASE
+  [ "$1" -eq 0 ] && return $MISSED
+  [ -n "$(e2e_results "$log" | grep '^FAIL')" ] && return $CAUGHT
+  return $ERROR
+}
+
+# Runs the tests of TIER (unit, e2e:TEXT, or e2e for every case); returns its outcome.
 run_tests() {
-  local log=build/mutant.log
+  local rc
   case $1 in
     unit)
-      cmake --build --preset native >"$log" 2>&1 || return 2
-      limited 600 ctest --preset unit >"$log" 2>&1 ;;
-    e2e:*)
-      limited 900 bash scripts/e2e.sh --only "${1#e2e:}" >"$log" 2>&1 && return 0
-      grep -q '(build)' "$log" && return 2
-      # No case of that name ran: the suite fails then, which is no catch.
-      grep -q '^E2E: 0 passed, 0 failed' "$log" && return 3
-      return 1 ;;
+      cmake --build --preset native >"$log" 2>&1 || return $NOBUILD
+      limited 600 ctest --preset unit --timeout 60 >"$log" 2>&1
+      rc=$?; unit_outcome $rc ;;
+    e2e*)
+      local text=${1#e2e}
+      limited 1800 bash scripts/e2e.sh --only "${text#:}" >"$log" 2>&1
+      rc=$?; e2e_outcome $rc ;;
   esac
 }
 
-# The matrix's runs. Each writes the names of the tests that failed to build/mutant.failed and
-# gives status 2 when the fault does not build.
+# The matrix's runs. Each writes the names of the tests that failed to build/mutant.failed.
 failed_list=build/mutant.failed
 last_failed=build/native/Testing/Temporary/LastTestsFailed.log
 # CTest runs each unit test in a process of its own, so a crash or a hang (--timeout) is put on
-# the test that had it; "(crash)" stands for a run that failed before any test did.
+# the test that had it.
 run_unit_tests() {
-  local log=build/mutant.log
   : >"$failed_list"
-  cmake --build --preset native >"$log" 2>&1 || return 2
   rm -f "$last_failed"
-  limited 600 ctest --preset unit --timeout 60 >"$log" 2>&1 && return 0
-  if [ -s "$last_failed" ]; then cut -d: -f2- "$last_failed" | unit_rows; else echo "(crash)"; fi >"$failed_list"
+  run_tests unit
+  local outcome=$?
+  [ $outcome -ne $CAUGHT ] || cut -d: -f2- "$last_failed" | unit_rows >"$failed_list"
+  return $outcome
 }
 # The rows of table-driven tests, which name themselves with SCOPED_TRACE: each failed test is
 # run again alone, and a failing row is given as "Suite.Test [row]"; a test without rows as itself.
@@ -229,15 +258,13 @@ print("\n".join(dict.fromkeys(caught)) or test)' "$test"
 }
 unit_tests() { ctest --preset unit -N | sed -n 's/^ *Test *#[0-9]*: //p'; }
 
-# An empty --only still runs every case, and leaves build/e2e.log, the last real run's log, alone.
+# Every end-to-end case; an empty --only still runs them all, and leaves build/e2e.log, the
+# last real run's log, alone.
 run_e2e_cases() {
-  local log=build/mutant.log rc
-  limited 1800 bash scripts/e2e.sh --only '' >"$log" 2>&1
-  rc=$?
-  [ $rc -ne 0 ] && grep -q '(build)' "$log" && return 2
+  run_tests e2e
+  local outcome=$?
   e2e_results "$log" | sed -n 's/^FAIL  //p' >"$failed_list"
-  # A run that ended without naming a failed case (Wine not starting, the time limit).
-  [ $rc -eq 0 ] || [ -s "$failed_list" ] || echo "(run failed)" >"$failed_list"
+  return $outcome
 }
 # e2e_results LOG: "PASS  case" or "FAIL  case" a case, its time and the reason cut off. The
 # first " (N s)" ends the name: names hold parentheses, reasons may hold anything. The driver's
@@ -276,7 +303,21 @@ PY
 restore() { mv -f "$file.unmutated" "$file" && touch "$file"; }
 
 cmake --preset native >/dev/null || exit 1
-caught=0 missed=0 stale=0 total=0
+# The baseline: every test of the tiers asked for passes unmutated.
+baseline=
+case ",$tiers," in *,unit,*) run_tests unit || baseline="unit tests: $(grep -E 'Failed|Timeout|No tests' "$log" | head -5)" ;; esac
+if [ -z "$baseline" ] && [[ ",$tiers," == *,e2e,* ]]; then
+  run_tests e2e || baseline="end-to-end cases: $(grep -aE '^(FAIL|E2E:)' "$log" | head -5)"
+fi
+if [ -n "$baseline" ]; then
+  echo "The tests fail unmutated, so no row could be told caught; fix them first. Failing:"
+  echo "$baseline"
+  echo "(the run's output: $log)"
+  exit 1
+fi
+echo "Baseline: every test passes unmutated."
+
+caught=0 missed=0 timeouts=0 errors=0 stale=0 total=0
 # The tests seen, as TIER<TAB>TEST, for the ones that caught nothing.
 known=() unit_ran=
 [ -z "$matrix" ] || : >"$matrix"
@@ -292,33 +333,37 @@ while IFS= read -r row; do
   cp "$file" "$file.unmutated"
   trap 'stop_tests; restore; exit 130' INT TERM
   if ! plant "$file" "$old" "$new"; then
-    stale=$((stale + 1)); echo "STALE   $file: $what"
+    outcome=$NOCASE
   elif [ -n "$matrix" ]; then
     if [ "$tier" = unit ]; then unit_ran=1; run_unit_tests; else run_e2e_cases; fi
-    if [ $? -eq 2 ]; then
-      stale=$((stale + 1)); echo "NOBUILD [$tier] $file: $what"
-    else
-      if [ "$tier" != unit ]; then
-        while IFS= read -r name; do known+=("e2e"$'\t'"$name"); done < <(e2e_results build/mutant.log | cut -c7-)
-      fi
-      { printf '%s\n' "$tier" "$file" "$what"; cat "$failed_list"; } | paste -sd '\t' >>"$matrix"
-      n=$(wc -l <"$failed_list")
-      if [ "$n" -eq 0 ]; then
-        missed=$((missed + 1)); echo "MISSED  [$tier] $file: $what"
-      else
-        # Caught, but not by the cases the row names: the fast mode would miss it.
-        [ "$tier" = unit ] || grep -qF -- "${tier#e2e:}" "$failed_list" || n="$n, none of them $tier"
-        caught=$((caught + 1)); echo "caught  [$tier] $file: $what (tests failed: $n)"
-      fi
+    outcome=$?
+    if [ "$tier" != unit ] && [ $outcome -ne $NOBUILD ]; then
+      while IFS= read -r name; do known+=("e2e"$'\t'"$name"); done < <(e2e_results "$log" | cut -c7-)
     fi
   else
     run_tests "$tier"
-    case $? in
-      0) missed=$((missed + 1)); echo "MISSED  [$tier] $file: $what" ;;
-      2) stale=$((stale + 1)); echo "NOBUILD [$tier] $file: $what" ;;
-      3) stale=$((stale + 1)); echo "STALE   [$tier] $file: $what (no case has that name)" ;;
-      *) caught=$((caught + 1)); echo "caught  [$tier] $file: $what" ;;
-    esac
+    outcome=$?
+  fi
+  # A hang is the symptom of some faults: a test's time limit then catches it.
+  [ $outcome -eq $TIMEOUT ] && [[ "$what" == *"[hang]" ]] && outcome=$CAUGHT
+  case $outcome in
+    "$MISSED") missed=$((missed + 1)); echo "MISSED  [$tier] $file: $what" ;;
+    "$TIMEOUT") timeouts=$((timeouts + 1)); echo "TIMEOUT [$tier] $file: $what" ;;
+    "$ERROR") errors=$((errors + 1)); echo "ERROR   [$tier] $file: $what (the run failed around its tests: $log)" ;;
+    "$NOBUILD") stale=$((stale + 1)); echo "NOBUILD [$tier] $file: $what" ;;
+    "$NOCASE") stale=$((stale + 1)); echo "STALE   [$tier] $file: $what (text not found once, or no case has that name)" ;;
+    *)
+      note=
+      if [ -n "$matrix" ]; then
+        { printf '%s\n' "$tier" "$file" "$what"; cat "$failed_list"; } | paste -sd '\t' >>"$matrix"
+        note=" (tests failed: $(wc -l <"$failed_list"))"
+        # Caught, but not by the cases the row names: the fast mode would miss it.
+        [ "$tier" = unit ] || grep -qF -- "${tier#e2e:}" "$failed_list" || note=" (tests failed, none of them $tier)"
+      fi
+      caught=$((caught + 1)); echo "caught  [$tier] $file: $what$note" ;;
+  esac
+  if [ -n "$matrix" ] && [ $outcome -ne $CAUGHT ] && [ $outcome -ne $NOBUILD ] && [ $outcome -ne $NOCASE ]; then
+    printf '%s\t%s\t%s\n' "$tier" "$file" "$what" >>"$matrix"
   fi
   restore
   trap - INT TERM
@@ -329,5 +374,5 @@ if [ -n "$matrix" ]; then
   [ -z "$unit_ran" ] || while IFS= read -r test; do known+=("unit"$'\t'"$test"); done < <(unit_tests)
   report "$matrix" "${known[@]}"
 fi
-echo "Mutants: $caught of $total caught, $missed missed, $stale stale or not building"
-[ "$missed" -eq 0 ] && [ "$stale" -eq 0 ]
+echo "Mutants: $caught of $total caught, $missed missed, $timeouts timed out, $errors errors, $stale stale or not building"
+[ "$caught" -eq "$total" ]
