@@ -1,6 +1,7 @@
 // The command line: what each switch means, and what each run says, changes, logs and returns.
 #include "Fakes.h"
 #include "hosts/HostsCommandLine.h"
+#include "hosts/HostsMessages.h"
 
 namespace {
 
@@ -65,6 +66,7 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         const wchar_t* last;  // the last line, but for its exit code
         Files after;
         std::wstring failing = {};
+        bool tookEffect = false;  // the failing call is a replace that moved the file all the same
     } cases[] = {
         {"check, stock", {L"/check"}, Stock, {}, 0, stock + Journal{L"файл hosts чистый"},
          L"hosts=clean redirected=no changed=no", {{H, Stock}}},
@@ -93,6 +95,12 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         {"restore a copy", {L"/restore:C:\\old.bak"}, Stock, {}, 0, stock +
          Journal{L"копия старого файла не нужна: его не было или он стандартный", L"файл hosts заменён файлом C:\\old.bak",
                  L"кэш DNS очищен"}, L"hosts=clean redirected=unchecked changed=yes", {{H, Old}, {L"C:\\old.bak", Old}}},
+        {"restore of a file that is not there: nothing changes", {L"/restore:C:\\none.bak"}, infected, {}, 2,
+         blocked + Journal{L"ошибка 2: text of 2 (C:\\none.bak)"}, L"hosts=modified redirected=unchecked changed=no",
+         {{H, infected}}},
+        {"repair whose replace took effect though Windows said it failed", {L"/repair"}, infected, {}, 5, blocked +
+         Journal{L"ошибка 5: text of 5 (" + H + L" " + HostsReplacedAnyway(B) + L")"},
+         L"hosts=modified redirected=no changed=yes", {{H, Stock}, {B, infected}}, L"replace " + H, true},
         {"repair refused", {L"/repair"}, infected, {}, 5, blocked +
          Journal{L"ошибка 5: text of 5 (" + H + L" Файл hosts оставлен как был.)"},
          L"hosts=modified redirected=no changed=no", {{H, infected}}, L"probe " + H},
@@ -108,6 +116,7 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         if (c.after.count(L"C:\\old.bak")) sys.files[L"C:\\old.bak"] = Old;
         if (c.redirect) sys.keys[TcpipKey]["DataBasePath"] = *c.redirect;
         if (!c.failing.empty()) sys.fail[c.failing] = 5;
+        sys.replaceTakesEffect = c.tookEffect;
         const Command command = ParseCommandLine(c.args);
         EXPECT_EQ(RunCommand(sys.Get(), command), c.code);
         const std::wstring windows = command.windowsDir.empty() ? sys.windowsDir : command.windowsDir;

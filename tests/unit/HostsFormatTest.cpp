@@ -24,23 +24,23 @@ TEST(StockHosts, NineteenCrLfLinesInWindows1251) {
     const std::string stock = StockHostsBytes();
     EXPECT_EQ(CountLF(stock), ExpectedLineCount);
     EXPECT_EQ(std::count(stock.begin(), stock.end(), '\r'), 19);
-    // Every byte pinned: 769 bytes whose FNV-1a hash is this (the SHA-256 is in tests/run-command.sh).
-    std::uint64_t fnv = 0xcbf29ce484222325;
-    for (unsigned char b : stock) fnv = (fnv ^ b) * 0x100000001b3;
-    EXPECT_EQ(stock.size(), 769u);
-    EXPECT_EQ(fnv, 0xf88df9577d98c014u);
+    EXPECT_EQ(StockFiles()[0].bytes, stock);  // whose bytes the table below pins
 }
 
-// The sizes and line feeds of the files Windows installs, and that each is clean.
+// The files Windows installs, every byte pinned by size and FNV-1a hash (the SHA-256 of the one
+// the repairs write is in tests/run-command.sh), and that each is clean.
 TEST(StockHosts, EachVersionsFileIsKnownByItsBytesAndClean) {
-    const struct { std::wstring_view version; std::size_t size, lineFeeds; } known[] = {
-        {L"Windows XP, русская", 769, 19}, {L"Windows XP", 734, 19}, {L"Windows Vista", 761, 20},
-        {L"Windows 7-11", 824, 21}};
+    const struct { std::wstring_view version; std::size_t size, lineFeeds; std::uint64_t fnv; } known[] = {
+        {L"Windows XP, русская", 769, 19, 0xf88df9577d98c014}, {L"Windows XP", 734, 19, 0xef78b8b3fabcaaca},
+        {L"Windows Vista", 761, 20, 0x233c556dfe8818ab}, {L"Windows 7-11", 824, 21, 0x7dd0a1cabf6b428b}};
     ASSERT_EQ(StockFiles().size(), std::size(known));
     for (std::size_t i = 0; i < std::size(known); ++i) {
         const StockFile& f = StockFiles()[i];
+        std::uint64_t fnv = 0xcbf29ce484222325;
+        for (unsigned char b : f.bytes) fnv = (fnv ^ b) * 0x100000001b3;
         EXPECT_EQ(f.version, known[i].version);
         EXPECT_EQ(f.bytes.size(), known[i].size) << i;
+        EXPECT_EQ(fnv, known[i].fnv) << i;
         EXPECT_LE(f.bytes.size(), LongestStockFile);
         EXPECT_EQ(CountLF(f.bytes), known[i].lineFeeds) << i;
         EXPECT_EQ(StockVersionOf(f.bytes), f.version);
@@ -63,7 +63,7 @@ TEST(HostsScan, EntriesMapANameAwayFromThisComputerOverWholeLines) {
         {"another loopback, capitals, a tab, LF alone", "127.1.2.3\tLocalHost\n", 0},
         {"an address alone; a comment after the names", "127.0.0.1\r\n127.0.0.1 localhost #vk.com\r\n", 0},
         {"blocking, the last line open", "127.0.0.1 vk.com\r\n0.0.0.0 ok.ru", 2},
-        {"localhost with another name", "::1 localhost vk.com\r\n", 1},
+        {"localhost with another name, either side", "::1 localhost vk.com\r\n127.0.0.1 vk.com localhost\r\n", 2},
         {"localhost hijacked", "0.0.0.0 localhost\r\n6.6.6.6 LOCALHOST\r\n", 2},
         {"not quite loopback", "127.0.0.256 localhost\n1127.0.0.1 localhost\n127.0.0 localhost\n127.0.0.1. localhost\n", 4},
         {"a name far along a line", longLine + "\r\n", 1},

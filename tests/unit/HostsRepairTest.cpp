@@ -99,6 +99,9 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
          L"close " + T, leftAsItWas},
         {"method 1, hosts held open", m1, Old, {Ok}, Journal{M1Warning} + Written + Journal{L"delete " + T}, kept,
          L"probe " + H, leftAsItWas},
+        {"method 1, writing the copy fails: no part of a copy stays", m1, Old, {Ok}, Journal{M1Warning} + Written +
+         Journal{L"read " + H, L"create " + B, L"write " + B, L"delete " + B, L"delete " + T}, kept, L"write " + B,
+         leftAsItWas},
         {.name = "method 1, the replace fails: attributes back, the copy kept", .run = m1, .hosts = Old,
          .answers = {Ok}, .expected = Journal{M1Warning} + Unprotected + Journal{L"attributes " + H + L" 39",
                                                                                   L"delete " + T},
