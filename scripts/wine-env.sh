@@ -5,6 +5,8 @@
 #      build, only slower;
 #   3. else wine64 with the x86_64 build (build/win64): same sources, not the shipped binary.
 # HOSTOVIK_WINE=native32, emu32 or win64 forces one of them (win64: to compare with the others).
+# HOSTOVIK_WINEDEBUG sets Wine's WINEDEBUG (for example +tooltips) for a look at what Wine does;
+# otherwise Wine is quiet.
 # Sets:
 #   WINE        the loader;  WINESERVER  its server;  WINE_EMULATED  1 under emulation, else empty
 #   WIN_ARCH    win32 or win64;  WIN_BUILD  the matching build folder (build/win32 or build/win64)
@@ -62,7 +64,7 @@ case ${HOSTOVIK_WINE:-} in
 esac
 
 WINESERVER=$(dirname "$WINE")/wineserver
-export WINESERVER WINEDEBUG=-all LC_ALL=ru_RU.UTF-8 WINEARCH=$WIN_ARCH
+export WINESERVER WINEDEBUG=${HOSTOVIK_WINEDEBUG:--all} LC_ALL=ru_RU.UTF-8 WINEARCH=$WIN_ARCH
 # No Mono or Gecko installers, no menu entries, and no debugger: a program that crashes ends
 # at once instead of waiting in winedbg.
 WINE_BASE_OVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"

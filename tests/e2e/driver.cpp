@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <set>
+#include <utility>
 
 #include "app/AppInfo.h"
 #include "app/Caption.h"
@@ -194,9 +195,13 @@ struct Run {
     // top-down rows.
     void Seen(HWND w, const wchar_t* shot, RECT r = {}) {
         if (!shot || options.screens.empty() || c.dpi != 96 || !options.shot.insert(shot).second) return;
-        Sleep(300);  // let it finish painting
         if (IsRectEmpty(&r)) r = ScreenRect(w);
-        const std::vector<DWORD> pixels = Capture(r);
+        // Painted to its end: two looks in a row see the same pixels.
+        std::vector<DWORD> pixels = Capture(r), before;
+        Within(10, [&] {
+            before = std::exchange(pixels, Capture(r));
+            return pixels == before;
+        });
         const BITMAPINFOHEADER info{sizeof info, r.right - r.left, r.top - r.bottom, 1, 32, BI_RGB};
         const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof info, size = static_cast<DWORD>(pixels.size() * 4);
         const BITMAPFILEHEADER file{0x4D42, headers + size, 0, 0, headers};
@@ -432,25 +437,36 @@ void CheckLayout(Run& r, HWND w, const std::string& what, SIZE client, const std
 }
 
 // The tool tips as the mouse shows them, resting on each control that has one; the first is
-// kept in a screenshot with the window.
+// kept in a screenshot with the window. A tip shows only for a mouse move that its control itself
+// received, so the mouse leaves for the screen's far corner, which no window of the program reaches
+// (at 144 DPI the main window stands in the corner at 0,0, which is no place to leave to), then
+// comes back; again, until the tip shows: under load the first move after the window opened was
+// seen to be lost.
 void ToolTipsShown(Run& r) {
     SetForegroundWindow(r.main);
+    const POINT away{GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1};
     for (const auto& [id, text] : MainToolTips) {
         const RECT c = ScreenRect(GetDlgItem(r.main, id));
-        SetCursorPos(0, 0);
-        SetCursorPos((c.left + c.right) / 2, (c.top + c.bottom) / 2);
         HWND tip = nullptr;
-        Within(5, [&] {
+        const auto shown = [&] {
             for (HWND w : WindowsOf(r.program->pi.dwProcessId))
                 if (ClassOf(w) == TOOLTIPS_CLASSW && IsWindowVisible(w) && TextOf(w) == text) tip = w;
             return tip != nullptr;
+        };
+        int hovers = 0;
+        Within(30, [&] {
+            ++hovers;
+            SetCursorPos(away.x, away.y);
+            SetCursorPos((c.left + c.right) / 2, (c.top + c.bottom) / 2);
+            return Within(2, shown);
         });
         if (!tip) Fail("no tool tip " + Quote(text) + " over control " + std::to_string(id));
+        if (hovers > 1) std::printf("      the tool tip over control %d showed at hover %d\n", id, hovers);
         RECT both, tipRect = ScreenRect(tip), mainRect = ScreenRect(r.main);
         UnionRect(&both, &mainRect, &tipRect);
         r.Seen(tip, L"tool-tip", both);
     }
-    SetCursorPos(0, 0);
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
 }
 
 void MainLayout(Run& r) {
@@ -594,16 +610,18 @@ Step Locked(DWORD share) {
     return [=](Run& r) { r.undo.push_back([h = Hold(r, share)] { CloseHandle(h); }); };
 }
 // ...or, as a virus scanner does, without sharing its deletion while method 1's first message is
-// answered, and for half a second more.
-DWORD WINAPI LetGoSoon(void* held) {
-    Sleep(500);
-    CloseHandle(held);
-    return 0;
-}
+// answered, until the program has written its new file beside hosts.
 void HeldWhileMethod1Starts(Run& r) {
     const HANDLE h = Hold(r, FILE_SHARE_READ | FILE_SHARE_WRITE);
     Answer(M1First, IDOK)(r);
-    CloseHandle(CreateThread(nullptr, 0, LetGoSoon, h, 0, nullptr));
+    const auto written = [&] {
+        for (const auto& entry : std::filesystem::directory_iterator(r.etc))
+            if (Matches(Narrow(entry.path().filename().wstring()), "hosts.hostovik-*.tmp")) return true;
+        return false;
+    };
+    const bool seen = Within(20, written);
+    CloseHandle(h);
+    if (!seen) Fail("no new file beside hosts");
 }
 
 // ---- The cases ----

@@ -19,7 +19,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::string utf8(line.size() * 3, '\0');
     utf8.resize(WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(),
                                     static_cast<int>(utf8.size()), nullptr, nullptr));
-    for (int attempt = 0; attempt < 200; ++attempt, Sleep(10)) {  // another recorder may be writing
+    // Another recorder may be writing: tried again for a minute, long enough for a busy machine.
+    for (const ULONGLONG until = GetTickCount64() + 60000; GetTickCount64() < until; Sleep(10)) {
         const HANDLE f = CreateFileW(record, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
         if (f == INVALID_HANDLE_VALUE) continue;
         DWORD written = 0;
