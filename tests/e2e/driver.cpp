@@ -337,6 +337,8 @@ Steps ClickLabel(int id) {  // a link label answers the mouse button
 const Step CloseMain = Post(&Run::main, 0, WM_SYSCOMMAND, SC_CLOSE);
 
 // The program stays as it is for `seconds`: the main window, no message, no dialog but an open About.
+// Not a wait for a state but the span a "nothing happens" is watched over: a slow machine only
+// makes it see less, never fail.
 Step Idle(double seconds) {
     return [=](Run& r) {
         const std::vector<HWND> dialogs = r.about ? std::vector{r.about} : std::vector<HWND>{};
