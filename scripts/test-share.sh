@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The house rule: tests are 25-33% of the C++ lines, counted as files under tests/ against
+# The house rule: tests are 25-36% of the C++ lines, counted as files under tests/ against
 # all .cpp, .h and .rc files, blank and comment-only lines left out (the files git knows,
 # and new ones it does not ignore; without git, every such file outside build/, dist/ and
 # .git). --check fails outside that range.
@@ -23,7 +23,7 @@ if [ "$all" -eq 0 ]; then
   exit 1
 fi
 share=$((100 * tests / all))
-echo "test share: $tests of $all C++ lines are tests ($share%; the rule is 25-33%)"
+echo "test share: $tests of $all C++ lines are tests ($share%; the rule is 25-36%)"
 if [ "${1:-}" = --check ]; then
-  [ "$((3 * tests))" -le "$all" ] && [ "$((4 * tests))" -ge "$all" ]
+  [ "$((100 * tests))" -le "$((36 * all))" ] && [ "$((4 * tests))" -ge "$all" ]
 fi
