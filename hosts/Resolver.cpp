@@ -43,8 +43,10 @@ std::wstring Expanded(const std::wstring& text, const std::wstring& windowsDir) 
 }
 
 std::wstring Cut(const std::wstring& text) {
-    const std::wstring shown = Printable(text.substr(0, ShownChars));
-    return text.size() > ShownChars ? shown + L"…" : shown;
+    std::size_t n = std::min(text.size(), ShownChars);
+    if (n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] < 0xDC00) --n;  // never half a surrogate pair
+    const std::wstring shown = Printable(text.substr(0, n));
+    return n < text.size() ? shown + L"…" : shown;
 }
 
 struct Value {

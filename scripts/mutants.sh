@@ -124,7 +124,7 @@ unit @@ hosts/HostsCommandLine.cpp @@ outputLost = f.Code() ? f.Code() : win::Er
 unit @@ hosts/HostsCommandLine.cpp @@ if (c.action == Command::Usage) s.ui.MsgBox( @@ s.ui.MsgBox( @@ a mistyped switch waits in a message box nobody sees
 unit @@ hosts/HostsCommandLine.cpp @@ Say(L"  " + Printable(s.cp.ToWide(line))); @@ Say(L"  " + s.cp.ToWide(line)); @@ a hosts line's control characters reach the console
 unit @@ hosts/HostsCommandLine.cpp @@ && IsAbsolute(value) @@ (nothing) @@ /windir: relative to the current folder
-unit @@ app/Codepage.cpp @@ if (c < 0x20 || (c >= 0x7F && c < 0xA0)) c = L'?'; @@ if (c < 0x1B) c = L'?'; @@ escapes and DEL kept in shown text
+unit @@ app/Codepage.cpp @@ if (c < 0x20 || (c >= 0x7F && c < 0xA0) || Unseen(c)) c = L'?'; @@ if (c < 0x1B || Unseen(c)) c = L'?'; @@ escapes and DEL kept in shown text
 unit @@ hosts/Resolver.cpp @@ return Redirect{L"<не прочитано: ошибка " + std::to_wstring(code) + L": " + s.env.ErrorText(code) + L">", L""}; @@ throw Failure(code, DataBasePath); @@ an unreadable DataBasePath stops the program
 unit @@ hosts/Resolver.cpp @@ if (v.status != static_cast<std::int32_t>(win::ErrorMoreData) || v.size > ValueCap) break; @@ break; @@ a value that grew is not read again
 unit @@ hosts/Resolver.cpp @@ constexpr std::size_t ShownChars = 300; @@ constexpr std::size_t ShownChars = 100000; @@ a hostile value shown whole
@@ -143,6 +143,11 @@ e2e:protected file (read-only, hidden, system), method 1 @@ app/Win32Platform.cp
 e2e:DataBasePath moved, Yes @@ app/Win32Platform.cpp @@ valueName, 0, type, data, size); @@ valueName, 0, REG_SZ, data, size); @@ the registry written with another type than asked
 unit @@ hosts/HostsRepair.cpp @@     } catch (const Failure& f) {<NL>        s_.ui.MsgBox(RedirectNotReset( @@     } catch (const Failure& f) {<NL>        throw;<NL>        s_.ui.MsgBox(RedirectNotReset( @@ a DataBasePath that cannot be written back stops the window
 unit @@ hosts/HostsText.cpp @@ stop[b] = IsLineEnd(c) || @@ stop[b] = c == '\r' || @@ a line after a long comment taken for the comment
+unit @@ app/Codepage.cpp @@ (c >= 0x2066 && c <= 0x2069) @@ (c >= 0x2066 && c <= 0x2068) @@ a bidirectional isolate shown
+unit @@ app/Codepage.cpp @@ || Unseen(c)) c = L'?'; @@ ) c = L'?'; @@ right-to-left overrides and zero-width characters shown
+unit @@ app/Codepage.cpp @@ else if (IsSurrogate(c)) c = 0xFFFD;<NL>    } @@ <NL>    } @@ half a surrogate pair shown
+unit @@ app/Codepage.cpp @@ else if (IsSurrogate(c)) c = 0xFFFD;  // half @@ // half @@ invalid UTF-8 in the log from half a surrogate pair
+unit @@ hosts/Resolver.cpp @@ if (n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] < 0xDC00) --n; @@ (nothing) @@ the cut of a shown value splits a surrogate pair
 TABLE
 )
 

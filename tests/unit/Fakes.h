@@ -45,10 +45,10 @@ inline constexpr std::uint32_t Plain = 0x20;  // FILE_ATTRIBUTE_ARCHIVE, what a 
 
 struct RegValue { std::uint32_t type; std::string data; };
 
-// UTF-16 bytes, as the registry's W calls hold text (the tests' texts are ASCII).
+// UTF-16 bytes, as the registry's W calls hold text.
 inline std::string Utf16(std::wstring_view text) {
     std::string bytes;
-    for (wchar_t c : text) bytes += {static_cast<char>(c), '\0'};
+    for (wchar_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
     return bytes + std::string(2, '\0');
 }
 

@@ -157,6 +157,8 @@ TEST(HostsRepair, AnUnreadableOrHostileRedirectIsOfferedForResetAndTheRepairGoes
         {"another type", RegValue{4, "\x01\0\0\0"}, 0, L"<значение типа 4, не текст>"},
         {"40,000 characters", RegValue{2, Utf16(std::wstring(40000, L'd'))}, 0, std::wstring(300, L'd') + L"…"},
         {"a line break and an escape", RegValue{1, Utf16(L"D:\\x\n\x1b[2J")}, 0, L"D:\\x??[2J"},
+        {"a surrogate pair across the cut", RegValue{1, Utf16(std::wstring(299, L'd') + wchar_t{0xD83D} + wchar_t{0xDE00})},
+         0, std::wstring(299, L'd') + L"…"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
