@@ -151,6 +151,18 @@ public:
     virtual std::int32_t RegCloseKey(Key key) = 0;
 };
 
+// The calls that narrow where Windows looks for the DLLs loaded later, one for one: nothing
+// where this Windows lacks the call (SetDefaultDllDirectories: 8, and 7 and Vista with KB2533623;
+// SetDllDirectoryW: XP SP1 and later).
+class DllSearchCalls {
+public:
+    virtual ~DllSearchCalls() = default;
+    virtual std::optional<std::int32_t> SetDefaultDllDirectories(std::uint32_t flags) = 0;
+    virtual std::optional<std::int32_t> SetDllDirectoryW(const wchar_t* folder) = 0;
+    // The thread's last error, as the calls above left it.
+    virtual std::uint32_t GetLastError() = 0;
+};
+
 // A file-name lookup with normal attributes: the first matching name, or the empty text.
 class FileLookup {
 public:

@@ -390,6 +390,20 @@ std::int32_t Win32Registry::RegCloseKey(Key key) {
     return ::RegCloseKey(reinterpret_cast<HKEY>(key));
 }
 
+std::optional<std::int32_t> Win32DllSearch::SetDefaultDllDirectories(std::uint32_t flags) {
+    const auto set = NewerKernelCall<BOOL(WINAPI*)(DWORD)>("SetDefaultDllDirectories");
+    return set ? std::optional<std::int32_t>(set(flags)) : std::nullopt;
+}
+
+std::optional<std::int32_t> Win32DllSearch::SetDllDirectoryW(const wchar_t* folder) {
+    const auto set = NewerKernelCall<BOOL(WINAPI*)(const wchar_t*)>("SetDllDirectoryW");
+    return set ? std::optional<std::int32_t>(set(folder)) : std::nullopt;
+}
+
+std::uint32_t Win32DllSearch::GetLastError() {
+    return ::GetLastError();
+}
+
 std::wstring Win32FileLookup::FirstMatch(const std::wstring& pattern) {
     // Normal attributes: folders, hidden and system files do not match.
     constexpr DWORD NotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;

@@ -89,6 +89,14 @@ public:
     std::int32_t RegCloseKey(Key key) override;
 };
 
+// Each call looked up in kernel32 at run time (NewerKernelCall): the headers for XP lack both.
+class Win32DllSearch final : public DllSearchCalls {
+public:
+    std::optional<std::int32_t> SetDefaultDllDirectories(std::uint32_t flags) override;
+    std::optional<std::int32_t> SetDllDirectoryW(const wchar_t* folder) override;
+    std::uint32_t GetLastError() override;
+};
+
 class Win32FileLookup final : public FileLookup {
 public:
     std::wstring FirstMatch(const std::wstring& pattern) override;

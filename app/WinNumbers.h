@@ -30,6 +30,10 @@ inline constexpr std::uint32_t FileAttributeHidden = 0x2;
 inline constexpr std::uint32_t FileAttributeSystem = 0x4;
 inline constexpr std::uint32_t FileAttributeNormal = 0x80;
 
+// Where DLLs are loaded from: the system folder only (LOAD_LIBRARY_SEARCH_SYSTEM32, which the
+// headers for XP lack).
+inline constexpr std::uint32_t LoadLibrarySearchSystem32 = 0x800;
+
 // The restart.
 inline constexpr std::uint32_t PlatformIdNt = 2;            // VER_PLATFORM_WIN32_NT
 inline constexpr std::uint32_t ExitReboot = 2;              // EWX_REBOOT

@@ -148,6 +148,8 @@ unit @@ app/Codepage.cpp @@ || Unseen(c)) c = L'?'; @@ ) c = L'?'; @@ right-to-l
 unit @@ app/Codepage.cpp @@ else if (IsSurrogate(c)) c = 0xFFFD;<NL>    } @@ <NL>    } @@ half a surrogate pair shown
 unit @@ app/Codepage.cpp @@ else if (IsSurrogate(c)) c = 0xFFFD;  // half @@ // half @@ invalid UTF-8 in the log from half a surrogate pair
 unit @@ hosts/Resolver.cpp @@ if (n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] < 0xDC00) --n; @@ (nothing) @@ the cut of a shown value splits a surrogate pair
+unit @@ app/DllSearch.cpp @@ calls.SetDllDirectoryW(L"") @@ calls.SetDllDirectoryW(nullptr) @@ the current folder put back in the DLL search where SetDefaultDllDirectories is missing
+unit @@ app/DllSearch.cpp @@ if (done && !*done) throw @@ if (false) throw @@ a refused DLL search call goes unreported
 TABLE
 )
 

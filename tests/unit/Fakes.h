@@ -53,7 +53,7 @@ inline std::string Utf16(std::wstring_view text) {
 }
 
 struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, Clock, Processes, RebootCalls,
-                          RegistryCalls, FileLookup, Shell, Console {
+                          RegistryCalls, FileLookup, Shell, Console, DllSearchCalls {
     Journal log;
     std::map<std::wstring, std::uint32_t> fail;
     std::map<std::wstring, int> failTimes;  // how often an entry of `fail` fails before it works; unset: always
@@ -66,7 +66,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     std::map<std::string, std::map<std::string, RegValue>> keys;  // under HKEY_LOCAL_MACHINE
     std::optional<std::int32_t> queryStatus;  // what every W query answers, the size grown, when set
     bool replaceTakesEffect = false;          // a failing replace moves the file all the same
-    bool desktopShell = true, console = true;
+    bool desktopShell = true, console = true, defaultDllDirectories = true;
     std::size_t consoleLines = SIZE_MAX;  // lines the console takes before it fails
     Journal out;                          // what was written to the console
 
@@ -193,6 +193,12 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         return Answer32(L"ExitWindowsEx", flags, reason);
     }
     std::uint32_t GetLastError() override { return lastError; }
+    std::optional<std::int32_t> SetDefaultDllDirectories(std::uint32_t flags) override {
+        return defaultDllDirectories ? std::optional(Answer32(L"SetDefaultDllDirectories", flags)) : std::nullopt;
+    }
+    std::optional<std::int32_t> SetDllDirectoryW(const wchar_t* folder) override {
+        return Answer32(L"SetDllDirectoryW", folder ? L"\"" + std::wstring(folder) + L"\"" : L"null");
+    }
 
     // An opened key is always handle 101; a missing one answers ERROR_FILE_NOT_FOUND, as a missing value does.
     std::int32_t RegOpenKeyExA(Key root, const char* subKey, std::uint32_t options, std::uint32_t access,
