@@ -131,7 +131,7 @@ unit @@ hosts/Resolver.cpp @@ constexpr std::size_t ShownChars = 300; @@ constex
 unit @@ hosts/HostsStore.cpp @@ constexpr int HeldAttempts = 20; @@ constexpr int HeldAttempts = 1; @@ a file held for a moment fails the repair
 unit @@ hosts/HostsStore.cpp @@ if (!NewFileStays()) { @@ if (false) { @@ a replace that took effect is undone and called left as it was
 unit @@ hosts/HostsRepair.cpp @@ for (const std::string& line : scan.listed) view += BuildViewText(line, s_.cp); @@ (nothing) @@ entries past the view's cap hidden
-unit @@ forms/Form1/Links.cpp @@ if (!s.shell.OpenAsDesktopUser(address)) @@ if (true) @@ links never tried through the desktop shell
+unit @@ forms/Form1/Links.cpp @@ if (!shell.OpenAsDesktopUser(address)) @@ if (true) @@ links never tried through the desktop shell
 e2e:links open @@ app/Win32Platform.cpp @@ CLSCTX_LOCAL_SERVER @@ CLSCTX_INPROC_SERVER @@ links never reach the desktop shell
 e2e:route -f starts @@ app/Win32Platform.cpp @@ folder.c_str(), &si, &pi)) @@ nullptr, &si, &pi)) @@ programs started in the current folder
 e2e:windir a decoy @@ app/Win32Platform.cpp @@ return SystemFolder(GetSystemWindowsDirectoryW, L"GetSystemWindowsDirectoryW"); @@ return _wgetenv(L"windir"); @@ the Windows folder taken from windir
@@ -150,6 +150,7 @@ unit @@ app/Codepage.cpp @@ else if (IsSurrogate(c)) c = 0xFFFD;  // half @@ // 
 unit @@ hosts/Resolver.cpp @@ if (n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] < 0xDC00) --n; @@ (nothing) @@ the cut of a shown value splits a surrogate pair
 unit @@ app/DllSearch.cpp @@ calls.SetDllDirectoryW(L"") @@ calls.SetDllDirectoryW(nullptr) @@ the current folder put back in the DLL search where SetDefaultDllDirectories is missing
 unit @@ app/DllSearch.cpp @@ if (done && !*done) throw @@ if (false) throw @@ a refused DLL search call goes unreported
+e2e:without the desktop shell @@ forms/Form1/Form1.cpp @@         ShowOpenByHand(s_, reinterpret_cast<const wchar_t*>(lp)); @@ (nothing) @@ a page the desktop shell could not open is never shown by hand
 TABLE
 )
 

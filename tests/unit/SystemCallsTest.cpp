@@ -90,11 +90,11 @@ TEST(StartSysInfo, TriesThePathThenTheFolderElseSaysItIsUnavailable) {
 
 TEST(Links, OpenTheFullAddressAsTheDesktopsUserElseShowIt) {
     FakeSystem sys;
-    OpenWebPage(sys.Get(), HostsArticle);
+    OpenWebPage(sys, HostsArticle, [&] { sys.log.push_back(L"unopened"); });
     EXPECT_EQ(sys.log, Journal{L"open as the desktop's user http://www.ru.wikipedia.org/wiki/Hosts"});
     sys.desktopShell = false;  // no Explorer to ask: nothing starts from the elevated program
     sys.answers = {Answer::Ok};
-    OpenWebPage(sys.Get(), ForumPage);
+    OpenWebPage(sys, ForumPage, [&] { ShowOpenByHand(sys.Get(), ForumPage); });
     EXPECT_EQ(sys.log.back(), Msg(64, MainCaption, L"Откройте этот адрес в браузере:\nhttp://www.example.com/forum/3-22-1"));
 }
 
