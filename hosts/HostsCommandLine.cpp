@@ -98,6 +98,8 @@ struct Run {
             const std::wstring read = redirect->folder + L"\\hosts";
             Say(L"файл, который читает Windows: " + Printable(read));
             Scan(read);
+        } else if (redirect) {
+            Say(L"файл, который читает Windows, не проверен: DataBasePath не называет папку на локальном диске");
         }
         Result(hosts == Hosts::Missing ? L"файла hosts нет"
                : hosts == Hosts::Clean ? L"файл hosts чистый"

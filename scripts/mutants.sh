@@ -151,6 +151,8 @@ unit @@ hosts/Resolver.cpp @@ if (n < text.size() && text[n - 1] >= 0xD800 && te
 unit @@ app/DllSearch.cpp @@ calls.SetDllDirectoryW(L"") @@ calls.SetDllDirectoryW(nullptr) @@ the current folder put back in the DLL search where SetDefaultDllDirectories is missing
 unit @@ app/DllSearch.cpp @@ if (done && !*done) throw @@ if (false) throw @@ a refused DLL search call goes unreported
 e2e:without the desktop shell @@ forms/Form1/Form1.cpp @@         ShowOpenByHand(s_, reinterpret_cast<const wchar_t*>(lp)); @@ (nothing) @@ a page the desktop shell could not open is never shown by hand
+unit @@ hosts/Resolver.cpp @@ IsLocalFolder(folder) ? folder : L"" @@ folder @@ a DataBasePath on a share opened by the elevated process
+unit @@ hosts/Resolver.cpp @@                 value = machine.text; @@                 value = std::nullopt; @@ DataBasePath's variables not expanded from the machine's environment
 TABLE
 )
 

@@ -180,6 +180,14 @@ TEST(HostsRepair, AnUnreadableOrHostileRedirectIsOfferedForResetAndTheRepairGoes
               (Journal{Msg(16, Caption, L"Ошибка 5: text of 5\n\nHKLM\\" + std::wstring(TcpipParameters) +
                                           L"\\DataBasePath\nDataBasePath оставлено как было."),
                        L"read " + H, L"view", Unmodified, L"unload main"}));
+    // The folder Windows reads, as the DNS client, a service, finds it: only a local one is ever
+    // opened, and variables are the machine's, never the user's.
+    for (const auto& [value, folder] : {std::pair{L"\\\\evil\\etc", L""}, {L"etc", L""}, {L"%ProgramData%\\evil", L"C:\\ProgramData\\evil"}}) {
+        FakeSystem sys;
+        sys.keys[TcpipKey]["DataBasePath"] = {2, Utf16(value)};
+        sys.keys["SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"]["ProgramData"] = {1, Utf16(L"C:\\ProgramData")};
+        EXPECT_EQ(HostsRedirect(sys.Get())->folder, folder);
+    }
 }
 
 TEST(HostsStore, AFileThatOnlyStartsLikeTheStockOneIsCopied) {
