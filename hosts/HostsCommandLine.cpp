@@ -26,7 +26,8 @@ constexpr wchar_t UsageText[] =
     L"changed=yes|no exit=КОД.\n"
     L"Коды выхода: 0 - файл чистый или готово; 1 - в файле есть записи или папка перенаправлена;\n"
     L"3010 - папка возвращена, Windows прочтёт её после перезагрузки; 87 - неверный ключ;\n"
-    L"другое число - номер ошибки Windows, файл hosts тогда оставлен как был.";
+    L"другое число - номер ошибки Windows; файл hosts тогда оставлен как был, если в строке RESULT\n"
+    L"нет changed=yes.";
 
 enum class Hosts { Unchecked, Clean, Modified, Missing };
 
@@ -134,11 +135,19 @@ struct Run {
     int Repair(const std::wstring& path, const std::optional<Redirect>& redirect) {
         int code = 0;
         if (redirect) {
-            ResetHostsRedirect(s);
-            changed = true;
-            code = static_cast<int>(win::ErrorSuccessRebootRequired);
-            Result(L"DataBasePath возвращено к стандартному, было: " + redirect->shown +
-                   L"; Windows прочтёт его после перезагрузки");
+            // A value malware keeps from being written (by its permissions, say) must not cost the
+            // hosts file its repair: the run goes on, and ends with the error.
+            try {
+                ResetHostsRedirect(s);
+                changed = true;
+                code = static_cast<int>(win::ErrorSuccessRebootRequired);
+                Result(L"DataBasePath возвращено к стандартному, было: " + redirect->shown +
+                       L"; Windows прочтёт его после перезагрузки");
+            } catch (const Failure& f) {
+                code = static_cast<int>(f.Code());
+                Result(L"DataBasePath не возвращено к стандартному: " + ErrorWords(f.Code()) + L" (" +
+                       Printable(f.Subject()) + L")");
+            }
         }
         hosts = Scan(path);
         if (hosts == Hosts::Modified) Replace(path);

@@ -153,6 +153,7 @@ unit @@ app/DllSearch.cpp @@ if (done && !*done) throw @@ if (false) throw @@ a 
 e2e:without the desktop shell @@ forms/Form1/Form1.cpp @@         ShowOpenByHand(s_, reinterpret_cast<const wchar_t*>(lp)); @@ (nothing) @@ a page the desktop shell could not open is never shown by hand
 unit @@ hosts/Resolver.cpp @@ IsLocalFolder(folder) ? folder : L"" @@ folder @@ a DataBasePath on a share opened by the elevated process
 unit @@ hosts/Resolver.cpp @@                 value = machine.text; @@                 value = std::nullopt; @@ DataBasePath's variables not expanded from the machine's environment
+unit @@ hosts/HostsCommandLine.cpp @@ } catch (const Failure& f) {<NL>                code = static_cast<int>(f.Code()); @@ } catch (const Failure& f) {<NL>                throw;<NL>                code = static_cast<int>(f.Code()); @@ a DataBasePath that cannot be written back stops the hosts repair of /repair
 TABLE
 )
 

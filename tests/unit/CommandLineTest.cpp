@@ -93,6 +93,11 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         {"restore a copy", {L"/restore:C:\\old.bak"}, Stock, {}, 0, stock +
          Journal{L"копия старого файла не нужна: его не было или он стандартный", L"файл hosts заменён файлом C:\\old.bak",
                  L"кэш DNS очищен"}, L"hosts=clean redirected=unchecked changed=yes", {{H, Old}, {L"C:\\old.bak", Old}}},
+        // Nor does one that cannot be written back: the repair goes on, and the run ends with its error.
+        {"repair, DataBasePath kept from being written", {L"/repair"}, infected, evil, 5, redirected +
+         Journal{L"DataBasePath не возвращено к стандартному: ошибка 5: text of 5 (HKLM\\SYSTEM\\CurrentControlSet\\"
+                 L"Services\\Tcpip\\Parameters\\DataBasePath)"} + blocked + repaired, L"hosts=modified redirected=yes changed=yes",
+         {{H, Stock}, {B, infected}}, L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc"},
         {"repair refused", {L"/repair"}, infected, {}, 5, blocked +
          Journal{L"ошибка 5: text of 5 (" + H + L" Файл hosts оставлен как был.)"},
          L"hosts=modified redirected=no changed=no", {{H, infected}}, L"probe " + H},
