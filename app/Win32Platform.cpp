@@ -14,7 +14,9 @@ static_assert(win::ErrorNotAllAssigned == ERROR_NOT_ALL_ASSIGNED && win::FileAtt
 static_assert(win::ErrorTimeout == ERROR_TIMEOUT && win::ErrorSharingViolation == ERROR_SHARING_VIOLATION &&
               win::ErrorLockViolation == ERROR_LOCK_VIOLATION &&
               win::ErrorSuccessRebootRequired == ERROR_SUCCESS_REBOOT_REQUIRED);
-static_assert(win::ErrorFileNotFound == ERROR_FILE_NOT_FOUND && win::ErrorAccessDenied == ERROR_ACCESS_DENIED &&
+static_assert(win::FileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY);
+static_assert(win::ErrorFileNotFound == ERROR_FILE_NOT_FOUND && win::ErrorPathNotFound == ERROR_PATH_NOT_FOUND &&
+              win::ErrorAccessDenied == ERROR_ACCESS_DENIED &&
               win::ErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY && win::ErrorFileExists == ERROR_FILE_EXISTS &&
               win::ErrorInvalidParameter == ERROR_INVALID_PARAMETER && win::ErrorMoreData == ERROR_MORE_DATA &&
               win::ErrorArithmeticOverflow == ERROR_ARITHMETIC_OVERFLOW &&

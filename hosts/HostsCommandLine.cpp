@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "hosts/HostsRepair.h"
 #include "hosts/HostsStore.h"
 #include "hosts/HostsText.h"
 #include "hosts/Resolver.h"
@@ -158,6 +159,7 @@ struct Run {
     int Act() {
         const std::wstring path = HostsPathFor(c.windowsDir.empty() ? s.env.WindowsDirectory() : c.windowsDir);
         Say(L"файл hosts: " + Printable(path));
+        if (!c.windowsDir.empty()) RequireWindowsFolder(s.files, c.windowsDir);
         if (c.action == Command::Restore) {
             hosts = Scan(path);
             Replace(path);

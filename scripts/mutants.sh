@@ -154,6 +154,8 @@ e2e:without the desktop shell @@ forms/Form1/Form1.cpp @@         ShowOpenByHand
 unit @@ hosts/Resolver.cpp @@ IsLocalFolder(folder) ? folder : L"" @@ folder @@ a DataBasePath on a share opened by the elevated process
 unit @@ hosts/Resolver.cpp @@                 value = machine.text; @@                 value = std::nullopt; @@ DataBasePath's variables not expanded from the machine's environment
 unit @@ hosts/HostsCommandLine.cpp @@ } catch (const Failure& f) {<NL>                code = static_cast<int>(f.Code()); @@ } catch (const Failure& f) {<NL>                throw;<NL>                code = static_cast<int>(f.Code()); @@ a DataBasePath that cannot be written back stops the hosts repair of /repair
+unit @@ hosts/HostsCommandLine.cpp @@ if (!c.windowsDir.empty()) RequireWindowsFolder(s.files, c.windowsDir); @@ (nothing) @@ /windir: of a folder without Windows reads as clean
+unit @@ hosts/HostsRepair.cpp @@ if (!otherWindows_.empty()) RequireWindowsFolder(s_.files, otherWindows_); @@ (nothing) @@ the window takes a folder without Windows for an installation
 TABLE
 )
 

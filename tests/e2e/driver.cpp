@@ -734,6 +734,9 @@ const std::vector<Case>& Cases() {
           Logged("20*-*-* *:*:*\t*\trepair\t0 файл hosts заменён стандартным; кэш DNS очищен\t*.bak\r\n"
                  "*\trepair\t0 файл hosts не изменён: записей в нём нет\t-\r\n*\trestore\t0 файл hosts заменён файлом "
                  "*.bak; кэш DNS очищен\t-\r\n"), LeftToMalware}, BackedUp, Flushed + Flushed},
+        {.name = "cli: /repair of a folder that does not exist: error 3, hosts unchecked", .hosts = Stock,
+         .steps = {Cli(L"/repair \"/windir:%W%\\NoSuchWindows\"", "*ошибка 3: *\r\nRESULT hosts=unchecked *exit=3\r\n")},
+         .exitCode = 3, .system = true},
         // A message would keep it from its end, which waits for nobody.
         {"no console: a mistyped switch shows no window and ends with 87", Stock,
          {[](Run& r) { StartWith(r, L"/fix", options.exe, 0, false); }, EndsUnseen}, Unchanged, "", 87},

@@ -98,6 +98,10 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
          Journal{L"DataBasePath не возвращено к стандартному: ошибка 5: text of 5 (HKLM\\SYSTEM\\CurrentControlSet\\"
                  L"Services\\Tcpip\\Parameters\\DataBasePath)"} + blocked + repaired, L"hosts=modified redirected=yes changed=yes",
          {{H, Stock}, {B, infected}}, L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc"},
+        // A mistyped /windir: is no installation without a hosts file, which would be clean.
+        {"repair of a folder without Windows", {L"/repair", L"/windir:D:\\NoWindows"}, {}, {}, 3,
+         {L"ошибка 3: text of 3 (D:\\NoWindows В этой папке нет Windows: в ней нет папки System32.)"},
+         L"hosts=unchecked redirected=unchecked changed=no", {}},
         {"repair refused", {L"/repair"}, infected, {}, 5, blocked +
          Journal{L"ошибка 5: text of 5 (" + H + L" Файл hosts оставлен как был.)"},
          L"hosts=modified redirected=no changed=no", {{H, infected}}, L"probe " + H},

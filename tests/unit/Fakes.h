@@ -59,6 +59,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     std::map<std::wstring, int> failTimes;  // how often an entry of `fail` fails before it works; unset: always
     Files files;                                       // also what the file lookup finds
     std::map<std::wstring, std::uint32_t> attributes;  // of the files that are not Plain
+    std::set<std::wstring> folders{L"D:\\W\\System32", L"E:\\W\\System32"};  // of the other Windows the tests name
     std::deque<Answer> answers;
     std::wstring windowsDir = L"C:\\WINDOWS";
     std::wstring view;
@@ -119,6 +120,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         return files.erase(path) > 0;
     }
     std::optional<std::uint32_t> Attributes(const std::wstring& path) override {
+        if (folders.count(path)) return win::FileAttributeDirectory;
         if (!files.count(path)) return std::nullopt;
         return attributes.count(path) ? attributes[path] : Plain;
     }

@@ -137,6 +137,9 @@ TEST(HostsRepair, TheCheckShowsTheFileOfTheSystemsWindowsAndCountsEveryLF) {
     sys.answers = {No};
     HostsRepair(sys.Get(), sys, L"E:\\W").RunIntegrityCheck();
     EXPECT_EQ(sys.log, (Journal{L"read E:\\W\\System32\\drivers\\etc\\hosts", L"view", Modified}));
+    FakeSystem none;  // a folder without System32 holds none: the window ends
+    none.answers = {No};
+    EXPECT_EQ(FailureOf([&] { HostsRepair(none.Get(), none, L"F:\\W").RunIntegrityCheck(); }).first, 3u);
     // A padded file: the view shows its start, says so, and lists the entries past it; the LFs
     // past it still count.
     const std::string entries = "0.0.0.0 vk.com\n" + std::string(2000, 'x') + " ok.ru\n";
@@ -248,10 +251,10 @@ TEST(Messages, TextsAsTheUserReadsThem) {
         std::wstring(Method1Warning), std::wstring(Method1Done), std::wstring(Method2Title), std::wstring(Method2Warning),
         std::wstring(Method2Question), std::wstring(Method3Question), std::wstring(MainCaption), SysInfoUnavailable,
         std::wstring(HostsLeftAsItWas), HostsReplacedAnyway(L"B"), RedirectWarning(L"F"), RedirectReset(L"F"),
-        OpenByHand(L"A")};
+        OpenByHand(L"A"), std::wstring(NoWindowsThere)};
     for (const std::wstring& text : texts)
         for (wchar_t c : text) fnv = (fnv ^ static_cast<std::uint32_t>(c)) * 0x100000001b3;
-    EXPECT_EQ(fnv, 0x60b8f3ba276d15a6u);
+    EXPECT_EQ(fnv, 0x238d8d2ed42c18a7u);
 }
 
 }  // namespace
