@@ -40,7 +40,7 @@ public:
     bool Delete(const std::wstring& path) override;
     std::optional<std::uint32_t> Attributes(const std::wstring& path) override;
     void SetAttributes(const std::wstring& path, std::uint32_t attributes) override;
-    void Append(const std::wstring& path, std::string_view bytes) override;
+    std::unique_ptr<OutputFile> OpenToAppend(const std::wstring& path, FileFacts& facts) override;
 };
 
 class Win32Processes final : public Processes {

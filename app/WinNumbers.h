@@ -25,12 +25,14 @@ inline constexpr std::uint32_t ErrorNotAllAssigned = 1300;  // a privilege the t
 inline constexpr std::uint32_t ErrorInternalError = 1359;
 inline constexpr std::uint32_t ErrorSuccessRebootRequired = 3010;  // done; takes effect at the next start
 
-// File attributes that protect a file from being replaced, and the plain one; a folder.
+// File attributes that protect a file from being replaced, and the plain one; a folder, and a
+// link (a reparse point: symbolic link, junction, mount point).
 inline constexpr std::uint32_t FileAttributeReadOnly = 0x1;
 inline constexpr std::uint32_t FileAttributeHidden = 0x2;
 inline constexpr std::uint32_t FileAttributeSystem = 0x4;
 inline constexpr std::uint32_t FileAttributeDirectory = 0x10;
 inline constexpr std::uint32_t FileAttributeNormal = 0x80;
+inline constexpr std::uint32_t FileAttributeReparsePoint = 0x400;
 
 // Where DLLs are loaded from: the system folder only (LOAD_LIBRARY_SEARCH_SYSTEM32, which the
 // headers for XP lack).

@@ -119,7 +119,7 @@ unit @@ hosts/HostsCommandLine.cpp @@ if (hosts == Hosts::Modified) Replace(path
 unit @@ hosts/HostsCommandLine.cpp @@ code = static_cast<int>(win::ErrorSuccessRebootRequired); @@ code = 0; @@ a redirect put back without asking for a restart
 unit @@ hosts/HostsCommandLine.cpp @@             Scan(read); @@ (nothing) @@ the file Windows reads is not looked at
 unit @@ hosts/HostsCommandLine.cpp @@ L" changed=" + (changed ? L"yes" : L"no") @@ L" changed=" + (changed ? L"no" : L"yes") @@ the last line tells changes wrongly
-unit @@ hosts/HostsCommandLine.cpp @@ } catch (const Failure& f) {<NL>            run.Say(L"строка журнала @@ } catch (const Failure& f) {<NL>            code = static_cast<int>(f.Code());<NL>            run.Say(L"строка журнала @@ a log that cannot be written changes the exit code
+unit @@ hosts/HostsCommandLine.cpp @@ const std::wstring notLogged = run.Log(code); @@ const std::wstring notLogged = run.Log(code);<NL>        if (!notLogged.empty()) code = static_cast<int>(win::ErrorAccessDenied); @@ a log that cannot be written changes the exit code
 unit @@ hosts/HostsCommandLine.cpp @@ outputLost = f.Code() ? f.Code() : win::ErrorInternalError; @@ throw; @@ a console that fails ends the run half way
 unit @@ hosts/HostsCommandLine.cpp @@ if (c.action == Command::Usage) s.ui.MsgBox( @@ s.ui.MsgBox( @@ a mistyped switch waits in a message box nobody sees
 unit @@ hosts/HostsCommandLine.cpp @@ Say(L"  " + Printable(s.cp.ToWide(line))); @@ Say(L"  " + s.cp.ToWide(line)); @@ a hosts line's control characters reach the console
@@ -156,6 +156,11 @@ unit @@ hosts/Resolver.cpp @@                 value = machine.text; @@          
 unit @@ hosts/HostsCommandLine.cpp @@ } catch (const Failure& f) {<NL>                code = static_cast<int>(f.Code()); @@ } catch (const Failure& f) {<NL>                throw;<NL>                code = static_cast<int>(f.Code()); @@ a DataBasePath that cannot be written back stops the hosts repair of /repair
 unit @@ hosts/HostsCommandLine.cpp @@ if (!c.windowsDir.empty()) RequireWindowsFolder(s.files, c.windowsDir); @@ (nothing) @@ /windir: of a folder without Windows reads as clean
 unit @@ hosts/HostsRepair.cpp @@ if (!otherWindows_.empty()) RequireWindowsFolder(s_.files, otherWindows_); @@ (nothing) @@ the window takes a folder without Windows for an installation
+unit @@ hosts/HostsCommandLine.cpp @@ if (facts.links > 1) return @@ if (facts.links > 2) return @@ a log with a second name (a hard link) written to
+unit @@ hosts/HostsCommandLine.cpp @@ if (facts.attributes & win::FileAttributeReparsePoint) return @@ if (false) return @@ a log that is a link written to
+unit @@ hosts/HostsCommandLine.cpp @@ if (!facts.disk) return @@ if (false) return @@ a log that is a device or a pipe written to
+unit @@ hosts/HostsCommandLine.cpp @@ if (!held || attempt == LogAttempts) throw; @@ throw; @@ a log held for a moment loses the line
+e2e:hard-linked log refused @@ app/Win32Platform.cpp @@ facts.links = info.nNumberOfLinks; @@ facts.links = 1; @@ the log's hard links not counted
 TABLE
 )
 

@@ -641,6 +641,15 @@ Step Logged(const std::string& lines) {
         if (!Matches(log, lines)) Fail("the log holds \"" + log + '"');
     };
 }
+// A log whose name is another file's second name, as malware would plant one for win.ini: refused,
+// and the other file untouched.
+void HardLinkedLogRefused(Run& r) {
+    const std::wstring ini = r.windir + L"\\win.ini";
+    WriteFileBytes(ini, "[fonts]\r\n");
+    if (!CreateHardLinkW((r.windir + L"\\linked.txt").c_str(), ini.c_str(), nullptr)) Fail("cannot make a hard link");
+    Cli(L"/check /log:%W%\\linked.txt", "*строка журнала не записана: у файла несколько имён *\r\nRESULT *exit=1\r\n")(r);
+    if (ReadFileBytes(ini) != "[fonts]\r\n") Fail("the log's line went to the other name");
+}
 const std::wstring LongPath(40000, L'x');  // a DataBasePath far longer than any folder's name
 
 const std::vector<Case>& Cases() {
@@ -714,9 +723,9 @@ const std::vector<Case>& Cases() {
          Infected + std::string(20'000'000, '\0') + "\r\n" + PaddedEntry + "\r\n",
          ModifiedNo + Steps{Click(Command1)} + Method1, Stocked | BackedUp, Flushed},
         // The command line, its output read through a pipe
-        {"cli: /check through a pipe in the OEM code page and in UTF-8: entries, no control character; /?",
-         Infected + "0.0.0.0 evil\x1b[2J.com\rnext\r\n",
-         {Cli(L"/check /log:%W%\\log.txt", "*записей, кроме localhost на этом компьютере: 7\r\n*  0.0.0.0 evil?[2J.com\r\n"
+        {"cli: /check through a pipe in the OEM code page and in UTF-8: entries, no control character; /?; a "
+         "hard-linked log refused, its other name untouched", Infected + "0.0.0.0 evil\x1b[2J.com\rnext\r\n",
+         {HardLinkedLogRefused, Cli(L"/check /log:%W%\\log.txt", "*записей, кроме localhost на этом компьютере: 7\r\n*  0.0.0.0 evil?[2J.com\r\n"
                                             "файл hosts изменён\r\nRESULT hosts=modified *exit=1\r\n"),
           Cli(L"/check /utf8", "*записей, кроме localhost на этом компьютере: 7\r\n*  0.0.0.0 evil?[2J.com\r\n*"),
           Cli(L"/?", "Хостовик: проверка и восстановление файла hosts.\r\n*Коды выхода:*RESULT hosts=unchecked "

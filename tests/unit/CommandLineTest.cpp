@@ -140,6 +140,22 @@ TEST(CommandLine, LogsALineARunWhateverTheConsoleAndShowsTheUsageOnlyWhenAskedFo
     EXPECT_EQ(sys.out.end()[-2], L"строка журнала не записана: ошибка 5: text of 5 (L)");
     EXPECT_EQ(sys.out.back(), L"RESULT hosts=modified redirected=no changed=yes exit=0");
     sys.fail.clear();
+    // Nor does a log refused for being no plain disk file: another file's second name (win.ini's,
+    // say), a link, a folder, a device. One held for a moment is waited for.
+    const std::string logged = sys.files[L"L"];
+    for (const auto& [facts, said] : {std::pair<FileFacts, const wchar_t*>{{0x20, 2}, L"у файла несколько имён (жёсткие ссылки)"},
+             {{0x420}, L"это ссылка, а не файл"}, {{0x10}, L"это папка"}, {{0, 1, false}, L"это не файл на диске"}}) {
+        sys.appended = facts;
+        RunCommand(sys.Get(), ParseCommandLine({L"/check", L"/log:L"}));
+        EXPECT_EQ(sys.out.end()[-2], L"строка журнала не записана: " + std::wstring(said) + L" (L)");
+    }
+    EXPECT_EQ(sys.files[L"L"], logged);
+    sys.appended = {};
+    sys.fail[L"append L"] = 32;
+    sys.failTimes[L"append L"] = 19;
+    RunCommand(sys.Get(), ParseCommandLine({L"/check", L"/log:L"}));
+    EXPECT_NE(sys.files[L"L"], logged);
+    sys.fail.clear();
     sys.files[H] = Old;
     sys.out.clear();
     sys.consoleLines = 1;

@@ -60,6 +60,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     Files files;                                       // also what the file lookup finds
     std::map<std::wstring, std::uint32_t> attributes;  // of the files that are not Plain
     std::set<std::wstring> folders{L"D:\\W\\System32", L"E:\\W\\System32"};  // of the other Windows the tests name
+    FileFacts appended;                                // what a file opened to append to is
     std::deque<Answer> answers;
     std::wstring windowsDir = L"C:\\WINDOWS";
     std::wstring view;
@@ -128,9 +129,10 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         Call(L"attributes", path, value);
         attributes[path] = value;
     }
-    void Append(const std::wstring& path, std::string_view bytes) override {
+    std::unique_ptr<OutputFile> OpenToAppend(const std::wstring& path, FileFacts& facts) override {
         Call(L"append", path);
-        files[path] += bytes;
+        facts = appended;
+        return std::make_unique<File>(*this, path);
     }
 
     Answer MsgBox(std::wstring_view prompt, unsigned style, std::wstring_view title) override {
