@@ -40,13 +40,30 @@ const Codepage& Windows1251() {
     return cp;
 }
 
+namespace {
+
+// UTF-16 (wchar_t on Windows) carries characters beyond U+FFFF as surrogate pairs.
+bool IsSurrogate(char32_t c) { return c >= 0xD800 && c < 0xE000; }
+bool PairsAt(std::wstring_view text, std::size_t i) {
+    return i + 1 < text.size() && text[i] >= 0xD800 && text[i] < 0xDC00 && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
+}
+
+// Characters that change how the text around them shows without showing themselves: the
+// bidirectional controls, which can show a name backwards (U+202E); the zero-width ones, which
+// hide a difference between two names; the line and paragraph separators, which start a line.
+bool Unseen(wchar_t c) {
+    return (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
+           c == 0xFEFF;
+}
+
+}  // namespace
+
 std::string Utf8(std::wstring_view text) {
     std::string bytes;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = static_cast<char32_t>(text[i]);
-        // UTF-16 (wchar_t on Windows) carries characters beyond U+FFFF as surrogate pairs.
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[++i]) - 0xDC00);
+        if (PairsAt(text, i)) c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[++i]) - 0xDC00);
+        else if (IsSurrogate(c)) c = 0xFFFD;  // half a pair has no UTF-8
         if (c < 0x80) {
             bytes += static_cast<char>(c);
         } else {
@@ -61,7 +78,11 @@ std::string Utf8(std::wstring_view text) {
 
 std::wstring Printable(std::wstring_view text) {
     std::wstring shown(text);
-    for (wchar_t& c : shown)
-        if (c < 0x20 || (c >= 0x7F && c < 0xA0)) c = L'?';
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        wchar_t& c = shown[i];
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0) || Unseen(c)) c = L'?';
+        else if (PairsAt(shown, i)) ++i;
+        else if (IsSurrogate(c)) c = 0xFFFD;
+    }
     return shown;
 }

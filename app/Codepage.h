@@ -16,10 +16,13 @@ struct Codepage {
 // Windows-1251, the code page of the Russian-language systems the program addresses.
 const Codepage& Windows1251();
 
-// UTF-8, for what leaves the program as text for other computers: logs and piped output.
+// UTF-8, for what leaves the program as text for other computers: logs and piped output. Always
+// valid: half a surrogate pair becomes U+FFFD.
 std::string Utf8(std::wstring_view text);
 
 // Text that a hosts file or the registry supplies, fit for one line of a console, a log or a
 // message: every control character (C0, DEL, C1) becomes '?', so that a line stays one line
-// and no terminal escape sequence reaches the screen.
+// and no terminal escape sequence reaches the screen; so does every character that changes how
+// others show (bidirectional, zero-width, line and paragraph separators); half a surrogate pair
+// becomes U+FFFD.
 std::wstring Printable(std::wstring_view text);

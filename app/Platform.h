@@ -43,6 +43,13 @@ public:
     virtual void Close() = 0;
 };
 
+// What an open file is, as its handle tells.
+struct FileFacts {
+    std::uint32_t attributes = 0;  // win::FileAttribute*
+    std::uint32_t links = 1;       // its names (hard links)
+    bool disk = true;              // a file on a disk, not a device, a pipe or a console
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -63,9 +70,11 @@ public:
     // The file's attributes (win::FileAttribute*); nothing when it does not exist.
     virtual std::optional<std::uint32_t> Attributes(const std::wstring& path) = 0;
     virtual void SetAttributes(const std::wstring& path, std::uint32_t attributes) = 0;
-    // Adds `bytes` at the end of the file, creating it if need be; a file on a share that other
-    // computers append to at the same time gets each one's bytes whole.
-    virtual void Append(const std::wstring& path, std::string_view bytes) = 0;
+    // Opens the file to add to its end, creating it if need be, with the run's ordinary rights
+    // (never backup semantics); a link at `path` is opened itself, never followed. Every write
+    // goes to the end as it stands then: a file on a share that other computers append to at the
+    // same time gets each one's bytes whole. `facts` tells what was opened.
+    virtual std::unique_ptr<OutputFile> OpenToAppend(const std::wstring& path, FileFacts& facts) = 0;
 };
 
 // Programs start in the system folder, so that they inherit no folder of the user's.
@@ -149,6 +158,18 @@ public:
     virtual std::int32_t RegSetValueExW(Key key, const wchar_t* valueName, std::uint32_t type,
                                         const unsigned char* data, std::uint32_t size) = 0;
     virtual std::int32_t RegCloseKey(Key key) = 0;
+};
+
+// The calls that narrow where Windows looks for the DLLs loaded later, one for one: nothing
+// where this Windows lacks the call (SetDefaultDllDirectories: 8, and 7 and Vista with KB2533623;
+// SetDllDirectoryW: XP SP1 and later).
+class DllSearchCalls {
+public:
+    virtual ~DllSearchCalls() = default;
+    virtual std::optional<std::int32_t> SetDefaultDllDirectories(std::uint32_t flags) = 0;
+    virtual std::optional<std::int32_t> SetDllDirectoryW(const wchar_t* folder) = 0;
+    // The thread's last error, as the calls above left it.
+    virtual std::uint32_t GetLastError() = 0;
 };
 
 // A file-name lookup with normal attributes: the first matching name, or the empty text.

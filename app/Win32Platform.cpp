@@ -14,7 +14,10 @@ static_assert(win::ErrorNotAllAssigned == ERROR_NOT_ALL_ASSIGNED && win::FileAtt
 static_assert(win::ErrorTimeout == ERROR_TIMEOUT && win::ErrorSharingViolation == ERROR_SHARING_VIOLATION &&
               win::ErrorLockViolation == ERROR_LOCK_VIOLATION &&
               win::ErrorSuccessRebootRequired == ERROR_SUCCESS_REBOOT_REQUIRED);
-static_assert(win::ErrorFileNotFound == ERROR_FILE_NOT_FOUND && win::ErrorAccessDenied == ERROR_ACCESS_DENIED &&
+static_assert(win::FileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY &&
+              win::FileAttributeReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT);
+static_assert(win::ErrorFileNotFound == ERROR_FILE_NOT_FOUND && win::ErrorPathNotFound == ERROR_PATH_NOT_FOUND &&
+              win::ErrorAccessDenied == ERROR_ACCESS_DENIED &&
               win::ErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY && win::ErrorFileExists == ERROR_FILE_EXISTS &&
               win::ErrorInvalidParameter == ERROR_INVALID_PARAMETER && win::ErrorMoreData == ERROR_MORE_DATA &&
               win::ErrorArithmeticOverflow == ERROR_ARITHMETIC_OVERFLOW &&
@@ -230,14 +233,22 @@ void Win32FileSystem::SetAttributes(const std::wstring& path, std::uint32_t attr
     if (error != ERROR_ACCESS_DENIED || !SetAttributesAsRestorer(path, attributes)) throw Failure(error, path);
 }
 
-void Win32FileSystem::Append(const std::wstring& path, std::string_view bytes) {
-    // FILE_APPEND_DATA alone: every write goes to the end as it stands then, one writer's after another's.
-    const HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+std::unique_ptr<OutputFile> Win32FileSystem::OpenToAppend(const std::wstring& path, FileFacts& facts) {
+    // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end as it stands then, one
+    // writer's after another's. The attributes are read through the same handle, so what is
+    // checked is what is written to.
+    const HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) ThrowLastError(path);
-    Win32OutputFile file(h, path);
-    file.Write(bytes);
-    file.Close();
+    auto file = std::make_unique<Win32OutputFile>(h, path);
+    facts.disk = GetFileType(h) == FILE_TYPE_DISK;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (facts.disk) {
+        if (!GetFileInformationByHandle(h, &info)) ThrowLastError(path);
+        facts.attributes = info.dwFileAttributes;
+        facts.links = info.nNumberOfLinks;
+    }
+    return file;
 }
 
 namespace {
@@ -388,6 +399,20 @@ std::int32_t Win32Registry::RegSetValueExW(Key key, const wchar_t* valueName, st
 
 std::int32_t Win32Registry::RegCloseKey(Key key) {
     return ::RegCloseKey(reinterpret_cast<HKEY>(key));
+}
+
+std::optional<std::int32_t> Win32DllSearch::SetDefaultDllDirectories(std::uint32_t flags) {
+    const auto set = NewerKernelCall<BOOL(WINAPI*)(DWORD)>("SetDefaultDllDirectories");
+    return set ? std::optional<std::int32_t>(set(flags)) : std::nullopt;
+}
+
+std::optional<std::int32_t> Win32DllSearch::SetDllDirectoryW(const wchar_t* folder) {
+    const auto set = NewerKernelCall<BOOL(WINAPI*)(const wchar_t*)>("SetDllDirectoryW");
+    return set ? std::optional<std::int32_t>(set(folder)) : std::nullopt;
+}
+
+std::uint32_t Win32DllSearch::GetLastError() {
+    return ::GetLastError();
 }
 
 std::wstring Win32FileLookup::FirstMatch(const std::wstring& pattern) {

@@ -40,7 +40,7 @@ public:
     bool Delete(const std::wstring& path) override;
     std::optional<std::uint32_t> Attributes(const std::wstring& path) override;
     void SetAttributes(const std::wstring& path, std::uint32_t attributes) override;
-    void Append(const std::wstring& path, std::string_view bytes) override;
+    std::unique_ptr<OutputFile> OpenToAppend(const std::wstring& path, FileFacts& facts) override;
 };
 
 class Win32Processes final : public Processes {
@@ -87,6 +87,14 @@ public:
     std::int32_t RegSetValueExW(Key key, const wchar_t* valueName, std::uint32_t type, const unsigned char* data,
                                 std::uint32_t size) override;
     std::int32_t RegCloseKey(Key key) override;
+};
+
+// Each call looked up in kernel32 at run time (NewerKernelCall): the headers for XP lack both.
+class Win32DllSearch final : public DllSearchCalls {
+public:
+    std::optional<std::int32_t> SetDefaultDllDirectories(std::uint32_t flags) override;
+    std::optional<std::int32_t> SetDllDirectoryW(const wchar_t* folder) override;
+    std::uint32_t GetLastError() override;
 };
 
 class Win32FileLookup final : public FileLookup {

@@ -11,6 +11,7 @@ inline constexpr int ShowMinimized = 2;  // SW_SHOWMINIMIZED: minimized, with th
 
 // Error codes the logic reports or tells apart.
 inline constexpr std::uint32_t ErrorFileNotFound = 2;
+inline constexpr std::uint32_t ErrorPathNotFound = 3;
 inline constexpr std::uint32_t ErrorAccessDenied = 5;
 inline constexpr std::uint32_t ErrorNotEnoughMemory = 8;
 inline constexpr std::uint32_t ErrorSharingViolation = 32;  // another program holds the file
@@ -24,11 +25,18 @@ inline constexpr std::uint32_t ErrorNotAllAssigned = 1300;  // a privilege the t
 inline constexpr std::uint32_t ErrorInternalError = 1359;
 inline constexpr std::uint32_t ErrorSuccessRebootRequired = 3010;  // done; takes effect at the next start
 
-// File attributes that protect a file from being replaced, and the plain one.
+// File attributes that protect a file from being replaced, and the plain one; a folder, and a
+// link (a reparse point: symbolic link, junction, mount point).
 inline constexpr std::uint32_t FileAttributeReadOnly = 0x1;
 inline constexpr std::uint32_t FileAttributeHidden = 0x2;
 inline constexpr std::uint32_t FileAttributeSystem = 0x4;
+inline constexpr std::uint32_t FileAttributeDirectory = 0x10;
 inline constexpr std::uint32_t FileAttributeNormal = 0x80;
+inline constexpr std::uint32_t FileAttributeReparsePoint = 0x400;
+
+// Where DLLs are loaded from: the system folder only (LOAD_LIBRARY_SEARCH_SYSTEM32, which the
+// headers for XP lack).
+inline constexpr std::uint32_t LoadLibrarySearchSystem32 = 0x800;
 
 // The restart.
 inline constexpr std::uint32_t PlatformIdNt = 2;            // VER_PLATFORM_WIN32_NT

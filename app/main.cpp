@@ -9,6 +9,7 @@
 #include <new>
 #include <vector>
 
+#include "app/DllSearch.h"
 #include "app/Fatal.h"
 #include "app/Win32Platform.h"
 // The arrows upward: start-up creates the main window, or runs the command line.
@@ -17,13 +18,10 @@
 
 namespace {
 
-// DLLs loaded later (by the shell, the common controls, the system's own code) come from the
-// system folder only, never from the program's folder, which is often Downloads. Looked up at
-// run time: Windows 7 has it only with KB2533623, Vista and XP not at all.
-void LoadDllsFromSystemOnly() {
-    constexpr DWORD SearchSystem32 = 0x800;  // LOAD_LIBRARY_SEARCH_SYSTEM32, which XP's headers lack
-    const auto set = NewerKernelCall<BOOL(WINAPI*)(DWORD)>("SetDefaultDllDirectories");
-    if (set && !set(SearchSystem32)) ThrowLastError(L"SetDefaultDllDirectories");
+// Before anything loads a DLL of its own choosing: see app/DllSearch.h.
+void NarrowDllSearch() {
+    Win32DllSearch calls;
+    LoadDllsFromSystemOnly(calls);
 }
 
 std::vector<std::wstring> Arguments() {
@@ -37,7 +35,7 @@ std::vector<std::wstring> Arguments() {
 
 int RunWindow(const std::wstring& otherWindows) {
     return Guarded([&] {
-        LoadDllsFromSystemOnly();
+        NarrowDllSearch();
         HoldBackupAndRestorePrivileges();
         const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
@@ -53,7 +51,7 @@ int RunWindow(const std::wstring& otherWindows) {
 // in session 0 has nobody to answer one, and would wait for it until its time-out.
 int RunSwitches(const Command& command) {
     try {
-        LoadDllsFromSystemOnly();
+        NarrowDllSearch();
         HoldBackupAndRestorePrivileges();
         Win32Platform system(command.utf8);
         return RunCommand(system.Get(), command);

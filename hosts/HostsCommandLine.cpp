@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "hosts/HostsRepair.h"
 #include "hosts/HostsStore.h"
 #include "hosts/HostsText.h"
 #include "hosts/Resolver.h"
@@ -12,6 +13,9 @@
 namespace {
 
 constexpr std::size_t ShownEntries = 10;
+// About two seconds for a program that holds the log for a moment to let it go.
+constexpr int LogAttempts = 20;
+constexpr unsigned LogPauseMs = 100;
 
 constexpr wchar_t UsageText[] =
     L"Хостовик: проверка и восстановление файла hosts.\n"
@@ -26,7 +30,8 @@ constexpr wchar_t UsageText[] =
     L"changed=yes|no exit=КОД.\n"
     L"Коды выхода: 0 - файл чистый или готово; 1 - в файле есть записи или папка перенаправлена;\n"
     L"3010 - папка возвращена, Windows прочтёт её после перезагрузки; 87 - неверный ключ;\n"
-    L"другое число - номер ошибки Windows, файл hosts тогда оставлен как был.";
+    L"другое число - номер ошибки Windows; файл hosts тогда оставлен как был, если в строке RESULT\n"
+    L"нет changed=yes.";
 
 enum class Hosts { Unchecked, Clean, Modified, Missing };
 
@@ -98,6 +103,8 @@ struct Run {
             const std::wstring read = redirect->folder + L"\\hosts";
             Say(L"файл, который читает Windows: " + Printable(read));
             Scan(read);
+        } else if (redirect) {
+            Say(L"файл, который читает Windows, не проверен: DataBasePath не называет папку на локальном диске");
         }
         Result(hosts == Hosts::Missing ? L"файла hosts нет"
                : hosts == Hosts::Clean ? L"файл hosts чистый"
@@ -132,11 +139,19 @@ struct Run {
     int Repair(const std::wstring& path, const std::optional<Redirect>& redirect) {
         int code = 0;
         if (redirect) {
-            ResetHostsRedirect(s);
-            changed = true;
-            code = static_cast<int>(win::ErrorSuccessRebootRequired);
-            Result(L"DataBasePath возвращено к стандартному, было: " + redirect->shown +
-                   L"; Windows прочтёт его после перезагрузки");
+            // A value malware keeps from being written (by its permissions, say) must not cost the
+            // hosts file its repair: the run goes on, and ends with the error.
+            try {
+                ResetHostsRedirect(s);
+                changed = true;
+                code = static_cast<int>(win::ErrorSuccessRebootRequired);
+                Result(L"DataBasePath возвращено к стандартному, было: " + redirect->shown +
+                       L"; Windows прочтёт его после перезагрузки");
+            } catch (const Failure& f) {
+                code = static_cast<int>(f.Code());
+                Result(L"DataBasePath не возвращено к стандартному: " + ErrorWords(f.Code()) + L" (" +
+                       Printable(f.Subject()) + L")");
+            }
         }
         hosts = Scan(path);
         if (hosts == Hosts::Modified) Replace(path);
@@ -147,6 +162,7 @@ struct Run {
     int Act() {
         const std::wstring path = HostsPathFor(c.windowsDir.empty() ? s.env.WindowsDirectory() : c.windowsDir);
         Say(L"файл hosts: " + Printable(path));
+        if (!c.windowsDir.empty()) RequireWindowsFolder(s.files, c.windowsDir);
         if (c.action == Command::Restore) {
             hosts = Scan(path);
             Replace(path);
@@ -156,15 +172,42 @@ struct Run {
         return c.action == Command::Check ? Check(path, redirect) : Repair(path, redirect);
     }
 
-    void Log(int code) {
+    // The log, opened as it is at its path: a program that holds it for a moment is waited for.
+    std::unique_ptr<OutputFile> OpenLog(FileFacts& facts) {
+        for (int attempt = 1;; ++attempt) {
+            try {
+                return s.files.OpenToAppend(c.log, facts);
+            } catch (const Failure& f) {
+                const bool held = f.Code() == win::ErrorSharingViolation || f.Code() == win::ErrorLockViolation;
+                if (!held || attempt == LogAttempts) throw;
+            }
+            s.clock.Sleep(LogPauseMs);
+        }
+    }
+
+    // Adds the run's line to the log; returns why it was not written, or nothing.
+    std::wstring Log(int code) {
         const LocalTime t = s.clock.Now();
         wchar_t stamp[32];
         std::swprintf(stamp, 32, L"%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
         const wchar_t* action = c.action == Command::Check ? L"check" : c.action == Command::Repair ? L"repair" : L"restore";
         if (outputLost) result += L"; вывод не записан: " + ErrorWords(outputLost);
-        s.files.Append(c.log, Utf8(std::wstring(stamp) + L"\t" + Printable(s.env.ComputerName()) + L"\t" + action +
-                                   L"\t" + std::to_wstring(code) + L" " + Printable(result) + L"\t" +
-                                   Printable(backup) + L"\r\n"));
+        try {
+            FileFacts facts;
+            const std::unique_ptr<OutputFile> log = OpenLog(facts);
+            // The elevated run appends only to the plain file that the name seems to be: a link,
+            // or a second name of another file, would have it write wherever its maker chose.
+            if (!facts.disk) return L"это не файл на диске";
+            if (facts.attributes & win::FileAttributeReparsePoint) return L"это ссылка, а не файл";
+            if (facts.attributes & win::FileAttributeDirectory) return L"это папка";
+            if (facts.links > 1) return L"у файла несколько имён (жёсткие ссылки)";
+            log->Write(Utf8(std::wstring(stamp) + L"\t" + Printable(s.env.ComputerName()) + L"\t" + action + L"\t" +
+                            std::to_wstring(code) + L" " + Printable(result) + L"\t" + Printable(backup) + L"\r\n"));
+            log->Close();
+        } catch (const Failure& f) {
+            return ErrorWords(f.Code());
+        }
+        return L"";
     }
 
     // The last line, in ASCII, for scripts in any language.
@@ -251,11 +294,8 @@ int RunCommand(const Platform& s, const Command& c) {
         run.Result(run.ErrorWords(f.Code()) + (subject.empty() ? L"" : L" (" + Printable(subject) + L")"));
     }
     if (!c.log.empty()) {
-        try {
-            run.Log(code);
-        } catch (const Failure& f) {
-            run.Say(L"строка журнала не записана: " + run.ErrorWords(f.Code()) + L" (" + Printable(c.log) + L")");
-        }
+        const std::wstring notLogged = run.Log(code);
+        if (!notLogged.empty()) run.Say(L"строка журнала не записана: " + notLogged + L" (" + Printable(c.log) + L")");
     }
     run.Say(run.Summary(code));
     return code;

@@ -32,6 +32,8 @@ inline constexpr std::wstring_view HostsLeftAsItWas = L"Файл hosts оста�
 inline std::wstring HostsReplacedAnyway(const std::wstring& backup) {
     return L"Файл hosts всё же заменён новым" + (backup.empty() ? std::wstring(L".") : L"; прежний сохранён в " + backup + L".");
 }
+// ...when the folder named with /windir: is no Windows folder...
+inline constexpr std::wstring_view NoWindowsThere = L"В этой папке нет Windows: в ней нет папки System32.";
 // ...and when the restart that method 2 offers fails after the repair.
 inline constexpr std::wstring_view HostsReplacedRestartByHand =
     L"Файл hosts уже заменён стандартным. Перезагрузите компьютер сами.";

@@ -16,7 +16,14 @@ constexpr std::size_t ListedPastView = 2000;
 
 }  // namespace
 
+void RequireWindowsFolder(FileSystem& files, const std::wstring& windowsDir) {
+    const std::optional<std::uint32_t> system = files.Attributes(windowsDir + L"\\System32");
+    if (!system || !(*system & win::FileAttributeDirectory))
+        throw Failure(win::ErrorPathNotFound, windowsDir + L"\n" + std::wstring(NoWindowsThere));
+}
+
 std::wstring HostsRepair::ResolveHostsPath() {
+    if (!otherWindows_.empty()) RequireWindowsFolder(s_.files, otherWindows_);
     WindowsDir = otherWindows_.empty() ? s_.env.WindowsDirectory() : otherWindows_;
     return HostsPathFor(WindowsDir);
 }

@@ -24,27 +24,11 @@ std::wstring Folded(std::wstring folder) {
     return folder;
 }
 
-// %SystemRoot% (or %windir%, the same folder for the system) as the running Windows' own folder;
-// other variables stay as they are: the DNS client expands them in the system's environment,
-// which this program does not have.
-std::wstring Expanded(const std::wstring& text, const std::wstring& windowsDir) {
-    std::wstring out;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = text[at] == L'%' ? text.find(L'%', at + 1) : text.npos;
-        const std::wstring name = end == text.npos ? L"" : Folded(text.substr(at + 1, end - at - 1));
-        if (name == L"systemroot" || name == L"windir") {
-            out += windowsDir;
-            at = end + 1;
-        } else {
-            out += text[at++];
-        }
-    }
-    return out;
-}
-
 std::wstring Cut(const std::wstring& text) {
-    const std::wstring shown = Printable(text.substr(0, ShownChars));
-    return text.size() > ShownChars ? shown + L"…" : shown;
+    std::size_t n = std::min(text.size(), ShownChars);
+    if (n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] < 0xDC00) --n;  // never half a surrogate pair
+    const std::wstring shown = Printable(text.substr(0, n));
+    return n < text.size() ? shown + L"…" : shown;
 }
 
 struct Value {
@@ -53,15 +37,15 @@ struct Value {
     std::wstring text;
 };
 
-Value ReadDataBasePath(RegistryCalls& registry) {
+Value ReadValue(RegistryCalls& registry, const wchar_t* subKey, const wchar_t* name) {
     Value v;
     RegistryCalls::Key key = 0;
-    v.status = registry.RegOpenKeyExW(win::HKeyLocalMachine, TcpipParameters, 0, win::KeyQueryValue, key);
+    v.status = registry.RegOpenKeyExW(win::HKeyLocalMachine, subKey, 0, win::KeyQueryValue, key);
     if (v.status != 0) return v;
     std::vector<unsigned char> data(512);
     for (int attempt = 1; attempt <= ReadAttempts; ++attempt) {
         v.size = static_cast<std::uint32_t>(data.size());
-        v.status = registry.RegQueryValueExW(key, DataBasePath, v.type, data.data(), v.size);
+        v.status = registry.RegQueryValueExW(key, name, v.type, data.data(), v.size);
         if (v.status != static_cast<std::int32_t>(win::ErrorMoreData) || v.size > ValueCap) break;
         data.resize(v.size);
     }
@@ -75,10 +59,45 @@ Value ReadDataBasePath(RegistryCalls& registry) {
     return v;
 }
 
+// Variables as the DNS client, a service, expands them: %SystemRoot% (or %windir%, the same
+// folder for the system) as the running Windows' own folder, the others from the machine's
+// environment, never from this process's, which the user can set. One not found there stays
+// as it is.
+std::wstring Expanded(RegistryCalls& registry, const std::wstring& text, const std::wstring& windowsDir) {
+    std::wstring out;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text[at] == L'%' ? text.find(L'%', at + 1) : text.npos;
+        const std::wstring name = end == text.npos ? L"" : text.substr(at + 1, end - at - 1);
+        std::optional<std::wstring> value;
+        if (Folded(name) == L"systemroot" || Folded(name) == L"windir") {
+            value = windowsDir;
+        } else if (!name.empty()) {
+            const Value machine = ReadValue(registry, MachineEnvironment, name.c_str());
+            if (machine.status == 0 && (machine.type == win::RegSz || machine.type == win::RegExpandSz))
+                value = machine.text;
+        }
+        if (value) {
+            out += *value;
+            at = end + 1;
+        } else {
+            out += text[at++];
+        }
+    }
+    return out;
+}
+
+// A folder on a local drive, by its full name (X:\...): a relative name is read from wherever
+// the current folder is, a share's would have this elevated process log on to the server that
+// names it, and a device's could be anything.
+bool IsLocalFolder(const std::wstring& folder) {
+    return folder.size() >= 3 && (folder[0] | 0x20) >= L'a' && (folder[0] | 0x20) <= L'z' && folder[1] == L':' &&
+           folder[2] == L'\\';
+}
+
 }  // namespace
 
 std::optional<Redirect> HostsRedirect(const Platform& s) {
-    const Value v = ReadDataBasePath(s.registry);
+    const Value v = ReadValue(s.registry, TcpipParameters, DataBasePath);
     if (v.status == static_cast<std::int32_t>(win::ErrorFileNotFound)) return std::nullopt;
     if (v.status == static_cast<std::int32_t>(win::ErrorMoreData) && v.size > ValueCap)
         return Redirect{L"<значение длиннее " + std::to_wstring(ValueCap) + L" байт>", L""};
@@ -90,9 +109,9 @@ std::optional<Redirect> HostsRedirect(const Platform& s) {
         return Redirect{L"<значение типа " + std::to_wstring(v.type) + L", не текст>", L""};
     if (v.text.size() > LongestPath) return Redirect{Cut(v.text), L""};
     const std::wstring windowsDir = s.env.WindowsDirectory();
-    const std::wstring folder = v.type == win::RegExpandSz ? Expanded(v.text, windowsDir) : v.text;
+    const std::wstring folder = v.type == win::RegExpandSz ? Expanded(s.registry, v.text, windowsDir) : v.text;
     if (Folded(folder) == Folded(windowsDir + L"\\System32\\drivers\\etc")) return std::nullopt;
-    return Redirect{Cut(v.text), folder};
+    return Redirect{Cut(v.text), IsLocalFolder(folder) ? folder : L""};
 }
 
 void ResetHostsRedirect(const Platform& s) {

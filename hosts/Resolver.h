@@ -10,15 +10,16 @@
 inline constexpr wchar_t TcpipParameters[] = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 inline constexpr wchar_t DataBasePath[] = L"DataBasePath";
 inline constexpr wchar_t DefaultHostsFolder[] = L"%SystemRoot%\\System32\\drivers\\etc";
+inline constexpr wchar_t MachineEnvironment[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 
 // Where Windows reads hosts from when that is not its default folder.
 struct Redirect {
     std::wstring shown;   // the value, printable and cut to a few hundred characters; or why it is unreadable
-    std::wstring folder;  // the folder it names, %SystemRoot% expanded; empty when it names none
+    std::wstring folder;  // the folder it names, variables expanded; empty unless a local one (X:\...)
 };
 
 // DataBasePath, compared with the running Windows' own folder (letter case, a trailing backslash
-// and %SystemRoot% aside). Nothing when it is the default or missing, which is Windows' default
+// and variables aside). Nothing when it is the default or missing, which is Windows' default
 // too. A value that cannot be read, of another type or too long to be a folder counts as moved:
 // malware must not switch the check off by making it unreadable.
 std::optional<Redirect> HostsRedirect(const Platform& s);

@@ -124,19 +124,19 @@ unit @@ hosts/HostsCommandLine.cpp @@ if (hosts == Hosts::Modified) Replace(path
 unit @@ hosts/HostsCommandLine.cpp @@ code = static_cast<int>(win::ErrorSuccessRebootRequired); @@ code = 0; @@ a redirect put back without asking for a restart
 unit @@ hosts/HostsCommandLine.cpp @@             Scan(read); @@ (nothing) @@ the file Windows reads is not looked at
 unit @@ hosts/HostsCommandLine.cpp @@ L" changed=" + (changed ? L"yes" : L"no") @@ L" changed=" + (changed ? L"no" : L"yes") @@ the last line tells changes wrongly
-unit @@ hosts/HostsCommandLine.cpp @@ } catch (const Failure& f) {<NL>            run.Say(L"строка журнала @@ } catch (const Failure& f) {<NL>            code = static_cast<int>(f.Code());<NL>            run.Say(L"строка журнала @@ a log that cannot be written changes the exit code
+unit @@ hosts/HostsCommandLine.cpp @@ const std::wstring notLogged = run.Log(code); @@ const std::wstring notLogged = run.Log(code);<NL>        if (!notLogged.empty()) code = static_cast<int>(win::ErrorAccessDenied); @@ a log that cannot be written changes the exit code
 unit @@ hosts/HostsCommandLine.cpp @@ outputLost = f.Code() ? f.Code() : win::ErrorInternalError; @@ throw; @@ a console that fails ends the run half way
 unit @@ hosts/HostsCommandLine.cpp @@ if (c.action == Command::Usage) s.ui.MsgBox( @@ s.ui.MsgBox( @@ a mistyped switch waits in a message box nobody sees
 unit @@ hosts/HostsCommandLine.cpp @@ Say(L"  " + Printable(s.cp.ToWide(line))); @@ Say(L"  " + s.cp.ToWide(line)); @@ a hosts line's control characters reach the console
 unit @@ hosts/HostsCommandLine.cpp @@ && IsAbsolute(value) @@ (nothing) @@ /windir: relative to the current folder
-unit @@ app/Codepage.cpp @@ if (c < 0x20 || (c >= 0x7F && c < 0xA0)) c = L'?'; @@ if (c < 0x1B) c = L'?'; @@ escapes and DEL kept in shown text
+unit @@ app/Codepage.cpp @@ if (c < 0x20 || (c >= 0x7F && c < 0xA0) || Unseen(c)) c = L'?'; @@ if (c < 0x1B || Unseen(c)) c = L'?'; @@ escapes and DEL kept in shown text
 unit @@ hosts/Resolver.cpp @@ return Redirect{L"<не прочитано: ошибка " + std::to_wstring(code) + L": " + s.env.ErrorText(code) + L">", L""}; @@ throw Failure(code, DataBasePath); @@ an unreadable DataBasePath stops the program
 unit @@ hosts/Resolver.cpp @@ if (v.status != static_cast<std::int32_t>(win::ErrorMoreData) || v.size > ValueCap) break; @@ break; @@ a value that grew is not read again
 unit @@ hosts/Resolver.cpp @@ constexpr std::size_t ShownChars = 300; @@ constexpr std::size_t ShownChars = 100000; @@ a hostile value shown whole
 unit @@ hosts/HostsStore.cpp @@ constexpr int HeldAttempts = 20; @@ constexpr int HeldAttempts = 1; @@ a file held for a moment fails the repair
 unit @@ hosts/HostsStore.cpp @@ if (!NewFileStays()) { @@ if (false) { @@ a replace that took effect is undone and called left as it was
 unit @@ hosts/HostsRepair.cpp @@ for (const std::string& line : scan.listed) view += BuildViewText(line, s_.cp); @@ (nothing) @@ entries past the view's cap hidden
-unit @@ forms/Form1/Links.cpp @@ if (!s.shell.OpenAsDesktopUser(address)) @@ if (true) @@ links never tried through the desktop shell
+unit @@ forms/Form1/Links.cpp @@ if (!shell.OpenAsDesktopUser(address)) @@ if (true) @@ links never tried through the desktop shell
 e2e:links open @@ app/Win32Platform.cpp @@ CLSCTX_LOCAL_SERVER @@ CLSCTX_INPROC_SERVER @@ links never reach the desktop shell
 e2e:route -f starts @@ app/Win32Platform.cpp @@ folder.c_str(), &si, &pi)) @@ nullptr, &si, &pi)) @@ programs started in the current folder
 e2e:windir a decoy @@ app/Win32Platform.cpp @@ return SystemFolder(GetSystemWindowsDirectoryW, L"GetSystemWindowsDirectoryW"); @@ return _wgetenv(L"windir"); @@ the Windows folder taken from windir
@@ -153,6 +153,24 @@ unit @@ hosts/HostsText.cpp @@ else entry_ |= !toThisComputer_ @@ else entry_ = 
 unit @@ hosts/HostsCommandLine.cpp @@ changed = store.Replaced(); @@ changed = false; @@ a replace that took effect though it failed reported as no change
 unit @@ hosts/HostsStore.cpp @@ if (copy) Quietly([&] { copy.reset(); fs_.Delete(copyPath); }); @@ if (copy) copy.reset(); @@ a partial copy left when writing it fails
 unit @@ hosts/StockHosts.cpp @@ "# space.", "#", @@ "# Space.", "#", @@ a byte of an English stock file changed
+unit @@ app/Codepage.cpp @@ (c >= 0x2066 && c <= 0x2069) @@ (c >= 0x2066 && c <= 0x2068) @@ a bidirectional isolate shown
+unit @@ app/Codepage.cpp @@ || Unseen(c)) c = L'?'; @@ ) c = L'?'; @@ right-to-left overrides and zero-width characters shown
+unit @@ app/Codepage.cpp @@ else if (IsSurrogate(c)) c = 0xFFFD;<NL>    } @@ <NL>    } @@ half a surrogate pair shown
+unit @@ app/Codepage.cpp @@ else if (IsSurrogate(c)) c = 0xFFFD;  // half @@ // half @@ invalid UTF-8 in the log from half a surrogate pair
+unit @@ hosts/Resolver.cpp @@ if (n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] < 0xDC00) --n; @@ (nothing) @@ the cut of a shown value splits a surrogate pair
+unit @@ app/DllSearch.cpp @@ calls.SetDllDirectoryW(L"") @@ calls.SetDllDirectoryW(nullptr) @@ the current folder put back in the DLL search where SetDefaultDllDirectories is missing
+unit @@ app/DllSearch.cpp @@ if (done && !*done) throw @@ if (false) throw @@ a refused DLL search call goes unreported
+e2e:without the desktop shell @@ forms/Form1/Form1.cpp @@         ShowOpenByHand(s_, reinterpret_cast<const wchar_t*>(lp)); @@ (nothing) @@ a page the desktop shell could not open is never shown by hand
+unit @@ hosts/Resolver.cpp @@ IsLocalFolder(folder) ? folder : L"" @@ folder @@ a DataBasePath on a share opened by the elevated process
+unit @@ hosts/Resolver.cpp @@                 value = machine.text; @@                 value = std::nullopt; @@ DataBasePath's variables not expanded from the machine's environment
+unit @@ hosts/HostsCommandLine.cpp @@ } catch (const Failure& f) {<NL>                code = static_cast<int>(f.Code()); @@ } catch (const Failure& f) {<NL>                throw;<NL>                code = static_cast<int>(f.Code()); @@ a DataBasePath that cannot be written back stops the hosts repair of /repair
+unit @@ hosts/HostsCommandLine.cpp @@ if (!c.windowsDir.empty()) RequireWindowsFolder(s.files, c.windowsDir); @@ (nothing) @@ /windir: of a folder without Windows reads as clean
+unit @@ hosts/HostsRepair.cpp @@ if (!otherWindows_.empty()) RequireWindowsFolder(s_.files, otherWindows_); @@ (nothing) @@ the window takes a folder without Windows for an installation
+unit @@ hosts/HostsCommandLine.cpp @@ if (facts.links > 1) return @@ if (facts.links > 2) return @@ a log with a second name (a hard link) written to
+unit @@ hosts/HostsCommandLine.cpp @@ if (facts.attributes & win::FileAttributeReparsePoint) return @@ if (false) return @@ a log that is a link written to
+unit @@ hosts/HostsCommandLine.cpp @@ if (!facts.disk) return @@ if (false) return @@ a log that is a device or a pipe written to
+unit @@ hosts/HostsCommandLine.cpp @@ if (!held || attempt == LogAttempts) throw; @@ throw; @@ a log held for a moment loses the line
+e2e:hard-linked log refused @@ app/Win32Platform.cpp @@ facts.links = info.nNumberOfLinks; @@ facts.links = 1; @@ the log's hard links not counted
 TABLE
 )
 

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <memory>
+
 #include "app/Caption.h"
 #include "app/Win32Platform.h"
 #include "app/resource.h"
@@ -10,6 +12,8 @@
 namespace {
 
 constexpr wchar_t ClassName[] = L"HostovikForm1";
+// Posted by a link's thread when the desktop shell could not open its page; lParam: the address.
+constexpr UINT WmPageUnopened = WM_APP + 1;
 constexpr Twips ClientArea{0, 0, 6015, 6195};
 constexpr COLORREF LinkColour = RGB(0, 0, 255);
 
@@ -158,8 +162,40 @@ void Form1::Command1_Click() { Uninterrupted([this] { repair_.RepairMethod1(); }
 void Form1::Command2_Click() { Uninterrupted([this] { repair_.RepairMethod2(); }); }
 void Form1::Command3_Click() { about_.Show(); }
 void Form1::Command4_Click() { Uninterrupted([this] { repair_.RepairMethod3(); }); }
-void Form1::Label2_Click() { OpenWebPage(s_, HostsArticle); }
-void Form1::Label3_Click() { OpenWebPage(s_, ForumPage); }
+void Form1::Label2_Click() { OpenInBackground(HostsArticle); }
+void Form1::Label3_Click() { OpenInBackground(ForumPage); }
+
+namespace {
+
+// A link's page to open, and the window to tell when it could not be.
+struct LinkJob {
+    Shell& shell;
+    HWND window;
+    const wchar_t* address;  // one of the constants of Links.h: it outlives the thread
+};
+
+DWORD WINAPI OpenOnItsThread(void* parameter) {
+    const std::unique_ptr<LinkJob> job(static_cast<LinkJob*>(parameter));
+    OpenWebPage(job->shell, job->address, [&] {
+        PostMessageW(job->window, WmPageUnopened, 0, reinterpret_cast<LPARAM>(job->address));
+    });
+    return 0;
+}
+
+}  // namespace
+
+// The desktop shell answers when Explorer gets to it, which can take seconds: a thread of its
+// own asks it, so that the window answers at once, and posts back an address to be shown.
+void Form1::OpenInBackground(const wchar_t* address) {
+    auto job = std::make_unique<LinkJob>(LinkJob{s_.shell, hwnd_, address});
+    const HANDLE thread = CreateThread(nullptr, 0, OpenOnItsThread, job.get(), 0, nullptr);
+    if (!thread) {
+        ShowOpenByHand(s_, address);  // no thread: no shell asked either
+        return;
+    }
+    job.release();
+    CloseHandle(thread);
+}
 
 void Form1::ShowHostsView(std::wstring text) {
     const HWND view = Control(IdText1);
@@ -187,6 +223,9 @@ std::optional<LRESULT> Form1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case IdLabel3: if (HIWORD(wp) == STN_CLICKED) Label3_Click(); return 0;
         }
         return std::nullopt;
+    case WmPageUnopened:
+        ShowOpenByHand(s_, reinterpret_cast<const wchar_t*>(lp));
+        return 0;
     case WM_CTLCOLORSTATIC: {
         const auto control = reinterpret_cast<HWND>(lp);
         const auto dc = reinterpret_cast<HDC>(wp);

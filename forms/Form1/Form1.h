@@ -29,6 +29,7 @@ private:
     void Command4_Click();
     void Label2_Click();
     void Label3_Click();
+    void OpenInBackground(const wchar_t* address);
 
     void ShowHostsView(std::wstring text) override;
     void UnloadMainWindow() override;

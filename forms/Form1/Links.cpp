@@ -2,7 +2,10 @@
 
 #include "app/Caption.h"
 
-void OpenWebPage(const Platform& s, const wchar_t* address) {
-    if (!s.shell.OpenAsDesktopUser(address))
-        s.ui.MsgBox(OpenByHand(address), vbOKOnly + vbInformation, MainCaption);
+void OpenWebPage(Shell& shell, const wchar_t* address, const std::function<void()>& unopened) {
+    if (!shell.OpenAsDesktopUser(address)) unopened();
+}
+
+void ShowOpenByHand(const Platform& s, const wchar_t* address) {
+    s.ui.MsgBox(OpenByHand(address), vbOKOnly + vbInformation, MainCaption);
 }

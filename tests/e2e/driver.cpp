@@ -555,9 +555,26 @@ Step WindowsReadsHostsFrom(const std::wstring& expected, DWORD type) {
 const Step ResetToDefault = WindowsReadsHostsFrom(L"%SystemRoot%\\System32\\drivers\\etc", REG_EXPAND_SZ),
            LeftToMalware = WindowsReadsHostsFrom(Evil, REG_SZ);
 
+// The browser stand-in, registered for http as browsers register themselves, for the user; and
+// for the machine too, since Wine 8's shell reads only the machine's classes (HKEY_CLASSES_ROOT
+// lacks HKCU\Software\Classes there: Wine bug 14771) and would start winebrowser.exe, which
+// hands the page to a Unix browser, if any.
 void BrowserStandIn(Run&) {
-    SetValue(HKEY_LOCAL_MACHINE, L"Software\\Classes\\http\\shell\\open\\command", L"",
-             L"\"" + options.bin + L"\\browser.exe\" \"%1\"");
+    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        SetValue(root, L"Software\\Classes\\http\\shell\\open\\command", L"", L"\"" + options.bin + L"\\browser.exe\" \"%1\"");
+}
+// A link label clicked: its page opens (the browser stand-in records its start) or its message
+// shows within 2 s, as a user expects of a link; the time taken is printed.
+Step LinkAnswers(int label) {
+    return [=](Run& r) {
+        const auto starts = [] { return ReadFileBytes(options.record).value_or("").size(); };  // a line a start
+        const std::size_t before = starts();
+        const double clicked = Seconds();
+        for (const Step& step : ClickLabel(label)) step(r);
+        const bool answered = Within(2, [&] { return starts() > before || !r.program->Look().boxes.empty(); });
+        std::printf("      link %d answered in %.1f s\n", label, Seconds() - clicked);
+        if (!answered) Fail("no page opened and no message showed within 2 s of the click");
+    };
 }
 
 std::wstring Env(const wchar_t* name) {
@@ -644,6 +661,15 @@ Step Logged(const std::string& lines) {
         if (!Matches(log, lines)) Fail("the log holds \"" + log + '"');
     };
 }
+// A log whose name is another file's second name, as malware would plant one for win.ini: refused,
+// and the other file untouched.
+void HardLinkedLogRefused(Run& r) {
+    const std::wstring ini = r.windir + L"\\win.ini";
+    WriteFileBytes(ini, "[fonts]\r\n");
+    if (!CreateHardLinkW((r.windir + L"\\linked.txt").c_str(), ini.c_str(), nullptr)) Fail("cannot make a hard link");
+    Cli(L"/check /log:%W%\\linked.txt", "*строка журнала не записана: у файла несколько имён *\r\nRESULT *exit=1\r\n")(r);
+    if (ReadFileBytes(ini) != "[fonts]\r\n") Fail("the log's line went to the other name");
+}
 const std::wstring LongPath(40000, L'x');  // a DataBasePath far longer than any folder's name
 
 const std::vector<Case>& Cases() {
@@ -693,13 +719,14 @@ const std::vector<Case>& Cases() {
         // The main window
         {.name = "main window at 144 DPI: frame, controls, tool tips", .hosts = Infected, .steps = ModifiedNo + Layout,
          .dpi = 144},
-        {"links open their pages through the desktop shell; the window stays", Stock,
-         Steps{BrowserStandIn} + StockYes + ClickLabel(Label2) + Steps{Idle(0.5)} + ClickLabel(Label3) +
-             Steps{Idle(0.5), CloseMain}, Unchanged,
+        {"links open their pages through the desktop shell within 2 s, the browser registered per user too; the window "
+         "stays", Stock,
+         Steps{BrowserStandIn} + StockYes + Steps{LinkAnswers(Label2), Idle(0.5), LinkAnswers(Label3), Idle(0.5), CloseMain},
+         Unchanged,
          "*browser.exe|*\"http://www.ru.wikipedia.org/wiki/Hosts\"|*\n*browser.exe|*\"http://www.*/forum/3-22-1\"|*\n"},
         {.name = "links without the desktop shell: the address is shown, nothing starts", .hosts = Stock,
-         .steps = Steps{BrowserStandIn} + StockYes + ClickLabel(Label3) +
-                  Steps{Answer({Caption, OpenByHand(ForumPage), L"OK"}, IDOK), Idle(0.5), CloseMain},
+         .steps = Steps{BrowserStandIn} + StockYes +
+                  Steps{LinkAnswers(Label3), Answer({Caption, OpenByHand(ForumPage), L"OK"}, IDOK), Idle(0.5), CloseMain},
          .group = "no-desktop-shell"},
         // The About dialog
         {"About: texts, place, one instance, both windows usable; Esc, the close box; closing the main window",
@@ -716,9 +743,9 @@ const std::vector<Case>& Cases() {
          Infected + std::string(20'000'000, '\0') + "\r\n" + PaddedEntry + "\r\n",
          ModifiedNo + Steps{Click(Command1)} + Method1, Stocked | BackedUp, Flushed},
         // The command line, its output read through a pipe
-        {"cli: /check through a pipe in the OEM code page and in UTF-8: entries, no control character; /?",
-         Infected + "0.0.0.0 evil\x1b[2J.com\rnext\r\n",
-         {Cli(L"/check /log:%W%\\log.txt", "*записей, кроме localhost на этом компьютере: 7\r\n*  0.0.0.0 evil?[2J.com\r\n"
+        {"cli: /check through a pipe in the OEM code page and in UTF-8: entries, no control character; /?; a "
+         "hard-linked log refused, its other name untouched", Infected + "0.0.0.0 evil\x1b[2J.com\rnext\r\n",
+         {HardLinkedLogRefused, Cli(L"/check /log:%W%\\log.txt", "*записей, кроме localhost на этом компьютере: 7\r\n*  0.0.0.0 evil?[2J.com\r\n"
                                             "файл hosts изменён\r\nRESULT hosts=modified *exit=1\r\n"),
           Cli(L"/check /utf8", "*записей, кроме localhost на этом компьютере: 7\r\n*  0.0.0.0 evil?[2J.com\r\n*"),
           Cli(L"/?", "Хостовик: проверка и восстановление файла hosts.\r\n*Коды выхода:*RESULT hosts=unchecked "
@@ -736,6 +763,9 @@ const std::vector<Case>& Cases() {
           Logged("20*-*-* *:*:*\t*\trepair\t0 файл hosts заменён стандартным; кэш DNS очищен\t*.bak\r\n"
                  "*\trepair\t0 файл hosts не изменён: записей в нём нет\t-\r\n*\trestore\t0 файл hosts заменён файлом "
                  "*.bak; кэш DNS очищен\t-\r\n"), LeftToMalware}, BackedUp, Flushed + Flushed},
+        {.name = "cli: /repair of a folder that does not exist: error 3, hosts unchecked", .hosts = Stock,
+         .steps = {Cli(L"/repair \"/windir:%W%\\NoSuchWindows\"", "*ошибка 3: *\r\nRESULT hosts=unchecked *exit=3\r\n")},
+         .exitCode = 3, .system = true},
         // A message would keep it from its end, which waits for nobody.
         {"no console: a mistyped switch shows no window and ends with 87", Stock,
          {[](Run& r) { StartWith(r, L"/fix", options.exe, 0, false); }, EndsUnseen}, Unchanged, "", 87},

@@ -101,6 +101,15 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         {"repair whose replace took effect though Windows said it failed", {L"/repair"}, infected, {}, 5, blocked +
          Journal{L"ошибка 5: text of 5 (" + H + L" " + HostsReplacedAnyway(B) + L")"},
          L"hosts=modified redirected=no changed=yes", {{H, Stock}, {B, infected}}, L"replace " + H, true},
+        // Nor does one that cannot be written back: the repair goes on, and the run ends with its error.
+        {"repair, DataBasePath kept from being written", {L"/repair"}, infected, evil, 5, redirected +
+         Journal{L"DataBasePath не возвращено к стандартному: ошибка 5: text of 5 (HKLM\\SYSTEM\\CurrentControlSet\\"
+                 L"Services\\Tcpip\\Parameters\\DataBasePath)"} + blocked + repaired, L"hosts=modified redirected=yes changed=yes",
+         {{H, Stock}, {B, infected}}, L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc"},
+        // A mistyped /windir: is no installation without a hosts file, which would be clean.
+        {"repair of a folder without Windows", {L"/repair", L"/windir:D:\\NoWindows"}, {}, {}, 3,
+         {L"ошибка 3: text of 3 (D:\\NoWindows В этой папке нет Windows: в ней нет папки System32.)"},
+         L"hosts=unchecked redirected=unchecked changed=no", {}},
         {"repair refused", {L"/repair"}, infected, {}, 5, blocked +
          Journal{L"ошибка 5: text of 5 (" + H + L" Файл hosts оставлен как был.)"},
          L"hosts=modified redirected=no changed=no", {{H, infected}}, L"probe " + H},
@@ -139,6 +148,22 @@ TEST(CommandLine, LogsALineARunWhateverTheConsoleAndShowsTheUsageOnlyWhenAskedFo
     EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({L"/repair", L"/log:L"})), 0);
     EXPECT_EQ(sys.out.end()[-2], L"строка журнала не записана: ошибка 5: text of 5 (L)");
     EXPECT_EQ(sys.out.back(), L"RESULT hosts=modified redirected=no changed=yes exit=0");
+    sys.fail.clear();
+    // Nor does a log refused for being no plain disk file: another file's second name (win.ini's,
+    // say), a link, a folder, a device. One held for a moment is waited for.
+    const std::string logged = sys.files[L"L"];
+    for (const auto& [facts, said] : {std::pair<FileFacts, const wchar_t*>{{0x20, 2}, L"у файла несколько имён (жёсткие ссылки)"},
+             {{0x420}, L"это ссылка, а не файл"}, {{0x10}, L"это папка"}, {{0, 1, false}, L"это не файл на диске"}}) {
+        sys.appended = facts;
+        RunCommand(sys.Get(), ParseCommandLine({L"/check", L"/log:L"}));
+        EXPECT_EQ(sys.out.end()[-2], L"строка журнала не записана: " + std::wstring(said) + L" (L)");
+    }
+    EXPECT_EQ(sys.files[L"L"], logged);
+    sys.appended = {};
+    sys.fail[L"append L"] = 32;
+    sys.failTimes[L"append L"] = 19;
+    RunCommand(sys.Get(), ParseCommandLine({L"/check", L"/log:L"}));
+    EXPECT_NE(sys.files[L"L"], logged);
     sys.fail.clear();
     sys.files[H] = Old;
     sys.out.clear();

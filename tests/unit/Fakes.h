@@ -45,20 +45,22 @@ inline constexpr std::uint32_t Plain = 0x20;  // FILE_ATTRIBUTE_ARCHIVE, what a 
 
 struct RegValue { std::uint32_t type; std::string data; };
 
-// UTF-16 bytes, as the registry's W calls hold text (the tests' texts are ASCII).
+// UTF-16 bytes, as the registry's W calls hold text.
 inline std::string Utf16(std::wstring_view text) {
     std::string bytes;
-    for (wchar_t c : text) bytes += {static_cast<char>(c), '\0'};
+    for (wchar_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
     return bytes + std::string(2, '\0');
 }
 
 struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, Clock, Processes, RebootCalls,
-                          RegistryCalls, FileLookup, Shell, Console {
+                          RegistryCalls, FileLookup, Shell, Console, DllSearchCalls {
     Journal log;
     std::map<std::wstring, std::uint32_t> fail;
     std::map<std::wstring, int> failTimes;  // how often an entry of `fail` fails before it works; unset: always
     Files files;                                       // also what the file lookup finds
     std::map<std::wstring, std::uint32_t> attributes;  // of the files that are not Plain
+    std::set<std::wstring> folders{L"D:\\W\\System32", L"E:\\W\\System32"};  // of the other Windows the tests name
+    FileFacts appended;                                // what a file opened to append to is
     std::deque<Answer> answers;
     std::wstring windowsDir = L"C:\\WINDOWS";
     std::wstring view;
@@ -66,7 +68,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     std::map<std::string, std::map<std::string, RegValue>> keys;  // under HKEY_LOCAL_MACHINE
     std::optional<std::int32_t> queryStatus;  // what every W query answers, the size grown, when set
     bool replaceTakesEffect = false;          // a failing replace moves the file all the same
-    bool desktopShell = true, console = true;
+    bool desktopShell = true, console = true, defaultDllDirectories = true;
     std::size_t consoleLines = SIZE_MAX;  // lines the console takes before it fails
     Journal out;                          // what was written to the console
 
@@ -119,6 +121,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         return files.erase(path) > 0;
     }
     std::optional<std::uint32_t> Attributes(const std::wstring& path) override {
+        if (folders.count(path)) return win::FileAttributeDirectory;
         if (!files.count(path)) return std::nullopt;
         return attributes.count(path) ? attributes[path] : Plain;
     }
@@ -126,9 +129,10 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         Call(L"attributes", path, value);
         attributes[path] = value;
     }
-    void Append(const std::wstring& path, std::string_view bytes) override {
+    std::unique_ptr<OutputFile> OpenToAppend(const std::wstring& path, FileFacts& facts) override {
         Call(L"append", path);
-        files[path] += bytes;
+        facts = appended;
+        return std::make_unique<File>(*this, path);
     }
 
     Answer MsgBox(std::wstring_view prompt, unsigned style, std::wstring_view title) override {
@@ -193,6 +197,12 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         return Answer32(L"ExitWindowsEx", flags, reason);
     }
     std::uint32_t GetLastError() override { return lastError; }
+    std::optional<std::int32_t> SetDefaultDllDirectories(std::uint32_t flags) override {
+        return defaultDllDirectories ? std::optional(Answer32(L"SetDefaultDllDirectories", flags)) : std::nullopt;
+    }
+    std::optional<std::int32_t> SetDllDirectoryW(const wchar_t* folder) override {
+        return Answer32(L"SetDllDirectoryW", folder ? L"\"" + std::wstring(folder) + L"\"" : L"null");
+    }
 
     // An opened key is always handle 101; a missing one answers ERROR_FILE_NOT_FOUND, as a missing value does.
     std::int32_t RegOpenKeyExA(Key root, const char* subKey, std::uint32_t options, std::uint32_t access,

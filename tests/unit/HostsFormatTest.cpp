@@ -18,6 +18,12 @@ TEST(Codepage, Windows1251BothWaysAndPrintableText) {
     EXPECT_EQ(cp.ToAnsi(L"Ёё№Ая中ü"), "\xA8\xB8\xB9\xC0\xFF??");  // '?' for what the code page lacks
     // Control characters (C0, DEL, C1) would forge lines or drive a terminal.
     EXPECT_EQ(Printable(L"a\tb\x1b[2J\r\n\x7f\x9b\x9f я~"), L"a?b?[2J????? я~");
+    // So would characters that change how others show: bidirectional, zero-width, line and
+    // paragraph separators. Half a surrogate pair is no character, and UTF-8 has none for it.
+    const std::wstring pair{0xD83D, 0xDE00}, lone = std::wstring{0xDE00} + L"x" + wchar_t{0xD83D};
+    EXPECT_EQ(Printable(L"\u200B\u200D\u200E\u200F\u202A\u202E\u2066\u2069\uFEFF\u2028\u2029\u200A\u2027\u202F" + pair + lone),
+              std::wstring(11, L'?') + L"\u200A\u2027\u202F" + pair + L"\uFFFDx\uFFFD");
+    EXPECT_EQ(Utf8(lone + pair), "\xEF\xBF\xBDx\xEF\xBF\xBD\xF0\x9F\x98\x80");
 }
 
 TEST(StockHosts, NineteenCrLfLinesInWindows1251) {

@@ -140,6 +140,9 @@ TEST(HostsRepair, TheCheckShowsTheFileOfTheSystemsWindowsAndCountsEveryLF) {
     sys.answers = {No};
     HostsRepair(sys.Get(), sys, L"E:\\W").RunIntegrityCheck();
     EXPECT_EQ(sys.log, (Journal{L"read E:\\W\\System32\\drivers\\etc\\hosts", L"view", Modified}));
+    FakeSystem none;  // a folder without System32 holds none: the window ends
+    none.answers = {No};
+    EXPECT_EQ(FailureOf([&] { HostsRepair(none.Get(), none, L"F:\\W").RunIntegrityCheck(); }).first, 3u);
     // A padded file: the view shows its start, says so, and lists the entries past it; the LFs
     // past it still count.
     const std::string entries = "0.0.0.0 vk.com\n" + std::string(2000, 'x') + " ok.ru\n";
@@ -160,6 +163,8 @@ TEST(HostsRepair, AnUnreadableOrHostileRedirectIsOfferedForResetAndTheRepairGoes
         {"another type", RegValue{4, "\x01\0\0\0"}, 0, L"<значение типа 4, не текст>"},
         {"40,000 characters", RegValue{2, Utf16(std::wstring(40000, L'd'))}, 0, std::wstring(300, L'd') + L"…"},
         {"a line break and an escape", RegValue{1, Utf16(L"D:\\x\n\x1b[2J")}, 0, L"D:\\x??[2J"},
+        {"a surrogate pair across the cut", RegValue{1, Utf16(std::wstring(299, L'd') + wchar_t{0xD83D} + wchar_t{0xDE00})},
+         0, std::wstring(299, L'd') + L"…"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -181,6 +186,14 @@ TEST(HostsRepair, AnUnreadableOrHostileRedirectIsOfferedForResetAndTheRepairGoes
               (Journal{Msg(16, Caption, L"Ошибка 5: text of 5\n\nHKLM\\" + std::wstring(TcpipParameters) +
                                           L"\\DataBasePath\nDataBasePath оставлено как было."),
                        L"read " + H, L"view", Unmodified, L"unload main"}));
+    // The folder Windows reads, as the DNS client, a service, finds it: only a local one is ever
+    // opened, and variables are the machine's, never the user's.
+    for (const auto& [value, folder] : {std::pair{L"\\\\evil\\etc", L""}, {L"etc", L""}, {L"%ProgramData%\\evil", L"C:\\ProgramData\\evil"}}) {
+        FakeSystem sys;
+        sys.keys[TcpipKey]["DataBasePath"] = {2, Utf16(value)};
+        sys.keys["SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"]["ProgramData"] = {1, Utf16(L"C:\\ProgramData")};
+        EXPECT_EQ(HostsRedirect(sys.Get())->folder, folder);
+    }
 }
 
 TEST(HostsStore, AFileThatOnlyStartsLikeTheStockOneIsCopied) {
@@ -241,10 +254,10 @@ TEST(Messages, TextsAsTheUserReadsThem) {
         std::wstring(Method1Warning), std::wstring(Method1Done), std::wstring(Method2Title), std::wstring(Method2Warning),
         std::wstring(Method2Question), std::wstring(Method3Question), std::wstring(MainCaption), SysInfoUnavailable,
         std::wstring(HostsLeftAsItWas), HostsReplacedAnyway(L"B"), RedirectWarning(L"F"), RedirectReset(L"F"),
-        OpenByHand(L"A")};
+        OpenByHand(L"A"), std::wstring(NoWindowsThere)};
     for (const std::wstring& text : texts)
         for (wchar_t c : text) fnv = (fnv ^ static_cast<std::uint32_t>(c)) * 0x100000001b3;
-    EXPECT_EQ(fnv, 0x60b8f3ba276d15a6u);
+    EXPECT_EQ(fnv, 0x238d8d2ed42c18a7u);
 }
 
 }  // namespace

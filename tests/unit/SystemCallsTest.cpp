@@ -2,6 +2,7 @@
 #include "Fakes.h"
 #include "Module1/Module1.h"
 #include "app/Caption.h"
+#include "app/DllSearch.h"
 #include "forms/Form1/Links.h"
 #include "forms/frmAbout/SysInfo.h"
 
@@ -89,12 +90,23 @@ TEST(StartSysInfo, TriesThePathThenTheFolderElseSaysItIsUnavailable) {
 
 TEST(Links, OpenTheFullAddressAsTheDesktopsUserElseShowIt) {
     FakeSystem sys;
-    OpenWebPage(sys.Get(), HostsArticle);
+    OpenWebPage(sys, HostsArticle, [&] { sys.log.push_back(L"unopened"); });
     EXPECT_EQ(sys.log, Journal{L"open as the desktop's user http://www.ru.wikipedia.org/wiki/Hosts"});
     sys.desktopShell = false;  // no Explorer to ask: nothing starts from the elevated program
     sys.answers = {Answer::Ok};
-    OpenWebPage(sys.Get(), ForumPage);
+    OpenWebPage(sys, ForumPage, [&] { ShowOpenByHand(sys.Get(), ForumPage); });
     EXPECT_EQ(sys.log.back(), Msg(64, MainCaption, L"Откройте этот адрес в браузере:\nhttp://www.example.com/forum/3-22-1"));
+}
+
+TEST(DllSearch, TheSystemFolderOnlyWhereWindowsCanElseNeverTheCurrentFolder) {
+    for (const bool newer : {true, false}) {
+        FakeSystem sys;
+        sys.defaultDllDirectories = newer;
+        LoadDllsFromSystemOnly(sys);
+        EXPECT_EQ(sys.log, Journal{newer ? L"SetDefaultDllDirectories 2048" : L"SetDllDirectoryW \"\""});
+        sys.fail[sys.log[0]] = 87;
+        EXPECT_EQ(FailureOf([&] { LoadDllsFromSystemOnly(sys); }).first, 87u);
+    }
 }
 
 }  // namespace
