@@ -468,7 +468,7 @@ void ToolTipsShown(Run& r) {
         UnionRect(&both, &mainRect, &tipRect);
         r.Seen(tip, L"tool-tip", both);
     }
-    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    SetCursorPos(away.x, away.y);
 }
 
 void MainLayout(Run& r) {
