@@ -38,7 +38,7 @@ std::vector<std::wstring> Arguments() {
 int RunWindow(const std::wstring& otherWindows) {
     return Guarded([&] {
         LoadDllsFromSystemOnly();
-        HoldBackupAndRestorePrivileges();
+        SetBackupAndRestorePrivileges(false);  // enabled around the hosts file's calls only
         const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
         Win32Platform system;
@@ -54,7 +54,7 @@ int RunWindow(const std::wstring& otherWindows) {
 int RunSwitches(const Command& command) {
     try {
         LoadDllsFromSystemOnly();
-        HoldBackupAndRestorePrivileges();
+        SetBackupAndRestorePrivileges(false);  // enabled around the hosts file's calls only
         Win32Platform system(command.utf8);
         return RunCommand(system.Get(), command);
     } catch (const Failure& f) {
