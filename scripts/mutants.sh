@@ -146,6 +146,7 @@ e2e:protected file (read-only, hidden, system), method 1 @@ app/Win32Platform.cp
 e2e:DataBasePath moved, Yes @@ app/Win32Platform.cpp @@ valueName, 0, type, data, size); @@ valueName, 0, REG_SZ, data, size); @@ the registry written with another type than asked
 unit @@ hosts/HostsRepair.cpp @@     } catch (const Failure& f) {<NL>        s_.ui.MsgBox(RedirectNotReset( @@     } catch (const Failure& f) {<NL>        throw;<NL>        s_.ui.MsgBox(RedirectNotReset( @@ a DataBasePath that cannot be written back stops the window
 unit @@ hosts/HostsText.cpp @@ stop[b] = IsLineEnd(c) || @@ stop[b] = c == '\r' || @@ a line after a long comment taken for the comment
+e2e:hosts held for a moment @@ app/Win32Platform.cpp @@ ~BackupRights() { SetBackupAndRestorePrivileges(false); } @@ ~BackupRights() {} @@ the backup and restore privileges left enabled for the programs started after a hosts call
 unit @@ hosts/HostsStore.cpp @@         HeldAttempts);<NL>} @@         1);<NL>} @@ a hosts file held for a moment fails its reading at once
 unit @@ hosts/HostsStore.cpp @@ (f.Code() == win::ErrorAccessDenied && fs_.InUse(hostsPath_)) @@ false @@ an access denied from a program holding hosts taken for its permissions
 unit @@ hosts/HostsStore.cpp @@ (f.Code() == win::ErrorAccessDenied && fs_.InUse(hostsPath_)) @@ f.Code() == win::ErrorAccessDenied @@ an access denied from permissions taken for a program holding hosts
@@ -164,6 +165,11 @@ unit @@ hosts/HostsStore.cpp @@             if (copy == file) return folder + fo
 unit @@ hosts/HostsStore.cpp @@ if (found.size != file.size) continue; @@ if (found.size == file.size) continue; @@ an earlier copy of the same size never compared
 unit @@ hosts/HostsStore.cpp @@ fs_.ReadOrdinaryFile(source, @@ fs_.ReadChunks(source, @@ the /restore: source read with the hosts file's privileges
 unit @@ hosts/HostsCommandLine.cpp @@ : s.files.ReadOrdinaryFile(path, take) @@ : s.files.ReadChunks(path, take) @@ the file in DataBasePath's folder read with the hosts file's privileges
+e2e:of a pipe refused @@ app/Win32Platform.cpp @@     if (GetFileType(file.Get()) != FILE_TYPE_DISK) throw Failure(ERROR_NOT_SUPPORTED, path); @@ (nothing) @@ a pipe read as a /restore: source
+e2e:one copy @@ app/Win32Platform.cpp @@ if (!(found.dwFileAttributes & (NotNormal | FILE_ATTRIBUTE_REPARSE_POINT))) @@ if (false) @@ earlier copies beside hosts never found
+e2e:held by a program sharing all @@ app/Win32Platform.cpp @@ CreateFileW(path.c_str(), DELETE, 0, @@ CreateFileW(path.c_str(), DELETE, ShareAll, @@ a holder that shares deletion taken for a permission
+e2e:held by a program sharing all @@ app/Win32Platform.cpp @@ MOVEFILE_DELAY_UNTIL_REBOOT | (replace ? MOVEFILE_REPLACE_EXISTING : 0) @@ MOVEFILE_DELAY_UNTIL_REBOOT @@ the new file scheduled beside hosts, not over it
+e2e:held by a program sharing all @@ app/Win32Platform.cpp @@             if (n.starts_with(L"\\??\\")) n.erase(0, 4); @@ (nothing) @@ the moves Windows makes at its start read with their NT prefix, so a waiting replace is missed
 TABLE
 )
 
