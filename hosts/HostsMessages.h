@@ -54,8 +54,8 @@ inline std::wstring HolderNames(const std::vector<FileHolder>& holders) {
 // place at the next start of Windows, which is offered now; or an earlier run has arranged that.
 inline std::wstring HostsWaitsForRestart(const std::wstring& holders, bool earlier) {
     return (earlier ? std::wstring(L"Замена файла ''hosts'' стандартным уже назначена на следующую перезагрузку компьютера.")
-                    : L"Файл ''hosts'' занят другой программой" + (holders.empty() ? L"" : L" (" + holders + L")") +
-                          L", заменить его сейчас нельзя. Стандартный файл займёт его место при следующей "
+                    : L"Файл ''hosts'' занят другой программой" + (holders.empty() ? L"" : L": " + holders) +
+                          L". Заменить его сейчас нельзя: стандартный файл займёт его место при следующей "
                           L"перезагрузке компьютера.") +
            L" Сайты будут разблокированы после перезагрузки. Произвести перезагрузку компьютера сейчас?";
 }
