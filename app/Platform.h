@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/Codepage.h"
 #include "app/Failure.h"
@@ -50,21 +51,59 @@ struct FileFacts {
     bool disk = true;              // a file on a disk, not a device, a pipe or a console
 };
 
+// A program that holds a file open, as Windows names it.
+struct FileHolder {
+    std::uint32_t processId;
+    std::wstring name;
+};
+
+// A move that Windows makes at its next start; `to` is empty for a deletion.
+struct PendingMove {
+    std::wstring from, to;
+};
+
+struct FoundFile {
+    std::wstring name;  // without its folder
+    std::uint64_t size;
+};
+
+// The hosts file's own calls (its reading, copying, probing and replacing) run with the backup
+// and restore privileges that administrators hold, enabled for the call only, and backup
+// semantics: a hosts file whose permissions refuse even administrators is read and replaced all
+// the same. Any other file is read or written with the run's ordinary rights (ReadOrdinaryFile, OpenToAppend).
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
     // Hands the file's bytes to `chunk` piece by piece, in order, so that memory stays bounded
-    // whatever the file's size; false when the file or its folder does not exist.
+    // whatever the file's size; false when the file or its folder does not exist. A regular file
+    // on a disk only: a folder, a device or a pipe is refused before anything is read.
     virtual bool ReadChunks(const std::wstring& path, const std::function<void(std::string_view)>& chunk) = 0;
+    // The same for a file that is not the hosts file's (a /restore: source, the file in the folder
+    // DataBasePath names), with the run's ordinary rights: no privilege reaches it.
+    virtual bool ReadOrdinaryFile(const std::wstring& path, const std::function<void(std::string_view)>& chunk) = 0;
     // Opens an existing file for deletion, sharing everything, and closes it unchanged: a file
     // that cannot be replaced (held open without delete sharing, or refused by its permissions)
     // is found before anything is changed. A missing file passes.
     virtual void ProbeReplaceable(const std::wstring& path) = 0;
+    // Whether another program holds the file open, whatever it shares: an open for deletion that
+    // shares nothing meets a sharing violation. A holder that shares deletion passes the probe
+    // above and fails the replace with access denied, as a permission would: this tells them apart.
+    virtual bool InUse(const std::wstring& path) = 0;
+    // The programs that hold the file open, where Windows can tell (its Restart Manager, Vista
+    // and later); none where it cannot.
+    virtual std::vector<FileHolder> Holders(const std::wstring& path) = 0;
     // A new file; fails with win::ErrorFileExists when anything stands at `path`, never
     // truncating it or following a link there.
     virtual std::unique_ptr<OutputFile> CreateNew(const std::wstring& path) = 0;
     // Puts `from` in place of `to` in one step, replacing `to` if it exists.
     virtual void Replace(const std::wstring& from, const std::wstring& to) = 0;
+    // Has Windows move `from` to `to` at its next start, before any program runs
+    // (MoveFileEx with MOVEFILE_DELAY_UNTIL_REBOOT); over an existing `to` only with `replace`.
+    virtual void MoveAtRestart(const std::wstring& from, const std::wstring& to, bool replace) = 0;
+    // The moves Windows makes at its next start (PendingFileRenameOperations), in order.
+    virtual std::vector<PendingMove> PendingMoves() = 0;
+    // The files with normal attributes whose names match `pattern` (`*` and `?` in its last part).
+    virtual std::vector<FoundFile> Find(const std::wstring& pattern) = 0;
     // False when there was no such file.
     virtual bool Delete(const std::wstring& path) = 0;
     // The file's attributes (win::FileAttribute*); nothing when it does not exist.

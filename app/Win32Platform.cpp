@@ -1,6 +1,7 @@
 #include "app/Win32Platform.h"
 
 #include <exdisp.h>
+#include <restartmanager.h>
 #include <shldisp.h>
 #include <shlobj.h>
 
@@ -54,15 +55,22 @@ const Codepage& SystemAnsiCodepage() {
     return cp;
 }
 
-void HoldBackupAndRestorePrivileges() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return;
-    for (const wchar_t* name : {SE_BACKUP_NAME, SE_RESTORE_NAME}) {
-        TOKEN_PRIVILEGES wanted{1, {{{0, 0}, SE_PRIVILEGE_ENABLED}}};
-        if (LookupPrivilegeValueW(nullptr, name, &wanted.Privileges[0].Luid))
-            AdjustTokenPrivileges(token, FALSE, &wanted, 0, nullptr, nullptr);
-    }
-    CloseHandle(token);
+void SetBackupAndRestorePrivileges(bool enabled) {
+    // The token and the privileges' identifiers are looked up once; the token stays open until
+    // the process ends. A privilege the token lacks is left out by AdjustTokenPrivileges.
+    static const struct Rights {
+        HANDLE token = nullptr;
+        PrivilegeRecord both{2, {}};
+        Rights() {
+            if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) token = nullptr;
+            LookupPrivilegeValueW(nullptr, SE_BACKUP_NAME, reinterpret_cast<LUID*>(&both.privileges[0].luid));
+            LookupPrivilegeValueW(nullptr, SE_RESTORE_NAME, reinterpret_cast<LUID*>(&both.privileges[1].luid));
+        }
+    } rights;
+    if (!rights.token) return;
+    PrivilegeRecord wanted = rights.both;
+    for (LuidAndAttributes& privilege : wanted.privileges) privilege.attributes = enabled ? SE_PRIVILEGE_ENABLED : 0;
+    AdjustTokenPrivileges(rights.token, FALSE, reinterpret_cast<TOKEN_PRIVILEGES*>(&wanted), 0, nullptr, nullptr);
 }
 
 namespace {
@@ -127,6 +135,16 @@ private:
 
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// The backup and restore privileges, enabled while it lives: around one of the hosts file's calls,
+// never around a program's start. (Its end sets the thread's last error: read it before.)
+class BackupRights {
+public:
+    BackupRights() { SetBackupAndRestorePrivileges(true); }
+    ~BackupRights() { SetBackupAndRestorePrivileges(false); }
+    BackupRights(const BackupRights&) = delete;
+    BackupRights& operator=(const BackupRights&) = delete;
+};
+
 bool IsMissing(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
@@ -156,14 +174,19 @@ private:
 
 }  // namespace
 
-bool Win32FileSystem::ReadChunks(const std::wstring& path, const std::function<void(std::string_view)>& chunk) {
+namespace {
+
+// A regular file on a disk, piece by piece; false when it does not exist. A folder (which backup
+// semantics open too), a device or a pipe, whose reads could wait for ever, is refused before
+// anything is read.
+bool ReadDiskFile(const std::wstring& path, const std::function<void(std::string_view)>& chunk, DWORD flags) {
     FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                FILE_FLAG_SEQUENTIAL_SCAN | flags, nullptr));
     if (!file.Valid()) {
         if (IsMissing(GetLastError())) return false;
         ThrowLastError(path);
     }
-    // Backup semantics open folders too, which are no file to read.
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK) throw Failure(ERROR_NOT_SUPPORTED, path);
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(file.Get(), &info)) ThrowLastError(path);
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) throw Failure(ERROR_ACCESS_DENIED, path);
@@ -176,11 +199,73 @@ bool Win32FileSystem::ReadChunks(const std::wstring& path, const std::function<v
     }
 }
 
+}  // namespace
+
+bool Win32FileSystem::ReadChunks(const std::wstring& path, const std::function<void(std::string_view)>& chunk) {
+    const BackupRights rights;
+    return ReadDiskFile(path, chunk, FILE_FLAG_BACKUP_SEMANTICS);
+}
+
+bool Win32FileSystem::ReadOrdinaryFile(const std::wstring& path, const std::function<void(std::string_view)>& chunk) {
+    return ReadDiskFile(path, chunk, 0);
+}
+
 void Win32FileSystem::ProbeReplaceable(const std::wstring& path) {
     // DELETE alone: a read-only file may be opened for it (Wine refuses one opened for its
     // attributes), and a holder that did not share deletion is found.
+    const BackupRights rights;
     FileHandle file(CreateFileW(path.c_str(), DELETE, ShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file.Valid() && !IsMissing(GetLastError())) ThrowLastError(path);
+}
+
+bool Win32FileSystem::InUse(const std::wstring& path) {
+    const BackupRights rights;
+    FileHandle file(CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return !file.Valid() && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+namespace {
+
+// A function of a DLL loaded at run time.
+template <class Function>
+Function Procedure(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+}  // namespace
+
+// The Restart Manager is Vista's: its DLL is loaded by its full path in the system folder, never
+// searched for, and where it is missing (XP) no holder is named.
+std::vector<FileHolder> Win32FileSystem::Holders(const std::wstring& path) {
+    std::vector<FileHolder> holders;
+    const std::wstring dll = Win32Environment().SystemDirectory() + L"\\rstrtmgr.dll";
+    const HMODULE rm = LoadLibraryExW(dll.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!rm) return holders;
+    const auto start = Procedure<decltype(&RmStartSession)>(rm, "RmStartSession");
+    const auto add = Procedure<decltype(&RmRegisterResources)>(rm, "RmRegisterResources");
+    const auto list = Procedure<decltype(&RmGetList)>(rm, "RmGetList");
+    const auto end = Procedure<decltype(&RmEndSession)>(rm, "RmEndSession");
+    DWORD session = 0;
+    WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
+    if (start && add && list && end && start(&session, 0, key) == ERROR_SUCCESS) {
+        LPCWSTR files[] = {path.c_str()};
+        std::vector<RM_PROCESS_INFO> found(8);
+        UINT needed = 0, count = 0;
+        DWORD reasons = 0, status = add(session, 1, files, 0, nullptr, 0, nullptr);
+        // The list may grow between the call that sizes it and the one that fills it.
+        for (int attempt = 0; status == ERROR_SUCCESS && attempt < 4; ++attempt) {
+            count = static_cast<UINT>(found.size());
+            status = list(session, &needed, &count, found.data(), &reasons);
+            if (status != ERROR_MORE_DATA) break;
+            found.resize(needed);
+            status = ERROR_SUCCESS;
+        }
+        for (UINT i = 0; status == ERROR_SUCCESS && i < std::min<std::size_t>(count, found.size()); ++i)
+            holders.push_back({found[i].Process.dwProcessId, found[i].strAppName});
+        end(session);
+    }
+    FreeLibrary(rm);
+    return holders;
 }
 
 std::unique_ptr<OutputFile> Win32FileSystem::CreateNew(const std::wstring& path) {
@@ -190,11 +275,57 @@ std::unique_ptr<OutputFile> Win32FileSystem::CreateNew(const std::wstring& path)
 }
 
 void Win32FileSystem::Replace(const std::wstring& from, const std::wstring& to) {
+    const BackupRights rights;
     if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         ThrowLastError(to);
 }
 
+void Win32FileSystem::MoveAtRestart(const std::wstring& from, const std::wstring& to, bool replace) {
+    const BackupRights rights;
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | (replace ? MOVEFILE_REPLACE_EXISTING : 0)))
+        ThrowLastError(from);
+}
+
+// Pairs of names as MoveFileEx keeps them: \??\C:\from, then \??\C:\to with "!" before it for a
+// replace, or nothing for a deletion; in the second value once the first has grown too large.
+std::vector<PendingMove> Win32FileSystem::PendingMoves() {
+    constexpr wchar_t SessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    std::vector<PendingMove> moves;
+    HKEY key = nullptr;
+    LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, SessionManager, 0, KEY_QUERY_VALUE, &key);
+    if (status != ERROR_SUCCESS) throw Failure(status, std::wstring(L"HKLM\\") + SessionManager);
+    for (const wchar_t* name : {L"PendingFileRenameOperations", L"PendingFileRenameOperations2"}) {
+        std::vector<wchar_t> data(1024);
+        DWORD type = 0, size = 0;
+        for (int attempt = 0; attempt < 4; ++attempt) {  // it may grow between the calls
+            size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+            status = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+            if (status != ERROR_MORE_DATA) break;
+            data.resize(size / sizeof(wchar_t) + 1);
+        }
+        if (status == ERROR_FILE_NOT_FOUND || (status == ERROR_SUCCESS && type != REG_MULTI_SZ)) continue;
+        if (status != ERROR_SUCCESS) {
+            RegCloseKey(key);
+            throw Failure(status, std::wstring(L"HKLM\\") + SessionManager + L"\\" + name);
+        }
+        std::vector<std::wstring> names(1);
+        for (std::size_t at = 0; at < size / sizeof(wchar_t); ++at) {
+            if (data[at]) names.back().push_back(data[at]);
+            else names.emplace_back();
+        }
+        for (std::wstring& n : names) {
+            if (n.starts_with(L"!")) n.erase(0, 1);
+            if (n.starts_with(L"\\??\\")) n.erase(0, 4);
+        }
+        for (std::size_t at = 0; at + 1 < names.size(); at += 2)
+            if (!names[at].empty()) moves.push_back({names[at], names[at + 1]});
+    }
+    RegCloseKey(key);
+    return moves;
+}
+
 bool Win32FileSystem::Delete(const std::wstring& path) {
+    const BackupRights rights;
     if (DeleteFileW(path.c_str())) return true;
     if (IsMissing(GetLastError())) return false;
     ThrowLastError(path);
@@ -228,6 +359,7 @@ bool SetAttributesAsRestorer(const std::wstring& path, DWORD attributes) {
 }  // namespace
 
 void Win32FileSystem::SetAttributes(const std::wstring& path, std::uint32_t attributes) {
+    const BackupRights rights;
     if (SetFileAttributesW(path.c_str(), attributes)) return;
     const DWORD error = GetLastError();
     if (error != ERROR_ACCESS_DENIED || !SetAttributesAsRestorer(path, attributes)) throw Failure(error, path);
@@ -415,9 +547,27 @@ std::uint32_t Win32DllSearch::GetLastError() {
     return ::GetLastError();
 }
 
+namespace {
+
+// Normal attributes: folders, hidden and system files do not match.
+constexpr DWORD NotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+}  // namespace
+
+std::vector<FoundFile> Win32FileSystem::Find(const std::wstring& pattern) {
+    std::vector<FoundFile> files;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return files;
+    do {
+        if (!(found.dwFileAttributes & (NotNormal | FILE_ATTRIBUTE_REPARSE_POINT)))
+            files.push_back({found.cFileName, std::uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow});
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return files;
+}
+
 std::wstring Win32FileLookup::FirstMatch(const std::wstring& pattern) {
-    // Normal attributes: folders, hidden and system files do not match.
-    constexpr DWORD NotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     WIN32_FIND_DATAW found;
     const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return L"";

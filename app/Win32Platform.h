@@ -17,11 +17,13 @@ Function NewerKernelCall(const char* name) {
 // The system's ANSI code page, as a byte table.
 const Codepage& SystemAnsiCodepage();
 
-// Enables the backup and restore privileges that administrators hold, so that the file calls
-// below (FILE_FLAG_BACKUP_SEMANTICS) read and replace a hosts file whose permissions refuse
-// even administrators. Where the token lacks them, files are met with their permissions as they
+// Enables or disables the backup and restore privileges that administrators hold. The hosts
+// file's calls below enable them for the call alone (with FILE_FLAG_BACKUP_SEMANTICS), so that a
+// hosts file whose permissions refuse even administrators is read and replaced all the same;
+// start-up disables any that a parent left enabled, so that no other file and no program started
+// from here gets them. Where the token lacks them, files are met with their permissions as they
 // are, and a refusal is reported as any other.
-void HoldBackupAndRestorePrivileges();
+void SetBackupAndRestorePrivileges(bool enabled);
 
 class Win32Environment final : public Environment {
 public:
@@ -34,9 +36,15 @@ public:
 class Win32FileSystem final : public FileSystem {
 public:
     bool ReadChunks(const std::wstring& path, const std::function<void(std::string_view)>& chunk) override;
+    bool ReadOrdinaryFile(const std::wstring& path, const std::function<void(std::string_view)>& chunk) override;
     void ProbeReplaceable(const std::wstring& path) override;
+    bool InUse(const std::wstring& path) override;
+    std::vector<FileHolder> Holders(const std::wstring& path) override;
     std::unique_ptr<OutputFile> CreateNew(const std::wstring& path) override;
     void Replace(const std::wstring& from, const std::wstring& to) override;
+    void MoveAtRestart(const std::wstring& from, const std::wstring& to, bool replace) override;
+    std::vector<PendingMove> PendingMoves() override;
+    std::vector<FoundFile> Find(const std::wstring& pattern) override;
     bool Delete(const std::wstring& path) override;
     std::optional<std::uint32_t> Attributes(const std::wstring& path) override;
     void SetAttributes(const std::wstring& path, std::uint32_t attributes) override;

@@ -36,7 +36,7 @@ std::vector<std::wstring> Arguments() {
 int RunWindow(const std::wstring& otherWindows) {
     return Guarded([&] {
         NarrowDllSearch();
-        HoldBackupAndRestorePrivileges();
+        SetBackupAndRestorePrivileges(false);  // enabled around the hosts file's calls only
         const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
         Win32Platform system;
@@ -52,7 +52,7 @@ int RunWindow(const std::wstring& otherWindows) {
 int RunSwitches(const Command& command) {
     try {
         NarrowDllSearch();
-        HoldBackupAndRestorePrivileges();
+        SetBackupAndRestorePrivileges(false);  // enabled around the hosts file's calls only
         Win32Platform system(command.utf8);
         return RunCommand(system.Get(), command);
     } catch (const Failure& f) {

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "hosts/HostsRepair.h"
+#include "hosts/HostsMessages.h"
 #include "hosts/HostsStore.h"
 #include "hosts/HostsText.h"
 #include "hosts/Resolver.h"
@@ -27,13 +28,14 @@ constexpr wchar_t UsageText[] =
     L"  /log:ФАЙЛ      дописать в ФАЙЛ (UTF-8, можно на общем ресурсе) строку об этом запуске\n"
     L"  /utf8          вывод в канал или файл в UTF-8, а не в кодовой странице консоли\n"
     L"Последняя строка вывода: RESULT hosts=clean|modified|missing|unchecked redirected=yes|no|unchecked\n"
-    L"changed=yes|no exit=КОД.\n"
+    L"changed=yes|no|pending exit=КОД.\n"
     L"Коды выхода: 0 - файл чистый или готово; 1 - в файле есть записи или папка перенаправлена;\n"
-    L"3010 - папка возвращена, Windows прочтёт её после перезагрузки; 87 - неверный ключ;\n"
-    L"другое число - номер ошибки Windows; файл hosts тогда оставлен как был, если в строке RESULT\n"
-    L"нет changed=yes.";
+    L"3010 - папка возвращена или файл hosts занят и будет заменён, всё это после перезагрузки;\n"
+    L"87 - неверный ключ; другое число - номер ошибки Windows; файл hosts тогда оставлен как был,\n"
+    L"если в строке RESULT нет changed=yes.";
 
 enum class Hosts { Unchecked, Clean, Modified, Missing };
+enum class Changed { No, Yes, Pending };  // pending: at the next start of Windows
 
 // One run without a window: it says each result on the console and keeps what the log and the
 // last line need.
@@ -45,7 +47,8 @@ struct Run {
     std::wstring result, backup = L"-";  // for the log: what came of the run, the copy of the old file
     Hosts hosts = Hosts::Unchecked;
     std::optional<bool> redirected;  // nothing: not looked at
-    bool changed = false;
+    Changed changed = Changed::No;
+    HostsStore store{s.files, s.processes, s.clock, c.windowsDir.empty()};
     std::uint32_t outputLost = 0;  // the error that stopped the console
 
     // A console that fails is not written to again; the run goes on, and its log tells.
@@ -76,14 +79,16 @@ struct Run {
         return redirect;
     }
 
-    // Reads the file whole and says what it holds.
-    Hosts Scan(const std::wstring& path) {
+    // Reads the file whole and says what it holds: the hosts file itself, or (not `hostsFile`)
+    // the one in the folder DataBasePath names, with the run's ordinary rights.
+    Hosts Scan(const std::wstring& path, bool hostsFile = true) {
         HostsScan scan(ShownEntries);
         std::string head;  // enough to tell a stock file
-        const bool exists = s.files.ReadChunks(path, [&](std::string_view chunk) {
+        const auto take = [&](std::string_view chunk) {
             scan.Add(chunk);
             head.append(chunk.substr(0, LongestStockFile + 1 - std::min(LongestStockFile + 1, head.size())));
-        });
+        };
+        const bool exists = hostsFile ? store.ReadHostsBytes(path, take) : s.files.ReadOrdinaryFile(path, take);
         if (!exists) {
             Say(L"файла нет: записей нет");
             return Hosts::Missing;
@@ -102,7 +107,7 @@ struct Run {
         if (redirect && !redirect->folder.empty()) {
             const std::wstring read = redirect->folder + L"\\hosts";
             Say(L"файл, который читает Windows: " + Printable(read));
-            Scan(read);
+            Scan(read, false);
         } else if (redirect) {
             Say(L"файл, который читает Windows, не проверен: DataBasePath не называет папку на локальном диске");
         }
@@ -113,26 +118,57 @@ struct Run {
         return hosts == Hosts::Modified || redirect ? ExitFound : 0;
     }
 
-    // The repair and the restore: the new content safely in place, then the DNS cache cleared.
-    void Replace(const std::wstring& path) {
-        HostsStore store(s.files, s.processes, s.clock);
+    // A repair and a restore go on when the file cannot be read: what keeps it from being read
+    // may well be what blocks the sites.
+    Hosts ScanToReplace(const std::wstring& path) {
         try {
-            store.OpenHostsForOutput(path);
-            if (c.action == Command::Repair) store.WriteStockHosts();
-            else store.WriteHostsFrom(c.restoreFrom);
-            const std::wstring copy = store.CloseHosts();
-            if (!copy.empty()) backup = copy;
-            Say(copy.empty() ? L"копия старого файла не нужна: его не было или он стандартный"
-                             : L"копия старого файла: " + copy);
+            return Scan(path);
+        } catch (const Failure& f) {
+            Say(L"файл не прочитан: " + ErrorWords(f.Code()));
+            return Hosts::Unchecked;
+        }
+    }
+
+    // The repair and the restore: the new content safely in place, then the DNS cache cleared;
+    // or, while another program keeps holding the file, at the next start of Windows: true then.
+    bool Replace(const std::wstring& path) {
+        std::optional<HostsChange> change = store.PendingChange(path);
+        try {
+            if (!change) {
+                store.OpenHostsForOutput(path);
+                if (c.action == Command::Repair) store.WriteStockHosts();
+                else store.WriteHostsFrom(c.restoreFrom);
+                change = store.CloseHosts();
+            }
         } catch (const Failure&) {
-            changed = store.Replaced();
+            changed = store.Replaced() ? Changed::Yes : Changed::No;
             throw;
         }
-        changed = true;
-        Result(c.action == Command::Repair ? L"файл hosts заменён стандартным"
-                                           : L"файл hosts заменён файлом " + Printable(c.restoreFrom));
+        if (!change->copy.empty()) backup = change->copy;
+        const std::wstring what = c.action == Command::Repair ? L"стандартным" : L"файлом " + Printable(c.restoreFrom);
+        if (change->state == HostsChange::Pending) {
+            changed = Changed::Pending;
+            Result(L"замена файла hosts уже назначена на перезагрузку Windows: его место займёт " + change->newFile +
+                   (change->copyAtRestart ? L", а сам он станет копией " + change->copy : L""));
+            return true;
+        }
+        if (change->state == HostsChange::AtRestart) {
+            const std::wstring holders = HolderNames(change->holders);
+            Say(L"файл hosts занят другой программой: " + (holders.empty() ? L"Windows не называет какой" : holders));
+        }
+        Say(change->copyAtRestart ? L"при перезагрузке Windows старый файл станет копией " + change->copy
+            : change->copy.empty() ? L"копия старого файла не нужна: его не было или он стандартный"
+                                   : L"копия старого файла: " + change->copy);
+        if (change->state == HostsChange::AtRestart) {
+            changed = Changed::Pending;
+            Result(L"файл hosts будет заменён " + what + L" при перезагрузке Windows: его место займёт " + change->newFile);
+            return true;
+        }
+        changed = Changed::Yes;
+        Result(L"файл hosts заменён " + what);
         const std::uint32_t flush = FlushDnsCache(s);
         Result(flush ? L"кэш DNS не очищен (" + ErrorWords(flush) + L"); его очистит перезагрузка" : L"кэш DNS очищен");
+        return false;
     }
 
     // A repair changes only what needs it: a clean file stays as it is, with no copy.
@@ -143,7 +179,7 @@ struct Run {
             // hosts file its repair: the run goes on, and ends with the error.
             try {
                 ResetHostsRedirect(s);
-                changed = true;
+                changed = Changed::Yes;
                 code = static_cast<int>(win::ErrorSuccessRebootRequired);
                 Result(L"DataBasePath возвращено к стандартному, было: " + redirect->shown +
                        L"; Windows прочтёт его после перезагрузки");
@@ -153,9 +189,9 @@ struct Run {
                        Printable(f.Subject()) + L")");
             }
         }
-        hosts = Scan(path);
-        if (hosts == Hosts::Modified) Replace(path);
-        else Result(L"файл hosts не изменён: записей в нём нет");
+        hosts = ScanToReplace(path);
+        if (hosts != Hosts::Modified && hosts != Hosts::Unchecked) Result(L"файл hosts не изменён: записей в нём нет");
+        else if (Replace(path)) code = static_cast<int>(win::ErrorSuccessRebootRequired);
         return code;
     }
 
@@ -164,9 +200,8 @@ struct Run {
         Say(L"файл hosts: " + Printable(path));
         if (!c.windowsDir.empty()) RequireWindowsFolder(s.files, c.windowsDir);
         if (c.action == Command::Restore) {
-            hosts = Scan(path);
-            Replace(path);
-            return 0;
+            hosts = ScanToReplace(path);
+            return Replace(path) ? static_cast<int>(win::ErrorSuccessRebootRequired) : 0;
         }
         const std::optional<Redirect> redirect = Redirected();
         return c.action == Command::Check ? Check(path, redirect) : Repair(path, redirect);
@@ -213,9 +248,10 @@ struct Run {
     // The last line, in ASCII, for scripts in any language.
     std::wstring Summary(int code) const {
         static constexpr const wchar_t* HostsWords[] = {L"unchecked", L"clean", L"modified", L"missing"};
+        static constexpr const wchar_t* ChangedWords[] = {L"no", L"yes", L"pending"};
         return std::wstring(L"RESULT hosts=") + HostsWords[static_cast<int>(hosts)] +
                L" redirected=" + (redirected ? (*redirected ? L"yes" : L"no") : L"unchecked") +
-               L" changed=" + (changed ? L"yes" : L"no") + L" exit=" + std::to_wstring(code);
+               L" changed=" + ChangedWords[static_cast<int>(changed)] + L" exit=" + std::to_wstring(code);
     }
 };
 

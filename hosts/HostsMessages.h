@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "app/Platform.h"
 
 inline constexpr std::wstring_view ModifiedWarning =
     L"Внимание! Возможно был изменен файл ''hosts'', заменить его на оригинальный?";
@@ -34,9 +37,35 @@ inline std::wstring HostsReplacedAnyway(const std::wstring& backup) {
 }
 // ...when the folder named with /windir: is no Windows folder...
 inline constexpr std::wstring_view NoWindowsThere = L"В этой папке нет Windows: в ней нет папки System32.";
-// ...and when the restart that method 2 offers fails after the repair.
+// ...and when the restart that method 2 offers fails after the repair...
 inline constexpr std::wstring_view HostsReplacedRestartByHand =
     L"Файл hosts уже заменён стандартным. Перезагрузите компьютер сами.";
+// ...or after the replace has been left to the next start of Windows.
+inline constexpr std::wstring_view HostsAtRestartByHand =
+    L"Файл hosts будет заменён стандартным при следующей перезагрузке. Перезагрузите компьютер сами.";
+
+// The programs that hold the hosts file, as Windows names them; empty when it cannot tell.
+inline std::wstring HolderNames(const std::vector<FileHolder>& holders) {
+    std::wstring names;
+    for (const FileHolder& h : holders)
+        names += (names.empty() ? L"" : L", ") + Printable(h.name) + L" (процесс " + std::to_wstring(h.processId) + L")";
+    return names;
+}
+
+// Methods 1 and 2 when another program keeps holding the hosts file: the stock file takes its
+// place at the next start of Windows, which is offered now; or an earlier run has arranged that.
+inline std::wstring HostsWaitsForRestart(const std::wstring& holders, bool earlier) {
+    return (earlier ? std::wstring(L"Замена файла ''hosts'' стандартным уже назначена на следующую перезагрузку компьютера.")
+                    : L"Файл ''hosts'' занят другой программой" + (holders.empty() ? L"" : L": " + holders) +
+                          L". Заменить его сейчас нельзя: стандартный файл займёт его место при следующей "
+                          L"перезагрузке компьютера.") +
+           L" Сайты будут разблокированы после перезагрузки. Произвести перезагрузку компьютера сейчас?";
+}
+
+// The view of a hosts file that could not be read, which the start-up warning then offers to replace.
+inline std::wstring HostsNotRead(std::uint32_t code, const std::wstring& errorText) {
+    return L"[Файл hosts не прочитан. Ошибка " + std::to_wstring(code) + L": " + errorText + L"]\r\n";
+}
 
 // What follows the view of a file too large to show whole: its size, and how many entries the
 // rest of the file holds, which follow the note (up to `listed` of them).

@@ -31,12 +31,13 @@ std::wstring HostsRepair::ResolveHostsPath() {
 void HostsRepair::RunIntegrityCheck() {
     if (otherWindows_.empty()) OfferRedirectReset();
     const std::wstring path = ResolveHostsPath();
-    HostsScan scan(ListedPastView, ViewCap);
+    std::size_t lineFeeds = 0;
     std::wstring view;
-    {
+    try {
         // Read piece by piece: every LF is counted, the view keeps the start of the file and the
         // entries past it. A missing file shows an empty view and counts as modified, so that
         // the repair can create it.
+        HostsScan scan(ListedPastView, ViewCap);
         std::string head;
         unsigned long long size = 0;
         store_.ReadHostsBytes(path, [&](std::string_view chunk) {
@@ -45,15 +46,20 @@ void HostsRepair::RunIntegrityCheck() {
             head.append(chunk.substr(0, ViewCap - std::min(ViewCap, head.size())));
         });
         scan.Finish();
+        lineFeeds = scan.lineFeeds;
         view = BuildViewText(head, s_.cp);
         if (size > head.size()) {
             view += ViewCutNote(size, head.size(), scan.entries);
             for (const std::string& line : scan.listed) view += BuildViewText(line, s_.cp);
             if (scan.entries > scan.listed.size()) view += EntriesNotListed(scan.entries, scan.listed.size());
         }
+    } catch (const Failure& f) {
+        // A file that cannot be read (held by the program that blocks the sites, say) still
+        // opens the window: the view says why, and the warning offers the repair.
+        view = HostsNotRead(f.Code(), s_.env.ErrorText(f.Code()));
     }  // the bytes are freed before the view takes its copy
     windows_.ShowHostsView(std::move(view));
-    if (scan.lineFeeds == ExpectedLineCount) {
+    if (lineFeeds == ExpectedLineCount) {
         ConfirmUnmodified();
     } else if (s_.ui.MsgBox(ModifiedWarning, vbYesNo + vbCritical, DetectionTitle()) == Answer::Yes) {
         RepairMethod1();
@@ -86,19 +92,37 @@ void HostsRepair::OfferRedirectReset() {
 }
 
 // The stock content in the hosts file's place, and the DNS client's old answers gone, before
-// any message says so.
-void HostsRepair::PutStockHosts(const std::wstring& path) {
-    store_.OpenHostsForOutput(path);
-    store_.WriteStockHosts();
-    store_.CloseHosts();
-    FlushDnsCache(s_);
+// any message says so: true. Or, while another program keeps holding the file, the stock one
+// takes its place at the next start of Windows, which is told and offered now: false.
+bool HostsRepair::PutStockHosts(const std::wstring& path) {
+    std::optional<HostsChange> change = store_.PendingChange(path);
+    if (!change) {
+        store_.OpenHostsForOutput(path);
+        store_.WriteStockHosts();
+        change = store_.CloseHosts();
+    }
+    if (change->state == HostsChange::Replaced) {
+        FlushDnsCache(s_);
+        return true;
+    }
+    const std::wstring question = HostsWaitsForRestart(HolderNames(change->holders), change->state == HostsChange::Pending);
+    if (s_.ui.MsgBox(question, vbYesNo + vbInformation, MainCaption) == Answer::Yes) Restart(HostsAtRestartByHand);
+    return false;
+}
+
+// A forced restart; a refusal is told with what the user must do then.
+void HostsRepair::Restart(std::wstring_view byHand) {
+    try {
+        RebootMachine(s_.reboot, true);
+    } catch (const Failure& f) {
+        throw Failure(f.Code(), std::wstring(byHand));
+    }
 }
 
 void HostsRepair::RepairMethod1() {
     const std::wstring path = ResolveHostsPath();
     s_.ui.MsgBox(Method1Warning, vbOKOnly + vbInformation, MainCaption);
-    PutStockHosts(path);
-    s_.ui.MsgBox(Method1Done, vbOKOnly + vbInformation, MainCaption);
+    if (PutStockHosts(path)) s_.ui.MsgBox(Method1Done, vbOKOnly + vbInformation, MainCaption);
     CloseAllWindows();
 }
 
@@ -107,14 +131,8 @@ void HostsRepair::RepairMethod1() {
 void HostsRepair::RepairMethod2() {
     const std::wstring path = ResolveHostsPath();
     s_.ui.MsgBox(Method2Warning, vbOKOnly + vbInformation, Method2Title);
-    PutStockHosts(path);
-    if (s_.ui.MsgBox(Method2Question, vbYesNo + vbInformation, MainCaption) == Answer::Yes) {
-        try {
-            RebootMachine(s_.reboot, true);
-        } catch (const Failure& f) {
-            throw Failure(f.Code(), std::wstring(HostsReplacedRestartByHand));
-        }
-    }
+    if (PutStockHosts(path) && s_.ui.MsgBox(Method2Question, vbYesNo + vbInformation, MainCaption) == Answer::Yes)
+        Restart(HostsReplacedRestartByHand);
     CloseAllWindows();
 }
 

@@ -28,7 +28,7 @@ public:
     // the running one, whose registry the start-up check then looks at too.
     HostsRepair(const Platform& system, RepairWindows& windows, std::wstring otherWindows)
         : s_(system), windows_(windows), otherWindows_(std::move(otherWindows)),
-          store_(s_.files, s_.processes, s_.clock) {}
+          store_(s_.files, s_.processes, s_.clock, otherWindows_.empty()) {}
 
     void RunIntegrityCheck();
     void RepairMethod1();
@@ -44,7 +44,8 @@ private:
     std::wstring ResolveHostsPath();
     void ConfirmUnmodified();
     void OfferRedirectReset();
-    void PutStockHosts(const std::wstring& path);
+    bool PutStockHosts(const std::wstring& path);
+    void Restart(std::wstring_view byHand);
 
     Platform s_;
     RepairWindows& windows_;

@@ -1,5 +1,6 @@
 #include "hosts/HostsStore.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "hosts/HostsMessages.h"
@@ -18,10 +19,18 @@ constexpr unsigned HeldPauseMs = 100;
 // The attributes with which malware keeps a hosts file from being replaced.
 constexpr std::uint32_t Protecting = win::FileAttributeReadOnly | win::FileAttributeHidden | win::FileAttributeSystem;
 
+// What the new files of a run are called: "hosts.hostovik-<process>-<n>.tmp".
+constexpr std::wstring_view NewFileTag = L".hostovik-", NewFileEnd = L".tmp";
+
 std::wstring TimeStamp(const LocalTime& t) {
     wchar_t stamp[32];
     std::swprintf(stamp, 32, L"%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
     return stamp;
+}
+
+// "hosts.yyyyMMdd-HHmmss.bak", then "...-2.bak" and on.
+std::wstring CopyName(const std::wstring& path, const LocalTime& now, int n) {
+    return path + L"." + TimeStamp(now) + (n > 1 ? L"-" + std::to_wstring(n) : L"") + L".bak";
 }
 
 // A new file under the first free name of `name(1)`, `name(2)`...; `path` receives it.
@@ -56,6 +65,28 @@ void Quietly(const std::function<void()>& undo) {
     }
 }
 
+// Paths as Windows compares them: case-blind (the names the program makes are ASCII).
+std::wstring Folded(std::wstring_view path) {
+    std::wstring folded(path);
+    std::transform(folded.begin(), folded.end(), folded.begin(),
+                   [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; });
+    return folded;
+}
+
+// A file's size and 64-bit FNV-1a hash, and whether it is the stock file, taken piece by piece.
+struct Fingerprint {
+    std::uint64_t size = 0, hash = 0xcbf29ce484222325;
+    std::string head;  // the first bytes, while they may still be the stock file's
+
+    void Add(std::string_view chunk) {
+        if (size + chunk.size() <= StockHostsBytes().size()) head += chunk;
+        size += chunk.size();
+        for (unsigned char b : chunk) hash = (hash ^ b) * 0x100000001b3;
+    }
+    bool Stock() const { return head.size() == size && head == StockHostsBytes(); }
+    bool operator==(const Fingerprint& other) const { return size == other.size && hash == other.hash; }
+};
+
 }  // namespace
 
 std::wstring HostsPathFor(std::wstring_view windowsDir) {
@@ -63,15 +94,32 @@ std::wstring HostsPathFor(std::wstring_view windowsDir) {
 }
 
 template <class Step>
-auto HostsStore::Retried(Step&& step) -> decltype(step()) {
+auto HostsStore::Retried(Step&& step, int attempts) -> decltype(step()) {
     for (int attempt = 1;; ++attempt) {
         try {
             return step();
         } catch (const Failure& f) {
-            const bool held = f.Code() == win::ErrorSharingViolation || f.Code() == win::ErrorLockViolation;
-            if (!held || attempt == HeldAttempts) throw;
+            if (attempt >= attempts || !Held(f)) throw;
         }
         clock_.Sleep(HeldPauseMs);
+    }
+}
+
+// Another program holds the file: a sharing or lock violation, or an access denied that an
+// open sharing nothing shows to be one.
+bool HostsStore::Held(const Failure& f) {
+    return f.Code() == win::ErrorSharingViolation || f.Code() == win::ErrorLockViolation ||
+           (f.Code() == win::ErrorAccessDenied && fs_.InUse(hostsPath_));
+}
+
+bool HostsStore::Through(const std::function<void()>& step) {
+    try {
+        Retried(step, held_ ? 1 : HeldAttempts);
+        return true;
+    } catch (const Failure& f) {
+        if (!mayWait_ || !Held(f)) throw;
+        held_ = true;
+        return false;
     }
 }
 
@@ -85,77 +133,139 @@ void HostsStore::Discard() {
     Quietly([this] { fs_.Delete(newPath_); });
 }
 
-bool HostsStore::ReadHostsBytes(const std::wstring& path, const std::function<void(std::string_view)>& chunk) {
-    return fs_.ReadChunks(path, chunk);
+Failure HostsStore::LeftAsItWas(const Failure& f) const {
+    return Failure(f.Code(), hostsPath_ + L"\n" + std::wstring(HostsLeftAsItWas));
 }
 
-void HostsStore::Abandon() {
-    Discard();
-    try {
-        throw;
-    } catch (const Failure& f) {
-        throw Failure(f.Code(), hostsPath_ + L"\n" + std::wstring(HostsLeftAsItWas));
+bool HostsStore::ReadHostsBytes(const std::wstring& path, const std::function<void(std::string_view)>& chunk) {
+    hostsPath_ = path;
+    std::uint64_t handed = 0;  // a read tried again passes over what an earlier try handed on
+    return Retried(
+        [&] {
+            std::uint64_t at = 0;
+            return fs_.ReadChunks(path, [&](std::string_view piece) {
+                const std::size_t skip = static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), handed - std::min(handed, at)));
+                at += piece.size();
+                if (skip == piece.size()) return;
+                handed += piece.size() - skip;
+                chunk(piece.substr(skip));
+            });
+        },
+        HeldAttempts);
+}
+
+std::optional<HostsChange> HostsStore::PendingChange(const std::wstring& path) {
+    if (!mayWait_) return std::nullopt;
+    HostsChange pending;
+    pending.state = HostsChange::Pending;
+    const std::wstring hosts = Folded(path), ours = hosts + std::wstring(NewFileTag);
+    for (const PendingMove& move : fs_.PendingMoves()) {
+        const std::wstring from = Folded(move.from);
+        if (Folded(move.to) == hosts && from.starts_with(ours) && from.ends_with(NewFileEnd) && fs_.Attributes(move.from))
+            pending.newFile = move.from;
+        if (from == hosts && !move.to.empty()) {
+            pending.copy = move.to;
+            pending.copyAtRestart = true;
+        }
     }
+    if (pending.newFile.empty()) return std::nullopt;
+    return pending;
 }
 
 void HostsStore::OpenHostsForOutput(const std::wstring& path) {
     Discard();
     hostsPath_ = path;
-    const std::wstring base = path + L".hostovik-" + std::to_wstring(processes_.CurrentProcessId()) + L"-";
+    const std::wstring base = path + std::wstring(NewFileTag) + std::to_wstring(processes_.CurrentProcessId()) + L"-";
     try {
-        out_ = CreateNumbered(fs_, [&](int n) { return base + std::to_wstring(n) + L".tmp"; }, newPath_);
-    } catch (...) {
-        Abandon();
+        out_ = CreateNumbered(fs_, [&](int n) { return base + std::to_wstring(n) + std::wstring(NewFileEnd); }, newPath_);
+    } catch (const Failure& f) {
+        throw LeftAsItWas(f);
     }
 }
 
 void HostsStore::WriteStockHosts() {
     try {
         out_->Write(StockHostsBytes());
-    } catch (...) {
-        Abandon();
+    } catch (const Failure& f) {
+        Discard();
+        throw LeftAsItWas(f);
     }
 }
 
 void HostsStore::WriteHostsFrom(const std::wstring& source) {
     try {
-        if (!fs_.ReadChunks(source, [this](std::string_view chunk) { out_->Write(chunk); }))
+        if (!fs_.ReadOrdinaryFile(source, [this](std::string_view chunk) { out_->Write(chunk); }))
             throw Failure(win::ErrorFileNotFound, source);
-    } catch (...) {
+    } catch (const Failure&) {
         Discard();
         throw;  // the file asked for is the one to name
     }
 }
 
-std::wstring HostsStore::CloseHosts() {
-    replaced_ = false;
-    if (!out_) return L"";
-    std::wstring backup;
+// Until the replace takes effect or is left to the next start, a failure undoes the repair:
+// the hosts file's attributes go back, a move of it asked for the restart is reversed, and the
+// new file goes. Unless the replace took effect all the same (a reply lost on its way back from
+// a share): then there is nothing to undo, and attributes put back would protect the new file.
+struct HostsStore::Rollback {
+    explicit Rollback(HostsStore& s) : store(s) {}
+    HostsStore& store;
     std::optional<std::uint32_t> attributes;  // the hosts file's, when the repair changed them
-    try {
-        out_->Close();
-        Retried([&] { fs_.ProbeReplaceable(hostsPath_); });
-        backup = Retried([&] { return BackupHosts(hostsPath_, clock_.Now()); });
-        attributes = Unprotect(fs_, hostsPath_);
-        Retried([&] { fs_.Replace(newPath_, hostsPath_); });
-        out_.reset();
-        replaced_ = true;
-        return backup;
-    } catch (...) {
-        // A replace can take effect and still report a failure (a reply lost on its way back from
-        // a share). Then there is nothing to undo: attributes put back would protect the new file.
-        if (!NewFileStays()) {
-            out_.reset();
-            replaced_ = true;
-            try {
-                throw;
-            } catch (const Failure& f) {
-                throw Failure(f.Code(), hostsPath_ + L"\n" + HostsReplacedAnyway(backup));
-            }
+    std::wstring renamedTo;                   // its name at the restart, once that move is asked
+    bool done = false;
+
+    ~Rollback() {
+        if (done) return;
+        if (!store.NewFileStays()) {
+            store.out_.reset();
+            store.replaced_ = true;
+            return;
         }
-        if (attributes) Quietly([&] { fs_.SetAttributes(hostsPath_, *attributes); });
-        Abandon();
+        FileSystem& fs = store.fs_;
+        if (attributes) Quietly([&] { fs.SetAttributes(store.hostsPath_, *attributes); });
+        if (!renamedTo.empty()) Quietly([&] { fs.MoveAtRestart(renamedTo, store.hostsPath_, false); });
+        store.Discard();
     }
+};
+
+HostsChange HostsStore::CloseHosts() {
+    replaced_ = held_ = false;
+    HostsChange change;
+    if (!out_) return change;
+    try {
+        Rollback rollback(*this);
+        out_->Close();
+        // A holder that denies deletion is found before anything changes; one that allows it,
+        // only by the replace.
+        const bool free = Through([&] { fs_.ProbeReplaceable(hostsPath_); });
+        const bool copied = Through([&] { change.copy = BackupHosts(hostsPath_, clock_.Now()); });
+        rollback.attributes = Unprotect(fs_, hostsPath_);
+        if (free && Through([&] { fs_.Replace(newPath_, hostsPath_); })) replaced_ = true;
+        else ScheduleAtRestart(change, copied, rollback);
+        rollback.done = true;
+        out_.reset();
+    } catch (const Failure& f) {
+        if (!replaced_) throw LeftAsItWas(f);
+        throw Failure(f.Code(), hostsPath_ + L"\n" + HostsReplacedAnyway(change.copy));
+    }
+    return change;
+}
+
+// Windows moves the files at its next start, before any program can hold hosts. With no copy
+// made now, the old file first becomes its own copy, and the new file then takes a free name,
+// never replacing: if the first move fails, the second cannot lose the old file.
+void HostsStore::ScheduleAtRestart(HostsChange& change, bool copied, Rollback& rollback) {
+    change.state = HostsChange::AtRestart;
+    change.newFile = newPath_;
+    change.holders = fs_.Holders(hostsPath_);
+    if (!copied) {
+        const LocalTime now = clock_.Now();
+        for (int n = 1; n <= MaxNumber && (change.copy.empty() || fs_.Attributes(change.copy)); ++n)
+            change.copy = CopyName(hostsPath_, now, n);
+        change.copyAtRestart = true;
+        fs_.MoveAtRestart(hostsPath_, change.copy, false);
+        rollback.renamedTo = change.copy;
+    }
+    fs_.MoveAtRestart(newPath_, hostsPath_, copied);
 }
 
 bool HostsStore::NewFileStays() {
@@ -167,14 +277,27 @@ bool HostsStore::NewFileStays() {
 }
 
 std::wstring HostsStore::BackupHosts(const std::wstring& path, const LocalTime& now) {
+    // An earlier copy with the same bytes is named rather than made again: a start-up script
+    // that repairs a file which malware keeps writing back must not fill the disk.
+    const std::vector<FoundFile> earlier = fs_.Find(path + L".*.bak");
+    if (!earlier.empty()) {
+        Fingerprint file;
+        if (!fs_.ReadChunks(path, [&](std::string_view chunk) { file.Add(chunk); })) return L"";
+        if (file.Stock()) return L"";
+        const std::wstring folder = path.substr(0, path.rfind(L'\\') + 1);
+        for (const FoundFile& found : earlier) {
+            Fingerprint copy;
+            if (found.size != file.size) continue;
+            Quietly([&] { fs_.ReadChunks(folder + found.name, [&](std::string_view chunk) { copy.Add(chunk); }); });
+            if (copy == file) return folder + found.name;
+        }
+    }
     const std::string stock = StockHostsBytes();
-    const std::wstring base = path + L"." + TimeStamp(now);
     std::string head;  // the file's first bytes, while they may still be the stock file
     std::unique_ptr<OutputFile> copy;
     std::wstring copyPath;
     const auto startCopy = [&] {
-        copy = CreateNumbered(fs_, [&](int n) { return base + (n > 1 ? L"-" + std::to_wstring(n) : L"") + L".bak"; },
-                              copyPath);
+        copy = CreateNumbered(fs_, [&](int n) { return CopyName(path, now, n); }, copyPath);
         copy->Write(head);
     };
     try {

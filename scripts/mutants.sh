@@ -52,12 +52,13 @@ unit @@ hosts/HostsRepair.cpp @@ DetectionTitle()) == Answer::Yes) @@ DetectionT
 unit @@ hosts/HostsRepair.cpp @@ vbInformation, DetectionTitle()) == Answer::No) @@ vbInformation, DetectionTitle()) == Answer::Yes) @@ unmodified answer inverted
 unit @@ hosts/HostsRepair.cpp @@ ModifiedWarning, vbYesNo + vbCritical @@ ModifiedWarning, vbYesNo + vbInformation @@ warning with the wrong icon
 unit @@ hosts/HostsRepair.cpp @@ vbYesNo + vbInformation, DetectionTitle @@ vbOKOnly + vbInformation, DetectionTitle @@ unmodified question with OK only
-unit @@ hosts/HostsStore.cpp @@ backup = Retried([&] { return BackupHosts(hostsPath_, clock_.Now()); }); @@ (nothing) @@ the repair skips the backup
-unit @@ hosts/HostsRepair.cpp @@ Method2Title);<NL>    PutStockHosts(path); @@ Method2Title); @@ method 2 does not replace
+unit @@ hosts/HostsStore.cpp @@ Through([&] { change.copy = BackupHosts(hostsPath_, clock_.Now()); }) @@ true @@ the repair skips the backup
+unit @@ hosts/HostsRepair.cpp @@ Method2Title);<NL>    if (PutStockHosts(path) && @@ Method2Title);<NL>    if (true && @@ method 2 does not replace
 unit @@ hosts/HostsRepair.cpp @@ + vbInformation, Method2Title) @@ + vbInformation, MainCaption) @@ method 2's warning with the wrong title
 unit @@ hosts/HostsStore.cpp @@ out_->Close(); @@ (nothing) @@ new content never flushed and closed
 unit @@ hosts/HostsRepair.cpp @@ RebootMachine(s_.reboot, true) @@ RebootMachine(s_.reboot, false) @@ restart not forced
-unit @@ hosts/HostsRepair.cpp @@     PutStockHosts(path);<NL>    s_.ui.MsgBox(Method1Done, vbOKOnly + vbInformation, MainCaption); @@     s_.ui.MsgBox(Method1Done, vbOKOnly + vbInformation, MainCaption);<NL>    PutStockHosts(path); @@ success told before the replace
+unit @@ hosts/HostsRepair.cpp @@     if (PutStockHosts(path)) s_.ui.MsgBox(Method1Done, vbOKOnly + vbInformation, MainCaption); @@     s_.ui.MsgBox(Method1Done, vbOKOnly + vbInformation, MainCaption);<NL>    PutStockHosts(path); @@ success told before the replace
+unit @@ hosts/HostsRepair.cpp @@     if (PutStockHosts(path)) s_.ui.MsgBox(Method1Done, vbOKOnly + vbInformation, MainCaption); @@     PutStockHosts(path);<NL>    s_.ui.MsgBox(Method1Done, vbOKOnly + vbInformation, MainCaption); @@ success told while the replace waits for the restart
 unit @@ hosts/HostsRepair.cpp @@ L"\" -f" @@ L"\" -F" @@ wrong routing command
 unit @@ hosts/HostsRepair.cpp @@ win::ShowMinimized) @@ win::ShowNormal) @@ route shown normally
 unit @@ hosts/HostsRepair.cpp @@ MainCaption) == Answer::No) return; @@ MainCaption) == Answer::Yes) return; @@ method 3's answer inverted
@@ -82,9 +83,9 @@ unit @@ forms/frmAbout/SysInfo.cpp @@ L"\\MSINFO32.EXE" @@ L"MSINFO32.EXE" @@ to
 unit @@ forms/frmAbout/SysInfo.cpp @@ s_.processes.Start(ToolPath, L"\"" + ToolPath + L"\"", @@ s_.processes.Start(ToolPath, ToolPath, @@ tool path unquoted
 unit @@ forms/frmAbout/SysInfo.cpp @@ if (!GetKeyValue(win::HKeyLocalMachine, FolderKey @@ if (GetKeyValue(win::HKeyLocalMachine, FolderKey @@ folder lookup inverted
 unit @@ hosts/HostsStore.cpp @@ fs.SetAttributes(path, rest ? rest : win::FileAttributeNormal); @@ (nothing) @@ protecting attributes not cleared
-unit @@ hosts/HostsStore.cpp @@ if (attributes) Quietly([&] { fs_.SetAttributes(hostsPath_, *attributes); }); @@ (nothing) @@ attributes not put back after a failure
-unit @@ hosts/HostsStore.cpp @@ if (attributes) Quietly([&] { fs_.SetAttributes(hostsPath_, *attributes); }); @@ if (attributes) Quietly([&] { fs_.SetAttributes(hostsPath_, *attributes); });<NL>        if (!backup.empty()) Quietly([&] { fs_.Delete(backup); }); @@ a failed repair deletes the complete copy of the old file
-unit @@ hosts/HostsStore.cpp @@ throw Failure(f.Code(), hostsPath_ + L"\n" + std::wstring(HostsLeftAsItWas)); @@ throw Failure(f.Code(), newPath_); @@ the error names the new file, not hosts
+unit @@ hosts/HostsStore.cpp @@ if (attributes) Quietly([&] { fs.SetAttributes(store.hostsPath_, *attributes); }); @@ (nothing) @@ attributes not put back after a failure
+unit @@ hosts/HostsStore.cpp @@ if (!replaced_) throw LeftAsItWas(f); @@ if (!replaced_) { Quietly([&] { fs_.Delete(change.copy); }); throw LeftAsItWas(f); } @@ a failed repair deletes the complete copy of the old file
+unit @@ hosts/HostsStore.cpp @@ return Failure(f.Code(), hostsPath_ + L"\n" + std::wstring(HostsLeftAsItWas)); @@ return Failure(f.Code(), newPath_); @@ the error names the new file, not hosts
 unit @@ Module1/Module1.cpp @@ if (!calls.ExitWindowsEx(flags, 0)) Refused(calls, L"ExitWindowsEx"); @@ calls.ExitWindowsEx(flags, 0); @@ a refused restart is silent
 unit @@ Module1/Module1.cpp @@  ||<NL>        calls.GetLastError() == win::ErrorNotAllAssigned) @@ ) @@ a privilege the token lacks is taken as enabled
 unit @@ hosts/HostsRepair.cpp @@ s_.processes.Start(route, @@ s_.processes.Start(L"route.exe", @@ route found by search
@@ -120,10 +121,12 @@ e2e:modified file, No @@ app/main.cpp @@ Form1 form(system.Get(), otherWindows);
 unit @@ hosts/HostsText.cpp @@ if (!lineEnd && !comment_) TakeEntryCharacter(c); @@ if (!lineEnd && !comment_ && line_.size() < ShownLineCap) TakeEntryCharacter(c); @@ a name past the first 1,024 bytes of a line missed
 unit @@ hosts/HostsText.cpp @@ if (address == "::1") return true; @@ (nothing) @@ ::1 not taken for this computer
 unit @@ hosts/HostsCommandLine.cpp @@ return hosts == Hosts::Modified || redirect ? ExitFound : 0; @@ return hosts != Hosts::Clean || redirect ? ExitFound : 0; @@ a missing file fails the check
-unit @@ hosts/HostsCommandLine.cpp @@ if (hosts == Hosts::Modified) Replace(path); @@ if (true) Replace(path); @@ a clean file replaced all the same
-unit @@ hosts/HostsCommandLine.cpp @@ code = static_cast<int>(win::ErrorSuccessRebootRequired); @@ code = 0; @@ a redirect put back without asking for a restart
-unit @@ hosts/HostsCommandLine.cpp @@             Scan(read); @@ (nothing) @@ the file Windows reads is not looked at
-unit @@ hosts/HostsCommandLine.cpp @@ L" changed=" + (changed ? L"yes" : L"no") @@ L" changed=" + (changed ? L"no" : L"yes") @@ the last line tells changes wrongly
+unit @@ hosts/HostsCommandLine.cpp @@ if (hosts != Hosts::Modified && hosts != Hosts::Unchecked) Result( @@ if (false) Result( @@ a clean file replaced all the same
+unit @@ hosts/HostsCommandLine.cpp @@ if (hosts != Hosts::Modified && hosts != Hosts::Unchecked) Result( @@ if (hosts != Hosts::Modified) Result( @@ a hosts file that cannot be read left unrepaired
+unit @@ hosts/HostsCommandLine.cpp @@ changed = Changed::Yes;<NL>                code = static_cast<int>(win::ErrorSuccessRebootRequired); @@ changed = Changed::Yes;<NL>                code = 0; @@ a redirect put back without asking for a restart
+unit @@ hosts/HostsCommandLine.cpp @@             Scan(read, false); @@ (nothing) @@ the file Windows reads is not looked at
+unit @@ hosts/HostsCommandLine.cpp @@ ChangedWords[] = {L"no", L"yes", L"pending"} @@ ChangedWords[] = {L"yes", L"no", L"pending"} @@ the last line tells changes wrongly
+unit @@ hosts/HostsCommandLine.cpp @@ ChangedWords[] = {L"no", L"yes", L"pending"} @@ ChangedWords[] = {L"no", L"yes", L"yes"} @@ a replace waiting for the restart reported as done
 unit @@ hosts/HostsCommandLine.cpp @@ const std::wstring notLogged = run.Log(code); @@ const std::wstring notLogged = run.Log(code);<NL>        if (!notLogged.empty()) code = static_cast<int>(win::ErrorAccessDenied); @@ a log that cannot be written changes the exit code
 unit @@ hosts/HostsCommandLine.cpp @@ outputLost = f.Code() ? f.Code() : win::ErrorInternalError; @@ throw; @@ a console that fails ends the run half way
 unit @@ hosts/HostsCommandLine.cpp @@ if (c.action == Command::Usage) s.ui.MsgBox( @@ s.ui.MsgBox( @@ a mistyped switch waits in a message box nobody sees
@@ -134,7 +137,7 @@ unit @@ hosts/Resolver.cpp @@ return Redirect{L"<не прочитано: оши
 unit @@ hosts/Resolver.cpp @@ if (v.status != static_cast<std::int32_t>(win::ErrorMoreData) || v.size > ValueCap) break; @@ break; @@ a value that grew is not read again
 unit @@ hosts/Resolver.cpp @@ constexpr std::size_t ShownChars = 300; @@ constexpr std::size_t ShownChars = 100000; @@ a hostile value shown whole
 unit @@ hosts/HostsStore.cpp @@ constexpr int HeldAttempts = 20; @@ constexpr int HeldAttempts = 1; @@ a file held for a moment fails the repair
-unit @@ hosts/HostsStore.cpp @@ if (!NewFileStays()) { @@ if (false) { @@ a replace that took effect is undone and called left as it was
+unit @@ hosts/HostsStore.cpp @@ if (!store.NewFileStays()) { @@ if (false) { @@ a replace that took effect is undone and called left as it was
 unit @@ hosts/HostsRepair.cpp @@ for (const std::string& line : scan.listed) view += BuildViewText(line, s_.cp); @@ (nothing) @@ entries past the view's cap hidden
 unit @@ forms/Form1/Links.cpp @@ if (!shell.OpenAsDesktopUser(address)) @@ if (true) @@ links never tried through the desktop shell
 e2e:links open @@ app/Win32Platform.cpp @@ CLSCTX_LOCAL_SERVER @@ CLSCTX_INPROC_SERVER @@ links never reach the desktop shell
@@ -150,7 +153,7 @@ unit @@ hosts/HostsRepair.cpp @@     } catch (const Failure& f) {<NL>        s_.
 unit @@ hosts/HostsText.cpp @@ stop[b] = IsLineEnd(c) || @@ stop[b] = c == '\r' || @@ a line after a long comment taken for the comment
 unit @@ hosts/HostsStore.cpp @@ throw Failure(win::ErrorFileNotFound, source); @@ {} @@ a restore of a missing file empties hosts
 unit @@ hosts/HostsText.cpp @@ else entry_ |= !toThisComputer_ @@ else entry_ = !toThisComputer_ @@ a blocked name before localhost forgotten
-unit @@ hosts/HostsCommandLine.cpp @@ changed = store.Replaced(); @@ changed = false; @@ a replace that took effect though it failed reported as no change
+unit @@ hosts/HostsCommandLine.cpp @@ changed = store.Replaced() ? Changed::Yes : Changed::No; @@ changed = Changed::No; @@ a replace that took effect though it failed reported as no change
 unit @@ hosts/HostsStore.cpp @@ if (copy) Quietly([&] { copy.reset(); fs_.Delete(copyPath); }); @@ if (copy) copy.reset(); @@ a partial copy left when writing it fails
 unit @@ hosts/StockHosts.cpp @@ "# space.", "#", @@ "# Space.", "#", @@ a byte of an English stock file changed
 unit @@ app/Codepage.cpp @@ (c >= 0x2066 && c <= 0x2069) @@ (c >= 0x2066 && c <= 0x2068) @@ a bidirectional isolate shown
@@ -171,6 +174,30 @@ unit @@ hosts/HostsCommandLine.cpp @@ if (facts.attributes & win::FileAttributeR
 unit @@ hosts/HostsCommandLine.cpp @@ if (!facts.disk) return @@ if (false) return @@ a log that is a device or a pipe written to
 unit @@ hosts/HostsCommandLine.cpp @@ if (!held || attempt == LogAttempts) throw; @@ throw; @@ a log held for a moment loses the line
 e2e:hard-linked log refused @@ app/Win32Platform.cpp @@ facts.links = info.nNumberOfLinks; @@ facts.links = 1; @@ the log's hard links not counted
+e2e:hosts held for a moment @@ app/Win32Platform.cpp @@ ~BackupRights() { SetBackupAndRestorePrivileges(false); } @@ ~BackupRights() {} @@ the backup and restore privileges left enabled for the programs started after a hosts call
+unit @@ hosts/HostsStore.cpp @@         HeldAttempts);<NL>} @@         1);<NL>} @@ a hosts file held for a moment fails its reading at once
+unit @@ hosts/HostsStore.cpp @@ (f.Code() == win::ErrorAccessDenied && fs_.InUse(hostsPath_)) @@ false @@ an access denied from a program holding hosts taken for its permissions
+unit @@ hosts/HostsStore.cpp @@ (f.Code() == win::ErrorAccessDenied && fs_.InUse(hostsPath_)) @@ f.Code() == win::ErrorAccessDenied @@ an access denied from permissions taken for a program holding hosts
+unit @@ hosts/HostsStore.cpp @@ if (!mayWait_ || !Held(f)) throw; @@ if (!Held(f)) throw; @@ another installation's held hosts file left to a restart of this one
+unit @@ hosts/HostsStore.cpp @@         else ScheduleAtRestart(change, copied, rollback); @@         else throw Failure(win::ErrorSharingViolation, hostsPath_); @@ a hosts file held for good fails the repair instead of waiting for the restart
+unit @@ hosts/HostsStore.cpp @@         fs_.MoveAtRestart(hostsPath_, change.copy, false); @@ (nothing) @@ with no copy made now, the old file not kept at the restart
+unit @@ hosts/HostsStore.cpp @@ fs_.MoveAtRestart(newPath_, hostsPath_, copied); @@ fs_.MoveAtRestart(newPath_, hostsPath_, true); @@ at the restart the new file replaces hosts even when the old one could not become its copy
+unit @@ hosts/HostsStore.cpp @@ if (!renamedTo.empty()) Quietly([&] { fs.MoveAtRestart(renamedTo, store.hostsPath_, false); }); @@ (nothing) @@ a refused restart move leaves the old file's move to its copy
+unit @@ hosts/HostsRepair.cpp @@ std::optional<HostsChange> change = store_.PendingChange(path); @@ std::optional<HostsChange> change; @@ the window schedules a replace again while one waits for the restart
+unit @@ hosts/HostsCommandLine.cpp @@ std::optional<HostsChange> change = store.PendingChange(path); @@ std::optional<HostsChange> change; @@ the command line schedules a replace again while one waits for the restart
+unit @@ hosts/HostsRepair.cpp @@ MainCaption) == Answer::Yes) Restart(HostsAtRestartByHand); @@ MainCaption) == Answer::No) Restart(HostsAtRestartByHand); @@ the restart offered for a held hosts file answered the wrong way
+unit @@ hosts/HostsRepair.cpp @@         view = HostsNotRead(f.Code(), s_.env.ErrorText(f.Code())); @@         throw; @@ a hosts file that cannot be read keeps the window from opening
+unit @@ hosts/HostsCommandLine.cpp @@ else if (Replace(path)) code = static_cast<int>(win::ErrorSuccessRebootRequired); @@ else Replace(path); @@ a replace waiting for the restart exits 0
+unit @@ hosts/HostsCommandLine.cpp @@         hosts = Scan(path);<NL>        if (redirect @@         hosts = ScanToReplace(path);<NL>        if (redirect @@ /check goes on past a hosts file it cannot read
+unit @@ hosts/HostsStore.cpp @@             if (copy == file) return folder + found.name; @@ (nothing) @@ the same bytes copied again beside an earlier copy of them
+unit @@ hosts/HostsStore.cpp @@ if (found.size != file.size) continue; @@ if (found.size == file.size) continue; @@ an earlier copy of the same size never compared
+unit @@ hosts/HostsStore.cpp @@ fs_.ReadOrdinaryFile(source, @@ fs_.ReadChunks(source, @@ the /restore: source read with the hosts file's privileges
+unit @@ hosts/HostsCommandLine.cpp @@ : s.files.ReadOrdinaryFile(path, take) @@ : s.files.ReadChunks(path, take) @@ the file in DataBasePath's folder read with the hosts file's privileges
+e2e:of a pipe refused @@ app/Win32Platform.cpp @@     if (GetFileType(file.Get()) != FILE_TYPE_DISK) throw Failure(ERROR_NOT_SUPPORTED, path); @@ (nothing) @@ a pipe read as a /restore: source
+e2e:one copy @@ app/Win32Platform.cpp @@ if (!(found.dwFileAttributes & (NotNormal | FILE_ATTRIBUTE_REPARSE_POINT))) @@ if (false) @@ earlier copies beside hosts never found
+e2e:held by a program sharing all @@ app/Win32Platform.cpp @@ CreateFileW(path.c_str(), DELETE, 0, @@ CreateFileW(path.c_str(), DELETE, ShareAll, @@ a holder that shares deletion taken for a permission
+e2e:held by a program sharing all @@ app/Win32Platform.cpp @@ MOVEFILE_DELAY_UNTIL_REBOOT | (replace ? MOVEFILE_REPLACE_EXISTING : 0) @@ MOVEFILE_DELAY_UNTIL_REBOOT @@ the new file scheduled beside hosts, not over it
+e2e:held by a program sharing all @@ app/Win32Platform.cpp @@             if (n.starts_with(L"\\??\\")) n.erase(0, 4); @@ (nothing) @@ the moves Windows makes at its start read with their NT prefix, so a waiting replace is missed
 TABLE
 )
 

@@ -643,6 +643,57 @@ void HeldWhileMethod1Starts(Run& r) {
     if (!seen) Fail("no new file beside hosts");
 }
 
+// The moves Wine would make at the prefix's next start (PendingFileRenameOperations), NULs and
+// all; put back as they were, with no new file of the program's left beside hosts, when the case ends.
+const wchar_t* const SessionManager = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+std::optional<std::wstring> PendingRenames() {
+    std::wstring names(32768, L'\0');
+    DWORD size = static_cast<DWORD>(names.size() * sizeof(wchar_t));
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, SessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr,
+                     names.data(), &size))
+        return std::nullopt;
+    return names.substr(0, size / sizeof(wchar_t));
+}
+void RenamesPutBack(Run& r) {
+    r.undo.push_back([saved = PendingRenames(), etc = r.etc] {
+        std::error_code ignored;  // an undo runs in a destructor too
+        for (const auto& entry : std::filesystem::directory_iterator(etc, ignored))
+            if (entry.path().filename().wstring().starts_with(L"hosts.hostovik-")) std::filesystem::remove(entry.path(), ignored);
+        if (!saved) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, SessionManager, L"PendingFileRenameOperations");
+        else SetValue(HKEY_LOCAL_MACHINE, SessionManager, L"PendingFileRenameOperations", *saved, REG_MULTI_SZ);
+    });
+}
+// ...are these names, '|' after each ('*' for any text), and no more.
+Step RenamedAtRestart(const std::string& expected) {
+    return [=](Run&) {
+        std::string names = Narrow(PendingRenames().value_or(L""));
+        std::replace(names.begin(), names.end(), '\0', '|');
+        if (!Matches(names, expected) || std::count(names.begin(), names.end(), '|') != std::count(expected.begin(), expected.end(), '|'))
+            Fail("Windows would move at its start: " + names);
+    };
+}
+const std::string HostsAt = "\\??\\C:\\windows\\System32\\drivers\\etc\\hosts", NewFileAt = HostsAt + ".hostovik-*-1.tmp|";
+// /repair of the prefix's own hosts file, which another program holds, twice: the second run
+// asks for nothing more.
+Steps HeldRepairTwice(const std::string& hosts, const std::string& renames) {
+    return {RenamesPutBack, Cli(L"/repair", "*RESULT hosts=" + hosts + " redirected=no changed=pending exit=3010\r\n"),
+            RenamedAtRestart(renames), Cli(L"/repair", "*changed=pending exit=3010\r\n"), RenamedAtRestart(renames)};
+}
+
+// The main window on a file it could not read: the view says why.
+void ViewSaysUnread(Run& r) {
+    r.main = r.Await([](const Scene& s) { return s.main && s.boxes.empty(); }, "the main window").main;
+    const std::string view = Narrow(TextOf(GetDlgItem(r.main, Text1)));
+    if (!Matches(view, Narrow(HostsNotRead(32, L"*")))) Fail("the view holds " + view);
+}
+
+// /restore: of a pipe that never writes is refused at once: it must not keep a run waiting.
+void PipeRefused(Run& r) {
+    const HANDLE pipe = CreateNamedPipeW(L"\\\\.\\pipe\\hostovik-e2e", PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
+    Cli(L"/restore:\\\\.\\pipe\\hostovik-e2e", "*ошибка 50: *exit=50\r\n")(r);
+    CloseHandle(pipe);
+}
+
 // ---- The cases ----
 
 const Steps ModifiedNo = {Start, Answer(Modified, IDNO), MainShown},
@@ -690,6 +741,17 @@ const std::vector<Case>& Cases() {
         {"hosts held open without delete sharing, method 1: error, never success", Infected,
          Steps{[](Run& r) { SetFileAttributesW(r.hosts.c_str(), FILE_ATTRIBUTE_HIDDEN); },
                Locked(FILE_SHARE_READ | FILE_SHARE_WRITE)} + Method1Refused(L"32"), Unchanged, "", 32},
+        {"hosts held sharing nothing: the window opens, its view says why, the warning offers the repair", Infected,
+         {Locked(0), Start, Answer(Modified, IDNO), ViewSaysUnread, CloseMain}},
+        // Held for good: the replace at the next start, with a copy now if one can be made; a second run adds nothing.
+        {.name = "cli: /repair of hosts held by a program sharing all: a copy now, the stock file at the restart, twice",
+         .hosts = Infected, .steps = Steps{Locked(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)} +
+                                     HeldRepairTwice("modified", NewFileAt + "!" + HostsAt + "||"),
+         .after = BackedUp, .exitCode = 3010, .system = true},
+        {.name = "cli: /repair of hosts held sharing nothing: at the restart it becomes a copy, then the stock file, twice",
+         .hosts = Infected, .steps = Steps{Locked(0)} + HeldRepairTwice("unchecked", HostsAt + "|" + HostsAt + ".20*.bak|" +
+                                                                                    NewFileAt + HostsAt + "||"),
+         .exitCode = 3010, .system = true},
         {"closed during method 1's first message: method 1 completes", Infected,
          {Start, Answer(Modified, IDYES), CloseDuringMessage, Method1[0], Method1[1], Method1[2], EndsUnseen},
          Stocked | BackedUp, Flushed},
@@ -752,7 +814,7 @@ const std::vector<Case>& Cases() {
                      "redirected=unchecked changed=no exit=0\r\n"),
           Logged("20*-*-* *:*:*\t*\tcheck\t1 файл hosts изменён\t-\r\n")}},
         {"cli: /repair twice (the second changes nothing), /restore: of the copy, a log line each, DataBasePath "
-         "not the other Windows'", Infected,
+         "not the other Windows'; /restore: of a pipe refused; the same bytes repaired again: one copy", Infected,
          {RedirectedByMalware, Cli(L"/repair /log:%W%\\log.txt", "*RESULT hosts=modified redirected=unchecked changed=yes *"),
           Cli(L"/repair /log:%W%\\log.txt", "*RESULT hosts=clean redirected=unchecked changed=no *"),
           [](Run& r) {
@@ -762,7 +824,9 @@ const std::vector<Case>& Cases() {
           },
           Logged("20*-*-* *:*:*\t*\trepair\t0 файл hosts заменён стандартным; кэш DNS очищен\t*.bak\r\n"
                  "*\trepair\t0 файл hosts не изменён: записей в нём нет\t-\r\n*\trestore\t0 файл hosts заменён файлом "
-                 "*.bak; кэш DNS очищен\t-\r\n"), LeftToMalware}, BackedUp, Flushed + Flushed},
+                 "*.bak; кэш DNS очищен\t-\r\n"), LeftToMalware, PipeRefused,
+          Cli(L"/repair", "*копия старого файла: *.bak\r\n*changed=yes exit=0\r\n")}, Stocked | BackedUp,
+         Flushed + Flushed + Flushed},
         {.name = "cli: /repair of a folder that does not exist: error 3, hosts unchecked", .hosts = Stock,
          .steps = {Cli(L"/repair \"/windir:%W%\\NoSuchWindows\"", "*ошибка 3: *\r\nRESULT hosts=unchecked *exit=3\r\n")},
          .exitCode = 3, .system = true},
@@ -814,6 +878,7 @@ std::string RunCase(const Case& c, size_t index) {
         ~PutBack() try {
             if (!r.c.system) return;
             r.program.reset();  // it may still hold the file when the case failed
+            r.Restore();        // so may a holder the case started
             for (const auto& entry : std::filesystem::directory_iterator(r.etc))
                 if (entry.path().extension() == L".bak") std::filesystem::remove(entry.path());
             SetFileAttributesW(r.hosts.c_str(), FILE_ATTRIBUTE_NORMAL);

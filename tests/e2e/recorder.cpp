@@ -1,10 +1,19 @@
 // A stand-in for the programs that hostovik.exe starts (route, the system information tool,
 // the web browser, Wine's restart helper): it appends one line to the file named by
 // %E2E_RECORD%: its own path | its command line | the show command it was given (-1: none) |
-// the folder it was started in.
+// the folder it was started in; then "|backup privilege enabled" if the program that started it
+// passed that on.
 #include <windows.h>
 
 #include <string>
+
+bool BackupPrivilegeEnabled() {
+    PRIVILEGE_SET backup{1, PRIVILEGE_SET_ALL_NECESSARY, {{{0, 0}, 0}}};
+    HANDLE token = nullptr;
+    BOOL enabled = FALSE;
+    return LookupPrivilegeValueW(nullptr, SE_BACKUP_NAME, &backup.Privilege[0].Luid) && ImpersonateSelf(SecurityImpersonation) &&
+           OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token) && PrivilegeCheck(token, &backup, &enabled) && enabled;
+}
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     wchar_t self[MAX_PATH] = {}, record[MAX_PATH] = {}, folder[MAX_PATH] = {};
@@ -15,7 +24,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     GetStartupInfoW(&si);
     const int show = si.dwFlags & STARTF_USESHOWWINDOW ? si.wShowWindow : -1;
     const std::wstring line =
-        self + (L"|" + std::wstring(GetCommandLineW())) + L"|" + std::to_wstring(show) + L"|" + folder + L"\n";
+        self + (L"|" + std::wstring(GetCommandLineW())) + L"|" + std::to_wstring(show) + L"|" + folder +
+        (BackupPrivilegeEnabled() ? L"|backup privilege enabled\n" : L"\n");
     std::string utf8(line.size() * 3, '\0');
     utf8.resize(WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(),
                                     static_cast<int>(utf8.size()), nullptr, nullptr));

@@ -60,13 +60,15 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         const char* name;
         std::vector<std::wstring> args;
         std::optional<std::string> hosts;
-        std::optional<RegValue> redirect;
+        std::optional<RegValue> redirect = {};
         int code;
         Journal said;         // after the hosts file's path
         const wchar_t* last;  // the last line, but for its exit code
         Files after;
         std::wstring failing = {};
         bool tookEffect = false;  // the failing call is a replace that moved the file all the same
+        std::map<std::wstring, std::uint32_t> busy = {};  // calls failing for good: another program holds hosts
+        bool waiting = false;  // an earlier run's new file waits for the restart to replace hosts
     } cases[] = {
         {"check, stock", {L"/check"}, Stock, {}, 0, stock + Journal{L"файл hosts чистый"},
          L"hosts=clean redirected=no changed=no", {{H, Stock}}},
@@ -113,6 +115,31 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         {"repair refused", {L"/repair"}, infected, {}, 5, blocked +
          Journal{L"ошибка 5: text of 5 (" + H + L" Файл hosts оставлен как был.)"},
          L"hosts=modified redirected=no changed=no", {{H, infected}}, L"probe " + H},
+        // Held for good: a copy now if it can be made, the replace at the next start of Windows.
+        {.name = "repair, hosts held by a program sharing all", .args = {L"/repair"}, .hosts = infected, .code = 3010,
+         .said = blocked + Journal{L"файл hosts занят другой программой: scan?.exe (процесс 12)", L"копия старого файла: " + B,
+                                  L"файл hosts будет заменён стандартным при перезагрузке Windows: его место займёт " + T},
+         .last = L"hosts=modified redirected=no changed=pending", .after = {{H, infected}, {B, infected}, {T, Stock}},
+         .busy = {{L"replace " + H, 5}}},
+        {.name = "repair, hosts held sharing nothing", .args = {L"/repair"}, .hosts = infected, .code = 3010,
+         .said = {L"файл не прочитан: ошибка 32: text of 32", L"файл hosts занят другой программой: scan?.exe (процесс 12)",
+                  L"при перезагрузке Windows старый файл станет копией " + B,
+                  L"файл hosts будет заменён стандартным при перезагрузке Windows: его место займёт " + T},
+         .last = L"hosts=unchecked redirected=no changed=pending", .after = {{H, infected}, {T, Stock}},
+         .busy = {{L"read " + H, 32}, {L"probe " + H, 32}}},
+        {.name = "repair while an earlier run's replace waits", .args = {L"/repair"}, .hosts = infected, .code = 3010,
+         .said = blocked + Journal{L"замена файла hosts уже назначена на перезагрузку Windows: его место займёт " + T},
+         .last = L"hosts=modified redirected=no changed=pending", .after = {{H, infected}, {T, Stock}}, .waiting = true},
+        // Another installation's file waits for no restart of this one.
+        {.name = "repair of another Windows, hosts held", .args = {L"/repair", L"/windir:C:\\WINDOWS"}, .hosts = infected,
+         .code = 5, .said = Journal{L"DataBasePath не проверено: оно относится к запущенной Windows, а не к /windir:"} +
+         blocked + Journal{L"ошибка 5: text of 5 (" + H + L" Файл hosts оставлен как был.)"},
+         .last = L"hosts=modified redirected=unchecked changed=no", .after = {{H, infected}, {B, infected}},
+         .busy = {{L"replace " + H, 5}}},
+        // A file that cannot be read is never called clean.
+        {.name = "check, hosts held", .args = {L"/check"}, .hosts = infected, .code = 32,
+         .said = {L"ошибка 32: text of 32 (read " + H + L")"}, .last = L"hosts=unchecked redirected=no changed=no",
+         .after = {{H, infected}}, .busy = {{L"read " + H, 32}}},
         // Text that malware controls is shown without control characters: one line stays one.
         {"check, a line with an escape and a bare CR", {L"/check"}, "0.0.0.0 a\x1b[2Jb\x07\rc\r\n", {}, 1,
          Scanned(1, L"", 1, {L"  0.0.0.0 a?[2Jb?"}) + Journal{L"файл hosts изменён"},
@@ -126,12 +153,17 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         if (c.redirect) sys.keys[TcpipKey]["DataBasePath"] = *c.redirect;
         if (!c.failing.empty()) sys.fail[c.failing] = 5;
         sys.replaceTakesEffect = c.tookEffect;
+        sys.fail.insert(c.busy.begin(), c.busy.end());
+        if (!c.busy.empty()) sys.held = {H}, sys.holders = {{12, L"scan\x1b.exe"}};
+        if (c.waiting) sys.files[T] = Stock, sys.pending = {{T, H}};
         const Command command = ParseCommandLine(c.args);
         EXPECT_EQ(RunCommand(sys.Get(), command), c.code);
         const std::wstring windows = command.windowsDir.empty() ? sys.windowsDir : command.windowsDir;
         EXPECT_EQ(sys.out, Journal{L"файл hosts: " + HostsPathFor(windows)} + c.said +
                                Journal{L"RESULT " + std::wstring(c.last) + L" exit=" + std::to_wstring(c.code)});
         EXPECT_EQ(sys.files, c.after);
+        // The backup semantics and privileges only for the hosts file and its copies.
+        for (const std::wstring& call : sys.log) EXPECT_FALSE(call.starts_with(L"read ") && call.find(HostsSuffix) == call.npos);
     }
 }
 
@@ -170,8 +202,9 @@ TEST(CommandLine, LogsALineARunWhateverTheConsoleAndShowsTheUsageOnlyWhenAskedFo
     sys.consoleLines = 1;
     EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({L"/repair", L"/log:L"})), 0);
     EXPECT_EQ(sys.files[H], Stock);
-    EXPECT_TRUE(sys.files[L"L"].ends_with(Utf8(L"кэш DNS очищен; вывод не записан: ошибка 232: text of 232\t" + H +
-                                               L".20240102-030405-2.bak\r\n")));
+    // The same bytes repaired again: the copy of the first repair is named, no other made.
+    EXPECT_TRUE(sys.files[L"L"].ends_with(Utf8(L"кэш DNS очищен; вывод не записан: ошибка 232: text of 232\t" + B + L"\r\n")));
+    EXPECT_FALSE(sys.files.count(H + L".20240102-030405-2.bak"));
     // The usage goes to the console; where there is none, a box only for /?, never for a mistake.
     sys.consoleLines = SIZE_MAX;
     EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({L"/x"})), 87);

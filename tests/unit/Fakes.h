@@ -59,7 +59,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     std::map<std::wstring, int> failTimes;  // how often an entry of `fail` fails before it works; unset: always
     Files files;                                       // also what the file lookup finds
     std::map<std::wstring, std::uint32_t> attributes;  // of the files that are not Plain
-    std::set<std::wstring> folders{L"D:\\W\\System32", L"E:\\W\\System32"};  // of the other Windows the tests name
+    std::set<std::wstring> folders{L"C:\\WINDOWS\\System32", L"D:\\W\\System32", L"E:\\W\\System32"};  // of the Windows the tests name
     FileFacts appended;                                // what a file opened to append to is
     std::deque<Answer> answers;
     std::wstring windowsDir = L"C:\\WINDOWS";
@@ -68,6 +68,9 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     std::map<std::string, std::map<std::string, RegValue>> keys;  // under HKEY_LOCAL_MACHINE
     std::optional<std::int32_t> queryStatus;  // what every W query answers, the size grown, when set
     bool replaceTakesEffect = false;          // a failing replace moves the file all the same
+    std::set<std::wstring> held;              // files another program holds open
+    std::vector<FileHolder> holders;          // what the Restart Manager names
+    std::vector<PendingMove> pending;         // what Windows moves at its next start
     bool desktopShell = true, console = true, defaultDllDirectories = true;
     std::size_t consoleLines = SIZE_MAX;  // lines the console takes before it fails
     Journal out;                          // what was written to the console
@@ -92,12 +95,34 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     // Files come in pieces of 7 bytes, so that every rule meets the edges of pieces.
     bool ReadChunks(const std::wstring& path, const std::function<void(std::string_view)>& chunk) override {
         Call(L"read", path);
+        return Deliver(path, chunk);
+    }
+    bool ReadOrdinaryFile(const std::wstring& path, const std::function<void(std::string_view)>& chunk) override {
+        Call(L"ordinary read", path);
+        return Deliver(path, chunk);
+    }
+    bool Deliver(const std::wstring& path, const std::function<void(std::string_view)>& chunk) {
         if (!files.count(path)) return false;
         const std::string bytes = files[path];
         for (std::size_t at = 0; at < bytes.size(); at += 7) chunk(std::string_view(bytes).substr(at, 7));
         return true;
     }
     void ProbeReplaceable(const std::wstring& path) override { Call(L"probe", path); }
+    bool InUse(const std::wstring& path) override { return held.count(path); }
+    std::vector<FileHolder> Holders(const std::wstring&) override { return holders; }
+    void MoveAtRestart(const std::wstring& from, const std::wstring& to, bool replace) override {
+        Call(L"at restart", from, (replace ? L"!" : L"") + to);
+        pending.push_back({from, to});
+    }
+    std::vector<PendingMove> PendingMoves() override { return pending; }
+    std::vector<FoundFile> Find(const std::wstring& pattern) override {  // one '*' in it
+        std::vector<FoundFile> found;
+        const std::size_t star = pattern.find(L'*');
+        for (const auto& [path, bytes] : files)
+            if (path.starts_with(pattern.substr(0, star)) && path.ends_with(pattern.substr(star + 1)))
+                found.push_back({path.substr(path.rfind(L'\\') + 1), bytes.size()});
+        return found;
+    }
     std::unique_ptr<OutputFile> CreateNew(const std::wstring& path) override {
         Call(L"create", path);
         if (files.count(path)) throw Failure(win::ErrorFileExists, path);

@@ -41,6 +41,15 @@ const Journal Restart{L"GetVersionExA 148", L"ExitWindowsEx 6 0"};
 constexpr std::uint32_t Protected = 0x27;
 const Journal Unprotected = Written + Copied + Journal{L"attributes " + H + L" 32", L"replace " + H};
 
+// A call made 20 times, 100 ms apart: a file held for good.
+Journal Retried(const std::wstring& call) {
+    Journal j{call};
+    for (int i = 1; i < 20; ++i) j.insert(j.end(), {L"sleep 100", call});
+    return j;
+}
+const std::wstring HeldNow = Msg(4 + 64, Caption, HostsWaitsForRestart(L"scan.exe (процесс 12)", false)),
+                   HeldBefore = Msg(4 + 64, Caption, HostsWaitsForRestart(L"", true));
+
 struct Rig {
     FakeSystem sys;
     HostsRepair repair{sys.Get(), sys, L""};
@@ -66,6 +75,8 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
         std::wstring subject = {};  // what the failure names
         std::uint32_t attributes = Plain;  // of the hosts file, before and after
         std::optional<RegValue> where = {};  // DataBasePath
+        std::map<std::wstring, std::uint32_t> busy = {};  // calls failing for good: another program holds hosts
+        bool waiting = false;  // an earlier run's new file waits for the restart to replace hosts
     } cases[] = {
         // The check counts LF bytes only.
         {"stock, stop", check, Stock, {No}, Check + Journal{Unmodified, L"unload main"}, stockOnly},
@@ -108,6 +119,23 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
          .after = keptAndCopied, .failing = L"replace " + H, .subject = leftAsItWas, .attributes = Protected},
         {"method 2, the restart is refused", m2, Old, {Ok, Yes}, Journal{M2Warning} + Replaced + Journal{M2Question} +
          Restart, replaced, L"ExitWindowsEx 6 0", std::wstring(HostsReplacedRestartByHand)},
+        // Held for good, hosts is replaced at the next start of Windows, never said done before.
+        {.name = "method 1, hosts held by a program sharing all: a copy now, the stock file at the restart, offered",
+         .run = m1, .hosts = Old, .answers = {Ok, Yes}, .expected = Journal{M1Warning} + Written + Copied +
+         Retried(L"replace " + H) + Journal{L"at restart " + T + L" !" + H, HeldNow} + Restart + Unload,
+         .after = {{H, Old}, {B, Old}, {T, Stock}}, .busy = {{L"replace " + H, 5}}},
+        {.name = "method 2, hosts held sharing nothing: it becomes its copy at the restart, then the stock file",
+         .run = m2, .hosts = Old, .answers = {Ok, No}, .expected = Journal{M2Warning} + NewFile + Retried(L"probe " + H) +
+         Journal{L"read " + H, L"at restart " + H + L" " + B, L"at restart " + T + L" " + H, HeldNow} + Unload,
+         .after = {{H, Old}, {T, Stock}}, .busy = {{L"probe " + H, 32}, {L"read " + H, 32}}},
+        {.name = "method 1, the restart's moves refused: the first one undone", .run = m1, .hosts = Old, .answers = {Ok},
+         .expected = Journal{M1Warning} + NewFile + Retried(L"probe " + H) +
+         Journal{L"read " + H, L"at restart " + H + L" " + B, L"at restart " + T + L" " + H, L"at restart " + B + L" " + H,
+                 L"delete " + T}, .after = kept, .failing = L"at restart " + T + L" " + H, .subject = leftAsItWas,
+         .busy = {{L"probe " + H, 32}, {L"read " + H, 32}}},
+        {.name = "method 1 while an earlier run's replace waits for the restart: nothing more", .run = m1, .hosts = Old,
+         .answers = {Ok, No}, .expected = {M1Warning, HeldBefore, L"unload main", L"unload about"},
+         .after = {{H, Old}, {T, Stock}}, .waiting = true},
         {"method 3, route fails", m3, Old, {Yes}, {M3Question, Route}, kept, Route, Route},
     };
     for (const auto& c : cases) {
@@ -116,6 +144,9 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
         r.sys.attributes[H] = c.attributes;
         if (c.where) r.sys.keys[TcpipKey]["DataBasePath"] = *c.where;
         if (!c.failing.empty()) r.sys.fail[c.failing] = 5;
+        r.sys.fail.insert(c.busy.begin(), c.busy.end());
+        if (!c.busy.empty()) r.sys.held = {H}, r.sys.holders = {{12, L"scan.exe"}};
+        if (c.waiting) r.sys.files[T] = Stock, r.sys.pending = {{T, H}};
         const auto [code, subject] = FailureOf([&] { (r.repair.*c.run)(); });
         EXPECT_EQ(code, c.failing.empty() ? 0u : 5u);
         EXPECT_EQ(subject, c.subject);
@@ -143,6 +174,12 @@ TEST(HostsRepair, TheCheckShowsTheFileOfTheSystemsWindowsAndCountsEveryLF) {
     FakeSystem none;  // a folder without System32 holds none: the window ends
     none.answers = {No};
     EXPECT_EQ(FailureOf([&] { HostsRepair(none.Get(), none, L"F:\\W").RunIntegrityCheck(); }).first, 3u);
+    // A file that cannot be read: the view says why, and the warning offers the repair.
+    Rig held(Old, {No});
+    held.sys.fail[L"read " + H] = 32;
+    held.repair.RunIntegrityCheck();
+    EXPECT_EQ(held.sys.view, HostsNotRead(32, L"text of 32"));
+    EXPECT_EQ(held.sys.log.back(), Modified);
     // A padded file: the view shows its start, says so, and lists the entries past it; the LFs
     // past it still count.
     const std::string entries = "0.0.0.0 vk.com\n" + std::string(2000, 'x') + " ok.ru\n";
@@ -199,7 +236,7 @@ TEST(HostsRepair, AnUnreadableOrHostileRedirectIsOfferedForResetAndTheRepairGoes
 TEST(HostsStore, AFileThatOnlyStartsLikeTheStockOneIsCopied) {
     FakeSystem sys;
     sys.files = {{H, Stock.substr(0, 100)}};
-    HostsStore(sys, sys, sys).BackupHosts(H, Stamp);
+    HostsStore(sys, sys, sys, true).BackupHosts(H, Stamp);
     EXPECT_EQ(sys.files.at(B), Stock.substr(0, 100));
 }
 
@@ -209,15 +246,20 @@ namespace {
 
 TEST(HostsStore, AFileHeldForAMomentIsTriedAgainAndAReplaceThatTookEffectIsNotUndone) {
     // A scanner holds hosts through two probes and the new file through one replace: the repair
-    // waits it out, 100 ms at a time. Held for good, it gives up after 20 tries.
+    // waits it out, 100 ms at a time. Held for good, in another installation (whose restart
+    // this one cannot ask for), it gives up after 20 tries. A read is tried again too.
     FakeSystem sys;
     sys.files[H] = Old;
-    sys.fail = {{L"probe " + H, 32}, {L"replace " + H, 33}};
-    sys.failTimes = {{L"probe " + H, 2}, {L"replace " + H, 1}};
-    HostsStore store(sys, sys, sys);
+    sys.fail = {{L"probe " + H, 32}, {L"replace " + H, 33}, {L"read " + H, 32}};
+    sys.failTimes = {{L"probe " + H, 2}, {L"replace " + H, 1}, {L"read " + H, 1}};
+    HostsStore store(sys, sys, sys, false);
+    std::string read;
+    EXPECT_TRUE(store.ReadHostsBytes(H, [&](std::string_view chunk) { read += chunk; }));
+    EXPECT_EQ(read, Old);
+    sys.log.clear();
     store.OpenHostsForOutput(H);
     store.WriteStockHosts();
-    EXPECT_EQ(store.CloseHosts(), B);
+    EXPECT_EQ(store.CloseHosts().copy, B);
     const Journal probed{L"probe " + H, L"sleep 100", L"probe " + H, L"sleep 100", L"probe " + H};
     EXPECT_EQ(sys.log, NewFile + probed + Copied + (Journal{L"replace " + H, L"sleep 100", L"replace " + H}));
     sys.log.clear();
@@ -232,7 +274,7 @@ TEST(HostsStore, AFileHeldForAMomentIsTriedAgainAndAReplaceThatTookEffectIsNotUn
     lost.attributes[H] = Protected;
     lost.fail[L"replace " + H] = 64;
     lost.replaceTakesEffect = true;
-    HostsStore again(lost, lost, lost);
+    HostsStore again(lost, lost, lost, true);
     again.OpenHostsForOutput(H);
     again.WriteStockHosts();
     EXPECT_EQ(FailureOf([&] { again.CloseHosts(); }),
@@ -254,10 +296,11 @@ TEST(Messages, TextsAsTheUserReadsThem) {
         std::wstring(Method1Warning), std::wstring(Method1Done), std::wstring(Method2Title), std::wstring(Method2Warning),
         std::wstring(Method2Question), std::wstring(Method3Question), std::wstring(MainCaption), SysInfoUnavailable,
         std::wstring(HostsLeftAsItWas), HostsReplacedAnyway(L"B"), RedirectWarning(L"F"), RedirectReset(L"F"),
-        OpenByHand(L"A"), std::wstring(NoWindowsThere)};
+        OpenByHand(L"A"), std::wstring(NoWindowsThere), HostsWaitsForRestart(L"P", false), HostsWaitsForRestart(L"", true),
+        std::wstring(HostsAtRestartByHand), HostsNotRead(32, L"E")};
     for (const std::wstring& text : texts)
         for (wchar_t c : text) fnv = (fnv ^ static_cast<std::uint32_t>(c)) * 0x100000001b3;
-    EXPECT_EQ(fnv, 0x238d8d2ed42c18a7u);
+    EXPECT_EQ(fnv, 0x391e173ac2fcbe71u);
 }
 
 }  // namespace
