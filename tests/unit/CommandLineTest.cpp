@@ -205,8 +205,11 @@ TEST(CommandLine, LogsALineARunWhateverTheConsoleAndShowsTheUsageOnlyWhenAskedFo
     // The same bytes repaired again: the copy of the first repair is named, no other made.
     EXPECT_TRUE(sys.files[L"L"].ends_with(Utf8(L"кэш DNS очищен; вывод не записан: ошибка 232: text of 232\t" + B + L"\r\n")));
     EXPECT_FALSE(sys.files.count(H + L".20240102-030405-2.bak"));
-    // The usage goes to the console; where there is none, a box only for /?, never for a mistake.
     sys.consoleLines = SIZE_MAX;
+    sys.files[H] = Old + "x";  // other bytes in the same second: the next free name
+    RunCommand(sys.Get(), ParseCommandLine({L"/repair"}));
+    EXPECT_EQ(sys.files[H + L".20240102-030405-2.bak"], Old + "x");
+    // The usage goes to the console; where there is none, a box only for /?, never for a mistake.
     EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({L"/x"})), 87);
     EXPECT_TRUE(sys.out.end()[-2].starts_with(L"Хостовик: проверка и восстановление файла hosts."));
     EXPECT_EQ(sys.out.back(), L"RESULT hosts=unchecked redirected=unchecked changed=no exit=87");
