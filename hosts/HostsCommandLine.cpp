@@ -14,9 +14,6 @@
 namespace {
 
 constexpr std::size_t ShownEntries = 10;
-// About two seconds for a program that holds the log for a moment to let it go.
-constexpr int LogAttempts = 20;
-constexpr unsigned LogPauseMs = 100;
 
 constexpr wchar_t UsageText[] =
     L"Хостовик: проверка и восстановление файла hosts.\n"
@@ -213,10 +210,9 @@ struct Run {
             try {
                 return s.files.OpenToAppend(c.log, facts);
             } catch (const Failure& f) {
-                const bool held = f.Code() == win::ErrorSharingViolation || f.Code() == win::ErrorLockViolation;
-                if (!held || attempt == LogAttempts) throw;
+                if (!HeldByAnother(f) || attempt == HeldAttempts) throw;
             }
-            s.clock.Sleep(LogPauseMs);
+            s.clock.Sleep(HeldPauseMs);
         }
     }
 

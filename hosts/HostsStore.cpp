@@ -12,9 +12,6 @@ namespace {
 // earlier run left behind.
 constexpr int MaxNumber = 99;
 
-// About two seconds for a program that holds the file for a moment to let it go.
-constexpr int HeldAttempts = 20;
-constexpr unsigned HeldPauseMs = 100;
 
 // The attributes with which malware keeps a hosts file from being replaced.
 constexpr std::uint32_t Protecting = win::FileAttributeReadOnly | win::FileAttributeHidden | win::FileAttributeSystem;
@@ -108,8 +105,7 @@ auto HostsStore::Retried(Step&& step, int attempts) -> decltype(step()) {
 // Another program holds the file: a sharing or lock violation, or an access denied that an
 // open sharing nothing shows to be one.
 bool HostsStore::Held(const Failure& f) {
-    return f.Code() == win::ErrorSharingViolation || f.Code() == win::ErrorLockViolation ||
-           (f.Code() == win::ErrorAccessDenied && fs_.InUse(hostsPath_));
+    return HeldByAnother(f) || (f.Code() == win::ErrorAccessDenied && fs_.InUse(hostsPath_));
 }
 
 bool HostsStore::Through(const std::function<void()>& step) {

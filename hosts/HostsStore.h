@@ -34,6 +34,14 @@ struct HostsChange {
     std::vector<FileHolder> holders;   // the programs holding hosts, where Windows can tell
 };
 
+// About two seconds for a program that holds a file for a moment to let it go.
+inline constexpr int HeldAttempts = 20;
+inline constexpr unsigned HeldPauseMs = 100;
+// A sharing or lock violation: another program has the file open.
+inline bool HeldByAnother(const Failure& f) {
+    return f.Code() == win::ErrorSharingViolation || f.Code() == win::ErrorLockViolation;
+}
+
 inline constexpr std::wstring_view HostsSuffix = L"\\System32\\drivers\\etc\\hosts";
 
 // Plain concatenation: no separator added or removed, nothing validated.

@@ -136,7 +136,7 @@ unit @@ app/Codepage.cpp @@ if (c < 0x20 || (c >= 0x7F && c < 0xA0) || Unseen(c)
 unit @@ hosts/Resolver.cpp @@ return Redirect{L"<не прочитано: ошибка " + std::to_wstring(code) + L": " + s.env.ErrorText(code) + L">", L""}; @@ throw Failure(code, DataBasePath); @@ an unreadable DataBasePath stops the program
 unit @@ hosts/Resolver.cpp @@ if (v.status != static_cast<std::int32_t>(win::ErrorMoreData) || v.size > ValueCap) break; @@ break; @@ a value that grew is not read again
 unit @@ hosts/Resolver.cpp @@ constexpr std::size_t ShownChars = 300; @@ constexpr std::size_t ShownChars = 100000; @@ a hostile value shown whole
-unit @@ hosts/HostsStore.cpp @@ constexpr int HeldAttempts = 20; @@ constexpr int HeldAttempts = 1; @@ a file held for a moment fails the repair
+unit @@ hosts/HostsStore.h @@ constexpr int HeldAttempts = 20; @@ constexpr int HeldAttempts = 1; @@ a file held for a moment fails the repair
 unit @@ hosts/HostsStore.cpp @@ if (!store.NewFileStays()) { @@ if (false) { @@ a replace that took effect is undone and called left as it was
 unit @@ hosts/HostsRepair.cpp @@ for (const std::string& line : scan.listed) view += BuildViewText(line, s_.cp); @@ (nothing) @@ entries past the view's cap hidden
 unit @@ forms/Form1/Links.cpp @@ if (!shell.OpenAsDesktopUser(address)) @@ if (true) @@ links never tried through the desktop shell
@@ -172,7 +172,7 @@ unit @@ hosts/HostsRepair.cpp @@ if (!otherWindows_.empty()) RequireWindowsFolde
 unit @@ hosts/HostsCommandLine.cpp @@ if (facts.links > 1) return @@ if (facts.links > 2) return @@ a log with a second name (a hard link) written to
 unit @@ hosts/HostsCommandLine.cpp @@ if (facts.attributes & win::FileAttributeReparsePoint) return @@ if (false) return @@ a log that is a link written to
 unit @@ hosts/HostsCommandLine.cpp @@ if (!facts.disk) return @@ if (false) return @@ a log that is a device or a pipe written to
-unit @@ hosts/HostsCommandLine.cpp @@ if (!held || attempt == LogAttempts) throw; @@ throw; @@ a log held for a moment loses the line
+unit @@ hosts/HostsCommandLine.cpp @@ if (!HeldByAnother(f) || attempt == HeldAttempts) throw; @@ throw; @@ a log held for a moment loses the line
 e2e:hard-linked log refused @@ app/Win32Platform.cpp @@ facts.links = info.nNumberOfLinks; @@ facts.links = 1; @@ the log's hard links not counted
 e2e:hosts held for a moment @@ app/Win32Platform.cpp @@ ~BackupRights() { SetBackupAndRestorePrivileges(false); } @@ ~BackupRights() {} @@ the backup and restore privileges left enabled for the programs started after a hosts call
 unit @@ hosts/HostsStore.cpp @@         HeldAttempts);<NL>} @@         1);<NL>} @@ a hosts file held for a moment fails its reading at once
