@@ -1,5 +1,8 @@
 #pragma once
-// The Win32 side of the platform interfaces: thin adapters over the system calls.
+// The Win32 side of the platform interfaces: thin adapters over the system calls, one file per
+// system area: Win32Environment.cpp (the system's folders and names, errors, clock, code page),
+// Win32Files.cpp, Win32Registry.cpp, Win32Processes.cpp (programs, privileges, the restart, DLL
+// search), Win32Shell.cpp (the desktop shell, with COM, and the message box), Win32Console.cpp.
 #include <windows.h>
 
 #include "app/Platform.h"
@@ -24,6 +27,35 @@ const Codepage& SystemAnsiCodepage();
 // from here gets them. Where the token lacks them, files are met with their permissions as they
 // are, and a refusal is reported as any other.
 void SetBackupAndRestorePrivileges(bool enabled);
+
+// The backup and restore privileges, enabled while it lives: around one of the hosts file's calls,
+// never around a program's start. (Its end sets the thread's last error: read it before.)
+class BackupRights {
+public:
+    BackupRights() { SetBackupAndRestorePrivileges(true); }
+    ~BackupRights() { SetBackupAndRestorePrivileges(false); }
+    BackupRights(const BackupRights&) = delete;
+    BackupRights& operator=(const BackupRights&) = delete;
+};
+
+// A handle closed when it goes out of scope.
+class OwnedHandle {
+public:
+    explicit OwnedHandle(HANDLE h) : h_(h) {}
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    ~OwnedHandle() { Close(); }
+    HANDLE Get() const { return h_; }
+    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    BOOL Close() {
+        const HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return h == INVALID_HANDLE_VALUE ? TRUE : CloseHandle(h);
+    }
+
+private:
+    HANDLE h_;
+};
 
 class Win32Environment final : public Environment {
 public:

@@ -1,6 +1,6 @@
 #pragma once
 // Every Windows number the portable logic hands to the system or tells apart in its answers,
-// in one place. app/Win32Platform.cpp checks each against the Windows headers.
+// in one place. app/WinNumbers.cpp checks each against the Windows headers.
 #include <cstdint>
 
 namespace win {

@@ -111,12 +111,12 @@ unit @@ forms/Form1/Links.h @@ /wiki/Hosts" @@ /wiki/Host" @@ wrong article addr
 e2e:About: texts @@ forms/frmAbout/frmAbout.cpp @@ {2340, 1935, 5730, 4725} @@ {2340, 1935, 5730, 4800} @@ About dialog's size
 e2e:About: texts @@ forms/frmAbout/frmAbout.cpp @@ L"О программе " @@ L"О программе: " @@ About caption
 e2e:held open without delete sharing @@ app/Fatal.cpp @@ ExitProcess(failure.Code() ? failure.Code() : 1) @@ ExitProcess(1) @@ exit code not the error
-e2e:route -f starts @@ app/Win32Platform.cpp @@ si.wShowWindow = show; @@ si.wShowWindow = SW_SHOWNORMAL; @@ show command ignored
-e2e:else the message @@ app/Win32Platform.cpp @@ title.empty() ? ThisApp.title : title @@ title.empty() ? L"Hostovik" : title @@ untitled messages without the application title
+e2e:route -f starts @@ app/Win32Processes.cpp @@ si.wShowWindow = show; @@ si.wShowWindow = SW_SHOWNORMAL; @@ show command ignored
+e2e:else the message @@ app/Win32Shell.cpp @@ title.empty() ? ThisApp.title : title @@ title.empty() ? L"Hostovik" : title @@ untitled messages without the application title
 e2e:closed during method 1 @@ forms/Form1/Form1.cpp @@ if (busy_) closeRequested_ = true;<NL>        else Form_Unload(); @@ Form_Unload(); @@ closing tears a method down
 e2e:Tab and Shift+Tab @@ forms/Form1/Form1.cpp @@ result &= ~(DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE); @@ (nothing) @@ Tab trapped in the view
-e2e:held open without delete sharing @@ app/Win32Platform.cpp @@ CreateFileW(path.c_str(), DELETE, ShareAll @@ CreateFileW(path.c_str(), GENERIC_READ, ShareAll @@ the probe misses a holder that denies deletion
-e2e:cli: /check @@ app/Win32Platform.cpp @@ out_ = GetStdHandle(STD_OUTPUT_HANDLE); @@ out_ = nullptr; @@ piped output lost
+e2e:held open without delete sharing @@ app/Win32Files.cpp @@ CreateFileW(path.c_str(), DELETE, ShareAll @@ CreateFileW(path.c_str(), GENERIC_READ, ShareAll @@ the probe misses a holder that denies deletion
+e2e:cli: /check @@ app/Win32Console.cpp @@ out_ = GetStdHandle(STD_OUTPUT_HANDLE); @@ out_ = nullptr; @@ piped output lost
 e2e:modified file, No @@ app/main.cpp @@ Form1 form(system.Get(), otherWindows); @@ Form1 form(system.Get(), L""); @@ the window ignores /windir:
 unit @@ hosts/HostsText.cpp @@ if (!lineEnd && !comment_) TakeEntryCharacter(c); @@ if (!lineEnd && !comment_ && line_.size() < ShownLineCap) TakeEntryCharacter(c); @@ a name past the first 1,024 bytes of a line missed
 unit @@ hosts/HostsText.cpp @@ if (address == "::1") return true; @@ (nothing) @@ ::1 not taken for this computer
@@ -140,15 +140,15 @@ unit @@ hosts/HostsStore.h @@ constexpr int HeldAttempts = 20; @@ constexpr int 
 unit @@ hosts/HostsStore.cpp @@ if (!store.NewFileStays()) { @@ if (false) { @@ a replace that took effect is undone and called left as it was
 unit @@ hosts/HostsRepair.cpp @@ for (const std::string& line : scan.listed) view += BuildViewText(line, s_.cp); @@ (nothing) @@ entries past the view's cap hidden
 unit @@ forms/Form1/Links.cpp @@ if (!shell.OpenAsDesktopUser(address)) @@ if (true) @@ links never tried through the desktop shell
-e2e:links open @@ app/Win32Platform.cpp @@ CLSCTX_LOCAL_SERVER @@ CLSCTX_INPROC_SERVER @@ links never reach the desktop shell
-e2e:route -f starts @@ app/Win32Platform.cpp @@ folder.c_str(), &si, &pi)) @@ nullptr, &si, &pi)) @@ programs started in the current folder
-e2e:windir a decoy @@ app/Win32Platform.cpp @@ return SystemFolder(GetSystemWindowsDirectoryW, L"GetSystemWindowsDirectoryW"); @@ return _wgetenv(L"windir"); @@ the Windows folder taken from windir
-e2e:cli: /check @@ app/Win32Platform.cpp @@ consoleCodepage ? consoleCodepage : GetOEMCP() @@ CP_ACP @@ piped output in the ANSI code page, not the console's
+e2e:links open @@ app/Win32Shell.cpp @@ CLSCTX_LOCAL_SERVER @@ CLSCTX_INPROC_SERVER @@ links never reach the desktop shell
+e2e:route -f starts @@ app/Win32Processes.cpp @@ folder.c_str(), &si, &pi)) @@ nullptr, &si, &pi)) @@ programs started in the current folder
+e2e:windir a decoy @@ app/Win32Environment.cpp @@ return SystemFolder(GetSystemWindowsDirectoryW, L"GetSystemWindowsDirectoryW"); @@ return _wgetenv(L"windir"); @@ the Windows folder taken from windir
+e2e:cli: /check @@ app/Win32Console.cpp @@ consoleCodepage ? consoleCodepage : GetOEMCP() @@ CP_ACP @@ piped output in the ANSI code page, not the console's
 e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@ return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)); @@ return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE)); @@ labels paint over the view's border
 e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@     CreateToolTips();<NL>} @@ }<NL> @@ no tool tips on the buttons
 e2e:at 144 DPI @@ app/Window.cpp @@ return MulDiv(twips, dpi, 1440); @@ return MulDiv(twips, 96, 1440); @@ twips converted at 96 DPI whatever the screen
-e2e:protected file (read-only, hidden, system), method 1 @@ app/Win32Platform.cpp @@ CreateFileW(path.c_str(), DELETE, ShareAll @@ CreateFileW(path.c_str(), DELETE | FILE_WRITE_ATTRIBUTES, ShareAll @@ the probe asks for more than deletion, which a read-only file refuses
-e2e:DataBasePath moved, Yes @@ app/Win32Platform.cpp @@ valueName, 0, type, data, size); @@ valueName, 0, REG_SZ, data, size); @@ the registry written with another type than asked
+e2e:protected file (read-only, hidden, system), method 1 @@ app/Win32Files.cpp @@ CreateFileW(path.c_str(), DELETE, ShareAll @@ CreateFileW(path.c_str(), DELETE | FILE_WRITE_ATTRIBUTES, ShareAll @@ the probe asks for more than deletion, which a read-only file refuses
+e2e:DataBasePath moved, Yes @@ app/Win32Registry.cpp @@ valueName, 0, type, data, size); @@ valueName, 0, REG_SZ, data, size); @@ the registry written with another type than asked
 unit @@ hosts/HostsRepair.cpp @@     } catch (const Failure& f) {<NL>        s_.ui.MsgBox(RedirectNotReset( @@     } catch (const Failure& f) {<NL>        throw;<NL>        s_.ui.MsgBox(RedirectNotReset( @@ a DataBasePath that cannot be written back stops the window
 unit @@ hosts/HostsText.cpp @@ stop[b] = IsLineEnd(c) || @@ stop[b] = c == '\r' || @@ a line after a long comment taken for the comment
 unit @@ hosts/HostsStore.cpp @@ throw Failure(win::ErrorFileNotFound, source); @@ {} @@ a restore of a missing file empties hosts
@@ -173,8 +173,8 @@ unit @@ hosts/HostsCommandLine.cpp @@ if (facts.links > 1) return @@ if (facts.l
 unit @@ hosts/HostsCommandLine.cpp @@ if (facts.attributes & win::FileAttributeReparsePoint) return @@ if (false) return @@ a log that is a link written to
 unit @@ hosts/HostsCommandLine.cpp @@ if (!facts.disk) return @@ if (false) return @@ a log that is a device or a pipe written to
 unit @@ hosts/HostsCommandLine.cpp @@ if (!HeldByAnother(f) || attempt == HeldAttempts) throw; @@ throw; @@ a log held for a moment loses the line
-e2e:hard-linked log refused @@ app/Win32Platform.cpp @@ facts.links = info.nNumberOfLinks; @@ facts.links = 1; @@ the log's hard links not counted
-e2e:hosts held for a moment @@ app/Win32Platform.cpp @@ ~BackupRights() { SetBackupAndRestorePrivileges(false); } @@ ~BackupRights() {} @@ the backup and restore privileges left enabled for the programs started after a hosts call
+e2e:hard-linked log refused @@ app/Win32Files.cpp @@ facts.links = info.nNumberOfLinks; @@ facts.links = 1; @@ the log's hard links not counted
+e2e:hosts held for a moment @@ app/Win32Platform.h @@ ~BackupRights() { SetBackupAndRestorePrivileges(false); } @@ ~BackupRights() {} @@ the backup and restore privileges left enabled for the programs started after a hosts call
 unit @@ hosts/HostsStore.cpp @@         HeldAttempts);<NL>} @@         1);<NL>} @@ a hosts file held for a moment fails its reading at once
 unit @@ hosts/HostsStore.cpp @@ (f.Code() == win::ErrorAccessDenied && fs_.InUse(hostsPath_)) @@ false @@ an access denied from a program holding hosts taken for its permissions
 unit @@ hosts/HostsStore.cpp @@ (f.Code() == win::ErrorAccessDenied && fs_.InUse(hostsPath_)) @@ f.Code() == win::ErrorAccessDenied @@ an access denied from permissions taken for a program holding hosts
@@ -193,11 +193,11 @@ unit @@ hosts/HostsStore.cpp @@             if (copy == file) return folder + fo
 unit @@ hosts/HostsStore.cpp @@ if (found.size != file.size) continue; @@ if (found.size == file.size) continue; @@ an earlier copy of the same size never compared
 unit @@ hosts/HostsStore.cpp @@ fs_.ReadOrdinaryFile(source, @@ fs_.ReadChunks(source, @@ the /restore: source read with the hosts file's privileges
 unit @@ hosts/HostsCommandLine.cpp @@ : s.files.ReadOrdinaryFile(path, take) @@ : s.files.ReadChunks(path, take) @@ the file in DataBasePath's folder read with the hosts file's privileges
-e2e:of a pipe refused @@ app/Win32Platform.cpp @@     if (GetFileType(file.Get()) != FILE_TYPE_DISK) throw Failure(ERROR_NOT_SUPPORTED, path); @@ (nothing) @@ a pipe read as a /restore: source
-e2e:one copy @@ app/Win32Platform.cpp @@ if (!(found.dwFileAttributes & (NotNormal | FILE_ATTRIBUTE_REPARSE_POINT))) @@ if (false) @@ earlier copies beside hosts never found
-e2e:held by a program sharing all @@ app/Win32Platform.cpp @@ CreateFileW(path.c_str(), DELETE, 0, @@ CreateFileW(path.c_str(), DELETE, ShareAll, @@ a holder that shares deletion taken for a permission
-e2e:held by a program sharing all @@ app/Win32Platform.cpp @@ MOVEFILE_DELAY_UNTIL_REBOOT | (replace ? MOVEFILE_REPLACE_EXISTING : 0) @@ MOVEFILE_DELAY_UNTIL_REBOOT @@ the new file scheduled beside hosts, not over it
-e2e:held by a program sharing all @@ app/Win32Platform.cpp @@             if (n.starts_with(L"\\??\\")) n.erase(0, 4); @@ (nothing) @@ the moves Windows makes at its start read with their NT prefix, so a waiting replace is missed
+e2e:of a pipe refused @@ app/Win32Files.cpp @@     if (GetFileType(file.Get()) != FILE_TYPE_DISK) throw Failure(ERROR_NOT_SUPPORTED, path); @@ (nothing) @@ a pipe read as a /restore: source
+e2e:one copy @@ app/Win32Files.cpp @@ if (!(found.dwFileAttributes & (NotNormal | FILE_ATTRIBUTE_REPARSE_POINT))) @@ if (false) @@ earlier copies beside hosts never found
+e2e:held by a program sharing all @@ app/Win32Files.cpp @@ CreateFileW(path.c_str(), DELETE, 0, @@ CreateFileW(path.c_str(), DELETE, ShareAll, @@ a holder that shares deletion taken for a permission
+e2e:held by a program sharing all @@ app/Win32Files.cpp @@ MOVEFILE_DELAY_UNTIL_REBOOT | (replace ? MOVEFILE_REPLACE_EXISTING : 0) @@ MOVEFILE_DELAY_UNTIL_REBOOT @@ the new file scheduled beside hosts, not over it
+e2e:held by a program sharing all @@ app/Win32Files.cpp @@             if (n.starts_with(L"\\??\\")) n.erase(0, 4); @@ (nothing) @@ the moves Windows makes at its start read with their NT prefix, so a waiting replace is missed
 TABLE
 )
 

@@ -1,0 +1,70 @@
+// What the running system says of itself, its clock, its code page, and how a failed call becomes
+// a Failure.
+#include "app/Win32Platform.h"
+
+void ThrowLastError(const std::wstring& subject) {
+    throw Failure(GetLastError(), subject);
+}
+
+const Codepage& SystemAnsiCodepage() {
+    static const Codepage cp = [] {
+        Codepage c{};
+        for (int b = 0; b < 256; ++b) {
+            const char byte = static_cast<char>(b);
+            wchar_t ch = L'?';
+            MultiByteToWideChar(CP_ACP, 0, &byte, 1, &ch, 1);
+            c.toWide[b] = ch;
+        }
+        return c;
+    }();
+    return cp;
+}
+
+namespace {
+
+// A folder the system gives through a call of the GetSystemDirectory kind.
+std::wstring SystemFolder(UINT (WINAPI* get)(LPWSTR, UINT), const wchar_t* what) {
+    wchar_t folder[MAX_PATH];
+    const UINT n = get(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) ThrowLastError(what);
+    return std::wstring(folder, n);
+}
+
+}  // namespace
+
+std::wstring Win32Environment::WindowsDirectory() {
+    return SystemFolder(GetSystemWindowsDirectoryW, L"GetSystemWindowsDirectoryW");
+}
+
+std::wstring Win32Environment::SystemDirectory() {
+    return SystemFolder(GetSystemDirectoryW, L"GetSystemDirectoryW");
+}
+
+std::wstring Win32Environment::ComputerName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(name, &size)) ThrowLastError(L"GetComputerNameW");
+    return std::wstring(name, size);
+}
+
+std::wstring Win32Environment::ErrorText(std::uint32_t code) {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring result = n ? std::wstring(text, n) : L"Неизвестная ошибка.";
+    LocalFree(text);
+    while (!result.empty() && (result.back() == L'\r' || result.back() == L'\n' || result.back() == L' '))
+        result.pop_back();
+    return result;
+}
+
+LocalTime Win32Clock::Now() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+void Win32Clock::Sleep(unsigned milliseconds) {
+    ::Sleep(milliseconds);
+}

@@ -1,0 +1,278 @@
+// Files: the hosts file's own calls with the backup and restore privileges, any other file with
+// the run's ordinary rights, and file-name lookups.
+#include "app/Win32Platform.h"
+
+#include <restartmanager.h>
+
+namespace {
+
+constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+bool IsMissing(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+class Win32OutputFile final : public OutputFile {
+public:
+    Win32OutputFile(HANDLE h, std::wstring path) : file_(h), path_(std::move(path)) {}
+
+    void Write(std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+            DWORD written = 0;
+            if (!WriteFile(file_.Get(), bytes.data(), chunk, &written, nullptr)) ThrowLastError(path_);
+            bytes.remove_prefix(written);
+        }
+    }
+
+    void Close() override {
+        if (!FlushFileBuffers(file_.Get())) ThrowLastError(path_);
+        if (!file_.Close()) ThrowLastError(path_);
+    }
+
+private:
+    OwnedHandle file_;
+    std::wstring path_;
+};
+
+// A regular file on a disk, piece by piece; false when it does not exist. A folder (which backup
+// semantics open too), a device or a pipe, whose reads could wait for ever, is refused before
+// anything is read.
+bool ReadDiskFile(const std::wstring& path, const std::function<void(std::string_view)>& chunk, DWORD flags) {
+    OwnedHandle file(CreateFileW(path.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN | flags, nullptr));
+    if (!file.Valid()) {
+        if (IsMissing(GetLastError())) return false;
+        ThrowLastError(path);
+    }
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK) throw Failure(ERROR_NOT_SUPPORTED, path);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.Get(), &info)) ThrowLastError(path);
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) throw Failure(ERROR_ACCESS_DENIED, path);
+    std::string buffer(1u << 20, '\0');
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) ThrowLastError(path);
+        if (read == 0) return true;
+        chunk(std::string_view(buffer.data(), read));
+    }
+}
+
+}  // namespace
+
+bool Win32FileSystem::ReadChunks(const std::wstring& path, const std::function<void(std::string_view)>& chunk) {
+    const BackupRights rights;
+    return ReadDiskFile(path, chunk, FILE_FLAG_BACKUP_SEMANTICS);
+}
+
+bool Win32FileSystem::ReadOrdinaryFile(const std::wstring& path, const std::function<void(std::string_view)>& chunk) {
+    return ReadDiskFile(path, chunk, 0);
+}
+
+void Win32FileSystem::ProbeReplaceable(const std::wstring& path) {
+    // DELETE alone: a read-only file may be opened for it (Wine refuses one opened for its
+    // attributes), and a holder that did not share deletion is found.
+    const BackupRights rights;
+    OwnedHandle file(CreateFileW(path.c_str(), DELETE, ShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.Valid() && !IsMissing(GetLastError())) ThrowLastError(path);
+}
+
+bool Win32FileSystem::InUse(const std::wstring& path) {
+    const BackupRights rights;
+    OwnedHandle file(CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return !file.Valid() && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+namespace {
+
+// A function of a DLL loaded at run time.
+template <class Function>
+Function Procedure(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+}  // namespace
+
+// The Restart Manager is Vista's: its DLL is loaded by its full path in the system folder, never
+// searched for, and where it is missing (XP) no holder is named.
+std::vector<FileHolder> Win32FileSystem::Holders(const std::wstring& path) {
+    std::vector<FileHolder> holders;
+    const std::wstring dll = Win32Environment().SystemDirectory() + L"\\rstrtmgr.dll";
+    const HMODULE rm = LoadLibraryExW(dll.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!rm) return holders;
+    const auto start = Procedure<decltype(&RmStartSession)>(rm, "RmStartSession");
+    const auto add = Procedure<decltype(&RmRegisterResources)>(rm, "RmRegisterResources");
+    const auto list = Procedure<decltype(&RmGetList)>(rm, "RmGetList");
+    const auto end = Procedure<decltype(&RmEndSession)>(rm, "RmEndSession");
+    DWORD session = 0;
+    WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
+    if (start && add && list && end && start(&session, 0, key) == ERROR_SUCCESS) {
+        LPCWSTR files[] = {path.c_str()};
+        std::vector<RM_PROCESS_INFO> found(8);
+        UINT needed = 0, count = 0;
+        DWORD reasons = 0, status = add(session, 1, files, 0, nullptr, 0, nullptr);
+        // The list may grow between the call that sizes it and the one that fills it.
+        for (int attempt = 0; status == ERROR_SUCCESS && attempt < 4; ++attempt) {
+            count = static_cast<UINT>(found.size());
+            status = list(session, &needed, &count, found.data(), &reasons);
+            if (status != ERROR_MORE_DATA) break;
+            found.resize(needed);
+            status = ERROR_SUCCESS;
+        }
+        for (UINT i = 0; status == ERROR_SUCCESS && i < std::min<std::size_t>(count, found.size()); ++i)
+            holders.push_back({found[i].Process.dwProcessId, found[i].strAppName});
+        end(session);
+    }
+    FreeLibrary(rm);
+    return holders;
+}
+
+std::unique_ptr<OutputFile> Win32FileSystem::CreateNew(const std::wstring& path) {
+    const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) ThrowLastError(path);
+    return std::make_unique<Win32OutputFile>(h, path);
+}
+
+void Win32FileSystem::Replace(const std::wstring& from, const std::wstring& to) {
+    const BackupRights rights;
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        ThrowLastError(to);
+}
+
+void Win32FileSystem::MoveAtRestart(const std::wstring& from, const std::wstring& to, bool replace) {
+    const BackupRights rights;
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | (replace ? MOVEFILE_REPLACE_EXISTING : 0)))
+        ThrowLastError(from);
+}
+
+// Pairs of names as MoveFileEx keeps them: \??\C:\from, then \??\C:\to with "!" before it for a
+// replace, or nothing for a deletion; in the second value once the first has grown too large.
+std::vector<PendingMove> Win32FileSystem::PendingMoves() {
+    constexpr wchar_t SessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    std::vector<PendingMove> moves;
+    HKEY key = nullptr;
+    LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, SessionManager, 0, KEY_QUERY_VALUE, &key);
+    if (status != ERROR_SUCCESS) throw Failure(status, std::wstring(L"HKLM\\") + SessionManager);
+    for (const wchar_t* name : {L"PendingFileRenameOperations", L"PendingFileRenameOperations2"}) {
+        std::vector<wchar_t> data(1024);
+        DWORD type = 0, size = 0;
+        for (int attempt = 0; attempt < 4; ++attempt) {  // it may grow between the calls
+            size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+            status = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+            if (status != ERROR_MORE_DATA) break;
+            data.resize(size / sizeof(wchar_t) + 1);
+        }
+        if (status == ERROR_FILE_NOT_FOUND || (status == ERROR_SUCCESS && type != REG_MULTI_SZ)) continue;
+        if (status != ERROR_SUCCESS) {
+            RegCloseKey(key);
+            throw Failure(status, std::wstring(L"HKLM\\") + SessionManager + L"\\" + name);
+        }
+        std::vector<std::wstring> names(1);
+        for (std::size_t at = 0; at < size / sizeof(wchar_t); ++at) {
+            if (data[at]) names.back().push_back(data[at]);
+            else names.emplace_back();
+        }
+        for (std::wstring& n : names) {
+            if (n.starts_with(L"!")) n.erase(0, 1);
+            if (n.starts_with(L"\\??\\")) n.erase(0, 4);
+        }
+        for (std::size_t at = 0; at + 1 < names.size(); at += 2)
+            if (!names[at].empty()) moves.push_back({names[at], names[at + 1]});
+    }
+    RegCloseKey(key);
+    return moves;
+}
+
+bool Win32FileSystem::Delete(const std::wstring& path) {
+    const BackupRights rights;
+    if (DeleteFileW(path.c_str())) return true;
+    if (IsMissing(GetLastError())) return false;
+    ThrowLastError(path);
+}
+
+std::optional<std::uint32_t> Win32FileSystem::Attributes(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return attributes;
+    if (IsMissing(GetLastError())) return std::nullopt;
+    ThrowLastError(path);
+}
+
+namespace {
+
+// Where the file's permissions refuse even administrators: the attributes set through a handle
+// opened with the restore privilege. SetFileInformationByHandle is Vista's, looked up at run time;
+// on XP the refusal stands.
+bool SetAttributesAsRestorer(const std::wstring& path, DWORD attributes) {
+    const auto set = NewerKernelCall<BOOL(WINAPI*)(HANDLE, int, void*, DWORD)>("SetFileInformationByHandle");
+    OwnedHandle file(set ? CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr)
+                        : INVALID_HANDLE_VALUE);
+    struct {
+        LARGE_INTEGER created, accessed, written, changed;  // 0: left as they are
+        DWORD attributes;
+    } basic{{}, {}, {}, {}, attributes};
+    constexpr int FileBasicInfo = 0;
+    return file.Valid() && set(file.Get(), FileBasicInfo, &basic, sizeof basic);
+}
+
+}  // namespace
+
+void Win32FileSystem::SetAttributes(const std::wstring& path, std::uint32_t attributes) {
+    const BackupRights rights;
+    if (SetFileAttributesW(path.c_str(), attributes)) return;
+    const DWORD error = GetLastError();
+    if (error != ERROR_ACCESS_DENIED || !SetAttributesAsRestorer(path, attributes)) throw Failure(error, path);
+}
+
+std::unique_ptr<OutputFile> Win32FileSystem::OpenToAppend(const std::wstring& path, FileFacts& facts) {
+    // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end as it stands then, one
+    // writer's after another's. The attributes are read through the same handle, so what is
+    // checked is what is written to.
+    const HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) ThrowLastError(path);
+    auto file = std::make_unique<Win32OutputFile>(h, path);
+    facts.disk = GetFileType(h) == FILE_TYPE_DISK;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (facts.disk) {
+        if (!GetFileInformationByHandle(h, &info)) ThrowLastError(path);
+        facts.attributes = info.dwFileAttributes;
+        facts.links = info.nNumberOfLinks;
+    }
+    return file;
+}
+
+namespace {
+
+// Normal attributes: folders, hidden and system files do not match.
+constexpr DWORD NotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+}  // namespace
+
+std::vector<FoundFile> Win32FileSystem::Find(const std::wstring& pattern) {
+    std::vector<FoundFile> files;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return files;
+    do {
+        if (!(found.dwFileAttributes & (NotNormal | FILE_ATTRIBUTE_REPARSE_POINT)))
+            files.push_back({found.cFileName, std::uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow});
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return files;
+}
+
+std::wstring Win32FileLookup::FirstMatch(const std::wstring& pattern) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return L"";
+    std::wstring name;
+    do {
+        if (!(found.dwFileAttributes & NotNormal)) {
+            name = found.cFileName;
+            break;
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return name;
+}
