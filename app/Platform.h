@@ -116,6 +116,13 @@ public:
     virtual std::unique_ptr<OutputFile> OpenToAppend(const std::wstring& path, FileFacts& facts) = 0;
 };
 
+// What this process's token allows: `elevated` is the token's elevation (Vista and later;
+// nothing on XP, which has none), `administrator` its membership of Administrators.
+struct TokenRights {
+    std::optional<bool> elevated;
+    bool administrator;
+};
+
 // Programs start in the system folder, so that they inherit no folder of the user's.
 class Processes {
 public:
@@ -128,10 +135,12 @@ public:
     virtual std::uint32_t RunHidden(const std::wstring& application, const std::wstring& commandLine,
                                     unsigned seconds) = 0;
     virtual std::uint32_t CurrentProcessId() = 0;
+    virtual TokenRights Rights() = 0;
 };
 
 struct LocalTime {
     int year, month, day, hour, minute, second;
+    int utcOffsetMinutes = 0;  // local time less UTC
 };
 
 class Clock {

@@ -60,9 +60,16 @@ std::wstring Win32Environment::ErrorText(std::uint32_t code) {
 }
 
 LocalTime Win32Clock::Now() {
+    // One instant, read once, and turned into local time with the offset in force at that
+    // instant: the fields and the offset cannot come from either side of a change of time.
+    FILETIME utc, local;
+    GetSystemTimeAsFileTime(&utc);
     SYSTEMTIME t;
-    GetLocalTime(&t);
-    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &t)) ThrowLastError(L"FileTimeToLocalFileTime");
+    const auto ticks = [](const FILETIME& f) { return static_cast<std::int64_t>(std::uint64_t{f.dwHighDateTime} << 32 | f.dwLowDateTime); };
+    constexpr std::int64_t TicksPerMinute = 600'000'000;  // of 100 ns
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond,
+            static_cast<int>((ticks(local) - ticks(utc)) / TicksPerMinute)};
 }
 
 void Win32Clock::Sleep(unsigned milliseconds) {

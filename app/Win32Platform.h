@@ -88,6 +88,7 @@ public:
     void Start(const std::wstring& application, const std::wstring& commandLine, int showCommand) override;
     std::uint32_t RunHidden(const std::wstring& application, const std::wstring& commandLine, unsigned seconds) override;
     std::uint32_t CurrentProcessId() override;
+    TokenRights Rights() override;
 };
 
 class Win32Clock final : public Clock {

@@ -60,6 +60,30 @@ std::uint32_t Win32Processes::CurrentProcessId() {
     return GetCurrentProcessId();
 }
 
+TokenRights Win32Processes::Rights() {
+    HANDLE h = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &h)) ThrowLastError(L"OpenProcessToken");
+    const OwnedHandle token(h);
+    TokenRights rights{std::nullopt, false};
+    // TokenElevation is Vista's: XP's GetTokenInformation refuses the class it does not know.
+    constexpr auto TokenElevationClass = static_cast<TOKEN_INFORMATION_CLASS>(20);
+    DWORD elevation = 0, size = 0;
+    if (GetTokenInformation(h, TokenElevationClass, &elevation, sizeof elevation, &size)) rights.elevated = elevation != 0;
+    else if (GetLastError() != ERROR_INVALID_PARAMETER) ThrowLastError(L"GetTokenInformation");
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &administrators))
+        ThrowLastError(L"AllocateAndInitializeSid");
+    BOOL member = FALSE;
+    const BOOL checked = CheckTokenMembership(nullptr, administrators, &member);
+    const DWORD error = GetLastError();
+    FreeSid(administrators);
+    if (!checked) throw Failure(error, L"CheckTokenMembership");
+    rights.administrator = member != FALSE;
+    return rights;
+}
+
 std::int32_t Win32RebootCalls::GetVersionExA(OsVersionInfo& info) {
     return ::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info));
 }

@@ -24,6 +24,8 @@ inline constexpr std::uint32_t ErrorArithmeticOverflow = 534;
 inline constexpr std::uint32_t ErrorNotAllAssigned = 1300;  // a privilege the token does not hold
 inline constexpr std::uint32_t ErrorInternalError = 1359;
 inline constexpr std::uint32_t ErrorSuccessRebootRequired = 3010;  // done; takes effect at the next start
+// The run needs administrator rights (Vista's ERROR_ELEVATION_REQUIRED, which XP's headers lack).
+inline constexpr std::uint32_t ErrorElevationRequired = 740;
 
 // File attributes that protect a file from being replaced, and the plain one; a folder, and a
 // link (a reparse point: symbolic link, junction, mount point).

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/AppInfo.h"
 #include "hosts/HostsRepair.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/HostsStore.h"
@@ -14,25 +15,34 @@
 namespace {
 
 constexpr std::size_t ShownEntries = 10;
+constexpr std::size_t ShownCopies = 10;
 
 constexpr wchar_t UsageText[] =
     L"Хостовик: проверка и восстановление файла hosts.\n"
     L"  hostovik-cli.exe /check         проверить файл hosts и папку, откуда Windows его читает\n"
     L"  hostovik-cli.exe /repair        вернуть стандартную папку; заменить файл стандартным, если\n"
     L"                                  в нём есть записи (копия старого остаётся рядом); очистить кэш DNS\n"
-    L"  hostovik-cli.exe /restore:ФАЙЛ  вернуть на место hosts ФАЙЛ, например копию .bak\n"
+    L"  hostovik-cli.exe /restore:ФАЙЛ  вернуть на место hosts ФАЙЛ, например копию .bak (имя без папки\n"
+    L"                                  ищется сначала рядом с hosts)\n"
     L"  /windir:ПАПКА  работать с Windows в ПАПКЕ, путь полный (например D:\\Windows из WinPE)\n"
     L"  /log:ФАЙЛ      дописать в ФАЙЛ (UTF-8, можно на общем ресурсе) строку об этом запуске\n"
     L"  /utf8          вывод в канал или файл в UTF-8, а не в кодовой странице консоли\n"
     L"Последняя строка вывода: RESULT hosts=clean|modified|missing|unchecked redirected=yes|no|unchecked\n"
     L"changed=yes|no|pending exit=КОД.\n"
+    L"/check и /? работают с любыми правами, /repair и /restore: - только с правами администратора.\n"
     L"Коды выхода: 0 - файл чистый или готово; 1 - в файле есть записи или папка перенаправлена;\n"
     L"3010 - папка возвращена или файл hosts занят и будет заменён, всё это после перезагрузки;\n"
-    L"87 - неверный ключ; другое число - номер ошибки Windows; файл hosts тогда оставлен как был,\n"
+    L"740 - нужны права администратора; 87 - неверный ключ; другое число - номер ошибки Windows; файл hosts тогда оставлен как был,\n"
     L"если в строке RESULT нет changed=yes.";
 
 enum class Hosts { Unchecked, Clean, Modified, Missing };
 enum class Changed { No, Yes, Pending };  // pending: at the next start of Windows
+
+// Vista and later tell by the token's elevation: an administrator's filtered token is no
+// administrator's. XP has no elevation, only the membership.
+bool MayChangeWindows(const TokenRights& rights) {
+    return rights.elevated ? *rights.elevated : rights.administrator;
+}
 
 // One run without a window: it says each result on the console and keeps what the log and the
 // last line need.
@@ -42,10 +52,13 @@ struct Run {
     const Platform& s;
     const Command& c;
     std::wstring result, backup = L"-";  // for the log: what came of the run, the copy of the old file
+    std::wstring hostsPath;
+    std::optional<std::uint64_t> entries;  // of the hosts file, once read
     Hosts hosts = Hosts::Unchecked;
     std::optional<bool> redirected;  // nothing: not looked at
     Changed changed = Changed::No;
     HostsStore store{s.files, s.processes, s.clock, c.windowsDir.empty()};
+    std::wstring restoreFrom;  // /restore:'s file, found
     std::uint32_t outputLost = 0;  // the error that stopped the console
 
     // A console that fails is not written to again; the run goes on, and its log tells.
@@ -86,6 +99,7 @@ struct Run {
             head.append(chunk.substr(0, LongestStockFile + 1 - std::min(LongestStockFile + 1, head.size())));
         };
         const bool exists = hostsFile ? store.ReadHostsBytes(path, take) : s.files.ReadOrdinaryFile(path, take);
+        if (hostsFile) entries = exists ? scan.entries : 0;
         if (!exists) {
             Say(L"файла нет: записей нет");
             return Hosts::Missing;
@@ -99,8 +113,19 @@ struct Run {
         return scan.entries ? Hosts::Modified : Hosts::Clean;
     }
 
+    // The copies beside hosts that /restore: takes by their bare names.
+    void ListCopies(const std::wstring& path) {
+        const std::vector<FoundFile> copies = HostsCopies(s.files, path);
+        if (copies.empty()) return;
+        Say(L"копии рядом с hosts, новые первыми: " + std::to_wstring(copies.size()));
+        for (std::size_t i = 0; i < std::min(copies.size(), ShownCopies); ++i)
+            Say(L"  " + Printable(copies[i].name) + L" (" + std::to_wstring(copies[i].size) + L" байт)");
+        if (copies.size() > ShownCopies) Say(L"  и ещё " + std::to_wstring(copies.size() - ShownCopies));
+    }
+
     int Check(const std::wstring& path, const std::optional<Redirect>& redirect) {
         hosts = Scan(path);
+        ListCopies(path);
         if (redirect && !redirect->folder.empty()) {
             const std::wstring read = redirect->folder + L"\\hosts";
             Say(L"файл, который читает Windows: " + Printable(read));
@@ -134,7 +159,7 @@ struct Run {
             if (!change) {
                 store.OpenHostsForOutput(path);
                 if (c.action == Command::Repair) store.WriteStockHosts();
-                else store.WriteHostsFrom(c.restoreFrom);
+                else store.WriteHostsFrom(restoreFrom);
                 change = store.CloseHosts();
             }
         } catch (const Failure&) {
@@ -142,7 +167,7 @@ struct Run {
             throw;
         }
         if (!change->copy.empty()) backup = change->copy;
-        const std::wstring what = c.action == Command::Repair ? L"стандартным" : L"файлом " + Printable(c.restoreFrom);
+        const std::wstring what = c.action == Command::Repair ? L"стандартным" : L"файлом " + Printable(restoreFrom);
         if (change->state == HostsChange::Pending) {
             changed = Changed::Pending;
             Result(L"замена файла hosts уже назначена на перезагрузку Windows: его место займёт " + change->newFile +
@@ -192,11 +217,27 @@ struct Run {
         return code;
     }
 
+    // A bare file name is first looked for beside hosts, where the copies are.
+    std::wstring RestoreSource(const std::wstring& path) {
+        const std::wstring& given = c.restoreFrom;
+        if (given.find_first_of(L"\\/:") != given.npos) return given;
+        const std::wstring beside = path.substr(0, path.rfind(L'\\') + 1) + given;
+        return s.files.Attributes(beside) ? beside : given;
+    }
+
     int Act() {
-        const std::wstring path = HostsPathFor(c.windowsDir.empty() ? s.env.WindowsDirectory() : c.windowsDir);
+        const std::wstring& path = hostsPath =
+            HostsPathFor(c.windowsDir.empty() ? s.env.WindowsDirectory() : c.windowsDir);
         Say(L"файл hosts: " + Printable(path));
+        // Without administrator rights a change would be refused half-way, or on Vista and later,
+        // for a program without a manifest, made in a per-user copy that Windows never reads.
+        if (c.action != Command::Check && !MayChangeWindows(s.processes.Rights())) {
+            Result(L"нужны права администратора: запустите из командной строки от имени администратора; ничего не изменено");
+            return static_cast<int>(win::ErrorElevationRequired);
+        }
         if (!c.windowsDir.empty()) RequireWindowsFolder(s.files, c.windowsDir);
         if (c.action == Command::Restore) {
+            restoreFrom = RestoreSource(path);
             hosts = ScanToReplace(path);
             return Replace(path) ? static_cast<int>(win::ErrorSuccessRebootRequired) : 0;
         }
@@ -216,12 +257,29 @@ struct Run {
         }
     }
 
+    // The run's line: tab-separated fields, none of which holds a tab or a line break: the time
+    // with its offset from UTC, the computer, the program's version, the action, the hosts file,
+    // its entries ("-": not read), the exit code, the result, the copy of the old file ("-": none).
+    std::wstring LogLine(int code) const {
+        const LocalTime t = s.clock.Now();
+        const int offset = t.utcOffsetMinutes < 0 ? -t.utcOffsetMinutes : t.utcOffsetMinutes;
+        wchar_t stamp[40];
+        std::swprintf(stamp, 40, L"%04d-%02d-%02dT%02d:%02d:%02d%lc%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                      t.second, t.utcOffsetMinutes < 0 ? L'-' : L'+', offset / 60, offset % 60);
+        wchar_t version[32];
+        std::swprintf(version, 32, L"%u.%u.%u", ThisApp.major, ThisApp.minor, ThisApp.revision);
+        const wchar_t* action = c.action == Command::Check ? L"check" : c.action == Command::Repair ? L"repair" : L"restore";
+        std::wstring line;
+        for (const std::wstring& field : {std::wstring(stamp), s.env.ComputerName(), std::wstring(version),
+                                          std::wstring(action), hostsPath.empty() ? L"-" : hostsPath,
+                                          entries ? std::to_wstring(*entries) : L"-", std::to_wstring(code), result,
+                                          backup})
+            line += (line.empty() ? L"" : L"\t") + Printable(field);
+        return line + L"\r\n";
+    }
+
     // Adds the run's line to the log; returns why it was not written, or nothing.
     std::wstring Log(int code) {
-        const LocalTime t = s.clock.Now();
-        wchar_t stamp[32];
-        std::swprintf(stamp, 32, L"%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
-        const wchar_t* action = c.action == Command::Check ? L"check" : c.action == Command::Repair ? L"repair" : L"restore";
         if (outputLost) result += L"; вывод не записан: " + ErrorWords(outputLost);
         try {
             FileFacts facts;
@@ -232,8 +290,7 @@ struct Run {
             if (facts.attributes & win::FileAttributeReparsePoint) return L"это ссылка, а не файл";
             if (facts.attributes & win::FileAttributeDirectory) return L"это папка";
             if (facts.links > 1) return L"у файла несколько имён (жёсткие ссылки)";
-            log->Write(Utf8(std::wstring(stamp) + L"\t" + Printable(s.env.ComputerName()) + L"\t" + action + L"\t" +
-                            std::to_wstring(code) + L" " + Printable(result) + L"\t" + Printable(backup) + L"\r\n"));
+            log->Write(Utf8(LogLine(code)));
             log->Close();
         } catch (const Failure& f) {
             return ErrorWords(f.Code());
@@ -288,7 +345,7 @@ Command ParseCommandLine(const std::vector<std::wstring>& args) {
         std::wstring value;
         if (name == L"check") act(Command::Check);
         else if (name == L"repair") act(Command::Repair);
-        else if (name == L"?") act(Command::Usage);
+        else if (name == L"?" || name == L"help" || name == L"-help") act(Command::Usage);
         else if (name == L"utf8" && !c.utf8) c.utf8 = true;
         else if (TakeValue(name, L"restore", value)) act(Command::Restore), c.restoreFrom = value;
         else if (TakeValue(name, L"windir", value) && c.windowsDir.empty() && IsAbsolute(value)) c.windowsDir = value;

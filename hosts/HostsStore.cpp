@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
+#include <tuple>
 
 #include "hosts/HostsMessages.h"
 #include "hosts/StockHosts.h"
@@ -28,6 +30,18 @@ std::wstring TimeStamp(const LocalTime& t) {
 // "hosts.yyyyMMdd-HHmmss.bak", then "...-2.bak" and on.
 std::wstring CopyName(const std::wstring& path, const LocalTime& now, int n) {
     return path + L"." + TimeStamp(now) + (n > 1 ? L"-" + std::to_wstring(n) : L"") + L".bak";
+}
+
+// Where a copy stands among the others: "hosts.<yyyyMMdd-HHmmss>[-n].bak" by its time, then by n;
+// a name of another form after all of ours, by the name.
+std::tuple<bool, std::wstring, long> CopyOrder(const std::wstring& name) {
+    const std::wstring middle = name.size() > 10 ? name.substr(6, name.size() - 10) : name;  // "hosts." ... ".bak"
+    const bool digits = middle.size() >= 15 && std::all_of(middle.begin(), middle.begin() + 15, [](wchar_t c) {
+        return c == L'-' || (c >= L'0' && c <= L'9');
+    });
+    const bool ours = digits && middle[8] == L'-' && (middle.size() == 15 || middle[15] == L'-');
+    if (!ours) return {false, name, 0};
+    return {true, middle.substr(0, 15), middle.size() > 16 ? std::wcstol(middle.c_str() + 16, nullptr, 10) : 1};
 }
 
 // A new file under the first free name of `name(1)`, `name(2)`...; `path` receives it.
@@ -270,6 +284,14 @@ bool HostsStore::NewFileStays() {
     } catch (const Failure&) {
         return true;  // unknown: the safe guess is that nothing happened yet
     }
+}
+
+std::vector<FoundFile> HostsCopies(FileSystem& fs, const std::wstring& path) {
+    std::vector<FoundFile> copies = fs.Find(path + L".*.bak");
+    std::sort(copies.begin(), copies.end(), [](const FoundFile& a, const FoundFile& b) {
+        return CopyOrder(b.name) < CopyOrder(a.name);
+    });
+    return copies;
 }
 
 std::wstring HostsStore::BackupHosts(const std::wstring& path, const LocalTime& now) {

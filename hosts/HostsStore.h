@@ -47,6 +47,10 @@ inline constexpr std::wstring_view HostsSuffix = L"\\System32\\drivers\\etc\\hos
 // Plain concatenation: no separator added or removed, nothing validated.
 std::wstring HostsPathFor(std::wstring_view windowsDir);
 
+// The copies of the hosts file at `path` beside it ("hosts.*.bak"), newest first by the time in
+// their names, a copy made in the same second after the one before it.
+std::vector<FoundFile> HostsCopies(FileSystem& fs, const std::wstring& path);
+
 class HostsStore {
 public:
     // runningWindows: the hosts file is the running Windows' own, so that a replace can wait for

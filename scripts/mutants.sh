@@ -99,7 +99,7 @@ unit @@ hosts/HostsCommandLine.cpp @@ return hosts == Hosts::Modified || redirec
 unit @@ hosts/HostsText.cpp @@ entry_ |= !toThisComputer_ || !IsLocalhost(word_) @@ entry_ |= !toThisComputer_ || IsLocalhost(word_) @@ localhost counted as blocking
 unit @@ hosts/HostsCommandLine.cpp @@ if (name[i] >= L'A' && name[i] <= L'Z') name[i] = static_cast<wchar_t>(name[i] - L'A' + L'a'); @@ ; @@ switches in capitals not understood
 unit @@ hosts/HostsCommandLine.cpp @@ code = c.action == Command::Usage ? 0 : static_cast<int>(win::ErrorInvalidParameter); @@ code = 0; @@ an unknown switch exits 0
-unit @@ hosts/HostsCommandLine.cpp @@ Printable(backup) + L"\r\n" @@ L"\r\n" @@ the log lacks the copy's name
+unit @@ hosts/HostsCommandLine.cpp @@                                           backup}) @@                                           L"-"}) @@ the log lacks the copy's name
 unit @@ forms/Form1/Links.h @@ L"http://www.ru.wikipedia.org/wiki/Hosts" @@ L"www.ru.wikipedia.org/wiki/Hosts" @@ an address without its scheme, looked up as a file first
 unit @@ hosts/HostsMessages.h @@ заменить его на оригинальный? @@ заменить его на оригинальный! @@ warning's wording
 unit @@ hosts/HostsMessages.h @@ После нажатия на кнопку ''OK'', программа закроется! @@ После нажатия на кнопку ''ОК'', программа закроется! @@ method 1's Latin OK made Cyrillic
@@ -198,6 +198,17 @@ e2e:one copy @@ app/Win32Files.cpp @@ if (!(found.dwFileAttributes & (NotNormal 
 e2e:held by a program sharing all @@ app/Win32Files.cpp @@ CreateFileW(path.c_str(), DELETE, 0, @@ CreateFileW(path.c_str(), DELETE, ShareAll, @@ a holder that shares deletion taken for a permission
 e2e:held by a program sharing all @@ app/Win32Files.cpp @@ MOVEFILE_DELAY_UNTIL_REBOOT | (replace ? MOVEFILE_REPLACE_EXISTING : 0) @@ MOVEFILE_DELAY_UNTIL_REBOOT @@ the new file scheduled beside hosts, not over it
 e2e:held by a program sharing all @@ app/Win32Files.cpp @@             if (n.starts_with(L"\\??\\")) n.erase(0, 4); @@ (nothing) @@ the moves Windows makes at its start read with their NT prefix, so a waiting replace is missed
+unit @@ hosts/HostsCommandLine.cpp @@ return rights.elevated ? *rights.elevated : rights.administrator; @@ return rights.administrator; @@ an administrator's filtered token taken for an elevated one
+unit @@ hosts/HostsCommandLine.cpp @@ return rights.elevated ? *rights.elevated : rights.administrator; @@ return rights.elevated.value_or(false); @@ no repair on XP, which has no elevation
+unit @@ hosts/HostsCommandLine.cpp @@ if (c.action != Command::Check && !MayChangeWindows @@ if (c.action == Command::Repair && !MayChangeWindows @@ a restore without administrator rights
+unit @@ hosts/HostsCommandLine.cpp @@ name == L"help" || name == L"-help" @@ name == L"help" @@ --help is a mistake
+unit @@ hosts/HostsCommandLine.cpp @@ return s.files.Attributes(beside) ? beside : given; @@ return given; @@ a copy's bare name looked for in the current folder only
+unit @@ hosts/HostsCommandLine.cpp @@ return s.files.Attributes(beside) ? beside : given; @@ return beside; @@ a bare name not beside hosts never looked for as given
+unit @@ hosts/HostsCommandLine.cpp @@ t.utcOffsetMinutes < 0 ? L'-' : L'+' @@ L'+' @@ a time west of Greenwich logged east of it
+unit @@ hosts/HostsCommandLine.cpp @@ if (hostsFile) entries = exists ? scan.entries : 0; @@ (nothing) @@ the log never counts the entries
+unit @@ hosts/HostsCommandLine.cpp @@ if (copies.size() > ShownCopies) Say @@ if (false) Say @@ copies past the tenth not counted
+unit @@ hosts/HostsStore.cpp @@ middle.size() > 16 ? std::wcstol(middle.c_str() + 16, nullptr, 10) : 1 @@ 1 @@ copies of one second in any order
+unit @@ hosts/HostsStore.cpp @@ if (!ours) return {false, name, 0}; @@ if (!ours) return {true, name, 0}; @@ a copy of another name taken for the newest
 TABLE
 )
 

@@ -194,11 +194,22 @@ for exe in "${exes[@]}"; do
   x86_64-w64-mingw32-objdump -p "$a" > "$pe"
   # The console one: cmd and scripts wait for it and read its exit code; the window one: no
   # console window behind it.
+  # The window one asks for administrator rights; the console one runs with its caller's, so that
+  # anyone may check. Either way the manifest's level keeps Windows from redirecting its writes.
   case $exe in
-    *-cli.exe) kind=console subsystem=$'00000003\t(Windows CUI)' ;;
-    *) kind=window subsystem=$'00000002\t(Windows GUI)' ;;
+    *-cli.exe) kind=console subsystem=$'00000003\t(Windows CUI)' level=asInvoker ;;
+    *) kind=window subsystem=$'00000002\t(Windows GUI)' level=requireAdministrator ;;
   esac
   check "$exe is a $kind program (Subsystem ${subsystem/$'\t'/ })" grep -qxF $'Subsystem\t\t'"$subsystem" "$pe"
+  check "$exe's manifest asks for $level in its trust section (which also turns off the redirection)" \
+    python3 - "$a" "$level" <<'PY'
+import re, sys, xml.etree.ElementTree as ET
+found = re.findall(rb'<\?xml.*?</assembly>', open(sys.argv[1], 'rb').read(), re.S)
+v3 = '{urn:schemas-microsoft-com:asm.v3}'
+levels = [e.get('level') for m in found for e in ET.fromstring(m).findall(
+    f'{v3}trustInfo/{v3}security/{v3}requestedPrivileges/{v3}requestedExecutionLevel')]
+sys.exit(levels != [sys.argv[2]])
+PY
   if [ "$format" = pei-i386 ]; then
     check "$exe is large-address-aware" grep -qxF $'\tlarge address aware' "$pe"
   fi

@@ -225,7 +225,7 @@ struct Run {
 void StartWith(Run& r, const std::wstring& args, const std::wstring& exe = options.exe, DWORD flags = 0,
                bool pipe = true) {
     if (!r.program) r.attributes = GetFileAttributesW(r.hosts.c_str());
-    const std::wstring windir = r.c.system || args == L"/?" ? L"" : L" \"/windir:" + r.windir + L"\"";
+    const std::wstring windir = r.c.system || args == L"/?" || args == L"--help" ? L"" : L" \"/windir:" + r.windir + L"\"";
     r.program.emplace(L"\"" + exe + L"\"" + windir + (args.empty() ? L"" : L" " + args), L"HostovikForm1", flags, pipe);
 }
 void Start(Run& r) { StartWith(r, L""); }
@@ -706,10 +706,19 @@ Steps SysInfoFrom(std::optional<std::wstring> path, std::optional<std::wstring> 
     return {SysInfoAt(path, folder), ClickSysInfo, Idle(1)};
 }
 // The log a /log: switch left beside the sandbox's Windows folder holds these lines.
-Step Logged(const std::string& lines) {
+// ...each line's fields after the time and its offset from UTC ("2026-12-07T16:20:05+03:00"), the
+// computer and the program's version, with `%H%` for the hosts file's path.
+Step Logged(const std::vector<std::string>& lines) {
     return [=](Run& r) {
         const std::string log = ReadFileBytes(r.windir + L"\\log.txt").value_or("");
-        if (!Matches(log, lines)) Fail("the log holds \"" + log + '"');
+        const std::string version = std::to_string(ThisApp.major) + "." + std::to_string(ThisApp.minor) + "." +
+                                    std::to_string(ThisApp.revision);
+        std::string expected;
+        for (std::string line : lines) {
+            for (std::size_t at; (at = line.find("%H%")) != line.npos;) line.replace(at, 3, Narrow(r.hosts));
+            expected += "20*-*-*T*:*:**:*\t*\t" + version + "\t" + line + "\r\n";
+        }
+        if (!Matches(log, expected)) Fail("the log holds \"" + log + '"');
     };
 }
 // A log whose name is another file's second name, as malware would plant one for win.ini: refused,
@@ -812,19 +821,24 @@ const std::vector<Case>& Cases() {
           Cli(L"/check /utf8", "*записей, кроме localhost на этом компьютере: 7\r\n*  0.0.0.0 evil?[2J.com\r\n*"),
           Cli(L"/?", "Хостовик: проверка и восстановление файла hosts.\r\n*Коды выхода:*RESULT hosts=unchecked "
                      "redirected=unchecked changed=no exit=0\r\n"),
-          Logged("20*-*-* *:*:*\t*\tcheck\t1 файл hosts изменён\t-\r\n")}},
-        {"cli: /repair twice (the second changes nothing), /restore: of the copy, a log line each, DataBasePath "
-         "not the other Windows'; /restore: of a pipe refused; the same bytes repaired again: one copy", Infected,
+          Cli(L"--help", "Хостовик: проверка и восстановление файла hosts.\r\n*exit=0\r\n"),
+          Logged({"check\t%H%\t7\t1\tфайл hosts изменён\t-"})}},
+        {"cli: /repair twice (the second changes nothing), /check lists the copy, /restore: of it by its bare name, a "
+         "log line each, DataBasePath not the other Windows'; /restore: of a pipe refused; the same bytes repaired "
+         "again: one copy", Infected,
          {RedirectedByMalware, Cli(L"/repair /log:%W%\\log.txt", "*RESULT hosts=modified redirected=unchecked changed=yes *"),
           Cli(L"/repair /log:%W%\\log.txt", "*RESULT hosts=clean redirected=unchecked changed=no *"),
+          Cli(L"/check", "*копии рядом с hosts, новые первыми: 1\r\n  hosts.20*.bak (" + std::to_string(Infected.size()) +
+                             " байт)\r\n*exit=0\r\n"),
           [](Run& r) {
               for (const auto& entry : std::filesystem::directory_iterator(r.etc))
                   if (entry.path().extension() == L".bak")
-                      Cli(L"/restore:" + entry.path().wstring() + L" /log:%W%\\log.txt", "*changed=yes exit=0\r\n")(r);
+                      Cli(L"/restore:" + entry.path().filename().wstring() + L" /log:%W%\\log.txt", "*changed=yes exit=0\r\n")(r);
           },
-          Logged("20*-*-* *:*:*\t*\trepair\t0 файл hosts заменён стандартным; кэш DNS очищен\t*.bak\r\n"
-                 "*\trepair\t0 файл hosts не изменён: записей в нём нет\t-\r\n*\trestore\t0 файл hosts заменён файлом "
-                 "*.bak; кэш DNS очищен\t-\r\n"), LeftToMalware, PipeRefused,
+          Logged({"repair\t%H%\t6\t0\tфайл hosts заменён стандартным; кэш DNS очищен\t%H%.20*.bak",
+                  "repair\t%H%\t0\t0\tфайл hosts не изменён: записей в нём нет\t-",
+                  "restore\t%H%\t0\t0\tфайл hosts заменён файлом %H%.20*.bak; кэш DNS очищен\t-"}),
+          LeftToMalware, PipeRefused,
           Cli(L"/repair", "*копия старого файла: *.bak\r\n*changed=yes exit=0\r\n")}, Stocked | BackedUp,
          Flushed + Flushed + Flushed},
         {.name = "cli: /repair of a folder that does not exist: error 3, hosts unchecked", .hosts = Stock,

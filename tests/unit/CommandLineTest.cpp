@@ -16,6 +16,9 @@ TEST(CommandLine, SwitchesInWindowsStyle) {
         {{L"-Repair", L"/log:\\\\srv\\Logs\\Hosts.txt"}, Repair, L"\\\\srv\\Logs\\Hosts.txt"},  // the value as given
         {{L"/restore:C:\\hosts.bak", L"/windir:D:\\W"}, Restore, L"C:\\hosts.bak"},
         {{L"/?"}, Usage},
+        {{L"/Help"}, Usage},
+        {{L"-help"}, Usage},
+        {{L"--help"}, Usage},
         {{L"/check", L"/repair"}, Invalid},  // one action at a time
         {{L"/log:x"}, Invalid},              // a log is of an action
         {{L"/utf8"}, Invalid},
@@ -69,6 +72,7 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         bool tookEffect = false;  // the failing call is a replace that moved the file all the same
         std::map<std::wstring, std::uint32_t> busy = {};  // calls failing for good: another program holds hosts
         bool waiting = false;  // an earlier run's new file waits for the restart to replace hosts
+        TokenRights rights = {true, true};
     } cases[] = {
         {"check, stock", {L"/check"}, Stock, {}, 0, stock + Journal{L"файл hosts чистый"},
          L"hosts=clean redirected=no changed=no", {{H, Stock}}},
@@ -97,9 +101,27 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         {"restore a copy", {L"/restore:C:\\old.bak"}, Stock, {}, 0, stock +
          Journal{L"копия старого файла не нужна: его не было или он стандартный", L"файл hosts заменён файлом C:\\old.bak",
                  L"кэш DNS очищен"}, L"hosts=clean redirected=unchecked changed=yes", {{H, Old}, {L"C:\\old.bak", Old}}},
-        {"restore of a file that is not there: nothing changes", {L"/restore:C:\\none.bak"}, infected, {}, 2,
-         blocked + Journal{L"ошибка 2: text of 2 (C:\\none.bak)"}, L"hosts=modified redirected=unchecked changed=no",
+        // A bare name is looked for beside hosts, where the copies are, then as it is given.
+        {"restore of a copy by its bare name", {L"/restore:hosts.20240102-030405.bak"}, Stock, {}, 0, stock +
+         Journal{L"копия старого файла не нужна: его не было или он стандартный", L"файл hosts заменён файлом " + B,
+                 L"кэш DNS очищен"}, L"hosts=clean redirected=unchecked changed=yes", {{H, Old}, {B, Old}}},
+        {"restore of a file that is not there: nothing changes", {L"/restore:none.bak"}, infected, {}, 2,
+         blocked + Journal{L"ошибка 2: text of 2 (none.bak)"}, L"hosts=modified redirected=unchecked changed=no",
          {{H, infected}}},
+        // Only a check runs without administrator rights: Vista's filtered token of an
+        // administrator has none, XP's member of Administrators has them.
+        {.name = "repair with an administrator's filtered token", .args = {L"/repair"}, .hosts = infected, .code = 740,
+         .said = {L"нужны права администратора: запустите из командной строки от имени администратора; ничего не изменено"},
+         .last = L"hosts=unchecked redirected=unchecked changed=no", .after = {{H, infected}}, .rights = {false, true}},
+        {.name = "restore by a user of XP", .args = {L"/restore:C:\\old.bak"}, .hosts = infected, .code = 740,
+         .said = {L"нужны права администратора: запустите из командной строки от имени администратора; ничего не изменено"},
+         .last = L"hosts=unchecked redirected=unchecked changed=no", .after = {{H, infected}, {L"C:\\old.bak", Old}},
+         .rights = {std::nullopt, false}},
+        {.name = "repair by an administrator of XP", .args = {L"/repair"}, .hosts = infected, .code = 0,
+         .said = blocked + repaired, .last = L"hosts=modified redirected=no changed=yes",
+         .after = {{H, Stock}, {B, infected}}, .rights = {std::nullopt, true}},
+        {.name = "check by a user", .args = {L"/check"}, .hosts = Stock, .code = 0, .said = stock + Journal{L"файл hosts чистый"},
+         .last = L"hosts=clean redirected=no changed=no", .after = {{H, Stock}}, .rights = {false, false}},
         {"repair whose replace took effect though Windows said it failed", {L"/repair"}, infected, {}, 5, blocked +
          Journal{L"ошибка 5: text of 5 (" + H + L" " + HostsReplacedAnyway(B) + L")"},
          L"hosts=modified redirected=no changed=yes", {{H, Stock}, {B, infected}}, L"replace " + H, true},
@@ -149,7 +171,9 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         SCOPED_TRACE(c.name);
         FakeSystem sys;
         if (c.hosts) sys.files[H] = *c.hosts;
-        if (c.after.count(L"C:\\old.bak")) sys.files[L"C:\\old.bak"] = Old;
+        if (c.args[0].starts_with(L"/restore:"))  // what it restores from
+            for (const auto& [path, bytes] : c.after) sys.files.emplace(path, bytes);
+        sys.rights = c.rights;
         if (c.redirect) sys.keys[TcpipKey]["DataBasePath"] = *c.redirect;
         if (!c.failing.empty()) sys.fail[c.failing] = 5;
         sys.replaceTakesEffect = c.tookEffect;
@@ -169,10 +193,18 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
 
 TEST(CommandLine, LogsALineARunWhateverTheConsoleAndShowsTheUsageOnlyWhenAskedFor) {
     FakeSystem sys;
-    sys.files[H] = Stock;
+    sys.files[H] = Old;
     for (const wchar_t* action : {L"/check", L"/repair"}) RunCommand(sys.Get(), ParseCommandLine({action, L"/log:L"}));
-    EXPECT_EQ(sys.files[L"L"], Utf8(L"2024-01-02 03:04:05\tPC-7\tcheck\t0 файл hosts чистый\t-\r\n"
-                                    L"2024-01-02 03:04:05\tPC-7\trepair\t0 файл hosts не изменён: записей в нём нет\t-\r\n"));
+    RunCommand(sys.Get(), ParseCommandLine({L"/repair", L"/log:L", L"/windir:D:\\W"}));
+    sys.rights = {false, true};
+    RunCommand(sys.Get(), ParseCommandLine({L"/restore:x", L"/log:L"}));
+    const std::wstring fields = L"2024-01-02T03:04:05-03:30\tPC-7\t1.0.6\t";
+    EXPECT_EQ(sys.files[L"L"], Utf8(fields + L"check\t" + H + L"\t1\t1\tфайл hosts изменён\t-\r\n" + fields + L"repair\t" +
+                                    H + L"\t1\t0\tфайл hosts заменён стандартным; кэш DNS очищен\t" + B + L"\r\n" + fields +
+                                    L"repair\tD:\\W\\System32\\drivers\\etc\\hosts\t0\t0\tфайл hosts не изменён: записей в нём нет\t-\r\n" +
+                                    fields + L"restore\t" + H + L"\t-\t740\tнужны права администратора: запустите из "
+                                    L"командной строки от имени администратора; ничего не изменено\t-\r\n"));
+    sys.rights = {true, true};
     // A log that cannot be written is told of and changes no code; a console that fails stops
     // being written to, and the log tells.
     sys.files[H] = Old;
@@ -220,6 +252,24 @@ TEST(CommandLine, LogsALineARunWhateverTheConsoleAndShowsTheUsageOnlyWhenAskedFo
     sys.answers = {Answer::Ok};
     EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({L"/?"})), 0);
     EXPECT_TRUE(sys.log.back().starts_with(L"msg 64 [] Хостовик: проверка"));
+}
+
+// Ten at most, by the time in their names: a copy of the same second with its number after the
+// one before it, a name of another form last.
+TEST(CommandLine, ChecksListTheCopiesBesideHostsNewestFirst) {
+    FakeSystem sys;
+    sys.files[H] = Stock;
+    for (const wchar_t* name : {L"old", L"20240102-030405", L"20240102-030405-2", L"20240102-030405-10", L"20231231-235959"})
+        sys.files[H + L"." + name + L".bak"] = "12";
+    for (int day = 1; day <= 7; ++day) sys.files[H + L".2022010" + std::to_wstring(day) + L"-000000.bak"] = "1";
+    RunCommand(sys.Get(), ParseCommandLine({L"/check"}));
+    const Journal listed(sys.out.begin() + 3, sys.out.begin() + 15);
+    EXPECT_EQ(listed, (Journal{L"копии рядом с hosts, новые первыми: 12", L"  hosts.20240102-030405-10.bak (2 байт)",
+                               L"  hosts.20240102-030405-2.bak (2 байт)", L"  hosts.20240102-030405.bak (2 байт)",
+                               L"  hosts.20231231-235959.bak (2 байт)", L"  hosts.20220107-000000.bak (1 байт)",
+                               L"  hosts.20220106-000000.bak (1 байт)", L"  hosts.20220105-000000.bak (1 байт)",
+                               L"  hosts.20220104-000000.bak (1 байт)", L"  hosts.20220103-000000.bak (1 байт)",
+                               L"  hosts.20220102-000000.bak (1 байт)", L"  и ещё 2"}));
 }
 
 }  // namespace

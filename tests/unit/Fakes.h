@@ -40,7 +40,7 @@ inline std::wstring Msg(unsigned style, std::wstring_view title, std::wstring_vi
     return Entry(L"msg", style, L"[" + std::wstring(title) + L"]", prompt);
 }
 
-inline const LocalTime Stamp{2024, 1, 2, 3, 4, 5};
+inline const LocalTime Stamp{2024, 1, 2, 3, 4, 5, -210};
 inline constexpr std::uint32_t Plain = 0x20;  // FILE_ATTRIBUTE_ARCHIVE, what a new file has
 
 struct RegValue { std::uint32_t type; std::string data; };
@@ -72,6 +72,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     std::vector<FileHolder> holders;          // what the Restart Manager names
     std::vector<PendingMove> pending;         // what Windows moves at its next start
     bool desktopShell = true, console = true, defaultDllDirectories = true;
+    TokenRights rights{true, true};
     std::size_t consoleLines = SIZE_MAX;  // lines the console takes before it fails
     Journal out;                          // what was written to the console
 
@@ -186,6 +187,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         return 0;
     }
     std::uint32_t CurrentProcessId() override { return 7; }
+    TokenRights Rights() override { return rights; }
 
     bool OpenAsDesktopUser(const std::wstring& address) override {
         Call(L"open as the desktop's user", address);
