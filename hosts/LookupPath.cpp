@@ -88,9 +88,7 @@ std::string CatalogDllPath(std::string_view packed) {
 bool InSystemFolder(std::wstring_view path, std::wstring_view systemDir) {
     const std::size_t slash = path.rfind(L'\\');
     if (slash == path.npos) return false;
-    std::wstring folder = Lower(path.substr(0, slash)), system = Lower(systemDir);
-    while (system.ends_with(L'\\')) system.pop_back();
-    return folder == system;
+    return Lower(path.substr(0, slash)) == Lower(systemDir);
 }
 
 bool IsUserHive(std::wstring_view name) {

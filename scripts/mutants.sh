@@ -99,7 +99,7 @@ unit @@ hosts/HostsCommandLine.cpp @@ return hosts == Hosts::Modified || redirec
 unit @@ hosts/HostsText.cpp @@ entry_ |= !toThisComputer_ || !IsLocalhost(word_) @@ entry_ |= !toThisComputer_ || IsLocalhost(word_) @@ localhost counted as blocking
 unit @@ hosts/HostsCommandLine.cpp @@ if (name[i] >= L'A' && name[i] <= L'Z') name[i] = static_cast<wchar_t>(name[i] - L'A' + L'a'); @@ ; @@ switches in capitals not understood
 unit @@ hosts/HostsCommandLine.cpp @@ code = c.action == Command::Usage ? 0 : static_cast<int>(win::ErrorInvalidParameter); @@ code = 0; @@ an unknown switch exits 0
-unit @@ hosts/HostsCommandLine.cpp @@                                           backup}) @@                                           L"-"}) @@ the log lacks the copy's name
+unit @@ hosts/HostsCommandLine.cpp @@                                           backup}) @@                                           std::wstring(L"-")}) @@ the log lacks the copy's name
 unit @@ forms/Form1/Links.h @@ L"http://www.ru.wikipedia.org/wiki/Hosts" @@ L"www.ru.wikipedia.org/wiki/Hosts" @@ an address without its scheme, looked up as a file first
 unit @@ hosts/HostsMessages.h @@ заменить его на оригинальный? @@ заменить его на оригинальный! @@ warning's wording
 unit @@ hosts/HostsMessages.h @@ После нажатия на кнопку ''OK'', программа закроется! @@ После нажатия на кнопку ''ОК'', программа закроется! @@ method 1's Latin OK made Cyrillic
@@ -209,6 +209,16 @@ unit @@ hosts/HostsCommandLine.cpp @@ if (hostsFile) entries = exists ? scan.ent
 unit @@ hosts/HostsCommandLine.cpp @@ if (copies.size() > ShownCopies) Say @@ if (false) Say @@ copies past the tenth not counted
 unit @@ hosts/HostsStore.cpp @@ middle.size() > 16 ? std::wcstol(middle.c_str() + 16, nullptr, 10) : 1 @@ 1 @@ copies of one second in any order
 unit @@ hosts/HostsStore.cpp @@ if (!ours) return {false, name, 0}; @@ if (!ours) return {true, name, 0}; @@ a copy of another name taken for the newest
+unit @@ hosts/LookupPath.cpp @@ if (value.size() - at < 4) return false; @@ if (value.size() < at) return false; @@ a value cut in a number read past its end
+unit @@ hosts/LookupPath.cpp @@ if (!number(length) || value.size() - at < length) return false; @@ if (!number(length)) return false; @@ a length past the value's end trusted
+unit @@ hosts/LookupPath.cpp @@ else if (flags & NamedProxyFlag) @@ else if (flags) @@ a direct setting taken for a proxy
+unit @@ hosts/LookupPath.cpp @@ if (const std::size_t equals = server.find(L'='); equals != server.npos) server.remove_prefix(equals + 1); @@ (nothing) @@ a proxy per scheme never judged
+unit @@ hosts/LookupPath.cpp @@ if (host.ends_with(L'.')) host.remove_suffix(1); @@ (nothing) @@ localhost with its root dot passes
+unit @@ hosts/LookupPath.cpp @@ if (server.starts_with(L'[')) return server.substr(1, server.find(L']') - 1); @@ (nothing) @@ a bracketed IPv6 proxy passes
+unit @@ hosts/LookupPath.cpp @@ return lower.starts_with(L"file:") || IsLoopback(HostOf(lower)); @@ return IsLoopback(HostOf(lower)); @@ a file: script passes
+unit @@ hosts/LookupPath.cpp @@ packed = packed.substr(0, MaxPath); @@ (nothing) @@ a catalog path read past MAX_PATH
+unit @@ hosts/LookupPath.cpp @@ !Lower(name).ends_with(L"_classes") @@ true @@ a user's classes taken for a user
+unit @@ hosts/LookupPath.cpp @@ field += (field.empty() ? L"" : L",") @@ field += (L",") @@ other= starts with a comma
 TABLE
 )
 
