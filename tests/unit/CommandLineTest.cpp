@@ -259,17 +259,18 @@ TEST(CommandLine, LogsALineARunWhateverTheConsoleAndShowsTheUsageOnlyWhenAskedFo
 TEST(CommandLine, ChecksListTheCopiesBesideHostsNewestFirst) {
     FakeSystem sys;
     sys.files[H] = Stock;
-    for (const wchar_t* name : {L"old", L"20240102-030405", L"20240102-030405-2", L"20240102-030405-10", L"20231231-235959"})
+    for (const wchar_t* name : {L"old", L"20240102-030405", L"20240102-030405-2", L"20240102-030405-3",
+                                L"20240102-030405-10", L"20231231-235959"})
         sys.files[H + L"." + name + L".bak"] = "12";
     for (int day = 1; day <= 7; ++day) sys.files[H + L".2022010" + std::to_wstring(day) + L"-000000.bak"] = "1";
     RunCommand(sys.Get(), ParseCommandLine({L"/check"}));
     const Journal listed(sys.out.begin() + 3, sys.out.begin() + 15);
-    EXPECT_EQ(listed, (Journal{L"копии рядом с hosts, новые первыми: 12", L"  hosts.20240102-030405-10.bak (2 байт)",
-                               L"  hosts.20240102-030405-2.bak (2 байт)", L"  hosts.20240102-030405.bak (2 байт)",
-                               L"  hosts.20231231-235959.bak (2 байт)", L"  hosts.20220107-000000.bak (1 байт)",
-                               L"  hosts.20220106-000000.bak (1 байт)", L"  hosts.20220105-000000.bak (1 байт)",
-                               L"  hosts.20220104-000000.bak (1 байт)", L"  hosts.20220103-000000.bak (1 байт)",
-                               L"  hosts.20220102-000000.bak (1 байт)", L"  и ещё 2"}));
+    EXPECT_EQ(listed, (Journal{L"копии рядом с hosts, новые первыми: 13", L"  hosts.20240102-030405-10.bak (2 байт)",
+                               L"  hosts.20240102-030405-3.bak (2 байт)", L"  hosts.20240102-030405-2.bak (2 байт)",
+                               L"  hosts.20240102-030405.bak (2 байт)", L"  hosts.20231231-235959.bak (2 байт)",
+                               L"  hosts.20220107-000000.bak (1 байт)", L"  hosts.20220106-000000.bak (1 байт)",
+                               L"  hosts.20220105-000000.bak (1 байт)", L"  hosts.20220104-000000.bak (1 байт)",
+                               L"  hosts.20220103-000000.bak (1 байт)", L"  и ещё 3"}));
 }
 
 }  // namespace
