@@ -7,6 +7,7 @@
 #include "app/Caption.h"
 #include "app/Win32Platform.h"
 #include "app/resource.h"
+#include "forms/Form1/Form1Controls.h"
 #include "forms/Form1/Links.h"
 
 namespace {
@@ -17,17 +18,6 @@ constexpr UINT WmPageUnopened = WM_APP + 1;
 constexpr Twips ClientArea{0, 0, 6015, 6195};
 constexpr COLORREF LinkColour = RGB(0, 0, 255);
 
-enum ControlId {
-    IdCommand1 = 101,
-    IdText1,
-    IdLabel1,
-    IdCommand2,
-    IdCommand3,
-    IdCommand4,
-    IdLabel3,
-    IdLabel2,
-};
-
 // The picture buttons show no caption: their text is their tool tip and accessible name.
 constexpr DWORD PictureButton = BS_PUSHBUTTON | BS_ICON | WS_TABSTOP;
 constexpr DWORD LinkLabel = SS_LEFT | SS_NOTIFY;
@@ -37,18 +27,18 @@ constexpr wchar_t Method2Tip[] = L"Разблокировать способ №
 constexpr wchar_t Method3Tip[] = L"Разблокировать способ №3";
 constexpr wchar_t AboutTip[] = L"О программе...";
 
-// In tab order. Text1 ends at the client area's right edge, so its scroll bar is visible.
+// In tab order. The view ends at the client area's right edge, so its scroll bar is visible.
 constexpr ControlSpec Controls[] = {
-    {IdCommand1, L"BUTTON", PictureButton, Method1Tip, {120, 120, 495, 495}, Method1Tip},
-    {IdText1, L"EDIT",
+    {Method1Button, L"BUTTON", PictureButton, Method1Tip, {120, 120, 495, 495}, Method1Tip},
+    {HostsView, L"EDIT",
      ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, L"",
      {0, 1080, 6015, 5055}},
-    {IdLabel1, L"STATIC", SS_LEFT, L"Файл", {120, 840, 495, 255}},
-    {IdCommand2, L"BUTTON", PictureButton, Method2Tip, {840, 120, 495, 495}, Method2Tip},
-    {IdCommand3, L"BUTTON", PictureButton, AboutTip, {2400, 120, 495, 615}, AboutTip},
-    {IdCommand4, L"BUTTON", PictureButton, Method3Tip, {1560, 120, 495, 495}, Method3Tip},
-    {IdLabel3, L"STATIC", LinkLabel, L"Рекламное место сдается...", {3000, 120, 3015, 375}},
-    {IdLabel2, L"STATIC", LinkLabel, L"hosts:", {600, 840, 495, 255}, L"Посмотреть информацию в интернете."},
+    {FileLabel, L"STATIC", SS_LEFT, L"Файл", {120, 840, 495, 255}},
+    {Method2Button, L"BUTTON", PictureButton, Method2Tip, {840, 120, 495, 495}, Method2Tip},
+    {AboutButton, L"BUTTON", PictureButton, AboutTip, {2400, 120, 495, 615}, AboutTip},
+    {Method3Button, L"BUTTON", PictureButton, Method3Tip, {1560, 120, 495, 495}, Method3Tip},
+    {AdvertLink, L"STATIC", LinkLabel, L"Рекламное место сдается...", {3000, 120, 3015, 375}},
+    {HostsLink, L"STATIC", LinkLabel, L"hosts:", {600, 840, 495, 255}, L"Посмотреть информацию в интернете."},
 };
 
 HICON LoadIconSized(int id, int width, int height) {
@@ -95,11 +85,11 @@ Form1::Form1(const Platform& system, const std::wstring& otherWindows)
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HAND_H), IMAGE_CURSOR, 32, 32, 0));
 
     CreateControls(Controls, font_);
-    SendMessageW(Control(IdLabel3), WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), FALSE);
-    for (int id : {IdCommand1, IdCommand2, IdCommand4})
+    SendMessageW(Control(AdvertLink), WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), FALSE);
+    for (int id : {Method1Button, Method2Button, Method3Button})
         SendMessageW(Control(id), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(pictureP_));
-    SendMessageW(Control(IdCommand3), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(questionMark_));
-    if (!SetWindowSubclass(Control(IdText1), PassTabOn, 0, 0)) ThrowLastError(L"Text1");
+    SendMessageW(Control(AboutButton), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(questionMark_));
+    if (!SetWindowSubclass(Control(HostsView), PassTabOn, 0, 0)) ThrowLastError(L"Text1");
     CreateToolTips();
 }
 
@@ -150,7 +140,7 @@ void Form1::Uninterrupted(const std::function<void()>& operation) {
 void Form1::Show() {
     if (!hwnd_) return;
     ShowWindow(hwnd_, SW_SHOW);
-    SetFocus(Control(IdCommand1));
+    SetFocus(Control(Method1Button));
 }
 
 void Form1::Form_Unload() {
@@ -198,7 +188,7 @@ void Form1::OpenInBackground(const wchar_t* address) {
 }
 
 void Form1::ShowHostsView(std::wstring text) {
-    const HWND view = Control(IdText1);
+    const HWND view = Control(HostsView);
     SendMessageW(view, EM_SETLIMITTEXT, 0, 0);  // no limit of the control's own: the text is capped already
     if (!SetWindowTextW(view, text.c_str())) ThrowLastError(L"Text1");
 }
@@ -215,12 +205,12 @@ std::optional<LRESULT> Form1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_COMMAND:
         switch (LOWORD(wp)) {
-        case IdCommand1: Command1_Click(); return 0;
-        case IdCommand2: Command2_Click(); return 0;
-        case IdCommand3: Command3_Click(); return 0;
-        case IdCommand4: Command4_Click(); return 0;
-        case IdLabel2: if (HIWORD(wp) == STN_CLICKED) Label2_Click(); return 0;
-        case IdLabel3: if (HIWORD(wp) == STN_CLICKED) Label3_Click(); return 0;
+        case Method1Button: Command1_Click(); return 0;
+        case Method2Button: Command2_Click(); return 0;
+        case AboutButton: Command3_Click(); return 0;
+        case Method3Button: Command4_Click(); return 0;
+        case HostsLink: if (HIWORD(wp) == STN_CLICKED) Label2_Click(); return 0;
+        case AdvertLink: if (HIWORD(wp) == STN_CLICKED) Label3_Click(); return 0;
         }
         return std::nullopt;
     case WmPageUnopened:
@@ -229,19 +219,19 @@ std::optional<LRESULT> Form1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORSTATIC: {
         const auto control = reinterpret_cast<HWND>(lp);
         const auto dc = reinterpret_cast<HDC>(wp);
-        if (control == Control(IdText1)) {  // read-only, but still a white text view
+        if (control == Control(HostsView)) {  // read-only, but still a white text view
             SetBkColor(dc, GetSysColor(COLOR_WINDOW));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
         }
         // The labels draw their text only, no background: those above the view reach 15 twips
-        // into it and would cut its border, and Label1 and Label2 overlap by as much.
-        if (control == Control(IdLabel2) || control == Control(IdLabel3)) SetTextColor(dc, LinkColour);
+        // into it and would cut its border, and FileLabel and HostsLink overlap by as much.
+        if (control == Control(HostsLink) || control == Control(AdvertLink)) SetTextColor(dc, LinkColour);
         SetBkMode(dc, TRANSPARENT);
         return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
     }
     case WM_SETCURSOR: {
         const auto over = reinterpret_cast<HWND>(wp);
-        if (handH_ && (over == Control(IdLabel2) || over == Control(IdLabel3))) {
+        if (handH_ && (over == Control(HostsLink) || over == Control(AdvertLink))) {
             SetCursor(handH_);
             return TRUE;
         }

@@ -6,36 +6,27 @@
 #include "app/AppInfo.h"
 #include "app/Win32Platform.h"
 #include "app/resource.h"
+#include "forms/frmAbout/frmAboutControls.h"
 
 namespace {
 
 constexpr Twips ClientArea{2340, 1935, 5730, 4725};  // placed relative to the screen, not centred
-
-enum ControlId {
-    IdCmdOK = IDOK,  // Enter and Esc (IDCANCEL) both close the dialog through it
-    IdPicIcon = 201,
-    IdCmdSysInfo,
-    IdLblDescription,
-    IdLblDisclaimer,
-    IdLblTitle,
-    IdLblVersion,
-    IdLabel1,
-};
 
 constexpr wchar_t Disclaimer[] = L"";
 constexpr wchar_t Credit[] = L"© 2026 Kostya_IT. Все права защищены.";
 
 // In tab order.
 constexpr ControlSpec Controls[] = {
-    {IdCmdOK, L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, L"OK", {4245, 2625, 1260, 345}},
-    {IdPicIcon, L"STATIC", SS_ICON | SS_CENTERIMAGE, L"", {240, 240, 540, 540}},
-    {IdCmdSysInfo, L"BUTTON", BS_PUSHBUTTON | BS_MULTILINE | WS_TABSTOP, L"&Информация о системе...",
+    // Enter and Esc (IDCANCEL) both close the dialog through it.
+    {IDOK, L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, L"OK", {4245, 2625, 1260, 345}},
+    {IconPicture, L"STATIC", SS_ICON | SS_CENTERIMAGE, L"", {240, 240, 540, 540}},
+    {SysInfoButton, L"BUTTON", BS_PUSHBUTTON | BS_MULTILINE | WS_TABSTOP, L"&Информация о системе...",
      {4260, 3075, 1245, 705}},
-    {IdLblDescription, L"STATIC", SS_LEFT, L"", {1050, 1125, 3885, 1170}},
-    {IdLblDisclaimer, L"STATIC", SS_LEFT, Disclaimer, {255, 2625, 3870, 1665}},
-    {IdLblTitle, L"STATIC", SS_LEFT, L"", {1050, 240, 3885, 480}},
-    {IdLblVersion, L"STATIC", SS_LEFT, L"", {1050, 780, 3885, 225}},
-    {IdLabel1, L"STATIC", SS_LEFT, Credit, {240, 4440, 4575, 255}},
+    {DescriptionLabel, L"STATIC", SS_LEFT, L"", {1050, 1125, 3885, 1170}},
+    {DisclaimerLabel, L"STATIC", SS_LEFT, Disclaimer, {255, 2625, 3870, 1665}},
+    {TitleLabel, L"STATIC", SS_LEFT, L"", {1050, 240, 3885, 480}},
+    {VersionLabel, L"STATIC", SS_LEFT, L"", {1050, 780, 3885, 225}},
+    {CreditLabel, L"STATIC", SS_LEFT, Credit, {240, 4440, 4575, 255}},
 };
 
 // Line1(1), grey, and Line1(0), white, 15 twips below: an etched separator.
@@ -95,9 +86,9 @@ void frmAbout::Form_Load() {
     const std::wstring version = L"Версия " + std::to_wstring(ThisApp.major) + L"." + std::to_wstring(ThisApp.minor) +
                                  L"." + std::to_wstring(ThisApp.revision);
     SetWindowTextW(hwnd_, caption.c_str());
-    SetDlgItemTextW(hwnd_, IdLblVersion, version.c_str());
-    SetDlgItemTextW(hwnd_, IdLblTitle, title.c_str());
-    SetDlgItemTextW(hwnd_, IdLblDescription, description.c_str());
+    SetDlgItemTextW(hwnd_, VersionLabel, version.c_str());
+    SetDlgItemTextW(hwnd_, TitleLabel, title.c_str());
+    SetDlgItemTextW(hwnd_, DescriptionLabel, description.c_str());
 }
 
 void frmAbout::cmdOK_Click() {
@@ -125,7 +116,7 @@ std::optional<LRESULT> frmAbout::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         CreateControls(Controls, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
         icon_ = static_cast<HICON>(
             LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, 0));
-        SendMessageW(Control(IdPicIcon), STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+        SendMessageW(Control(IconPicture), STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
         PlaceClientArea(ClientArea, false);
         Form_Load();
         return TRUE;  // the focus goes to the first control, cmdOK
@@ -134,7 +125,7 @@ std::optional<LRESULT> frmAbout::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         switch (LOWORD(wp)) {
         case IDOK:
         case IDCANCEL: cmdOK_Click(); return 0;
-        case IdCmdSysInfo: cmdSysInfo_Click(); return 0;
+        case SysInfoButton: cmdSysInfo_Click(); return 0;
         }
         return std::nullopt;
     case WM_CLOSE:
@@ -142,7 +133,7 @@ std::optional<LRESULT> frmAbout::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_CTLCOLORSTATIC: {
         const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lp));
-        if (id != IdLblDescription && id != IdLblDisclaimer && id != IdLblTitle) return std::nullopt;
+        if (id != DescriptionLabel && id != DisclaimerLabel && id != TitleLabel) return std::nullopt;
         const auto dc = reinterpret_cast<HDC>(wp);
         SetTextColor(dc, RGB(0, 0, 0));
         SetBkMode(dc, TRANSPARENT);
