@@ -25,8 +25,10 @@
 #include "app/AppInfo.h"
 #include "app/Caption.h"
 #include "app/Codepage.h"
+#include "forms/Form1/Form1Controls.h"
 #include "forms/Form1/Links.h"
 #include "forms/frmAbout/SysInfo.h"
+#include "forms/frmAbout/frmAboutControls.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/HostsText.h"
 #include "hosts/StockHosts.h"
@@ -301,9 +303,6 @@ void CloseDuringMessage(Run& r) {
 
 // ---- Steps: the windows ----
 
-enum Control { Command1 = 101, Text1, Label1, Command2, Command3, Command4, Label3, Label2 };
-enum AboutControl { PicIcon = 201, CmdSysInfo, LblDescription, LblDisclaimer, LblTitle, LblVersion, Credit };
-
 // The main window alone, with its title and the hosts file as it was at the start in its view:
 // a file too large to show whole, its start, the note, and the entry past it.
 void MainShown(Run& r) {
@@ -312,7 +311,7 @@ void MainShown(Run& r) {
     const std::string file = r.before.value_or("");
     std::wstring expected = BuildViewText(file.substr(0, ViewCap), Windows1251());
     if (file.size() > ViewCap) expected += ViewCutNote(file.size(), ViewCap, 1) + BuildViewText(PaddedEntry, Windows1251());
-    const HWND view = GetDlgItem(r.main, Text1);
+    const HWND view = GetDlgItem(r.main, HostsView);
     DWORD_PTR length = 0;
     SendMessageTimeoutW(view, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, static_cast<UINT>(60000 * options.slow), &length);
     const std::wstring text = TextOf(view, std::min<size_t>(length, 100000) + 1);  // a long text's start is enough...
@@ -358,8 +357,8 @@ void TabRoundTrips(Run& r) {
         return GetDlgCtrlID(info.hwndFocus);
     };
     for (const bool back : {false, true}) {
-        for (int id : back ? std::vector{Command4, Command3, Command2, Text1, Command1}
-                           : std::vector{Text1, Command2, Command3, Command4, Command1}) {
+        for (int id : back ? std::vector{Method3Button, AboutButton, Method2Button, HostsView, Method1Button}
+                           : std::vector{HostsView, Method2Button, AboutButton, Method3Button, Method1Button}) {
             INPUT keys[4] = {};
             for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
             keys[0].ki.wVk = keys[3].ki.wVk = VK_SHIFT;
@@ -384,31 +383,31 @@ struct Widget {
 };
 constexpr DWORD Picture = BS_ICON | WS_TABSTOP;
 
-// In tab order, as the main window's table gives them; Text1 ends at the client area's edge.
+// In tab order, as the main window's table gives them; HostsView ends at the client area's edge.
 const std::vector<Widget> MainWidgets = {
-    {Command1, L"Button", Picture, 120, 120, 495, 495, L"Разблокировать способ №1"},
-    {Text1, L"Edit", ES_MULTILINE | ES_READONLY | WS_VSCROLL, 0, 1080, 6015, 5055, nullptr},
-    {Label1, L"Static", SS_LEFT, 120, 840, 495, 255, L"Файл"},
-    {Command2, L"Button", Picture, 840, 120, 495, 495, L"Разблокировать способ №2"},
-    {Command3, L"Button", Picture, 2400, 120, 495, 615, L"О программе..."},
-    {Command4, L"Button", Picture, 1560, 120, 495, 495, L"Разблокировать способ №3"},
-    {Label3, L"Static", SS_NOTIFY, 3000, 120, 3015, 375, L"Рекламное место сдается..."},
-    {Label2, L"Static", SS_NOTIFY, 600, 840, 495, 255, L"hosts:"},
+    {Method1Button, L"Button", Picture, 120, 120, 495, 495, L"Разблокировать способ №1"},
+    {HostsView, L"Edit", ES_MULTILINE | ES_READONLY | WS_VSCROLL, 0, 1080, 6015, 5055, nullptr},
+    {FileLabel, L"Static", SS_LEFT, 120, 840, 495, 255, L"Файл"},
+    {Method2Button, L"Button", Picture, 840, 120, 495, 495, L"Разблокировать способ №2"},
+    {AboutButton, L"Button", Picture, 2400, 120, 495, 615, L"О программе..."},
+    {Method3Button, L"Button", Picture, 1560, 120, 495, 495, L"Разблокировать способ №3"},
+    {AdvertLink, L"Static", SS_NOTIFY, 3000, 120, 3015, 375, L"Рекламное место сдается..."},
+    {HostsLink, L"Static", SS_NOTIFY, 600, 840, 495, 255, L"hosts:"},
 };
 const std::vector<std::pair<int, std::wstring>> MainToolTips = {
-    {Command1, L"Разблокировать способ №1"}, {Command2, L"Разблокировать способ №2"}, {Command3, L"О программе..."},
-    {Command4, L"Разблокировать способ №3"}, {Label2, L"Посмотреть информацию в интернете."}};
+    {Method1Button, L"Разблокировать способ №1"}, {Method2Button, L"Разблокировать способ №2"}, {AboutButton, L"О программе..."},
+    {Method3Button, L"Разблокировать способ №3"}, {HostsLink, L"Посмотреть информацию в интернете."}};
 const std::vector<Widget> AboutWidgets = {
     {IDOK, L"Button", BS_DEFPUSHBUTTON | WS_TABSTOP, 4245, 2625, 1260, 345, L"OK"},
-    {PicIcon, L"Static", SS_ICON, 240, 240, 540, 540, nullptr},
-    {CmdSysInfo, L"Button", WS_TABSTOP, 4260, 3075, 1245, 705, L"&Информация о системе..."},
-    {LblDescription, L"Static", SS_LEFT, 1050, 1125, 3885, 1170,
+    {IconPicture, L"Static", SS_ICON, 240, 240, 540, 540, nullptr},
+    {SysInfoButton, L"Button", WS_TABSTOP, 4260, 3075, 1245, 705, L"&Информация о системе..."},
+    {DescriptionLabel, L"Static", SS_LEFT, 1050, 1125, 3885, 1170,
      L"Хостовик сайтов поможет Вам разблокировать сайты, которые были заблокированы вирусами, или интернет "
      L"мошениками."},
-    {LblDisclaimer, L"Static", SS_LEFT, 255, 2625, 3870, 1665, L""},
-    {LblTitle, L"Static", SS_LEFT, 1050, 240, 3885, 480, L"Хостовик"},
-    {LblVersion, L"Static", SS_LEFT, 1050, 780, 3885, 225, L"Версия 1.0.6"},
-    {Credit, L"Static", SS_LEFT, 240, 4440, 4575, 255, nullptr},
+    {DisclaimerLabel, L"Static", SS_LEFT, 255, 2625, 3870, 1665, L""},
+    {TitleLabel, L"Static", SS_LEFT, 1050, 240, 3885, 480, L"Хостовик"},
+    {VersionLabel, L"Static", SS_LEFT, 1050, 780, 3885, 225, L"Версия 1.0.6"},
+    {CreditLabel, L"Static", SS_LEFT, 240, 4440, 4575, 255, nullptr},
 };
 
 // A fixed frame with a close box only, its client area, and its controls in tab order with
@@ -473,15 +472,15 @@ void ToolTipsShown(Run& r) {
 
 void MainLayout(Run& r) {
     CheckLayout(r, r.main, "main window", {6015, 6195}, MainWidgets);
-    RECT view = ScreenRect(GetDlgItem(r.main, Text1));  // its top border whole under the labels
+    RECT view = ScreenRect(GetDlgItem(r.main, HostsView));  // its top border whole under the labels
     view.bottom = view.top + 1;
-    view.right = ScreenRect(GetDlgItem(r.main, Label2)).right;
+    view.right = ScreenRect(GetDlgItem(r.main, HostsLink)).right;
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     for (DWORD pixel : Capture(view))
         if (pixel == static_cast<DWORD>(GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face)))
             Fail("the view's border is cut");
     ToolTipsShown(r);
-    for (int id : {Label2, Label3}) {  // the link labels are drawn in blue
+    for (int id : {HostsLink, AdvertLink}) {  // the link labels are drawn in blue
         const std::vector<DWORD> pixels = Capture(ScreenRect(GetDlgItem(r.main, id)));
         if (std::find(pixels.begin(), pixels.end(), 0x0000FFu) == pixels.end()) Fail("a link label is not blue");
     }
@@ -489,7 +488,7 @@ void MainLayout(Run& r) {
 
 // The About dialog opens at its place, not owned by the main window, which stays usable.
 void OpenAbout(Run& r) {
-    Click(Command3)(r);
+    Click(AboutButton)(r);
     r.about = r.Await([](const Scene& s) { return s.main && s.dialogs.size() == 1; }, "the About dialog").dialogs[0];
     if (TextOf(r.about) != L"О программе Хостовик") Fail("About caption " + Quote(TextOf(r.about)));
     CheckLayout(r, r.about, "About dialog", {5730, 4725}, AboutWidgets);
@@ -511,7 +510,7 @@ Step CloseAbout(int id, UINT message, WPARAM wp = 0, LPARAM lp = 0) {
     };
 }
 const Step AboutOK = CloseAbout(IDOK, BM_CLICK), AboutEsc = CloseAbout(IDOK, WM_KEYDOWN, VK_ESCAPE, 0x00010001),
-           AboutCloseBox = CloseAbout(0, WM_SYSCOMMAND, SC_CLOSE), ClickSysInfo = Post(&Run::about, CmdSysInfo, BM_CLICK);
+           AboutCloseBox = CloseAbout(0, WM_SYSCOMMAND, SC_CLOSE), ClickSysInfo = Post(&Run::about, SysInfoButton, BM_CLICK);
 
 // ---- Preparations ----
 
@@ -683,7 +682,7 @@ Steps HeldRepairTwice(const std::string& hosts, const std::string& renames) {
 // The main window on a file it could not read: the view says why.
 void ViewSaysUnread(Run& r) {
     r.main = r.Await([](const Scene& s) { return s.main && s.boxes.empty(); }, "the main window").main;
-    const std::string view = Narrow(TextOf(GetDlgItem(r.main, Text1)));
+    const std::string view = Narrow(TextOf(GetDlgItem(r.main, HostsView)));
     if (!Matches(view, Narrow(HostsNotRead(32, L"*")))) Fail("the view holds " + view);
 }
 
@@ -775,33 +774,33 @@ const std::vector<Case>& Cases() {
          .hosts = Infected,
          .steps = Steps{DataBasePathSetTo(LongPath, REG_EXPAND_SZ), Start,
                         Answer({Detection, RedirectWarning(LongPath.substr(0, 300) + L"…"), L"Yes No"}, IDNO),
-                        Answer(Modified, IDNO), MainShown, Click(Command1)} + Method1,
+                        Answer(Modified, IDNO), MainShown, Click(Method1Button)} + Method1,
          .after = Stocked | BackedUp, .record = Flushed, .system = true},
         // Methods 2 and 3: route.exe comes from the system folder, not from beside the program,
         // the current folder or PATH, where stand-ins wait too.
         {"method 3, No: the window stays; closed during the question: No, then the program ends", Stock,
-         StockYes + Steps{Click(Command4), Answer(M3Ask, IDNO), Idle(1), Click(Command4), CloseDuringMessage,
+         StockYes + Steps{Click(Method3Button), Answer(M3Ask, IDNO), Idle(1), Click(Method3Button), CloseDuringMessage,
                           Answer(M3Ask, IDNO)}},
         {"method 3, Yes: route -f starts minimized from the system folder", Stock,
-         StockYes + Steps{Click(Command4), Answer(M3Ask, IDYES)}, Unchanged, Routed},
+         StockYes + Steps{Click(Method3Button), Answer(M3Ask, IDYES)}, Unchanged, Routed},
         {"method 2 closed during its warning, No: stock file, copy kept, no restart", Infected,
-         Steps{WinebootStandIn} + ModifiedNo + Steps{Click(Command2), CloseDuringMessage, Answer(M2First, IDOK),
+         Steps{WinebootStandIn} + ModifiedNo + Steps{Click(Method2Button), CloseDuringMessage, Answer(M2First, IDOK),
                                                     Answer(M2Restart, IDNO)}, Stocked | BackedUp, Flushed},
         // The main window
         {.name = "main window at 144 DPI: frame, controls, tool tips", .hosts = Infected, .steps = ModifiedNo + Layout,
          .dpi = 144},
         {"links open their pages through the desktop shell within 2 s, the browser registered per user too; the window "
          "stays", Stock,
-         Steps{BrowserStandIn} + StockYes + Steps{LinkAnswers(Label2), Idle(0.5), LinkAnswers(Label3), Idle(0.5), CloseMain},
+         Steps{BrowserStandIn} + StockYes + Steps{LinkAnswers(HostsLink), Idle(0.5), LinkAnswers(AdvertLink), Idle(0.5), CloseMain},
          Unchanged,
          "*browser.exe|*\"http://www.ru.wikipedia.org/wiki/Hosts\"|*\n*browser.exe|*\"http://www.*/forum/3-22-1\"|*\n"},
         {.name = "links without the desktop shell: the address is shown, nothing starts", .hosts = Stock,
          .steps = Steps{BrowserStandIn} + StockYes +
-                  Steps{LinkAnswers(Label3), Answer({Caption, OpenByHand(ForumPage), L"OK"}, IDOK), Idle(0.5), CloseMain},
+                  Steps{LinkAnswers(AdvertLink), Answer({Caption, OpenByHand(ForumPage), L"OK"}, IDOK), Idle(0.5), CloseMain},
          .group = "no-desktop-shell"},
         // The About dialog
         {"About: texts, place, one instance, both windows usable; Esc, the close box; closing the main window",
-         Stock, StockYes + Steps{OpenAbout, Click(Command3), Idle(0.5), Click(Command4), Answer(M3Ask, IDNO),
+         Stock, StockYes + Steps{OpenAbout, Click(AboutButton), Idle(0.5), Click(Method3Button), Answer(M3Ask, IDNO),
                                  Idle(0.2), AboutOK, OpenAbout, AboutEsc, OpenAbout, AboutCloseBox, OpenAbout,
                                  CloseMain}},
         {"About: the tool from the registry's path, then from its folder, else the message", Stock,
@@ -812,7 +811,7 @@ const std::vector<Case>& Cases() {
         // Hostile hosts files
         {"an entry after 20 MB of padding: the view shows it; method 1 repairs the file",
          Infected + std::string(20'000'000, '\0') + "\r\n" + PaddedEntry + "\r\n",
-         ModifiedNo + Steps{Click(Command1)} + Method1, Stocked | BackedUp, Flushed},
+         ModifiedNo + Steps{Click(Method1Button)} + Method1, Stocked | BackedUp, Flushed},
         // The command line, its output read through a pipe
         {"cli: /check through a pipe in the OEM code page and in UTF-8: entries, no control character; /?; a "
          "hard-linked log refused, its other name untouched", Infected + "0.0.0.0 evil\x1b[2J.com\rnext\r\n",
