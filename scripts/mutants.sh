@@ -103,10 +103,12 @@ unit @@ hosts/HostsCommandLine.cpp @@                                           
 unit @@ forms/Form1/Links.h @@ L"http://www.ru.wikipedia.org/wiki/Hosts" @@ L"www.ru.wikipedia.org/wiki/Hosts" @@ an address without its scheme, looked up as a file first
 unit @@ hosts/HostsMessages.h @@ заменить его на оригинальный? @@ заменить его на оригинальный! @@ warning's wording
 unit @@ hosts/HostsMessages.h @@ После нажатия на кнопку ''OK'', программа закроется! @@ После нажатия на кнопку ''ОК'', программа закроется! @@ method 1's Latin OK made Cyrillic
-e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@ {3000, 120, 3015, 375} @@ {3000, 180, 3015, 375} @@ wrong twips for Label3
+e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@ {3000, 120, 3015, 375} @@ {3000, 180, 3015, 375} @@ wrong twips for the advertising label
 e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@ Method2Tip[] = L"Разблокировать способ №2" @@ Method2Tip[] = L"Разблокировать способ №3" @@ wrong tool tip
 e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@ RGB(0, 0, 255) @@ RGB(0, 0, 128) @@ links not blue
-e2e:method 3, No @@ forms/Form1/Form1.cpp @@ case IdCommand4: Command4_Click() @@ case IdCommand4: Command2_Click() @@ swapped buttons
+e2e:method 3, No @@ forms/Form1/Form1.cpp @@ case Method3Button: Command4_Click() @@ case Method3Button: Command2_Click() @@ swapped buttons
+e2e:at 96 DPI @@ forms/Form1/Form1Controls.h @@     AdvertLink, @@     AdvertLink = HostsView, @@ a link label shares the view's id
+e2e:About: texts @@ forms/frmAbout/frmAboutControls.h @@     DescriptionLabel, @@     DescriptionLabel = SysInfoButton, @@ the description shares the system information button's id
 unit @@ forms/Form1/Links.h @@ /wiki/Hosts" @@ /wiki/Host" @@ wrong article address
 e2e:About: texts @@ forms/frmAbout/frmAbout.cpp @@ {2340, 1935, 5730, 4725} @@ {2340, 1935, 5730, 4800} @@ About dialog's size
 e2e:About: texts @@ forms/frmAbout/frmAbout.cpp @@ L"О программе " @@ L"О программе: " @@ About caption
