@@ -22,8 +22,8 @@ if [ "$all" -eq 0 ]; then
   echo "test share: no .cpp, .h or .rc file with code found under $PWD: no share to give" >&2
   exit 1
 fi
-share=$((100 * tests / all))
-echo "test share: $tests of $all C++ lines are tests ($share%; the rule is 25-36%)"
+share=$((1000 * tests / all))
+echo "test share: $tests of $all C++ lines are tests ($((share / 10)).$((share % 10))%; the rule is 25-36%)"
 if [ "${1:-}" = --check ]; then
   [ "$((100 * tests))" -le "$((36 * all))" ] && [ "$((4 * tests))" -ge "$all" ]
 fi
