@@ -72,7 +72,6 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         bool tookEffect = false;  // the failing call is a replace that moved the file all the same
         std::map<std::wstring, std::uint32_t> busy = {};  // calls failing for good: another program holds hosts
         bool waiting = false;  // an earlier run's new file waits for the restart to replace hosts
-        TokenRights rights = {true, true};
     } cases[] = {
         {"check, stock", {L"/check"}, Stock, {}, 0, stock + Journal{L"файл hosts чистый"},
          L"hosts=clean redirected=no changed=no", {{H, Stock}}},
@@ -108,20 +107,6 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         {"restore of a file that is not there: nothing changes", {L"/restore:none.bak"}, infected, {}, 2,
          blocked + Journal{L"ошибка 2: text of 2 (none.bak)"}, L"hosts=modified redirected=unchecked changed=no",
          {{H, infected}}},
-        // Only a check runs without administrator rights: Vista's filtered token of an
-        // administrator has none, XP's member of Administrators has them.
-        {.name = "repair with an administrator's filtered token", .args = {L"/repair"}, .hosts = infected, .code = 740,
-         .said = {L"нужны права администратора: запустите из командной строки от имени администратора; ничего не изменено"},
-         .last = L"hosts=unchecked redirected=unchecked changed=no", .after = {{H, infected}}, .rights = {false, true}},
-        {.name = "restore by a user of XP", .args = {L"/restore:C:\\old.bak"}, .hosts = infected, .code = 740,
-         .said = {L"нужны права администратора: запустите из командной строки от имени администратора; ничего не изменено"},
-         .last = L"hosts=unchecked redirected=unchecked changed=no", .after = {{H, infected}, {L"C:\\old.bak", Old}},
-         .rights = {std::nullopt, false}},
-        {.name = "repair by an administrator of XP", .args = {L"/repair"}, .hosts = infected, .code = 0,
-         .said = blocked + repaired, .last = L"hosts=modified redirected=no changed=yes",
-         .after = {{H, Stock}, {B, infected}}, .rights = {std::nullopt, true}},
-        {.name = "check by a user", .args = {L"/check"}, .hosts = Stock, .code = 0, .said = stock + Journal{L"файл hosts чистый"},
-         .last = L"hosts=clean redirected=no changed=no", .after = {{H, Stock}}, .rights = {false, false}},
         {"repair whose replace took effect though Windows said it failed", {L"/repair"}, infected, {}, 5, blocked +
          Journal{L"ошибка 5: text of 5 (" + H + L" " + HostsReplacedAnyway(B) + L")"},
          L"hosts=modified redirected=no changed=yes", {{H, Stock}, {B, infected}}, L"replace " + H, true},
@@ -173,7 +158,6 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         if (c.hosts) sys.files[H] = *c.hosts;
         if (c.args[0].starts_with(L"/restore:"))  // what it restores from
             for (const auto& [path, bytes] : c.after) sys.files.emplace(path, bytes);
-        sys.rights = c.rights;
         if (c.redirect) sys.keys[TcpipKey]["DataBasePath"] = *c.redirect;
         if (!c.failing.empty()) sys.fail[c.failing] = 5;
         sys.replaceTakesEffect = c.tookEffect;
@@ -254,6 +238,21 @@ TEST(CommandLine, LogsALineARunWhateverTheConsoleAndShowsTheUsageOnlyWhenAskedFo
     EXPECT_TRUE(sys.log.back().starts_with(L"msg 64 [] Хостовик: проверка"));
 }
 
+// Only a check runs without administrator rights: Vista's filtered token of an administrator
+// has none, XP's member of Administrators has them (XP has no elevation).
+TEST(CommandLine, ChangesOnlyWithAdministratorRights) {
+    for (const auto& [rights, action, code] : {std::tuple{TokenRights{false, true}, L"/repair", 740},
+                                               {TokenRights{std::nullopt, false}, L"/repair", 740},
+                                               {TokenRights{std::nullopt, true}, L"/repair", 0},
+                                               {TokenRights{false, false}, L"/check", 1}}) {
+        FakeSystem sys;
+        sys.files[H] = Old;
+        sys.rights = rights;
+        EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({action})), code) << action;
+        EXPECT_EQ(sys.files[H] == Old, code != 0) << action;
+    }
+}
+
 // Ten at most, by the time in their names: a copy of the same second with its number after the
 // one before it, a name of another form last.
 TEST(CommandLine, ChecksListTheCopiesBesideHostsNewestFirst) {
@@ -264,13 +263,11 @@ TEST(CommandLine, ChecksListTheCopiesBesideHostsNewestFirst) {
         sys.files[H + L"." + name + L".bak"] = "12";
     for (int day = 1; day <= 7; ++day) sys.files[H + L".2022010" + std::to_wstring(day) + L"-000000.bak"] = "1";
     RunCommand(sys.Get(), ParseCommandLine({L"/check"}));
-    const Journal listed(sys.out.begin() + 3, sys.out.begin() + 15);
-    EXPECT_EQ(listed, (Journal{L"копии рядом с hosts, новые первыми: 13", L"  hosts.20240102-030405-10.bak (2 байт)",
-                               L"  hosts.20240102-030405-3.bak (2 байт)", L"  hosts.20240102-030405-2.bak (2 байт)",
-                               L"  hosts.20240102-030405.bak (2 байт)", L"  hosts.20231231-235959.bak (2 байт)",
-                               L"  hosts.20220107-000000.bak (1 байт)", L"  hosts.20220106-000000.bak (1 байт)",
-                               L"  hosts.20220105-000000.bak (1 байт)", L"  hosts.20220104-000000.bak (1 байт)",
-                               L"  hosts.20220103-000000.bak (1 байт)", L"  и ещё 3"}));
+    EXPECT_EQ(Journal(sys.out.begin() + 3, sys.out.begin() + 9),
+              (Journal{L"копии рядом с hosts, новые первыми: 13", L"  hosts.20240102-030405-10.bak (2 байт)",
+                       L"  hosts.20240102-030405-3.bak (2 байт)", L"  hosts.20240102-030405-2.bak (2 байт)",
+                       L"  hosts.20240102-030405.bak (2 байт)", L"  hosts.20231231-235959.bak (2 байт)"}));
+    EXPECT_EQ(sys.out[14], L"  и ещё 3");  // the last two days and the name of another form
 }
 
 }  // namespace
