@@ -58,12 +58,12 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
                   reset = {L"DataBasePath возвращено к стандартному, было: D:\\evil; Windows прочтёт его после "
                            L"перезагрузки"};
     const std::wstring unchanged = L"файл hosts не изменён: записей в нём нет";
-    const RegValue evil{2, Utf16(L"D:\\evil")};
+    const RegistryValue evil{2, Utf16(L"D:\\evil")};
     const struct {
         const char* name;
         std::vector<std::wstring> args;
         std::optional<std::string> hosts;
-        std::optional<RegValue> redirect = {};
+        std::optional<RegistryValue> redirect = {};
         int code;
         Journal said;         // after the hosts file's path
         const wchar_t* last;  // the last line, but for its exit code
@@ -93,7 +93,7 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
          Scanned(21, L" (стандартный файл Windows 7-11)", 0) + Journal{unchanged},
          L"hosts=clean redirected=no changed=no", {{H, windows10}}},
         // A DataBasePath that cannot be read never stops the repair.
-        {"repair, DataBasePath denied", {L"/repair"}, infected, RegValue{}, 3010,
+        {"repair, DataBasePath denied", {L"/repair"}, infected, RegistryValue{}, 3010,
          Journal{L"DataBasePath: Windows читает hosts не из стандартной папки: <не прочитано: ошибка 5: text of 5>",
                  L"DataBasePath возвращено к стандартному, было: <не прочитано: ошибка 5: text of 5>; Windows "
                  L"прочтёт его после перезагрузки"} + blocked + repaired,

@@ -74,7 +74,7 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
         std::wstring failing = {};  // this call fails with code 5, which the run ends with
         std::wstring subject = {};  // what the failure names
         std::uint32_t attributes = Plain;  // of the hosts file, before and after
-        std::optional<RegValue> where = {};  // DataBasePath
+        std::optional<RegistryValue> where = {};  // DataBasePath
         std::map<std::wstring, std::uint32_t> busy = {};  // calls failing for good: another program holds hosts
         bool waiting = false;  // an earlier run's new file waits for the restart to replace hosts
     } cases[] = {
@@ -85,13 +85,13 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
         {.name = "redirected, reset", .run = check, .hosts = Stock, .answers = {Yes, Ok, Yes},
          .expected = Journal{Where, L"close 101", RedirectMsg} + Reset +
                      Journal{Msg(64, Caption, RedirectReset(L"D:\\evil")), L"read " + H, L"view", Unmodified},
-         .after = stockOnly, .where = RegValue{2, Utf16(L"D:\\evil")}},
+         .after = stockOnly, .where = RegistryValue{2, Utf16(L"D:\\evil")}},
         {.name = "the default, expanded, in other letters", .run = check, .hosts = Stock, .answers = {Yes},
          .expected = Journal{Where, L"close 101", L"read " + H, L"view", Unmodified}, .after = stockOnly,
-         .where = RegValue{1, Utf16(L"c:\\windows\\SYSTEM32\\drivers\\etc\\")}},
+         .where = RegistryValue{1, Utf16(L"c:\\windows\\SYSTEM32\\drivers\\etc\\")}},
         {.name = "the default as Windows writes it", .run = check, .hosts = Stock, .answers = {Yes},
          .expected = Journal{Where, L"close 101", L"read " + H, L"view", Unmodified}, .after = stockOnly,
-         .where = RegValue{2, Utf16(L"%SystemRoot%\\System32\\drivers\\etc")}},
+         .where = RegistryValue{2, Utf16(L"%SystemRoot%\\System32\\drivers\\etc")}},
         // Method 1 tells of success only once the stock file is in place.
         {"modified, repaired", check, Old, {Yes, Ok, Ok}, Check + Journal{Modified, M1Warning} + Replaced +
          Journal{M1Done} + Unload, replaced},
@@ -192,15 +192,15 @@ TEST(HostsRepair, TheCheckShowsTheFileOfTheSystemsWindowsAndCountsEveryLF) {
 }
 
 TEST(HostsRepair, AnUnreadableOrHostileRedirectIsOfferedForResetAndTheRepairGoesOn) {
-    const struct { const char* name; std::optional<RegValue> value; std::uint32_t open = 0; std::wstring shown;
+    const struct { const char* name; std::optional<RegistryValue> value; std::uint32_t open = 0; std::wstring shown;
                    std::optional<std::int32_t> query = {}; } cases[] = {
         {"denied", {}, 5, L"<не прочитано: ошибка 5: text of 5>"},
         // Growing between the call that sizes it and the one that reads it, again and again.
-        {"more data every time", RegValue{1, ""}, 0, L"<не прочитано: ошибка 234: text of 234>", 234},
-        {"another type", RegValue{4, "\x01\0\0\0"}, 0, L"<значение типа 4, не текст>"},
-        {"40,000 characters", RegValue{2, Utf16(std::wstring(40000, L'd'))}, 0, std::wstring(300, L'd') + L"…"},
-        {"a line break and an escape", RegValue{1, Utf16(L"D:\\x\n\x1b[2J")}, 0, L"D:\\x??[2J"},
-        {"a surrogate pair across the cut", RegValue{1, Utf16(std::wstring(299, L'd') + wchar_t{0xD83D} + wchar_t{0xDE00})},
+        {"more data every time", RegistryValue{1, ""}, 0, L"<не прочитано: ошибка 234: text of 234>", 234},
+        {"another type", RegistryValue{4, "\x01\0\0\0"}, 0, L"<значение типа 4, не текст>"},
+        {"40,000 characters", RegistryValue{2, Utf16(std::wstring(40000, L'd'))}, 0, std::wstring(300, L'd') + L"…"},
+        {"a line break and an escape", RegistryValue{1, Utf16(L"D:\\x\n\x1b[2J")}, 0, L"D:\\x??[2J"},
+        {"a surrogate pair across the cut", RegistryValue{1, Utf16(std::wstring(299, L'd') + wchar_t{0xD83D} + wchar_t{0xDE00})},
          0, std::wstring(299, L'd') + L"…"},
     };
     for (const auto& c : cases) {
