@@ -193,6 +193,7 @@ public:
 struct RegistryValue {
     std::uint32_t type = 0;
     std::string bytes;
+    bool operator==(const RegistryValue&) const = default;
 };
 
 // An open registry key, closed when it goes. A failure throws Failure with the Windows error and
@@ -207,6 +208,7 @@ public:
     // bytes, 1 KiB at most.
     virtual std::optional<RegistryValue> Read(const std::wstring& name, std::uint32_t cap) = 0;
     virtual void Write(const std::wstring& name, const RegistryValue& value) = 0;
+    virtual std::vector<std::wstring> SubKeys() = 0;
 
     // A text value (REG_SZ, REG_EXPAND_SZ), as Unicode keys store it; nothing when it is missing
     // or of another type.
@@ -215,6 +217,27 @@ public:
         if (!value || (value->type != win::RegSz && value->type != win::RegExpandSz)) return std::nullopt;
         return RegistryText(value->bytes);
     }
+    // A number value (REG_DWORD); nothing when it is missing or of another type.
+    std::optional<std::uint32_t> ReadNumber(const std::wstring& name) {
+        const std::optional<RegistryValue> value = Read(name, sizeof(std::uint32_t));
+        if (!value || value->type != win::RegDword || value->bytes.size() != sizeof(std::uint32_t)) return std::nullopt;
+        std::uint32_t number = 0;
+        for (auto at = value->bytes.rbegin(); at != value->bytes.rend(); ++at)
+            number = number << 8 | static_cast<unsigned char>(*at);
+        return number;
+    }
+};
+
+// A registry file of another installation (a hive: its System32\config\SYSTEM, say), loaded
+// under HKLM with a name of this run's own. Its keys are the file's: what is written to them is
+// written to it. The end of this object unloads it, whatever ended its use, when Unload has not.
+class LoadedHive {
+public:
+    virtual ~LoadedHive() = default;
+    // The key at `path` in the file, opened with `access`; nothing when it does not exist.
+    virtual std::unique_ptr<RegistryKey> Open(const std::wstring& path, std::uint32_t access) = 0;
+    // Every key opened in it must be closed by then, or Windows keeps it loaded.
+    virtual void Unload() = 0;
 };
 
 class Registry {
@@ -227,6 +250,9 @@ public:
     // The key at `path` under a root (win::HKey*), opened with `access`; nothing when it does not exist.
     virtual std::unique_ptr<RegistryKey> Open(std::int32_t root, const std::wstring& path, std::uint32_t access,
                                               Names names = Names::Unicode) = 0;
+    // Loads a registry file, with the backup and restore privileges enabled for the load and the
+    // unload alone. The running Windows' own files, in use, cannot be loaded (a sharing violation).
+    virtual std::unique_ptr<LoadedHive> Load(const std::wstring& file) = 0;
 };
 
 // The calls that narrow where Windows looks for the DLLs loaded later, one for one: nothing

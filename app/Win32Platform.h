@@ -115,10 +115,15 @@ public:
     std::uint32_t GetLastError() override;
 };
 
+// Another installation's registry file is loaded as HKLM\Hostovik-<process id>: a name of the
+// run's own, which another run at the same time does not take.
+inline constexpr wchar_t LoadedHivePrefix[] = L"Hostovik-";
+
 class Win32Registry final : public Registry {
 public:
     std::unique_ptr<RegistryKey> Open(std::int32_t root, const std::wstring& path, std::uint32_t access,
                                       Names names) override;
+    std::unique_ptr<LoadedHive> Load(const std::wstring& file) override;
 };
 
 // Each call looked up in kernel32 at run time (NewerKernelCall): the headers for XP lack both.

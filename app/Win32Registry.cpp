@@ -1,4 +1,4 @@
-// The registry: keys closed as they go, values read whole.
+// The registry: keys closed as they go, values read whole, and other installations' registry files.
 #include "app/Win32Platform.h"
 
 namespace {
@@ -45,6 +45,18 @@ public:
         if (status != ERROR_SUCCESS) throw Failure(status, Of(name));
     }
 
+    std::vector<std::wstring> SubKeys() override {
+        std::vector<std::wstring> names;
+        for (DWORD index = 0;; ++index) {
+            wchar_t name[256];  // the longest name of a key, and its NUL
+            DWORD size = 256;
+            const LSTATUS status = RegEnumKeyExW(key_, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+            if (status == ERROR_NO_MORE_ITEMS) return names;
+            if (status != ERROR_SUCCESS) throw Failure(status, place_);
+            names.emplace_back(name, size);
+        }
+    }
+
 private:
     std::wstring Of(const std::wstring& name) const { return place_ + L"\\" + name; }
 
@@ -53,17 +65,68 @@ private:
     std::wstring place_;
 };
 
+// `path` under `root`, with the ANSI calls or the Unicode ones; `place`: the key as failures name it.
+std::unique_ptr<RegistryKey> OpenKey(HKEY root, const std::wstring& path, std::uint32_t access, bool ansi,
+                                     const std::wstring& place) {
+    HKEY key = nullptr;
+    const LSTATUS status = ansi ? RegOpenKeyExA(root, SystemAnsiCodepage().ToAnsi(path).c_str(), 0, access, &key)
+                                : RegOpenKeyExW(root, path.c_str(), 0, access, &key);
+    if (status == ERROR_FILE_NOT_FOUND) return nullptr;
+    if (status != ERROR_SUCCESS) throw Failure(status, place);
+    return std::make_unique<Win32RegistryKey>(key, ansi, place);
+}
+
+// A path under another, the empty one being the other itself.
+std::wstring Under(const std::wstring& parent, const std::wstring& path) {
+    return path.empty() ? parent : parent + L"\\" + path;
+}
+
+// RegLoadKeyW and RegUnLoadKeyW need the backup and restore privileges: enabled for the call alone.
+template <class Call>
+LSTATUS AsBackupOperator(Call call) {
+    const BackupRights rights;
+    return call();
+}
+
+class Win32LoadedHive final : public LoadedHive {
+public:
+    Win32LoadedHive(std::wstring name, std::wstring file) : name_(std::move(name)), file_(std::move(file)) {}
+    ~Win32LoadedHive() override {
+        if (!unloaded_) Unloaded();
+    }
+    Win32LoadedHive(const Win32LoadedHive&) = delete;
+    Win32LoadedHive& operator=(const Win32LoadedHive&) = delete;
+
+    std::unique_ptr<RegistryKey> Open(const std::wstring& path, std::uint32_t access) override {
+        return OpenKey(HKEY_LOCAL_MACHINE, Under(name_, path), access, false, Under(file_, path));
+    }
+    void Unload() override {
+        const LSTATUS status = Unloaded();
+        if (status != ERROR_SUCCESS) throw Failure(status, file_);
+    }
+
+private:
+    LSTATUS Unloaded() {
+        const LSTATUS status = AsBackupOperator([this] { return RegUnLoadKeyW(HKEY_LOCAL_MACHINE, name_.c_str()); });
+        unloaded_ = status == ERROR_SUCCESS;
+        return status;
+    }
+
+    std::wstring name_, file_;  // under HKLM; the file it was loaded from
+    bool unloaded_ = false;
+};
+
 }  // namespace
 
 std::unique_ptr<RegistryKey> Win32Registry::Open(std::int32_t root, const std::wstring& path, std::uint32_t access,
                                                  Names names) {
-    const auto rootKey = reinterpret_cast<HKEY>(static_cast<std::intptr_t>(root));
     const std::wstring place = (root == win::HKeyLocalMachine ? L"HKLM" : std::to_wstring(root)) + L"\\" + path;
-    HKEY key = nullptr;
-    const bool ansi = names == Names::Ansi;
-    const LSTATUS status = ansi ? RegOpenKeyExA(rootKey, SystemAnsiCodepage().ToAnsi(path).c_str(), 0, access, &key)
-                                : RegOpenKeyExW(rootKey, path.c_str(), 0, access, &key);
-    if (status == ERROR_FILE_NOT_FOUND) return nullptr;
-    if (status != ERROR_SUCCESS) throw Failure(status, place);
-    return std::make_unique<Win32RegistryKey>(key, ansi, place);
+    return OpenKey(reinterpret_cast<HKEY>(static_cast<std::intptr_t>(root)), path, access, names == Names::Ansi, place);
+}
+
+std::unique_ptr<LoadedHive> Win32Registry::Load(const std::wstring& file) {
+    const std::wstring name = LoadedHivePrefix + std::to_wstring(GetCurrentProcessId());
+    const LSTATUS status = AsBackupOperator([&] { return RegLoadKeyW(HKEY_LOCAL_MACHINE, name.c_str(), file.c_str()); });
+    if (status != ERROR_SUCCESS) throw Failure(status, file);
+    return std::make_unique<Win32LoadedHive>(name, file);
 }

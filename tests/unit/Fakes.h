@@ -40,8 +40,10 @@ inline std::wstring Msg(unsigned style, std::wstring_view title, std::wstring_vi
     return Entry(L"msg", style, L"[" + std::wstring(title) + L"]", prompt);
 }
 
-// A name of the tests' registry, all ASCII.
+// A name of the tests' registry, all ASCII; a key's path as the start of those under it.
 inline std::string Ascii(std::wstring_view name) { return std::string(name.begin(), name.end()); }
+inline std::wstring Wide(std::string_view name) { return std::wstring(name.begin(), name.end()); }
+inline std::string Under(const std::string& path) { return path.empty() ? path : path + "\\"; }
 
 inline const LocalTime Stamp{2024, 1, 2, 3, 4, 5, -210};
 inline constexpr std::uint32_t Plain = 0x20;  // FILE_ATTRIBUTE_ARCHIVE, what a new file has
@@ -60,7 +62,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     std::map<std::wstring, int> failTimes;  // how often an entry of `fail` fails before it works; unset: always
     Files files;                                       // also what the file lookup finds
     std::map<std::wstring, std::uint32_t> attributes;  // of the files that are not Plain
-    std::set<std::wstring> folders{L"C:\\WINDOWS\\System32", L"D:\\W\\System32", L"E:\\W\\System32"};  // of the Windows the tests name
+    std::set<std::wstring> folders{L"C:\\WINDOWS\\System32", L"c:\\windows\\System32", L"D:\\W\\System32", L"E:\\W\\System32"};  // of the Windows the tests name
     FileFacts appended;                                // what a file opened to append to is
     std::deque<Answer> answers;
     std::wstring windowsDir = L"C:\\WINDOWS";
@@ -69,6 +71,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     // The registry under HKEY_LOCAL_MACHINE: each key's path and its values.
     using Keys = std::map<std::string, std::map<std::string, RegistryValue>>;
     Keys keys;
+    std::map<std::wstring, Keys> hives;  // registry files, by path
     std::optional<std::uint32_t> queryStatus;  // what every Unicode read fails with, when set
     bool replaceTakesEffect = false;          // a failing replace moves the file all the same
     std::set<std::wstring> held;              // files another program holds open
@@ -151,6 +154,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     }
     std::optional<std::uint32_t> Attributes(const std::wstring& path) override {
         if (folders.count(path)) return win::FileAttributeDirectory;
+        if (hives.count(path)) return Plain;
         if (!files.count(path)) return std::nullopt;
         return attributes.count(path) ? attributes[path] : Plain;
     }
@@ -244,10 +248,20 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     }
     std::unique_ptr<RegistryKey> OpenKey(Keys& in, const std::wstring& path, bool ansi, const std::wstring& entry,
                                          const std::wstring& place) {
-        const std::uint32_t status = fail.count(entry) ? fail[entry] : in.count(Ascii(path)) ? 0 : 2;
+        const bool found = std::any_of(in.begin(), in.end(), [&](const auto& key) {  // the key, or one under it
+            return key.first == Ascii(path) || key.first.starts_with(Under(Ascii(path)));
+        });
+        const std::uint32_t status = fail.count(entry) ? fail[entry] : found ? 0 : 2;
         log.push_back(ansi ? Entry(entry, L"=", status) : entry);
         if (status && status != win::ErrorFileNotFound) throw Failure(status, place);
-        return status ? nullptr : std::make_unique<Key>(*this, in[Ascii(path)], ansi, place);
+        return status ? nullptr : std::make_unique<Key>(*this, in, Ascii(path), ansi, place);
+    }
+    // As Windows does, a file that is not there is made (empty); one loaded is unloaded once,
+    // only with every key in it closed.
+    std::unique_ptr<LoadedHive> Load(const std::wstring& file) override {
+        Call(L"load", file);
+        if (!hives.count(file)) files[file];
+        return std::make_unique<Hive>(*this, hives[file], file);
     }
 
     std::wstring FirstMatch(const std::wstring& pattern) override {
@@ -256,14 +270,17 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     }
 private:
     struct Key final : RegistryKey {
-        Key(FakeSystem& sys, std::map<std::string, RegistryValue>& values, bool ansi, std::wstring place)
-            : sys(sys), values(values), ansi(ansi), place(std::move(place)) {}
-        ~Key() override { sys.log.push_back(L"close 101"); }
+        Key(FakeSystem& sys, Keys& keys, std::string path, bool ansi, std::wstring place)
+            : sys(sys), keys(keys), path(std::move(path)), ansi(ansi), place(std::move(place)) { ++sys.openKeys_; }
+        ~Key() override {
+            sys.log.push_back(L"close 101");
+            --sys.openKeys_;
+        }
         // Larger than `cap`: ERROR_INSUFFICIENT_BUFFER.
         std::optional<RegistryValue> Read(const std::wstring& name, std::uint32_t cap) override {
-            const auto value = values.find(Ascii(name));
+            const auto value = keys[path].find(Ascii(name));
             const std::uint32_t status = !ansi && sys.queryStatus ? *sys.queryStatus
-                                         : value == values.end()  ? win::ErrorFileNotFound
+                                         : value == keys[path].end() ? win::ErrorFileNotFound
                                          : value->second.bytes.size() > cap ? win::ErrorInsufficientBuffer : 0;
             if (ansi) sys.log.push_back(Entry(L"query 101", name, cap, L"=", status));
             if (status && status != win::ErrorFileNotFound) throw Failure(status, place + L"\\" + name);
@@ -275,12 +292,36 @@ private:
             const std::wstring entry = Entry(L"set", name, value.type, text);
             sys.log.push_back(entry);
             if (sys.fail.count(entry)) throw Failure(sys.fail[entry], place + L"\\" + name);
-            values[Ascii(name)] = value;
+            keys[path][Ascii(name)] = value;
+        }
+        std::vector<std::wstring> SubKeys() override {  // of a hive's root, the one key listed
+            std::set<std::wstring> names;
+            for (const auto& [key, values] : keys) names.insert(Wide(key.substr(0, key.find('\\'))));
+            return {names.begin(), names.end()};
         }
         FakeSystem& sys;
-        std::map<std::string, RegistryValue>& values;
+        Keys& keys;
+        std::string path;
         bool ansi;
         std::wstring place;
+    };
+    struct Hive final : LoadedHive {
+        Hive(FakeSystem& sys, Keys& keys, std::wstring file) : sys(sys), keys(keys), file(std::move(file)) {}
+        ~Hive() override {
+            if (!unloaded) sys.log.push_back(L"unload " + file);
+        }
+        std::unique_ptr<RegistryKey> Open(const std::wstring& path, std::uint32_t access) override {
+            return sys.OpenKey(keys, path, false, Entry(L"openW", file, path, access), file + L"\\" + path);
+        }
+        void Unload() override {
+            sys.Call(L"unload", file);
+            if (sys.openKeys_) throw Failure(win::ErrorAccessDenied, file);
+            unloaded = true;
+        }
+        FakeSystem& sys;
+        Keys& keys;
+        std::wstring file;
+        bool unloaded = false;
     };
     struct File final : OutputFile {
         File(FakeSystem& sys, std::wstring path) : sys(sys), path(std::move(path)) { sys.open_.insert(this->path); }
@@ -297,6 +338,7 @@ private:
         std::wstring path;
     };
     std::set<std::wstring> open_;
+    int openKeys_ = 0;
 };
 
 // The hosts file of the tests, the new file of the run (process 7) and the copy of the old one.
