@@ -19,6 +19,23 @@ std::string Codepage::ToAnsi(std::wstring_view text) const {
     return bytes;
 }
 
+std::string RegistryBytes(std::wstring_view text) {
+    std::string bytes;
+    for (wchar_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8 & 0xFF)};
+    return bytes + std::string(2, '\0');
+}
+
+std::wstring RegistryText(std::string_view bytes) {
+    std::wstring text;
+    for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
+        const auto c = static_cast<wchar_t>(static_cast<unsigned char>(bytes[at]) |
+                                            static_cast<unsigned char>(bytes[at + 1]) << 8);
+        if (c == 0) break;
+        text += c;
+    }
+    return text;
+}
+
 const Codepage& Windows1251() {
     static const Codepage cp = [] {
         // 0x80..0xBF; 0x98 has no character and maps to U+0098 as the system does.

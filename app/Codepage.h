@@ -20,6 +20,11 @@ const Codepage& Windows1251();
 // valid: half a surrogate pair becomes U+FFFD.
 std::string Utf8(std::wstring_view text);
 
+// Text as the registry's Unicode calls store it: UTF-16, little-endian, with its terminating
+// NUL; and back, up to its first NUL.
+std::string RegistryBytes(std::wstring_view text);
+std::wstring RegistryText(std::string_view bytes);
+
 // Text that a hosts file or the registry supplies, fit for one line of a console, a log or a
 // message: every control character (C0, DEL, C1) becomes '?', so that a line stays one line
 // and no terminal escape sequence reaches the screen; so does every character that changes how

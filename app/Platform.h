@@ -1,8 +1,8 @@
 #pragma once
 // Everything the program's logic needs from the system, as small interfaces, in one place.
 // The real program fills them with the Win32 adapters of app/Win32Platform; the unit tests
-// with one recording fake. Every file, process and message operation reports failure by
-// throwing Failure; the restart and registry calls answer as their Win32 namesakes do.
+// with one recording fake. Every file, process, registry and message operation reports failure
+// by throwing Failure; the restart's calls answer as their Win32 namesakes do.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -189,23 +189,70 @@ public:
     virtual std::uint32_t GetLastError() = 0;
 };
 
-// The registry calls, one for one, so that tests can record them: the About dialog's ANSI
-// reads, and the Unicode ones of where Windows reads hosts from.
-class RegistryCalls {
+// A registry value as stored: its type (win::Reg*) and its bytes.
+struct RegistryValue {
+    std::uint32_t type = 0;
+    std::string bytes;
+    bool operator==(const RegistryValue&) const = default;
+};
+
+// An open registry key, closed when it goes. A failure throws Failure with the Windows error and
+// the key's place (HKLM\...) and value's name; a value that does not exist is nothing, which
+// for many values is Windows' own default.
+class RegistryKey {
 public:
-    using Key = std::intptr_t;
-    virtual ~RegistryCalls() = default;
-    virtual std::int32_t RegOpenKeyExA(Key root, const char* subKey, std::uint32_t options, std::uint32_t access,
-                                       Key& result) = 0;
-    virtual std::int32_t RegQueryValueExA(Key key, const char* valueName, std::uint32_t& type, unsigned char* data,
-                                          std::uint32_t& size) = 0;
-    virtual std::int32_t RegOpenKeyExW(Key root, const wchar_t* subKey, std::uint32_t options, std::uint32_t access,
-                                       Key& result) = 0;
-    virtual std::int32_t RegQueryValueExW(Key key, const wchar_t* valueName, std::uint32_t& type, unsigned char* data,
-                                          std::uint32_t& size) = 0;
-    virtual std::int32_t RegSetValueExW(Key key, const wchar_t* valueName, std::uint32_t type,
-                                        const unsigned char* data, std::uint32_t size) = 0;
-    virtual std::int32_t RegCloseKey(Key key) = 0;
+    virtual ~RegistryKey() = default;
+    // The value whole, in at most `cap` bytes: it is read again while it grows between the call
+    // that sizes it and the one that reads it. Larger than `cap`: win::ErrorInsufficientBuffer;
+    // still growing after a few reads: win::ErrorMoreData. The first read's buffer holds `cap`
+    // bytes, 1 KiB at most.
+    virtual std::optional<RegistryValue> Read(const std::wstring& name, std::uint32_t cap) = 0;
+    virtual void Write(const std::wstring& name, const RegistryValue& value) = 0;
+    virtual std::vector<std::wstring> SubKeys() = 0;
+
+    // A text value (REG_SZ, REG_EXPAND_SZ), as Unicode keys store it; nothing when it is missing
+    // or of another type.
+    std::optional<std::wstring> ReadText(const std::wstring& name, std::uint32_t cap) {
+        const std::optional<RegistryValue> value = Read(name, cap);
+        if (!value || (value->type != win::RegSz && value->type != win::RegExpandSz)) return std::nullopt;
+        return RegistryText(value->bytes);
+    }
+    // A number value (REG_DWORD); nothing when it is missing or of another type.
+    std::optional<std::uint32_t> ReadNumber(const std::wstring& name) {
+        const std::optional<RegistryValue> value = Read(name, sizeof(std::uint32_t));
+        if (!value || value->type != win::RegDword || value->bytes.size() != sizeof(std::uint32_t)) return std::nullopt;
+        std::uint32_t number = 0;
+        for (auto at = value->bytes.rbegin(); at != value->bytes.rend(); ++at)
+            number = number << 8 | static_cast<unsigned char>(*at);
+        return number;
+    }
+};
+
+// A registry file of another installation (a hive: its System32\config\SYSTEM, say), loaded
+// under HKLM with a name of this run's own. Its keys are the file's: what is written to them is
+// written to it. The end of this object unloads it, whatever ended its use, when Unload has not.
+class LoadedHive {
+public:
+    virtual ~LoadedHive() = default;
+    // The key at `path` in the file, opened with `access`; nothing when it does not exist.
+    virtual std::unique_ptr<RegistryKey> Open(const std::wstring& path, std::uint32_t access) = 0;
+    // Every key opened in it must be closed by then, or Windows keeps it loaded.
+    virtual void Unload() = 0;
+};
+
+class Registry {
+public:
+    // How a key's path and its values' names reach the system: Unicode, or in the system's ANSI
+    // code page through the ANSI calls (RegOpenKeyExA, RegQueryValueExA), whose text values
+    // come back in that code page too. The About dialog's lookup has always made the ANSI calls.
+    enum class Names { Unicode, Ansi };
+    virtual ~Registry() = default;
+    // The key at `path` under a root (win::HKey*), opened with `access`; nothing when it does not exist.
+    virtual std::unique_ptr<RegistryKey> Open(std::int32_t root, const std::wstring& path, std::uint32_t access,
+                                              Names names = Names::Unicode) = 0;
+    // Loads a registry file, with the backup and restore privileges enabled for the load and the
+    // unload alone. The running Windows' own files, in use, cannot be loaded (a sharing violation).
+    virtual std::unique_ptr<LoadedHive> Load(const std::wstring& file) = 0;
 };
 
 // The calls that narrow where Windows looks for the DLLs loaded later, one for one: nothing
@@ -255,7 +302,7 @@ struct Platform {
     Processes& processes;
     Clock& clock;
     RebootCalls& reboot;
-    RegistryCalls& registry;
+    Registry& registry;
     FileLookup& fileLookup;
     Shell& shell;
     Console& console;

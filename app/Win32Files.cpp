@@ -4,6 +4,8 @@
 
 #include <restartmanager.h>
 
+#include <cstring>
+
 namespace {
 
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -149,27 +151,19 @@ void Win32FileSystem::MoveAtRestart(const std::wstring& from, const std::wstring
 // replace, or nothing for a deletion; in the second value once the first has grown too large.
 std::vector<PendingMove> Win32FileSystem::PendingMoves() {
     constexpr wchar_t SessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    constexpr std::uint32_t ValueCap = 1u << 24;  // far beyond the moves any Windows keeps
     std::vector<PendingMove> moves;
-    HKEY key = nullptr;
-    LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, SessionManager, 0, KEY_QUERY_VALUE, &key);
-    if (status != ERROR_SUCCESS) throw Failure(status, std::wstring(L"HKLM\\") + SessionManager);
+    const std::unique_ptr<RegistryKey> key =
+        Win32Registry().Open(win::HKeyLocalMachine, SessionManager, KEY_QUERY_VALUE, Registry::Names::Unicode);
+    if (!key) throw Failure(ERROR_FILE_NOT_FOUND, std::wstring(L"HKLM\\") + SessionManager);
     for (const wchar_t* name : {L"PendingFileRenameOperations", L"PendingFileRenameOperations2"}) {
-        std::vector<wchar_t> data(1024);
-        DWORD type = 0, size = 0;
-        for (int attempt = 0; attempt < 4; ++attempt) {  // it may grow between the calls
-            size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-            status = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-            if (status != ERROR_MORE_DATA) break;
-            data.resize(size / sizeof(wchar_t) + 1);
-        }
-        if (status == ERROR_FILE_NOT_FOUND || (status == ERROR_SUCCESS && type != REG_MULTI_SZ)) continue;
-        if (status != ERROR_SUCCESS) {
-            RegCloseKey(key);
-            throw Failure(status, std::wstring(L"HKLM\\") + SessionManager + L"\\" + name);
-        }
+        const std::optional<RegistryValue> value = key->Read(name, ValueCap);
+        if (!value || value->type != REG_MULTI_SZ) continue;
+        std::wstring text(value->bytes.size() / sizeof(wchar_t), L'\0');
+        std::memcpy(text.data(), value->bytes.data(), text.size() * sizeof(wchar_t));
         std::vector<std::wstring> names(1);
-        for (std::size_t at = 0; at < size / sizeof(wchar_t); ++at) {
-            if (data[at]) names.back().push_back(data[at]);
+        for (wchar_t c : text) {
+            if (c) names.back().push_back(c);
             else names.emplace_back();
         }
         for (std::wstring& n : names) {
@@ -179,7 +173,6 @@ std::vector<PendingMove> Win32FileSystem::PendingMoves() {
         for (std::size_t at = 0; at + 1 < names.size(); at += 2)
             if (!names[at].empty()) moves.push_back({names[at], names[at + 1]});
     }
-    RegCloseKey(key);
     return moves;
 }
 

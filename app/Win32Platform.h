@@ -115,19 +115,15 @@ public:
     std::uint32_t GetLastError() override;
 };
 
-class Win32Registry final : public RegistryCalls {
+// Another installation's registry file is loaded as HKLM\Hostovik-<process id>: a name of the
+// run's own, which another run at the same time does not take.
+inline constexpr wchar_t LoadedHivePrefix[] = L"Hostovik-";
+
+class Win32Registry final : public Registry {
 public:
-    std::int32_t RegOpenKeyExA(Key root, const char* subKey, std::uint32_t options, std::uint32_t access,
-                               Key& result) override;
-    std::int32_t RegQueryValueExA(Key key, const char* valueName, std::uint32_t& type, unsigned char* data,
-                                  std::uint32_t& size) override;
-    std::int32_t RegOpenKeyExW(Key root, const wchar_t* subKey, std::uint32_t options, std::uint32_t access,
-                               Key& result) override;
-    std::int32_t RegQueryValueExW(Key key, const wchar_t* valueName, std::uint32_t& type, unsigned char* data,
-                                  std::uint32_t& size) override;
-    std::int32_t RegSetValueExW(Key key, const wchar_t* valueName, std::uint32_t type, const unsigned char* data,
-                                std::uint32_t size) override;
-    std::int32_t RegCloseKey(Key key) override;
+    std::unique_ptr<RegistryKey> Open(std::int32_t root, const std::wstring& path, std::uint32_t access,
+                                      Names names) override;
+    std::unique_ptr<LoadedHive> Load(const std::wstring& file) override;
 };
 
 // Each call looked up in kernel32 at run time (NewerKernelCall): the headers for XP lack both.

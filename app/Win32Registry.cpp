@@ -1,56 +1,132 @@
-// The registry calls, one for one.
+// The registry: keys closed as they go, values read whole, and other installations' registry files.
 #include "app/Win32Platform.h"
 
 namespace {
 
-// The ANSI and the Unicode calls take the same arguments but for their texts.
-template <class Char>
-std::int32_t OpenKey(LSTATUS(WINAPI* open)(HKEY, const Char*, DWORD, REGSAM, PHKEY), RegistryCalls::Key root,
-                     const Char* subKey, std::uint32_t options, std::uint32_t access, RegistryCalls::Key& result) {
+// The first read's buffer, at most: most values fit, and a larger one is sized by that read.
+constexpr DWORD FirstRead = 1024;
+// Reads while the value keeps growing between the read that sizes it and the next.
+constexpr int ReadAttempts = 4;
+
+class Win32RegistryKey final : public RegistryKey {
+public:
+    // `place`: the key as failures name it.
+    Win32RegistryKey(HKEY key, bool ansi, std::wstring place) : key_(key), ansi_(ansi), place_(std::move(place)) {}
+    ~Win32RegistryKey() override { RegCloseKey(key_); }
+    Win32RegistryKey(const Win32RegistryKey&) = delete;
+    Win32RegistryKey& operator=(const Win32RegistryKey&) = delete;
+
+    std::optional<RegistryValue> Read(const std::wstring& name, std::uint32_t cap) override {
+        RegistryValue value;
+        value.bytes.resize(std::min<DWORD>(cap, FirstRead));
+        for (int attempt = 1;; ++attempt) {
+            DWORD type = 0, size = static_cast<DWORD>(value.bytes.size());
+            const auto data = reinterpret_cast<BYTE*>(value.bytes.data());
+            const LSTATUS status =
+                ansi_ ? RegQueryValueExA(key_, SystemAnsiCodepage().ToAnsi(name).c_str(), nullptr, &type, data, &size)
+                      : RegQueryValueExW(key_, name.c_str(), nullptr, &type, data, &size);
+            if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
+            if (status == ERROR_MORE_DATA && size > cap) throw Failure(ERROR_INSUFFICIENT_BUFFER, Of(name));
+            if (status == ERROR_MORE_DATA && attempt < ReadAttempts) {
+                value.bytes.resize(size);
+                continue;
+            }
+            if (status != ERROR_SUCCESS) throw Failure(status, Of(name));
+            value.type = type;
+            value.bytes.resize(size);
+            return value;
+        }
+    }
+
+    void Write(const std::wstring& name, const RegistryValue& value) override {
+        const LSTATUS status = RegSetValueExW(key_, name.c_str(), 0, value.type,
+                                              reinterpret_cast<const BYTE*>(value.bytes.data()),
+                                              static_cast<DWORD>(value.bytes.size()));
+        if (status != ERROR_SUCCESS) throw Failure(status, Of(name));
+    }
+
+    std::vector<std::wstring> SubKeys() override {
+        std::vector<std::wstring> names;
+        for (DWORD index = 0;; ++index) {
+            wchar_t name[256];  // the longest name of a key, and its NUL
+            DWORD size = 256;
+            const LSTATUS status = RegEnumKeyExW(key_, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+            if (status == ERROR_NO_MORE_ITEMS) return names;
+            if (status != ERROR_SUCCESS) throw Failure(status, place_);
+            names.emplace_back(name, size);
+        }
+    }
+
+private:
+    std::wstring Of(const std::wstring& name) const { return place_ + L"\\" + name; }
+
+    HKEY key_;
+    bool ansi_;
+    std::wstring place_;
+};
+
+// `path` under `root`, with the ANSI calls or the Unicode ones; `place`: the key as failures name it.
+std::unique_ptr<RegistryKey> OpenKey(HKEY root, const std::wstring& path, std::uint32_t access, bool ansi,
+                                     const std::wstring& place) {
     HKEY key = nullptr;
-    const LSTATUS status = open(reinterpret_cast<HKEY>(root), subKey, options, access, &key);
-    result = reinterpret_cast<RegistryCalls::Key>(key);
-    return status;
+    const LSTATUS status = ansi ? RegOpenKeyExA(root, SystemAnsiCodepage().ToAnsi(path).c_str(), 0, access, &key)
+                                : RegOpenKeyExW(root, path.c_str(), 0, access, &key);
+    if (status == ERROR_FILE_NOT_FOUND) return nullptr;
+    if (status != ERROR_SUCCESS) throw Failure(status, place);
+    return std::make_unique<Win32RegistryKey>(key, ansi, place);
 }
 
-template <class Char>
-std::int32_t QueryValue(LSTATUS(WINAPI* query)(HKEY, const Char*, LPDWORD, LPDWORD, LPBYTE, LPDWORD),
-                        RegistryCalls::Key key, const Char* valueName, std::uint32_t& type, unsigned char* data,
-                        std::uint32_t& size) {
-    DWORD t = 0, s = size;
-    const LSTATUS status = query(reinterpret_cast<HKEY>(key), valueName, nullptr, &t, data, &s);
-    type = t;
-    size = s;
-    return status;
+// A path under another, the empty one being the other itself.
+std::wstring Under(const std::wstring& parent, const std::wstring& path) {
+    return path.empty() ? parent : parent + L"\\" + path;
 }
+
+// RegLoadKeyW and RegUnLoadKeyW need the backup and restore privileges: enabled for the call alone.
+template <class Call>
+LSTATUS AsBackupOperator(Call call) {
+    const BackupRights rights;
+    return call();
+}
+
+class Win32LoadedHive final : public LoadedHive {
+public:
+    Win32LoadedHive(std::wstring name, std::wstring file) : name_(std::move(name)), file_(std::move(file)) {}
+    ~Win32LoadedHive() override {
+        if (!unloaded_) Unloaded();
+    }
+    Win32LoadedHive(const Win32LoadedHive&) = delete;
+    Win32LoadedHive& operator=(const Win32LoadedHive&) = delete;
+
+    std::unique_ptr<RegistryKey> Open(const std::wstring& path, std::uint32_t access) override {
+        return OpenKey(HKEY_LOCAL_MACHINE, Under(name_, path), access, false, Under(file_, path));
+    }
+    void Unload() override {
+        const LSTATUS status = Unloaded();
+        if (status != ERROR_SUCCESS) throw Failure(status, file_);
+    }
+
+private:
+    LSTATUS Unloaded() {
+        const LSTATUS status = AsBackupOperator([this] { return RegUnLoadKeyW(HKEY_LOCAL_MACHINE, name_.c_str()); });
+        unloaded_ = status == ERROR_SUCCESS;
+        return status;
+    }
+
+    std::wstring name_, file_;  // under HKLM; the file it was loaded from
+    bool unloaded_ = false;
+};
 
 }  // namespace
 
-std::int32_t Win32Registry::RegOpenKeyExA(Key root, const char* subKey, std::uint32_t options, std::uint32_t access,
-                                          Key& result) {
-    return OpenKey(::RegOpenKeyExA, root, subKey, options, access, result);
+std::unique_ptr<RegistryKey> Win32Registry::Open(std::int32_t root, const std::wstring& path, std::uint32_t access,
+                                                 Names names) {
+    const std::wstring place = (root == win::HKeyLocalMachine ? L"HKLM" : std::to_wstring(root)) + L"\\" + path;
+    return OpenKey(reinterpret_cast<HKEY>(static_cast<std::intptr_t>(root)), path, access, names == Names::Ansi, place);
 }
 
-std::int32_t Win32Registry::RegQueryValueExA(Key key, const char* valueName, std::uint32_t& type, unsigned char* data,
-                                             std::uint32_t& size) {
-    return QueryValue(::RegQueryValueExA, key, valueName, type, data, size);
-}
-
-std::int32_t Win32Registry::RegOpenKeyExW(Key root, const wchar_t* subKey, std::uint32_t options, std::uint32_t access,
-                                          Key& result) {
-    return OpenKey(::RegOpenKeyExW, root, subKey, options, access, result);
-}
-
-std::int32_t Win32Registry::RegQueryValueExW(Key key, const wchar_t* valueName, std::uint32_t& type,
-                                             unsigned char* data, std::uint32_t& size) {
-    return QueryValue(::RegQueryValueExW, key, valueName, type, data, size);
-}
-
-std::int32_t Win32Registry::RegSetValueExW(Key key, const wchar_t* valueName, std::uint32_t type,
-                                           const unsigned char* data, std::uint32_t size) {
-    return ::RegSetValueExW(reinterpret_cast<HKEY>(key), valueName, 0, type, data, size);
-}
-
-std::int32_t Win32Registry::RegCloseKey(Key key) {
-    return ::RegCloseKey(reinterpret_cast<HKEY>(key));
+std::unique_ptr<LoadedHive> Win32Registry::Load(const std::wstring& file) {
+    const std::wstring name = LoadedHivePrefix + std::to_wstring(GetCurrentProcessId());
+    const LSTATUS status = AsBackupOperator([&] { return RegLoadKeyW(HKEY_LOCAL_MACHINE, name.c_str(), file.c_str()); });
+    if (status != ERROR_SUCCESS) throw Failure(status, file);
+    return std::make_unique<Win32LoadedHive>(name, file);
 }

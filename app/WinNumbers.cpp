@@ -15,8 +15,10 @@ static_assert(win::FileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY &&
               win::FileAttributeReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT);
 static_assert(win::ErrorFileNotFound == ERROR_FILE_NOT_FOUND && win::ErrorPathNotFound == ERROR_PATH_NOT_FOUND &&
               win::ErrorAccessDenied == ERROR_ACCESS_DENIED &&
-              win::ErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY && win::ErrorFileExists == ERROR_FILE_EXISTS &&
+              win::ErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY && win::ErrorInvalidData == ERROR_INVALID_DATA &&
+              win::ErrorFileExists == ERROR_FILE_EXISTS &&
               win::ErrorInvalidParameter == ERROR_INVALID_PARAMETER && win::ErrorMoreData == ERROR_MORE_DATA &&
+              win::ErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER &&
               win::ErrorArithmeticOverflow == ERROR_ARITHMETIC_OVERFLOW &&
               win::ErrorInternalError == ERROR_INTERNAL_ERROR);
 static_assert(win::PlatformIdNt == VER_PLATFORM_WIN32_NT && win::ExitReboot == EWX_REBOOT &&
@@ -24,7 +26,8 @@ static_assert(win::PlatformIdNt == VER_PLATFORM_WIN32_NT && win::ExitReboot == E
               win::TokenQuery == TOKEN_QUERY && win::PrivilegeEnabled == SE_PRIVILEGE_ENABLED);
 static_assert(win::KeyAllButDelete == (KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS |
                                        KEY_NOTIFY | KEY_CREATE_LINK | READ_CONTROL) &&
-              win::KeyQueryValue == KEY_QUERY_VALUE && win::KeySetValue == KEY_SET_VALUE);
+              win::KeyQueryValue == KEY_QUERY_VALUE && win::KeySetValue == KEY_SET_VALUE &&
+              win::KeyEnumerateSubKeys == KEY_ENUMERATE_SUB_KEYS);
 static_assert(win::RegSz == REG_SZ && win::RegExpandSz == REG_EXPAND_SZ && win::RegDword == REG_DWORD);
 static_assert(vbOKOnly == MB_OK && vbYesNo == MB_YESNO && vbCritical == MB_ICONHAND && vbInformation == MB_ICONASTERISK);
 static_assert(static_cast<int>(Answer::Ok) == IDOK && static_cast<int>(Answer::Yes) == IDYES &&

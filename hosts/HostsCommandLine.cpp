@@ -24,7 +24,7 @@ constexpr wchar_t UsageText[] =
     L"                                  в нём есть записи (копия старого остаётся рядом); очистить кэш DNS\n"
     L"  hostovik-cli.exe /restore:ФАЙЛ  вернуть на место hosts ФАЙЛ, например копию .bak (имя без папки\n"
     L"                                  ищется сначала рядом с hosts)\n"
-    L"  /windir:ПАПКА  работать с Windows в ПАПКЕ, путь полный (например D:\\Windows из WinPE)\n"
+    L"  /windir:ПАПКА  работать с Windows в ПАПКЕ и с её реестром, путь полный (например D:\\Windows из WinPE)\n"
     L"  /log:ФАЙЛ      дописать в ФАЙЛ (UTF-8, можно на общем ресурсе) строку об этом запуске\n"
     L"  /utf8          вывод в канал или файл в UTF-8, а не в кодовой странице консоли\n"
     L"Последняя строка вывода: RESULT hosts=clean|modified|missing|unchecked redirected=yes|no|unchecked\n"
@@ -51,6 +51,7 @@ struct Run {
 
     const Platform& s;
     const Command& c;
+    const bool other = IsOtherInstallation(s, c.windowsDir);  // /windir: names another installation
     std::wstring result, backup = L"-";  // for the log: what came of the run, the copy of the old file
     std::wstring hostsPath;
     std::optional<std::uint64_t> entries;  // of the hosts file, once read
@@ -76,17 +77,48 @@ struct Run {
         Say(line);
     }
     std::wstring ErrorWords(std::uint32_t code) { return L"ошибка " + std::to_wstring(code) + L": " + s.env.ErrorText(code); }
+    // The error, and in brackets what it was about, on one line.
+    std::wstring FailureWords(const Failure& f) {
+        std::wstring subject = f.Subject();
+        std::replace(subject.begin(), subject.end(), L'\n', L' ');
+        return ErrorWords(f.Code()) + (subject.empty() ? L"" : L" (" + Printable(subject) + L")");
+    }
 
-    // Where Windows reads hosts from; another installation's registry is not the running one's.
-    std::optional<Redirect> Redirected() {
-        if (!c.windowsDir.empty()) {
-            Say(L"DataBasePath не проверено: оно относится к запущенной Windows, а не к /windir:");
+    // Where Windows reads hosts from, and for a repair the default put back there: in the
+    // registry of the installation the run works on, another's loaded for this alone. `code`
+    // becomes the reset's: 3010, or its error.
+    std::optional<Redirect> CheckRegistry(int& code) {
+        std::optional<WindowsRegistry> registry;
+        try {
+            registry.emplace(s, c.windowsDir);
+        } catch (const Failure& f) {
+            Say(L"DataBasePath не проверено: реестр Windows в /windir: не прочитан: " + FailureWords(f));
             return std::nullopt;
         }
-        std::optional<Redirect> redirect = HostsRedirect(s);
+        const std::optional<Redirect> redirect = registry->HostsRedirect();
         redirected = redirect.has_value();
         if (redirect) Say(L"DataBasePath: Windows читает hosts не из стандартной папки: " + redirect->shown);
+        if (redirect && c.action == Command::Repair) code = ResetRedirect(*registry, redirect->shown);
+        try {
+            registry->Unload();
+        } catch (const Failure& f) {
+            Say(L"реестр Windows в /windir: не выгружен: " + FailureWords(f));
+        }
         return redirect;
+    }
+
+    // A value malware keeps from being written (by its permissions, say) must not cost the hosts
+    // file its repair: the run goes on, and ends with the error.
+    int ResetRedirect(WindowsRegistry& registry, const std::wstring& shown) {
+        try {
+            registry.ResetHostsRedirect();
+        } catch (const Failure& f) {
+            Result(L"DataBasePath не возвращено к стандартному: " + FailureWords(f));
+            return static_cast<int>(f.Code());
+        }
+        changed = Changed::Yes;
+        Result(L"DataBasePath возвращено к стандартному, было: " + shown + L"; Windows прочтёт его после перезагрузки");
+        return static_cast<int>(win::ErrorSuccessRebootRequired);
     }
 
     // Reads the file whole and says what it holds: the hosts file itself, or (not `hostsFile`)
@@ -131,7 +163,8 @@ struct Run {
             Say(L"файл, который читает Windows: " + Printable(read));
             Scan(read, false);
         } else if (redirect) {
-            Say(L"файл, который читает Windows, не проверен: DataBasePath не называет папку на локальном диске");
+            Say(other ? L"файл, который читает Windows, не проверен: буквы дисков в DataBasePath - той Windows, а не этой"
+                      : L"файл, который читает Windows, не проверен: DataBasePath не называет папку на локальном диске");
         }
         Result(hosts == Hosts::Missing ? L"файла hosts нет"
                : hosts == Hosts::Clean ? L"файл hosts чистый"
@@ -188,29 +221,18 @@ struct Run {
         }
         changed = Changed::Yes;
         Result(L"файл hosts заменён " + what);
+        if (other) {
+            Say(L"кэш DNS не нужно очищать: это кэш запущенной Windows, а не той, что в /windir:");
+            return false;
+        }
         const std::uint32_t flush = FlushDnsCache(s);
         Result(flush ? L"кэш DNS не очищен (" + ErrorWords(flush) + L"); его очистит перезагрузка" : L"кэш DNS очищен");
         return false;
     }
 
-    // A repair changes only what needs it: a clean file stays as it is, with no copy.
-    int Repair(const std::wstring& path, const std::optional<Redirect>& redirect) {
-        int code = 0;
-        if (redirect) {
-            // A value malware keeps from being written (by its permissions, say) must not cost the
-            // hosts file its repair: the run goes on, and ends with the error.
-            try {
-                ResetHostsRedirect(s);
-                changed = Changed::Yes;
-                code = static_cast<int>(win::ErrorSuccessRebootRequired);
-                Result(L"DataBasePath возвращено к стандартному, было: " + redirect->shown +
-                       L"; Windows прочтёт его после перезагрузки");
-            } catch (const Failure& f) {
-                code = static_cast<int>(f.Code());
-                Result(L"DataBasePath не возвращено к стандартному: " + ErrorWords(f.Code()) + L" (" +
-                       Printable(f.Subject()) + L")");
-            }
-        }
+    // A repair changes only what needs it: a clean file stays as it is, with no copy. `code`:
+    // the registry's reset's.
+    int Repair(const std::wstring& path, int code) {
         hosts = ScanToReplace(path);
         if (hosts != Hosts::Modified && hosts != Hosts::Unchecked) Result(L"файл hosts не изменён: записей в нём нет");
         else if (Replace(path)) code = static_cast<int>(win::ErrorSuccessRebootRequired);
@@ -241,8 +263,9 @@ struct Run {
             hosts = ScanToReplace(path);
             return Replace(path) ? static_cast<int>(win::ErrorSuccessRebootRequired) : 0;
         }
-        const std::optional<Redirect> redirect = Redirected();
-        return c.action == Command::Check ? Check(path, redirect) : Repair(path, redirect);
+        int code = 0;
+        const std::optional<Redirect> redirect = CheckRegistry(code);
+        return c.action == Command::Check ? Check(path, redirect) : Repair(path, code);
     }
 
     // The log, opened as it is at its path: a program that holds it for a moment is waited for.
@@ -378,9 +401,7 @@ int RunCommand(const Platform& s, const Command& c) {
         code = run.Act();
     } catch (const Failure& f) {
         code = static_cast<int>(f.Code());
-        std::wstring subject = f.Subject();  // the file, and on a line of its own what became of it
-        std::replace(subject.begin(), subject.end(), L'\n', L' ');
-        run.Result(run.ErrorWords(f.Code()) + (subject.empty() ? L"" : L" (" + Printable(subject) + L")"));
+        run.Result(run.FailureWords(f));  // the file, and what became of it
     }
     if (!c.log.empty()) {
         const std::wstring notLogged = run.Log(code);

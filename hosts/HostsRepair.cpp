@@ -29,8 +29,8 @@ std::wstring HostsRepair::ResolveHostsPath() {
 }
 
 void HostsRepair::RunIntegrityCheck() {
-    if (otherWindows_.empty()) OfferRedirectReset();
-    const std::wstring path = ResolveHostsPath();
+    const std::wstring path = ResolveHostsPath();  // a folder without Windows has no registry to load
+    OfferRedirectReset();
     std::size_t lineFeeds = 0;
     std::wstring view;
     try {
@@ -75,20 +75,31 @@ void HostsRepair::ConfirmUnmodified() {
 // Malware can point Windows at a hosts file of its own: then repairing the usual one would
 // change nothing, and the check would call it fine.
 void HostsRepair::OfferRedirectReset() {
-    const std::optional<Redirect> redirect = HostsRedirect(s_);
-    if (!redirect ||
-        s_.ui.MsgBox(RedirectWarning(redirect->shown), vbYesNo + vbCritical, DetectionTitle()) == Answer::No)
-        return;
-    // A value malware keeps from being written (by its permissions, say) must not cost the user
-    // the repair of the file: the failure is told, and the check goes on.
+    std::optional<WindowsRegistry> registry;
     try {
-        ResetHostsRedirect(s_);
+        registry.emplace(s_, otherWindows_);
+    } catch (const Failure&) {
+        // Another installation whose registry cannot be loaded (the running one by another name, a
+        // share, one without it): the window opens on it unchecked, as it always has.
+        return;
+    }
+    const std::optional<Redirect> redirect = registry->HostsRedirect();
+    if (redirect && s_.ui.MsgBox(RedirectWarning(redirect->shown), vbYesNo + vbCritical, DetectionTitle()) == Answer::Yes)
+        ResetRedirect(*registry, redirect->shown);
+    registry->Unload();
+}
+
+// A value malware keeps from being written (by its permissions, say) must not cost the user the
+// repair of the file: the failure is told, and the check goes on.
+void HostsRepair::ResetRedirect(WindowsRegistry& registry, const std::wstring& shown) {
+    try {
+        registry.ResetHostsRedirect();
     } catch (const Failure& f) {
         s_.ui.MsgBox(RedirectNotReset(f.Code(), s_.env.ErrorText(f.Code()), f.Subject()), vbOKOnly + vbCritical,
                      MainCaption);
         return;
     }
-    s_.ui.MsgBox(RedirectReset(redirect->shown), vbOKOnly + vbInformation, MainCaption);
+    s_.ui.MsgBox(RedirectReset(shown), vbOKOnly + vbInformation, MainCaption);
 }
 
 // The stock content in the hosts file's place, and the DNS client's old answers gone, before
@@ -102,7 +113,7 @@ bool HostsRepair::PutStockHosts(const std::wstring& path) {
         change = store_.CloseHosts();
     }
     if (change->state == HostsChange::Replaced) {
-        FlushDnsCache(s_);
+        if (!IsOtherInstallation(s_, otherWindows_)) FlushDnsCache(s_);  // another's cache is not this computer's
         return true;
     }
     const std::wstring question = HostsWaitsForRestart(HolderNames(change->holders), change->state == HostsChange::Pending);

@@ -5,6 +5,7 @@
 
 #include "app/Platform.h"
 #include "hosts/HostsStore.h"
+#include "hosts/Resolver.h"
 
 // Another installation's Windows folder (/windir:) is one when it holds a System32 folder: else
 // a mistyped drive letter would read as an installation without a hosts file, which is clean.
@@ -24,8 +25,8 @@ public:
 
 class HostsRepair {
 public:
-    // otherWindows: the Windows folder of another installation to work on (/windir:); empty for
-    // the running one, whose registry the start-up check then looks at too.
+    // otherWindows: the Windows folder of another installation to work on (/windir:), whose
+    // registry the start-up check loads; empty for the running one.
     HostsRepair(const Platform& system, RepairWindows& windows, std::wstring otherWindows)
         : s_(system), windows_(windows), otherWindows_(std::move(otherWindows)),
           store_(s_.files, s_.processes, s_.clock, otherWindows_.empty()) {}
@@ -44,6 +45,7 @@ private:
     std::wstring ResolveHostsPath();
     void ConfirmUnmodified();
     void OfferRedirectReset();
+    void ResetRedirect(WindowsRegistry& registry, const std::wstring& shown);
     bool PutStockHosts(const std::wstring& path);
     void Restart(std::wstring_view byHand);
 

@@ -1,15 +1,12 @@
 #include "hosts/Resolver.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
 constexpr unsigned FlushSeconds = 30;
 // The most of a value that is read: far beyond any folder's name, and little memory.
 constexpr std::uint32_t ValueCap = 1u << 20;
-// Tries while the value keeps growing between the call that sizes it and the one that reads it.
-constexpr int ReadAttempts = 4;
 // The longest folder name Windows accepts.
 constexpr std::size_t LongestPath = 32767;
 // What a message or a line shows of a value at most.
@@ -31,59 +28,21 @@ std::wstring Cut(const std::wstring& text) {
     return n < text.size() ? shown + L"…" : shown;
 }
 
-struct Value {
-    std::int32_t status = 0;
-    std::uint32_t type = 0, size = 0;
-    std::wstring text;
-};
-
-Value ReadValue(RegistryCalls& registry, const wchar_t* subKey, const wchar_t* name) {
-    Value v;
-    RegistryCalls::Key key = 0;
-    v.status = registry.RegOpenKeyExW(win::HKeyLocalMachine, subKey, 0, win::KeyQueryValue, key);
-    if (v.status != 0) return v;
-    std::vector<unsigned char> data(512);
-    for (int attempt = 1; attempt <= ReadAttempts; ++attempt) {
-        v.size = static_cast<std::uint32_t>(data.size());
-        v.status = registry.RegQueryValueExW(key, name, v.type, data.data(), v.size);
-        if (v.status != static_cast<std::int32_t>(win::ErrorMoreData) || v.size > ValueCap) break;
-        data.resize(v.size);
-    }
-    registry.RegCloseKey(key);
-    // UTF-16, little-endian, up to the terminating NUL, as Windows reads it.
-    for (std::size_t at = 0; v.status == 0 && at + 1 < std::min<std::size_t>(v.size, data.size()); at += 2) {
-        const auto c = static_cast<wchar_t>(data[at] | data[at + 1] << 8);
-        if (c == 0) break;
-        v.text += c;
-    }
-    return v;
-}
-
-// Variables as the DNS client, a service, expands them: %SystemRoot% (or %windir%, the same
-// folder for the system) as the running Windows' own folder, the others from the machine's
-// environment, never from this process's, which the user can set. One not found there stays
-// as it is.
-std::wstring Expanded(RegistryCalls& registry, const std::wstring& text, const std::wstring& windowsDir) {
-    std::wstring out;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = text[at] == L'%' ? text.find(L'%', at + 1) : text.npos;
-        const std::wstring name = end == text.npos ? L"" : text.substr(at + 1, end - at - 1);
-        std::optional<std::wstring> value;
-        if (Folded(name) == L"systemroot" || Folded(name) == L"windir") {
-            value = windowsDir;
-        } else if (!name.empty()) {
-            const Value machine = ReadValue(registry, MachineEnvironment, name.c_str());
-            if (machine.status == 0 && (machine.type == win::RegSz || machine.type == win::RegExpandSz))
-                value = machine.text;
-        }
-        if (value) {
-            out += *value;
-            at = end + 1;
-        } else {
-            out += text[at++];
-        }
-    }
-    return out;
+// The control set another installation starts with: ControlSetNNN, NNN from Select\Current.
+std::wstring ActiveControlSet(LoadedHive& hive, const std::wstring& file) {
+    std::optional<std::uint32_t> current;
+    if (const std::unique_ptr<RegistryKey> select = hive.Open(L"Select", win::KeyQueryValue))
+        current = select->ReadNumber(L"Current");
+    if (!current) throw Failure(win::ErrorInvalidData, file + L"\\Select\\Current");
+    const std::wstring number = std::to_wstring(*current);
+    const std::wstring name = L"ControlSet" + std::wstring(3 - std::min<std::size_t>(3, number.size()), L'0') + number;
+    if (hive.Open(name, win::KeyQueryValue)) return name;
+    // What there is, for whoever looks into it; none is taken in its place.
+    std::wstring present;
+    if (const std::unique_ptr<RegistryKey> root = hive.Open(L"", win::KeyEnumerateSubKeys))
+        for (const std::wstring& set : root->SubKeys())
+            if (set.starts_with(L"ControlSet")) present += (present.empty() ? L"; есть " : L", ") + set;
+    throw Failure(win::ErrorFileNotFound, file + L"\\" + name + present);
 }
 
 // A folder on a local drive, by its full name (X:\...): a relative name is read from wherever
@@ -96,41 +55,91 @@ bool IsLocalFolder(const std::wstring& folder) {
 
 }  // namespace
 
-std::optional<Redirect> HostsRedirect(const Platform& s) {
-    const Value v = ReadValue(s.registry, TcpipParameters, DataBasePath);
-    if (v.status == static_cast<std::int32_t>(win::ErrorFileNotFound)) return std::nullopt;
-    if (v.status == static_cast<std::int32_t>(win::ErrorMoreData) && v.size > ValueCap)
-        return Redirect{L"<значение длиннее " + std::to_wstring(ValueCap) + L" байт>", L""};
-    if (v.status != 0) {
-        const auto code = static_cast<std::uint32_t>(v.status);
-        return Redirect{L"<не прочитано: ошибка " + std::to_wstring(code) + L": " + s.env.ErrorText(code) + L">", L""};
-    }
-    if (v.type != win::RegSz && v.type != win::RegExpandSz)
-        return Redirect{L"<значение типа " + std::to_wstring(v.type) + L", не текст>", L""};
-    if (v.text.size() > LongestPath) return Redirect{Cut(v.text), L""};
-    const std::wstring windowsDir = s.env.WindowsDirectory();
-    const std::wstring folder = v.type == win::RegExpandSz ? Expanded(s.registry, v.text, windowsDir) : v.text;
-    if (Folded(folder) == Folded(windowsDir + L"\\System32\\drivers\\etc")) return std::nullopt;
-    return Redirect{Cut(v.text), IsLocalFolder(folder) ? folder : L""};
+bool IsOtherInstallation(const Platform& s, const std::wstring& windowsDir) {
+    return !windowsDir.empty() && Folded(windowsDir) != Folded(s.env.WindowsDirectory());
 }
 
-void ResetHostsRedirect(const Platform& s) {
-    RegistryCalls::Key key = 0;
-    std::int32_t status =
-        s.registry.RegOpenKeyExW(win::HKeyLocalMachine, TcpipParameters, 0, win::KeySetValue, key);
-    if (status == 0) {
-        std::vector<unsigned char> data;  // UTF-16 with its terminating NUL; the text is ASCII
-        for (const wchar_t* c = DefaultHostsFolder;; ++c) {
-            data.insert(data.end(), {static_cast<unsigned char>(*c), 0});
-            if (!*c) break;
-        }
-        status = s.registry.RegSetValueExW(key, DataBasePath, win::RegExpandSz, data.data(),
-                                           static_cast<std::uint32_t>(data.size()));
-        s.registry.RegCloseKey(key);
+WindowsRegistry::WindowsRegistry(const Platform& s, const std::wstring& windowsDir)
+    : s_(s), windowsDir_(s.env.WindowsDirectory()), controlSet_(L"SYSTEM\\CurrentControlSet"),
+      place_(L"HKLM\\" + controlSet_) {
+    if (!IsOtherInstallation(s, windowsDir)) return;
+    windowsDir_ = windowsDir;
+    place_ = windowsDir + L"\\System32\\config\\SYSTEM";
+    // Windows would make an empty registry file where there is none: none is left there.
+    if (!s.files.Attributes(place_)) throw Failure(win::ErrorFileNotFound, place_);
+    hive_ = s.registry.Load(place_);
+    controlSet_ = ActiveControlSet(*hive_, place_);
+    place_ += L"\\" + controlSet_;
+}
+
+std::unique_ptr<RegistryKey> WindowsRegistry::Open(const wchar_t* path, std::uint32_t access) {
+    const std::wstring under = controlSet_ + L"\\" + path;
+    return hive_ ? hive_->Open(under, access) : s_.registry.Open(win::HKeyLocalMachine, under, access);
+}
+
+// A variable of the installation's machine environment; nothing when it is not there as text.
+// One that cannot be read is left as it is too: the value naming it then counts as moved, and
+// is shown.
+std::optional<std::wstring> WindowsRegistry::MachineVariable(const std::wstring& name) {
+    try {
+        const std::unique_ptr<RegistryKey> key = Open(MachineEnvironment, win::KeyQueryValue);
+        return key ? key->ReadText(name, ValueCap) : std::nullopt;
+    } catch (const Failure&) {
+        return std::nullopt;
     }
-    if (status != 0)
-        throw Failure(static_cast<std::uint32_t>(status),
-                      L"HKLM\\" + std::wstring(TcpipParameters) + L"\\" + DataBasePath);
+}
+
+// Variables as the DNS client, a service, expands them: %SystemRoot% (or %windir%, the same
+// folder for the system) as the installation's own folder, the others from its machine
+// environment, never from this process's, which the user can set. One not found there stays
+// as it is.
+std::wstring WindowsRegistry::Expanded(const std::wstring& text) {
+    std::wstring out;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text[at] == L'%' ? text.find(L'%', at + 1) : text.npos;
+        const std::wstring name = end == text.npos ? L"" : text.substr(at + 1, end - at - 1);
+        std::optional<std::wstring> value;
+        if (Folded(name) == L"systemroot" || Folded(name) == L"windir") value = windowsDir_;
+        else if (!name.empty()) value = MachineVariable(name);
+        if (value) {
+            out += *value;
+            at = end + 1;
+        } else {
+            out += text[at++];
+        }
+    }
+    return out;
+}
+
+std::optional<Redirect> WindowsRegistry::HostsRedirect() {
+    std::optional<RegistryValue> v;
+    try {
+        const std::unique_ptr<RegistryKey> key = Open(TcpipParameters, win::KeyQueryValue);
+        if (key) v = key->Read(DataBasePath, ValueCap);
+    } catch (const Failure& f) {
+        if (f.Code() == win::ErrorInsufficientBuffer)
+            return Redirect{L"<значение длиннее " + std::to_wstring(ValueCap) + L" байт>", L""};
+        return Redirect{L"<не прочитано: ошибка " + std::to_wstring(f.Code()) + L": " + s_.env.ErrorText(f.Code()) + L">",
+                        L""};
+    }
+    if (!v) return std::nullopt;
+    if (v->type != win::RegSz && v->type != win::RegExpandSz)
+        return Redirect{L"<значение типа " + std::to_wstring(v->type) + L", не текст>", L""};
+    const std::wstring text = RegistryText(v->bytes);
+    if (text.size() > LongestPath) return Redirect{Cut(text), L""};
+    const std::wstring folder = v->type == win::RegExpandSz ? Expanded(text) : text;
+    if (Folded(folder) == Folded(windowsDir_ + L"\\System32\\drivers\\etc")) return std::nullopt;
+    return Redirect{Cut(text), !hive_ && IsLocalFolder(folder) ? folder : L""};
+}
+
+void WindowsRegistry::ResetHostsRedirect() {
+    const std::unique_ptr<RegistryKey> key = Open(TcpipParameters, win::KeySetValue);
+    if (!key) throw Failure(win::ErrorFileNotFound, place_ + L"\\" + TcpipParameters);
+    key->Write(DataBasePath, {win::RegExpandSz, RegistryBytes(DefaultHostsFolder)});
+}
+
+void WindowsRegistry::Unload() {
+    if (hive_) hive_->Unload();
 }
 
 std::uint32_t FlushDnsCache(const Platform& s) {

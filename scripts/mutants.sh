@@ -48,7 +48,7 @@ unit @@ hosts/StockHosts.cpp @@ bytes += "\r\n"; @@ bytes += "\n"; @@ stock line
 unit @@ hosts/HostsStore.h @@ \\System32\\drivers\\etc\\hosts" @@ \\System32\\drivers\\etc\\host" @@ wrong hosts path
 unit @@ hosts/HostsRepair.cpp @@ otherWindows_.empty() ? s_.env.WindowsDirectory() : otherWindows_ @@ otherWindows_.empty() ? s_.env.SystemDirectory() : otherWindows_ @@ the system folder taken for the Windows folder
 unit @@ hosts/HostsRepair.cpp @@ windows_.ShowHostsView(std::move(view)); @@ (nothing) @@ view never filled
-unit @@ hosts/HostsRepair.cpp @@ DetectionTitle()) == Answer::Yes) @@ DetectionTitle()) == Answer::No) @@ warning's answer inverted
+unit @@ hosts/HostsRepair.cpp @@ DetectionTitle()) == Answer::Yes) { @@ DetectionTitle()) == Answer::No) { @@ warning's answer inverted
 unit @@ hosts/HostsRepair.cpp @@ vbInformation, DetectionTitle()) == Answer::No) @@ vbInformation, DetectionTitle()) == Answer::Yes) @@ unmodified answer inverted
 unit @@ hosts/HostsRepair.cpp @@ ModifiedWarning, vbYesNo + vbCritical @@ ModifiedWarning, vbYesNo + vbInformation @@ warning with the wrong icon
 unit @@ hosts/HostsRepair.cpp @@ vbYesNo + vbInformation, DetectionTitle @@ vbOKOnly + vbInformation, DetectionTitle @@ unmodified question with OK only
@@ -77,8 +77,8 @@ unit @@ Module1/Module1.cpp @@ attributes = win::PrivilegeEnabled @@ attributes 
 unit @@ forms/frmAbout/SysInfo.cpp @@ win::KeyAllButDelete @@ 0x20019 @@ wrong registry access mask
 unit @@ forms/frmAbout/SysInfo.cpp @@ ValueBufferSize = 1024 @@ ValueBufferSize = 1023 @@ registry buffer one byte short
 unit @@ forms/frmAbout/SysInfo.cpp @@ type == win::RegSz @@ type == win::RegExpandSz @@ wrong registry value type
-unit @@ forms/frmAbout/SysInfo.cpp @@ buffer[size - 1] == 0 ? size - 1 : size @@ size - 1 @@ last character of a value without NUL lost
-unit @@ forms/frmAbout/SysInfo.cpp @@ if (size == 0 || size > ValueBufferSize) @@ if (size > ValueBufferSize) @@ a value without data read before its buffer
+unit @@ forms/frmAbout/SysInfo.cpp @@ if (kept.back() == '\0') kept.remove_suffix(1); @@ kept.remove_suffix(1); @@ last character of a value without NUL lost
+unit @@ forms/frmAbout/SysInfo.cpp @@ if (value->bytes.empty()) throw Failure(win::ErrorInvalidParameter, KeyName); @@ if (value->bytes.empty()) return true; @@ a value without data counts as read
 unit @@ forms/frmAbout/SysInfo.cpp @@ L"\\MSINFO32.EXE" @@ L"MSINFO32.EXE" @@ tool path without separator
 unit @@ forms/frmAbout/SysInfo.cpp @@ s_.processes.Start(ToolPath, L"\"" + ToolPath + L"\"", @@ s_.processes.Start(ToolPath, ToolPath, @@ tool path unquoted
 unit @@ forms/frmAbout/SysInfo.cpp @@ if (!GetKeyValue(win::HKeyLocalMachine, FolderKey @@ if (GetKeyValue(win::HKeyLocalMachine, FolderKey @@ folder lookup inverted
@@ -91,8 +91,8 @@ unit @@ Module1/Module1.cpp @@  ||<NL>        calls.GetLastError() == win::Error
 unit @@ hosts/HostsRepair.cpp @@ s_.processes.Start(route, @@ s_.processes.Start(L"route.exe", @@ route found by search
 unit @@ hosts/HostsRepair.cpp @@ head.append(chunk.substr(0, ViewCap - std::min(ViewCap, head.size()))); @@ head.append(chunk); @@ padded file shown whole
 unit @@ hosts/Resolver.cpp @@ while (!folder.empty() && folder.back() == L'\\') folder.pop_back(); @@ (nothing) @@ a trailing backslash taken for a redirect
-unit @@ hosts/Resolver.cpp @@ DataBasePath, win::RegExpandSz, data.data() @@ DataBasePath, win::RegSz, data.data() @@ the default folder written as REG_SZ
-unit @@ hosts/HostsRepair.cpp @@     FlushDnsCache(s_); @@ (nothing) @@ no DNS flush after a repair
+unit @@ hosts/Resolver.cpp @@ {win::RegExpandSz, RegistryBytes(DefaultHostsFolder)} @@ {win::RegSz, RegistryBytes(DefaultHostsFolder)} @@ the default folder written as REG_SZ
+unit @@ hosts/HostsRepair.cpp @@ if (!IsOtherInstallation(s_, otherWindows_)) FlushDnsCache(s_); @@ ; @@ no DNS flush after a repair
 unit @@ hosts/Resolver.cpp @@ L"\" /flushdns" @@ L"\" /displaydns" @@ the wrong flush
 unit @@ hosts/HostsText.cpp @@ entry_ |= !toThisComputer_ || !IsLocalhost(word_) @@ entry_ |= !IsLocalhost(word_) @@ localhost hijacked to another address passes
 unit @@ hosts/HostsCommandLine.cpp @@ return hosts == Hosts::Modified || redirect ? ExitFound : 0; @@ return hosts == Hosts::Modified ? ExitFound : 0; @@ a redirect passes the check
@@ -125,7 +125,7 @@ unit @@ hosts/HostsText.cpp @@ if (address == "::1") return true; @@ (nothing) @
 unit @@ hosts/HostsCommandLine.cpp @@ return hosts == Hosts::Modified || redirect ? ExitFound : 0; @@ return hosts != Hosts::Clean || redirect ? ExitFound : 0; @@ a missing file fails the check
 unit @@ hosts/HostsCommandLine.cpp @@ if (hosts != Hosts::Modified && hosts != Hosts::Unchecked) Result( @@ if (false) Result( @@ a clean file replaced all the same
 unit @@ hosts/HostsCommandLine.cpp @@ if (hosts != Hosts::Modified && hosts != Hosts::Unchecked) Result( @@ if (hosts != Hosts::Modified) Result( @@ a hosts file that cannot be read left unrepaired
-unit @@ hosts/HostsCommandLine.cpp @@ changed = Changed::Yes;<NL>                code = static_cast<int>(win::ErrorSuccessRebootRequired); @@ changed = Changed::Yes;<NL>                code = 0; @@ a redirect put back without asking for a restart
+unit @@ hosts/HostsCommandLine.cpp @@ после перезагрузки");<NL>        return static_cast<int>(win::ErrorSuccessRebootRequired); @@ после перезагрузки");<NL>        return 0; @@ a redirect put back without asking for a restart
 unit @@ hosts/HostsCommandLine.cpp @@             Scan(read, false); @@ (nothing) @@ the file Windows reads is not looked at
 unit @@ hosts/HostsCommandLine.cpp @@ ChangedWords[] = {L"no", L"yes", L"pending"} @@ ChangedWords[] = {L"yes", L"no", L"pending"} @@ the last line tells changes wrongly
 unit @@ hosts/HostsCommandLine.cpp @@ ChangedWords[] = {L"no", L"yes", L"pending"} @@ ChangedWords[] = {L"no", L"yes", L"yes"} @@ a replace waiting for the restart reported as done
@@ -135,8 +135,8 @@ unit @@ hosts/HostsCommandLine.cpp @@ if (c.action == Command::Usage) s.ui.MsgBo
 unit @@ hosts/HostsCommandLine.cpp @@ Say(L"  " + Printable(s.cp.ToWide(line))); @@ Say(L"  " + s.cp.ToWide(line)); @@ a hosts line's control characters reach the console
 unit @@ hosts/HostsCommandLine.cpp @@ && IsAbsolute(value) @@ (nothing) @@ /windir: relative to the current folder
 unit @@ app/Codepage.cpp @@ if (c < 0x20 || (c >= 0x7F && c < 0xA0) || Unseen(c)) c = L'?'; @@ if (c < 0x1B || Unseen(c)) c = L'?'; @@ escapes and DEL kept in shown text
-unit @@ hosts/Resolver.cpp @@ return Redirect{L"<не прочитано: ошибка " + std::to_wstring(code) + L": " + s.env.ErrorText(code) + L">", L""}; @@ throw Failure(code, DataBasePath); @@ an unreadable DataBasePath stops the program
-unit @@ hosts/Resolver.cpp @@ if (v.status != static_cast<std::int32_t>(win::ErrorMoreData) || v.size > ValueCap) break; @@ break; @@ a value that grew is not read again
+unit @@ hosts/Resolver.cpp @@ return Redirect{L"<не прочитано: ошибка " @@ throw;<NL>        return Redirect{L"<не прочитано: ошибка " @@ an unreadable DataBasePath stops the program
+e2e:DataBasePath of 40,000 @@ app/Win32Registry.cpp @@ if (status == ERROR_MORE_DATA && attempt < ReadAttempts) { @@ if (false) { @@ a registry value larger than the first read's buffer is not read again
 unit @@ hosts/Resolver.cpp @@ constexpr std::size_t ShownChars = 300; @@ constexpr std::size_t ShownChars = 100000; @@ a hostile value shown whole
 unit @@ hosts/HostsStore.h @@ constexpr int HeldAttempts = 20; @@ constexpr int HeldAttempts = 1; @@ a file held for a moment fails the repair
 unit @@ hosts/HostsStore.cpp @@ if (!store.NewFileStays()) { @@ if (false) { @@ a replace that took effect is undone and called left as it was
@@ -150,7 +150,7 @@ e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@ return reinterpret_cast<LRESULT>(GetSt
 e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@     CreateToolTips();<NL>} @@ }<NL> @@ no tool tips on the buttons
 e2e:at 144 DPI @@ app/Window.cpp @@ return MulDiv(twips, dpi, 1440); @@ return MulDiv(twips, 96, 1440); @@ twips converted at 96 DPI whatever the screen
 e2e:protected file (read-only, hidden, system), method 1 @@ app/Win32Files.cpp @@ CreateFileW(path.c_str(), DELETE, ShareAll @@ CreateFileW(path.c_str(), DELETE | FILE_WRITE_ATTRIBUTES, ShareAll @@ the probe asks for more than deletion, which a read-only file refuses
-e2e:DataBasePath moved, Yes @@ app/Win32Registry.cpp @@ valueName, 0, type, data, size); @@ valueName, 0, REG_SZ, data, size); @@ the registry written with another type than asked
+e2e:DataBasePath moved, Yes @@ app/Win32Registry.cpp @@ RegSetValueExW(key_, name.c_str(), 0, value.type, @@ RegSetValueExW(key_, name.c_str(), 0, REG_SZ, @@ the registry written with another type than asked
 unit @@ hosts/HostsRepair.cpp @@     } catch (const Failure& f) {<NL>        s_.ui.MsgBox(RedirectNotReset( @@     } catch (const Failure& f) {<NL>        throw;<NL>        s_.ui.MsgBox(RedirectNotReset( @@ a DataBasePath that cannot be written back stops the window
 unit @@ hosts/HostsText.cpp @@ stop[b] = IsLineEnd(c) || @@ stop[b] = c == '\r' || @@ a line after a long comment taken for the comment
 unit @@ hosts/HostsStore.cpp @@ throw Failure(win::ErrorFileNotFound, source); @@ {} @@ a restore of a missing file empties hosts
@@ -166,9 +166,9 @@ unit @@ hosts/Resolver.cpp @@ if (n < text.size() && text[n - 1] >= 0xD800 && te
 unit @@ app/DllSearch.cpp @@ calls.SetDllDirectoryW(L"") @@ calls.SetDllDirectoryW(nullptr) @@ the current folder put back in the DLL search where SetDefaultDllDirectories is missing
 unit @@ app/DllSearch.cpp @@ if (done && !*done) throw @@ if (false) throw @@ a refused DLL search call goes unreported
 e2e:without the desktop shell @@ forms/Form1/Form1.cpp @@         ShowOpenByHand(s_, reinterpret_cast<const wchar_t*>(lp)); @@ (nothing) @@ a page the desktop shell could not open is never shown by hand
-unit @@ hosts/Resolver.cpp @@ IsLocalFolder(folder) ? folder : L"" @@ folder @@ a DataBasePath on a share opened by the elevated process
-unit @@ hosts/Resolver.cpp @@                 value = machine.text; @@                 value = std::nullopt; @@ DataBasePath's variables not expanded from the machine's environment
-unit @@ hosts/HostsCommandLine.cpp @@ } catch (const Failure& f) {<NL>                code = static_cast<int>(f.Code()); @@ } catch (const Failure& f) {<NL>                throw;<NL>                code = static_cast<int>(f.Code()); @@ a DataBasePath that cannot be written back stops the hosts repair of /repair
+unit @@ hosts/Resolver.cpp @@ !hive_ && IsLocalFolder(folder) ? folder : L"" @@ !hive_ ? folder : L"" @@ a DataBasePath on a share opened by the elevated process
+unit @@ hosts/Resolver.cpp @@ else if (!name.empty()) value = MachineVariable(name); @@ else if (!name.empty()) value = std::nullopt; @@ DataBasePath's variables not expanded from the machine's environment
+unit @@ hosts/HostsCommandLine.cpp @@             Result(L"DataBasePath не возвращено к стандартному: " + FailureWords(f)); @@             throw; @@ a DataBasePath that cannot be written back stops the hosts repair of /repair
 unit @@ hosts/HostsCommandLine.cpp @@ if (!c.windowsDir.empty()) RequireWindowsFolder(s.files, c.windowsDir); @@ (nothing) @@ /windir: of a folder without Windows reads as clean
 unit @@ hosts/HostsRepair.cpp @@ if (!otherWindows_.empty()) RequireWindowsFolder(s_.files, otherWindows_); @@ (nothing) @@ the window takes a folder without Windows for an installation
 unit @@ hosts/HostsCommandLine.cpp @@ if (facts.links > 1) return @@ if (facts.links > 2) return @@ a log with a second name (a hard link) written to
@@ -190,7 +190,7 @@ unit @@ hosts/HostsCommandLine.cpp @@ std::optional<HostsChange> change = store.
 unit @@ hosts/HostsRepair.cpp @@ MainCaption) == Answer::Yes) Restart(HostsAtRestartByHand); @@ MainCaption) == Answer::No) Restart(HostsAtRestartByHand); @@ the restart offered for a held hosts file answered the wrong way
 unit @@ hosts/HostsRepair.cpp @@         view = HostsNotRead(f.Code(), s_.env.ErrorText(f.Code())); @@         throw; @@ a hosts file that cannot be read keeps the window from opening
 unit @@ hosts/HostsCommandLine.cpp @@ else if (Replace(path)) code = static_cast<int>(win::ErrorSuccessRebootRequired); @@ else Replace(path); @@ a replace waiting for the restart exits 0
-unit @@ hosts/HostsCommandLine.cpp @@         hosts = Scan(path);<NL>        if (redirect @@         hosts = ScanToReplace(path);<NL>        if (redirect @@ /check goes on past a hosts file it cannot read
+unit @@ hosts/HostsCommandLine.cpp @@         hosts = Scan(path);<NL>        ListCopies(path); @@         hosts = ScanToReplace(path);<NL>        ListCopies(path); @@ /check goes on past a hosts file it cannot read
 unit @@ hosts/HostsStore.cpp @@             if (copy == file) return folder + found.name; @@ (nothing) @@ the same bytes copied again beside an earlier copy of them
 unit @@ hosts/HostsStore.cpp @@ if (found.size != file.size) continue; @@ if (found.size == file.size) continue; @@ an earlier copy of the same size never compared
 unit @@ hosts/HostsStore.cpp @@ fs_.ReadOrdinaryFile(source, @@ fs_.ReadChunks(source, @@ the /restore: source read with the hosts file's privileges
@@ -221,6 +221,26 @@ unit @@ hosts/LookupPath.cpp @@ return lower.starts_with(L"file:") || IsLoopback
 unit @@ hosts/LookupPath.cpp @@ packed = packed.substr(0, MaxPath); @@ (nothing) @@ a catalog path read past MAX_PATH
 unit @@ hosts/LookupPath.cpp @@ !Lower(name).ends_with(L"_classes") @@ true @@ a user's classes taken for a user
 unit @@ hosts/LookupPath.cpp @@ field += (field.empty() ? L"" : L",") @@ field += (L",") @@ other= starts with a comma
+unit @@ hosts/Resolver.cpp @@ return !windowsDir.empty() && Folded(windowsDir) != Folded(s.env.WindowsDirectory()); @@ return !windowsDir.empty() && windowsDir != s.env.WindowsDirectory(); @@ the running Windows' folder named in other letters taken for another installation
+unit @@ hosts/Resolver.cpp @@     if (!s.files.Attributes(place_)) throw Failure(win::ErrorFileNotFound, place_); @@ (nothing) @@ a registry file that is not there made in another installation by its load
+unit @@ hosts/Resolver.cpp @@     std::optional<std::uint32_t> current; @@     std::optional<std::uint32_t> current = 1; @@ a missing Select\Current guessed as control set 1
+unit @@ hosts/Resolver.cpp @@ std::wstring(3 - std::min<std::size_t>(3, number.size()), L'0') + number @@ number @@ the control set's number not in three digits
+unit @@ hosts/Resolver.cpp @@     if (hive.Open(name, win::KeyQueryValue)) return name; @@     return name; @@ a control set that is not there read all the same
+unit @@ hosts/Resolver.cpp @@ if (set.starts_with(L"ControlSet")) present += @@ if (false) present += @@ the control sets a registry file holds not named when its current one is missing
+unit @@ hosts/Resolver.cpp @@ return hive_ ? hive_->Open(under, access) : s_.registry.Open(win::HKeyLocalMachine, under, access); @@ return s_.registry.Open(win::HKeyLocalMachine, under, access); @@ another installation's DataBasePath read in the running Windows' registry
+unit @@ hosts/Resolver.cpp @@ Folded(name) == L"windir") value = windowsDir_; @@ Folded(name) == L"windir") value = s_.env.WindowsDirectory(); @@ another installation's %SystemRoot% taken as the running Windows' folder
+unit @@ hosts/Resolver.cpp @@ !hive_ && IsLocalFolder(folder) ? folder : L"" @@ IsLocalFolder(folder) ? folder : L"" @@ the hosts file in another installation's DataBasePath folder read by this Windows' drive letters
+unit @@ hosts/Resolver.cpp @@         if (f.Code() == win::ErrorInsufficientBuffer) @@         if (false) @@ a DataBasePath longer than the cap shown as a read error
+unit @@ hosts/Resolver.cpp @@     if (hive_) hive_->Unload(); @@ (nothing) @@ a registry file that cannot be unloaded goes untold
+unit @@ app/Platform.h @@ for (auto at = value->bytes.rbegin(); at != value->bytes.rend(); ++at) @@ for (auto at = value->bytes.begin(); at != value->bytes.end(); ++at) @@ a registry number read with its bytes the wrong way
+unit @@ app/Platform.h @@ if (!value || value->type != win::RegDword || @@ if (!value || @@ a registry value of another type read as a number
+unit @@ hosts/HostsCommandLine.cpp @@         if (other) { @@         if (false) { @@ this computer's DNS cache flushed after a repair of another installation
+unit @@ hosts/HostsCommandLine.cpp @@             Say(other ? L"файл, который читает Windows, не проверен: буквы @@             Say(false ? L"файл, который читает Windows, не проверен: буквы @@ another installation's DataBasePath said to name no local folder
+unit @@ hosts/HostsRepair.cpp @@ if (!IsOtherInstallation(s_, otherWindows_)) FlushDnsCache(s_); @@ FlushDnsCache(s_); @@ the window flushes this computer's DNS cache after repairing another installation
+unit @@ hosts/HostsRepair.cpp @@         registry.emplace(s_, otherWindows_); @@         registry.emplace(s_, L""); @@ the window checks the running Windows' registry for another installation
+e2e:own registry file @@ app/Win32Registry.cpp @@ const LSTATUS status = AsBackupOperator([&] { return RegLoadKeyW(HKEY_LOCAL_MACHINE, name.c_str(), file.c_str()); }); @@ const LSTATUS status = RegLoadKeyW(HKEY_LOCAL_MACHINE, name.c_str(), file.c_str()); @@ another installation's registry file loaded without the backup and restore privileges
+e2e:own registry file @@ app/Win32Registry.cpp @@ AsBackupOperator([this] { return RegUnLoadKeyW(HKEY_LOCAL_MACHINE, name_.c_str()); }) @@ RegUnLoadKeyW(HKEY_LOCAL_MACHINE, name_.c_str()) @@ another installation's registry file unloaded without the privileges, so left loaded
+e2e:own registry file @@ app/Win32Registry.cpp @@ return OpenKey(HKEY_LOCAL_MACHINE, Under(name_, path), access, false, Under(file_, path)); @@ return OpenKey(HKEY_LOCAL_MACHINE, path, access, false, Under(file_, path)); @@ a key of a loaded registry file looked for outside it
 TABLE
 )
 

@@ -1,7 +1,5 @@
 #include "forms/frmAbout/SysInfo.h"
 
-#include <vector>
-
 namespace {
 
 constexpr wchar_t ToolKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
@@ -41,29 +39,26 @@ void SysInfo::StartSysInfo() {
 
 bool SysInfo::GetKeyValue(const std::int32_t& KeyRoot, const std::wstring& KeyName, const std::wstring& SubKeyRef,
                           std::wstring& KeyVal) {
-    RegistryCalls::Key key = 0;
-    bool read = false;
-    // The key is closed on every path, also after a failed open.
-    struct CloseKey {
-        RegistryCalls& registry;
-        RegistryCalls::Key& key;
-        ~CloseKey() { registry.RegCloseKey(key); }
-    } closeKey{s_.registry, key};
-
-    if (s_.registry.RegOpenKeyExA(KeyRoot, s_.cp.ToAnsi(KeyName).c_str(), 0, win::KeyAllButDelete, key) == 0) {
-        std::vector<unsigned char> buffer(ValueBufferSize, 0);
-        std::uint32_t size = ValueBufferSize, type = 0;
-        if (s_.registry.RegQueryValueExA(key, s_.cp.ToAnsi(SubKeyRef).c_str(), type, buffer.data(), size) == 0) {
-            // A value without data has no character to look at: it cannot be read.
-            if (size == 0 || size > ValueBufferSize) throw Failure(win::ErrorInvalidParameter, KeyName);
-            // A text stored with its terminating NUL loses exactly that NUL.
-            const std::uint32_t kept = buffer[size - 1] == 0 ? size - 1 : size;
-            const std::string_view raw(reinterpret_cast<const char*>(buffer.data()), kept);
-            if (type == win::RegSz) KeyVal = s_.cp.ToWide(raw);
-            else if (type == win::RegDword) KeyVal = DwordText(raw);
-            read = true;
-        }
+    std::optional<RegistryValue> value;
+    // A key that this access cannot open, or a value that cannot be read (larger than the buffer,
+    // say), is not read, as a missing one: the lookup goes on to its next place.
+    try {
+        const std::unique_ptr<RegistryKey> key =
+            s_.registry.Open(KeyRoot, KeyName, win::KeyAllButDelete, Registry::Names::Ansi);
+        if (key) value = key->Read(SubKeyRef, ValueBufferSize);
+    } catch (const Failure&) {
+        value.reset();
     }
-    if (!read) KeyVal.clear();
-    return read;
+    if (!value) {
+        KeyVal.clear();
+        return false;
+    }
+    // A value without data has no character to look at: it cannot be read.
+    if (value->bytes.empty()) throw Failure(win::ErrorInvalidParameter, KeyName);
+    // A text stored with its terminating NUL loses exactly that NUL.
+    std::string_view kept = value->bytes;
+    if (kept.back() == '\0') kept.remove_suffix(1);
+    if (value->type == win::RegSz) KeyVal = s_.cp.ToWide(kept);
+    else if (value->type == win::RegDword) KeyVal = DwordText(kept);
+    return true;
 }

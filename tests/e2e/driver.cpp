@@ -25,12 +25,14 @@
 #include "app/AppInfo.h"
 #include "app/Caption.h"
 #include "app/Codepage.h"
+#include "app/Win32Platform.h"
 #include "forms/Form1/Form1Controls.h"
 #include "forms/Form1/Links.h"
 #include "forms/frmAbout/SysInfo.h"
 #include "forms/frmAbout/frmAboutControls.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/HostsText.h"
+#include "hosts/Resolver.h"
 #include "hosts/StockHosts.h"
 
 namespace {
@@ -731,6 +733,39 @@ void HardLinkedLogRefused(Run& r) {
 }
 const std::wstring LongPath(40000, L'x');  // a DataBasePath far longer than any folder's name
 
+// Another installation's registry file in the sandbox's System32\config\SYSTEM: control set 1
+// starts, and its DataBasePath is malware's. Made under a scratch key of the driver's own, saved
+// with RegSaveKeyW (with the backup privilege, which it needs), the scratch key deleted.
+void SystemFileMoved(Run& r) {
+    const std::wstring scratch = L"SOFTWARE\\HostovikE2E", file = r.windir + L"\\System32\\config\\SYSTEM";
+    const DWORD current = 1;
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, (scratch + L"\\Select").c_str(), L"Current", REG_DWORD, &current, sizeof current);
+    SetValue(HKEY_LOCAL_MACHINE, (scratch + L"\\ControlSet001\\" + TcpipParameters).c_str(), L"DataBasePath", Evil,
+             REG_EXPAND_SZ);
+    std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+    HANDLE token = nullptr;
+    TOKEN_PRIVILEGES backup{1, {{{}, SE_PRIVILEGE_ENABLED}}};
+    LookupPrivilegeValueW(nullptr, SE_BACKUP_NAME, &backup.Privileges[0].Luid);
+    OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token);
+    AdjustTokenPrivileges(token, FALSE, &backup, 0, nullptr, nullptr);
+    HKEY key = nullptr;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, scratch.c_str(), 0, KEY_READ, &key);
+    const LSTATUS saved = RegSaveKeyW(key, file.c_str(), nullptr);
+    backup.Privileges[0].Attributes = 0;  // the programs it starts inherit none enabled
+    AdjustTokenPrivileges(token, FALSE, &backup, 0, nullptr, nullptr);
+    RegCloseKey(key);
+    CloseHandle(token);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, scratch.c_str());
+    if (saved != ERROR_SUCCESS) Fail("cannot save a registry file: error " + std::to_string(saved));
+}
+// No registry file of a run is left loaded once it has ended.
+void NoneLoaded(Run&) {
+    wchar_t name[256];
+    for (DWORD i = 0, size = 256; !RegEnumKeyExW(HKEY_LOCAL_MACHINE, i, name, &size, nullptr, nullptr, nullptr, nullptr);
+         ++i, size = 256)
+        if (std::wstring_view(name).starts_with(LoadedHivePrefix)) Fail("still loaded: HKLM\\" + Narrow(name));
+}
+
 const std::vector<Case>& Cases() {
     static const std::vector<Case> cases = {
         // The start-up check and method 1
@@ -740,12 +775,11 @@ const std::vector<Case>& Cases() {
          StockYes + Steps{TabRoundTrips, CloseMain}},
         {"modified file, Yes, hosts held for a moment: method 1 writes the stock file", Infected,
          {Start, Answer(Modified, IDYES), HeldWhileMethod1Starts, Method1[1], Method1[2], EndsUnseen},
-         Stocked | BackedUp, Flushed},
+         Stocked | BackedUp},
         {.name = "protected file in an unwritable folder, method 1: error, nothing changed", .hosts = Infected,
          .steps = Steps{Protected(true)} + Method1Refused(L"5"), .exitCode = 5, .group = "unprivileged"},
         {.name = "protected file (read-only, hidden, system), method 1: repaired", .hosts = Infected,
-         .steps = Steps{Protected(false)} + Method1Chosen, .after = Stocked | BackedUp, .record = Flushed,
-         .group = "unprivileged"},
+         .steps = Steps{Protected(false)} + Method1Chosen, .after = Stocked | BackedUp, .group = "unprivileged"},
         {"hosts held open without delete sharing, method 1: error, never success", Infected,
          Steps{[](Run& r) { SetFileAttributesW(r.hosts.c_str(), FILE_ATTRIBUTE_HIDDEN); },
                Locked(FILE_SHARE_READ | FILE_SHARE_WRITE)} + Method1Refused(L"32"), Unchanged, "", 32},
@@ -762,7 +796,7 @@ const std::vector<Case>& Cases() {
          .exitCode = 3010, .system = true},
         {"closed during method 1's first message: method 1 completes", Infected,
          {Start, Answer(Modified, IDYES), CloseDuringMessage, Method1[0], Method1[1], Method1[2], EndsUnseen},
-         Stocked | BackedUp, Flushed},
+         Stocked | BackedUp},
         // The running Windows: its own hosts file, whatever windir says, and where it reads it from.
         {.name = "DataBasePath moved, Yes: the default back, the old value shown", .hosts = Stock,
          .steps = {RedirectedByMalware, Start, Answer(Redirected, IDYES), Answer(Reset, IDOK), Answer(Unmodified, IDYES),
@@ -785,7 +819,7 @@ const std::vector<Case>& Cases() {
          StockYes + Steps{Click(Method3Button), Answer(M3Ask, IDYES)}, Unchanged, Routed},
         {"method 2 closed during its warning, No: stock file, copy kept, no restart", Infected,
          Steps{WinebootStandIn} + ModifiedNo + Steps{Click(Method2Button), CloseDuringMessage, Answer(M2First, IDOK),
-                                                    Answer(M2Restart, IDNO)}, Stocked | BackedUp, Flushed},
+                                                    Answer(M2Restart, IDNO)}, Stocked | BackedUp},
         // The main window
         {.name = "main window at 144 DPI: frame, controls, tool tips", .hosts = Infected, .steps = ModifiedNo + Layout,
          .dpi = 144},
@@ -811,7 +845,7 @@ const std::vector<Case>& Cases() {
         // Hostile hosts files
         {"an entry after 20 MB of padding: the view shows it; method 1 repairs the file",
          Infected + std::string(20'000'000, '\0') + "\r\n" + PaddedEntry + "\r\n",
-         ModifiedNo + Steps{Click(Method1Button)} + Method1, Stocked | BackedUp, Flushed},
+         ModifiedNo + Steps{Click(Method1Button)} + Method1, Stocked | BackedUp},
         // The command line, its output read through a pipe
         {"cli: /check through a pipe in the OEM code page and in UTF-8: entries, no control character; /?; a "
          "hard-linked log refused, its other name untouched", Infected + "0.0.0.0 evil\x1b[2J.com\rnext\r\n",
@@ -823,9 +857,11 @@ const std::vector<Case>& Cases() {
           Cli(L"--help", "Хостовик: проверка и восстановление файла hosts.\r\n*exit=0\r\n"),
           Logged({"check\t%H%\t7\t1\tфайл hosts изменён\t-"})}},
         {"cli: /repair twice (the second changes nothing), /check lists the copy, /restore: of it by its bare name, a "
-         "log line each, DataBasePath not the other Windows'; /restore: of a pipe refused; the same bytes repaired "
-         "again: one copy", Infected,
-         {RedirectedByMalware, Cli(L"/repair /log:%W%\\log.txt", "*RESULT hosts=modified redirected=unchecked changed=yes *"),
+         "log line each, DataBasePath not the other Windows', whose registry file is missing, nor its DNS cache; "
+         "/restore: of a pipe refused; the same bytes repaired again: one copy", Infected,
+         {RedirectedByMalware, Cli(L"/repair /log:%W%\\log.txt", "*DataBasePath не проверено: реестр Windows в /windir: не "
+                                   "прочитан: ошибка 2: *\\System32\\config\\SYSTEM)\r\n*кэш DNS не нужно очищать: *\r\n"
+                                   "RESULT hosts=modified redirected=unchecked changed=yes *"),
           Cli(L"/repair /log:%W%\\log.txt", "*RESULT hosts=clean redirected=unchecked changed=no *"),
           Cli(L"/check", "*копии рядом с hosts, новые первыми: 1\r\n  hosts.20*.bak (" + std::to_string(Infected.size()) +
                              " байт)\r\n*exit=0\r\n"),
@@ -834,12 +870,18 @@ const std::vector<Case>& Cases() {
                   if (entry.path().extension() == L".bak")
                       Cli(L"/restore:" + entry.path().filename().wstring() + L" /log:%W%\\log.txt", "*changed=yes exit=0\r\n")(r);
           },
-          Logged({"repair\t%H%\t6\t0\tфайл hosts заменён стандартным; кэш DNS очищен\t%H%.20*.bak",
+          Logged({"repair\t%H%\t6\t0\tфайл hosts заменён стандартным\t%H%.20*.bak",
                   "repair\t%H%\t0\t0\tфайл hosts не изменён: записей в нём нет\t-",
-                  "restore\t%H%\t0\t0\tфайл hosts заменён файлом %H%.20*.bak; кэш DNS очищен\t-"}),
+                  "restore\t%H%\t0\t0\tфайл hosts заменён файлом %H%.20*.bak\t-"}),
           LeftToMalware, PipeRefused,
-          Cli(L"/repair", "*копия старого файла: *.bak\r\n*changed=yes exit=0\r\n")}, Stocked | BackedUp,
-         Flushed + Flushed + Flushed},
+          Cli(L"/repair", "*копия старого файла: *.bak\r\n*changed=yes exit=0\r\n")}, Stocked | BackedUp},
+        // Wine keeps no change of a loaded registry file: the reset is seen in what /repair says.
+        {"cli: another Windows' own registry file: DataBasePath moved in its active control set, reset; unloaded after "
+         "each run", Stock,
+         {SystemFileMoved, Cli(L"/check", "*DataBasePath: Windows читает hosts не из стандартной папки: C:\\evil\\etc\r\n*"
+                                         "RESULT hosts=clean redirected=yes changed=no exit=1\r\n"), NoneLoaded,
+          Cli(L"/repair", "*DataBasePath возвращено к стандартному, было: C:\\evil\\etc; *RESULT hosts=clean redirected=yes "
+                          "changed=yes exit=3010\r\n"), NoneLoaded}, Unchanged, "", 3010},
         {.name = "cli: /repair of a folder that does not exist: error 3, hosts unchecked", .hosts = Stock,
          .steps = {Cli(L"/repair \"/windir:%W%\\NoSuchWindows\"", "*ошибка 3: *\r\nRESULT hosts=unchecked *exit=3\r\n")},
          .exitCode = 3, .system = true},

@@ -2,6 +2,7 @@
 #include "Fakes.h"
 #include "hosts/HostsCommandLine.h"
 #include "hosts/HostsMessages.h"
+#include "hosts/Resolver.h"
 
 namespace {
 
@@ -48,6 +49,16 @@ Journal Scanned(int lineFeeds, const std::wstring& version, int entries, const J
                    L"записей, кроме localhost на этом компьютере: " + std::to_wstring(entries)} + listed;
 }
 
+// Another installation's registry file, starting with control set `current`, whose DataBasePath
+// is the running Windows' default, not that installation's; what a reset writes.
+const std::wstring System = L"D:\\W\\System32\\config\\SYSTEM", OtherHosts = HostsPathFor(L"D:\\W");
+const std::string Tcpip1 = "ControlSet001\\Services\\Tcpip\\Parameters";
+const RegistryValue Reset{2, Utf16(L"%SystemRoot%\\System32\\drivers\\etc")};
+FakeSystem::Keys SystemFile(char current) {
+    return {{"Select", {{"Current", {4, std::string{current, 0, 0, 0}}}}},
+            {Tcpip1, {{"DataBasePath", {1, Utf16(L"C:\\WINDOWS\\System32\\drivers\\etc")}}}}};
+}
+
 TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
     const std::string infected = Stock + "127.0.0.1 vk.com ok.ru # blocked\r\n::1 localhost\r\n";
     const std::string windows10 = StockFiles()[3].bytes;
@@ -58,20 +69,31 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
                   reset = {L"DataBasePath возвращено к стандартному, было: D:\\evil; Windows прочтёт его после "
                            L"перезагрузки"};
     const std::wstring unchanged = L"файл hosts не изменён: записей в нём нет";
-    const RegValue evil{2, Utf16(L"D:\\evil")};
+    const RegistryValue evil{2, Utf16(L"D:\\evil")};
+    const std::wstring unread = L"DataBasePath не проверено: реестр Windows в /windir: не прочитан: ";
+    const Journal missing = {L"файла нет: записей нет", L"файла hosts нет"},
+                  movedThere = {L"DataBasePath: Windows читает hosts не из стандартной папки: C:\\WINDOWS\\System32\\drivers\\etc"};
+    const std::vector<std::wstring> other = {L"/check", L"/windir:D:\\W"};
+    const wchar_t* const unchecked = L"hosts=missing redirected=unchecked changed=no";
+    FakeSystem::Keys second = SystemFile(2), noSelect = SystemFile(1), gone = SystemFile(3);
+    second["ControlSet002\\Services\\Tcpip\\Parameters"]["DataBasePath"] = {2, Utf16(L"%SystemRoot%\\System32\\%D%\\etc")};
+    second["ControlSet002\\Control\\Session Manager\\Environment"]["D"] = {1, Utf16(L"drivers")};
+    noSelect.erase("Select");
+    gone["ControlSet002"];
     const struct {
         const char* name;
         std::vector<std::wstring> args;
-        std::optional<std::string> hosts;
-        std::optional<RegValue> redirect = {};
+        std::optional<std::string> hosts = {};
+        std::optional<RegistryValue> redirect = {};
         int code;
         Journal said;         // after the hosts file's path
         const wchar_t* last;  // the last line, but for its exit code
-        Files after;
+        Files after = {};
         std::wstring failing = {};
         bool tookEffect = false;  // the failing call is a replace that moved the file all the same
         std::map<std::wstring, std::uint32_t> busy = {};  // calls failing for good: another program holds hosts
         bool waiting = false;  // an earlier run's new file waits for the restart to replace hosts
+        FakeSystem::Keys hive = {};  // the registry file of D:\\W
     } cases[] = {
         {"check, stock", {L"/check"}, Stock, {}, 0, stock + Journal{L"файл hosts чистый"},
          L"hosts=clean redirected=no changed=no", {{H, Stock}}},
@@ -82,9 +104,31 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         {"check, redirected", {L"/check"}, Stock, evil, 1, redirected + stock +
          Journal{L"файл, который читает Windows: D:\\evil\\hosts", L"файла нет: записей нет", L"файл hosts чистый",
                  L"папка hosts перенаправлена"}, L"hosts=clean redirected=yes changed=no", {{H, Stock}}},
-        {"check of another Windows: the registry is not its", {L"/check", L"/windir:D:\\W"}, {}, evil, 0,
-         {L"DataBasePath не проверено: оно относится к запущенной Windows, а не к /windir:", L"файла нет: записей нет",
-          L"файла hosts нет"}, L"hosts=missing redirected=unchecked changed=no", {}},
+        // Another installation's own registry file, at the control set it starts with.
+        {.name = "check of another Windows: the running one's default is not its", .args = other, .code = 1, .said = movedThere + Journal{missing[0], L"файл, который читает Windows, не проверен: буквы дисков в "
+         L"DataBasePath - той Windows, а не этой", missing[1], L"папка hosts перенаправлена"},
+         .last = L"hosts=missing redirected=yes changed=no", .hive = SystemFile(1)},
+        {.name = "repair of another Windows: the default written in its file, no flush of this one's cache",
+         .args = {L"/repair", L"/windir:D:\\W"}, .hosts = infected, .code = 3010, .said = movedThere +
+         Journal{L"DataBasePath возвращено к стандартному, было: C:\\WINDOWS\\System32\\drivers\\etc; Windows прочтёт его "
+                 L"после перезагрузки"} + blocked + Journal{L"копия старого файла: " + OtherHosts + L".20240102-030405.bak",
+         L"файл hosts заменён стандартным", L"кэш DNS не нужно очищать: это кэш запущенной Windows, а не той, что в /windir:"},
+         .last = L"hosts=modified redirected=yes changed=yes",
+         .after = {{OtherHosts, Stock}, {OtherHosts + L".20240102-030405.bak", infected}}, .hive = SystemFile(1)},
+        {.name = "check of another Windows at ControlSet002, its variables its own", .args = other, .code = 0,
+         .said = missing, .last = L"hosts=missing redirected=no changed=no", .hive = second},
+        // Never a guess at the control set; and the file unloaded whatever happens, never made.
+        {.name = "no Select\\Current", .args = other, .code = 0, .said = Journal{unread + L"ошибка 13: text of 13 (" + System +
+         L"\\Select\\Current)"} + missing, .last = unchecked, .hive = noSelect},
+        {.name = "a control set that is not there", .args = other, .code = 0, .said = Journal{unread + L"ошибка 2: text of 2 (" +
+         System + L"\\ControlSet003; есть ControlSet001, ControlSet002)"} + missing, .last = unchecked, .hive = gone},
+        {.name = "Select unreadable", .args = other, .code = 0, .said = Journal{unread + L"ошибка 5: text of 5 (" + System +
+         L"\\Select)"} + missing, .last = unchecked, .failing = L"openW " + System + L" Select 1", .hive = SystemFile(1)},
+        {.name = "a registry file that cannot be unloaded", .args = other, .code = 0, .said = Journal{L"реестр Windows в "
+         L"/windir: не выгружен: ошибка 5: text of 5 (unload " + System + L")"} + missing,
+         .last = L"hosts=missing redirected=no changed=no", .failing = L"unload " + System, .hive = second},
+        {.name = "check of another Windows without its registry file", .args = other, .code = 0,
+         .said = Journal{unread + L"ошибка 2: text of 2 (" + System + L")"} + missing, .last = unchecked},
         // A repair takes effect at the next start when it had to put the folder back.
         {"repair, redirected and blocking", {L"/repair"}, infected, evil, 3010, redirected + reset + blocked + repaired,
          L"hosts=modified redirected=yes changed=yes", {{H, Stock}, {B, infected}}},
@@ -92,7 +136,7 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
          Scanned(21, L" (стандартный файл Windows 7-11)", 0) + Journal{unchanged},
          L"hosts=clean redirected=no changed=no", {{H, windows10}}},
         // A DataBasePath that cannot be read never stops the repair.
-        {"repair, DataBasePath denied", {L"/repair"}, infected, RegValue{}, 3010,
+        {"repair, DataBasePath denied", {L"/repair"}, infected, RegistryValue{}, 3010,
          Journal{L"DataBasePath: Windows читает hosts не из стандартной папки: <не прочитано: ошибка 5: text of 5>",
                  L"DataBasePath возвращено к стандартному, было: <не прочитано: ошибка 5: text of 5>; Windows "
                  L"прочтёт его после перезагрузки"} + blocked + repaired,
@@ -137,12 +181,12 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         {.name = "repair while an earlier run's replace waits", .args = {L"/repair"}, .hosts = infected, .code = 3010,
          .said = blocked + Journal{L"замена файла hosts уже назначена на перезагрузку Windows: его место займёт " + T},
          .last = L"hosts=modified redirected=no changed=pending", .after = {{H, infected}, {T, Stock}}, .waiting = true},
-        // Another installation's file waits for no restart of this one.
-        {.name = "repair of another Windows, hosts held", .args = {L"/repair", L"/windir:C:\\WINDOWS"}, .hosts = infected,
-         .code = 5, .said = Journal{L"DataBasePath не проверено: оно относится к запущенной Windows, а не к /windir:"} +
-         blocked + Journal{L"ошибка 5: text of 5 (" + H + L" Файл hosts оставлен как был.)"},
-         .last = L"hosts=modified redirected=unchecked changed=no", .after = {{H, infected}, {B, infected}},
-         .busy = {{L"replace " + H, 5}}},
+        // A file named with /windir: waits for no restart, even the running Windows' own, whose registry it is.
+        {.name = "repair with /windir: of the running Windows, hosts held", .args = {L"/repair", L"/windir:c:\\windows"},
+         .hosts = infected, .code = 5, .said = blocked + Journal{L"ошибка 5: text of 5 (" + HostsPathFor(L"c:\\windows") +
+         L" Файл hosts оставлен как был.)"}, .last = L"hosts=modified redirected=no changed=no",
+         .after = {{HostsPathFor(L"c:\\windows"), infected}, {HostsPathFor(L"c:\\windows") + L".20240102-030405.bak", infected}},
+         .busy = {{L"replace " + HostsPathFor(L"c:\\windows"), 5}}},
         // A file that cannot be read is never called clean.
         {.name = "check, hosts held", .args = {L"/check"}, .hosts = infected, .code = 32,
          .said = {L"ошибка 32: text of 32 (read " + H + L")"}, .last = L"hosts=unchecked redirected=no changed=no",
@@ -155,21 +199,25 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeSystem sys;
-        if (c.hosts) sys.files[H] = *c.hosts;
+        const Command command = ParseCommandLine(c.args);
+        const std::wstring windows = command.windowsDir.empty() ? sys.windowsDir : command.windowsDir;
+        if (c.hosts) sys.files[HostsPathFor(windows)] = *c.hosts;
         if (c.args[0].starts_with(L"/restore:"))  // what it restores from
             for (const auto& [path, bytes] : c.after) sys.files.emplace(path, bytes);
+        if (!c.hive.empty()) sys.hives[System] = c.hive;
         if (c.redirect) sys.keys[TcpipKey]["DataBasePath"] = *c.redirect;
         if (!c.failing.empty()) sys.fail[c.failing] = 5;
         sys.replaceTakesEffect = c.tookEffect;
         sys.fail.insert(c.busy.begin(), c.busy.end());
         if (!c.busy.empty()) sys.held = {H}, sys.holders = {{12, L"scan\x1b.exe"}};
         if (c.waiting) sys.files[T] = Stock, sys.pending = {{T, H}};
-        const Command command = ParseCommandLine(c.args);
         EXPECT_EQ(RunCommand(sys.Get(), command), c.code);
-        const std::wstring windows = command.windowsDir.empty() ? sys.windowsDir : command.windowsDir;
         EXPECT_EQ(sys.out, Journal{L"файл hosts: " + HostsPathFor(windows)} + c.said +
                                Journal{L"RESULT " + std::wstring(c.last) + L" exit=" + std::to_wstring(c.code)});
         EXPECT_EQ(sys.files, c.after);
+        const auto count = [&](const std::wstring& call) { return std::count(sys.log.begin(), sys.log.end(), call + System); };
+        EXPECT_LE(count(L"load "), count(L"unload "));
+        EXPECT_TRUE(c.code != 3010 || c.hive.empty() || sys.hives[System][Tcpip1]["DataBasePath"] == Reset);
         // The backup semantics and privileges only for the hosts file and its copies.
         for (const std::wstring& call : sys.log) EXPECT_FALSE(call.starts_with(L"read ") && call.find(HostsSuffix) == call.npos);
     }

@@ -40,12 +40,15 @@ inline std::wstring Msg(unsigned style, std::wstring_view title, std::wstring_vi
     return Entry(L"msg", style, L"[" + std::wstring(title) + L"]", prompt);
 }
 
+// A name of the tests' registry, all ASCII; a key's path as the start of those under it.
+inline std::string Ascii(std::wstring_view name) { return std::string(name.begin(), name.end()); }
+inline std::wstring Wide(std::string_view name) { return std::wstring(name.begin(), name.end()); }
+inline std::string Under(const std::string& path) { return path.empty() ? path : path + "\\"; }
+
 inline const LocalTime Stamp{2024, 1, 2, 3, 4, 5, -210};
 inline constexpr std::uint32_t Plain = 0x20;  // FILE_ATTRIBUTE_ARCHIVE, what a new file has
 
-struct RegValue { std::uint32_t type; std::string data; };
-
-// UTF-16 bytes, as the registry's W calls hold text.
+// UTF-16 bytes, as the registry's Unicode calls hold text.
 inline std::string Utf16(std::wstring_view text) {
     std::string bytes;
     for (wchar_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
@@ -53,20 +56,23 @@ inline std::string Utf16(std::wstring_view text) {
 }
 
 struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, Clock, Processes, RebootCalls,
-                          RegistryCalls, FileLookup, Shell, Console, DllSearchCalls {
+                          Registry, FileLookup, Shell, Console, DllSearchCalls {
     Journal log;
     std::map<std::wstring, std::uint32_t> fail;
     std::map<std::wstring, int> failTimes;  // how often an entry of `fail` fails before it works; unset: always
     Files files;                                       // also what the file lookup finds
     std::map<std::wstring, std::uint32_t> attributes;  // of the files that are not Plain
-    std::set<std::wstring> folders{L"C:\\WINDOWS\\System32", L"D:\\W\\System32", L"E:\\W\\System32"};  // of the Windows the tests name
+    std::set<std::wstring> folders{L"C:\\WINDOWS\\System32", L"c:\\windows\\System32", L"D:\\W\\System32", L"E:\\W\\System32"};  // of the Windows the tests name
     FileFacts appended;                                // what a file opened to append to is
     std::deque<Answer> answers;
     std::wstring windowsDir = L"C:\\WINDOWS";
     std::wstring view;
     std::uint32_t platformId = 1, lastError = 0;  // 9x; NT is 2, and 0 fails the version query
-    std::map<std::string, std::map<std::string, RegValue>> keys;  // under HKEY_LOCAL_MACHINE
-    std::optional<std::int32_t> queryStatus;  // what every W query answers, the size grown, when set
+    // The registry under HKEY_LOCAL_MACHINE: each key's path and its values.
+    using Keys = std::map<std::string, std::map<std::string, RegistryValue>>;
+    Keys keys;
+    std::map<std::wstring, Keys> hives;  // registry files, by path
+    std::optional<std::uint32_t> queryStatus;  // what every Unicode read fails with, when set
     bool replaceTakesEffect = false;          // a failing replace moves the file all the same
     std::set<std::wstring> held;              // files another program holds open
     std::vector<FileHolder> holders;          // what the Restart Manager names
@@ -148,6 +154,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     }
     std::optional<std::uint32_t> Attributes(const std::wstring& path) override {
         if (folders.count(path)) return win::FileAttributeDirectory;
+        if (hives.count(path)) return Plain;
         if (!files.count(path)) return std::nullopt;
         return attributes.count(path) ? attributes[path] : Plain;
     }
@@ -231,50 +238,30 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         return Answer32(L"SetDllDirectoryW", folder ? L"\"" + std::wstring(folder) + L"\"" : L"null");
     }
 
-    // An opened key is always handle 101; a missing one answers ERROR_FILE_NOT_FOUND, as a missing value does.
-    std::int32_t RegOpenKeyExA(Key root, const char* subKey, std::uint32_t options, std::uint32_t access,
-                               Key& result) override {
-        const std::int32_t status = keys.count(subKey) ? 0 : 2;
-        log.push_back(Entry(L"open", root, subKey, options, access, L"=", status));
-        if (status == 0) result = 101;
-        openKey_ = subKey;
-        return status;
+    // An open key is handle 101 in the journal. Unicode opens and writes are journaled, ANSI calls
+    // each with its answer; a failure listed in `fail` is the open's or the write's answer, and
+    // ERROR_FILE_NOT_FOUND (a missing key or value) is nothing.
+    std::unique_ptr<RegistryKey> Open(std::int32_t root, const std::wstring& path, std::uint32_t access,
+                                      Names names) override {
+        const bool ansi = names == Names::Ansi;
+        return OpenKey(keys, path, ansi, Entry(ansi ? L"open" : L"openW", root, path, access), L"HKLM\\" + path);
     }
-    std::int32_t RegQueryValueExA(Key key, const char* valueName, std::uint32_t& type, unsigned char* data,
-                                  std::uint32_t& size) override {
-        const std::uint32_t buffer = size;
-        const std::int32_t status = Query(valueName, type, data, size);
-        log.push_back(Entry(L"query", key, valueName, buffer, L"=", status));
-        return status;
+    std::unique_ptr<RegistryKey> OpenKey(Keys& in, const std::wstring& path, bool ansi, const std::wstring& entry,
+                                         const std::wstring& place) {
+        const bool found = std::any_of(in.begin(), in.end(), [&](const auto& key) {  // the key, or one under it
+            return key.first == Ascii(path) || key.first.starts_with(Under(Ascii(path)));
+        });
+        const std::uint32_t status = fail.count(entry) ? fail[entry] : found ? 0 : 2;
+        log.push_back(ansi ? Entry(entry, L"=", status) : entry);
+        if (status && status != win::ErrorFileNotFound) throw Failure(status, place);
+        return status ? nullptr : std::make_unique<Key>(*this, in, Ascii(path), ansi, place);
     }
-    // The W calls of DataBasePath journal their opening and their writing; a failure listed in
-    // `fail` is the status the call answers.
-    std::int32_t RegOpenKeyExW(Key root, const wchar_t* subKey, std::uint32_t, std::uint32_t access,
-                               Key& result) override {
-        const std::wstring entry = Entry(L"openW", root, subKey, access);
-        log.push_back(entry);
-        openKey_ = std::string(subKey, subKey + std::wcslen(subKey));
-        const std::int32_t status = fail.count(entry) ? fail[entry] : keys.count(openKey_) ? 0 : 2;
-        if (status == 0) result = 101;
-        return status;
-    }
-    std::int32_t RegQueryValueExW(Key, const wchar_t* valueName, std::uint32_t& type, unsigned char* data,
-                                  std::uint32_t& size) override {
-        if (queryStatus) return size += 2, *queryStatus;
-        return Query(std::string(valueName, valueName + std::wcslen(valueName)), type, data, size);
-    }
-    std::int32_t RegSetValueExW(Key, const wchar_t* valueName, std::uint32_t type, const unsigned char* data,
-                                std::uint32_t size) override {
-        const std::string name(valueName, valueName + std::wcslen(valueName));
-        keys[openKey_][name] = {type, std::string(reinterpret_cast<const char*>(data), size)};
-        std::wstring text;  // UTF-16 of ASCII, as the program writes it
-        for (std::uint32_t at = 0; at + 2 < size; at += 2) text += static_cast<wchar_t>(data[at]);
-        return Answer32(L"set", std::wstring(name.begin(), name.end()), type, text) ? 0
-                                                                                    : static_cast<std::int32_t>(lastError);
-    }
-    std::int32_t RegCloseKey(Key key) override {
-        log.push_back(Entry(L"close", key));
-        return 0;
+    // As Windows does, a file that is not there is made (empty); one loaded is unloaded once,
+    // only with every key in it closed.
+    std::unique_ptr<LoadedHive> Load(const std::wstring& file) override {
+        Call(L"load", file);
+        if (!hives.count(file)) files[file];
+        return std::make_unique<Hive>(*this, hives[file], file);
     }
 
     std::wstring FirstMatch(const std::wstring& pattern) override {
@@ -282,19 +269,60 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         return files.count(pattern) ? pattern.substr(pattern.rfind(L'\\') + 1) : L"";
     }
 private:
-    // A value of the open key into a buffer of `size` bytes: ERROR_MORE_DATA with the size it needs
-    // when it does not fit.
-    std::int32_t Query(const std::string& name, std::uint32_t& type, unsigned char* data, std::uint32_t& size) {
-        const auto value = keys[openKey_].find(name);
-        if (value == keys[openKey_].end()) return 2;
-        const auto needed = static_cast<std::uint32_t>(value->second.data.size());
-        const std::int32_t status = needed > size ? static_cast<std::int32_t>(win::ErrorMoreData) : 0;
-        if (status == 0) std::memcpy(data, value->second.data.data(), needed);
-        type = value->second.type;
-        size = needed;
-        return status;
-    }
-
+    struct Key final : RegistryKey {
+        Key(FakeSystem& sys, Keys& keys, std::string path, bool ansi, std::wstring place)
+            : sys(sys), keys(keys), path(std::move(path)), ansi(ansi), place(std::move(place)) { ++sys.openKeys_; }
+        ~Key() override {
+            sys.log.push_back(L"close 101");
+            --sys.openKeys_;
+        }
+        // Larger than `cap`: ERROR_INSUFFICIENT_BUFFER.
+        std::optional<RegistryValue> Read(const std::wstring& name, std::uint32_t cap) override {
+            const auto value = keys[path].find(Ascii(name));
+            const std::uint32_t status = !ansi && sys.queryStatus ? *sys.queryStatus
+                                         : value == keys[path].end() ? win::ErrorFileNotFound
+                                         : value->second.bytes.size() > cap ? win::ErrorInsufficientBuffer : 0;
+            if (ansi) sys.log.push_back(Entry(L"query 101", name, cap, L"=", status));
+            if (status && status != win::ErrorFileNotFound) throw Failure(status, place + L"\\" + name);
+            return status ? std::nullopt : std::optional(value->second);
+        }
+        void Write(const std::wstring& name, const RegistryValue& value) override {
+            std::wstring text;  // UTF-16 of ASCII, as the program writes it
+            for (std::size_t at = 0; at + 2 < value.bytes.size(); at += 2) text += static_cast<wchar_t>(value.bytes[at]);
+            const std::wstring entry = Entry(L"set", name, value.type, text);
+            sys.log.push_back(entry);
+            if (sys.fail.count(entry)) throw Failure(sys.fail[entry], place + L"\\" + name);
+            keys[path][Ascii(name)] = value;
+        }
+        std::vector<std::wstring> SubKeys() override {  // of a hive's root, the one key listed
+            std::set<std::wstring> names;
+            for (const auto& [key, values] : keys) names.insert(Wide(key.substr(0, key.find('\\'))));
+            return {names.begin(), names.end()};
+        }
+        FakeSystem& sys;
+        Keys& keys;
+        std::string path;
+        bool ansi;
+        std::wstring place;
+    };
+    struct Hive final : LoadedHive {
+        Hive(FakeSystem& sys, Keys& keys, std::wstring file) : sys(sys), keys(keys), file(std::move(file)) {}
+        ~Hive() override {
+            if (!unloaded) sys.log.push_back(L"unload " + file);
+        }
+        std::unique_ptr<RegistryKey> Open(const std::wstring& path, std::uint32_t access) override {
+            return sys.OpenKey(keys, path, false, Entry(L"openW", file, path, access), file + L"\\" + path);
+        }
+        void Unload() override {
+            sys.Call(L"unload", file);
+            if (sys.openKeys_) throw Failure(win::ErrorAccessDenied, file);
+            unloaded = true;
+        }
+        FakeSystem& sys;
+        Keys& keys;
+        std::wstring file;
+        bool unloaded = false;
+    };
     struct File final : OutputFile {
         File(FakeSystem& sys, std::wstring path) : sys(sys), path(std::move(path)) { sys.open_.insert(this->path); }
         ~File() override { sys.open_.erase(path); }
@@ -310,7 +338,7 @@ private:
         std::wstring path;
     };
     std::set<std::wstring> open_;
-    std::string openKey_;
+    int openKeys_ = 0;
 };
 
 // The hosts file of the tests, the new file of the run (process 7) and the copy of the old one.

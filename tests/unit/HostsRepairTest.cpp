@@ -74,7 +74,7 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
         std::wstring failing = {};  // this call fails with code 5, which the run ends with
         std::wstring subject = {};  // what the failure names
         std::uint32_t attributes = Plain;  // of the hosts file, before and after
-        std::optional<RegValue> where = {};  // DataBasePath
+        std::optional<RegistryValue> where = {};  // DataBasePath
         std::map<std::wstring, std::uint32_t> busy = {};  // calls failing for good: another program holds hosts
         bool waiting = false;  // an earlier run's new file waits for the restart to replace hosts
     } cases[] = {
@@ -85,13 +85,13 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
         {.name = "redirected, reset", .run = check, .hosts = Stock, .answers = {Yes, Ok, Yes},
          .expected = Journal{Where, L"close 101", RedirectMsg} + Reset +
                      Journal{Msg(64, Caption, RedirectReset(L"D:\\evil")), L"read " + H, L"view", Unmodified},
-         .after = stockOnly, .where = RegValue{2, Utf16(L"D:\\evil")}},
+         .after = stockOnly, .where = RegistryValue{2, Utf16(L"D:\\evil")}},
         {.name = "the default, expanded, in other letters", .run = check, .hosts = Stock, .answers = {Yes},
          .expected = Journal{Where, L"close 101", L"read " + H, L"view", Unmodified}, .after = stockOnly,
-         .where = RegValue{1, Utf16(L"c:\\windows\\SYSTEM32\\drivers\\etc\\")}},
+         .where = RegistryValue{1, Utf16(L"c:\\windows\\SYSTEM32\\drivers\\etc\\")}},
         {.name = "the default as Windows writes it", .run = check, .hosts = Stock, .answers = {Yes},
          .expected = Journal{Where, L"close 101", L"read " + H, L"view", Unmodified}, .after = stockOnly,
-         .where = RegValue{2, Utf16(L"%SystemRoot%\\System32\\drivers\\etc")}},
+         .where = RegistryValue{2, Utf16(L"%SystemRoot%\\System32\\drivers\\etc")}},
         // Method 1 tells of success only once the stock file is in place.
         {"modified, repaired", check, Old, {Yes, Ok, Ok}, Check + Journal{Modified, M1Warning} + Replaced +
          Journal{M1Done} + Unload, replaced},
@@ -166,11 +166,16 @@ TEST(HostsRepair, TheCheckShowsTheFileOfTheSystemsWindowsAndCountsEveryLF) {
     other.sys.windowsDir = L"D:\\WIN";
     other.repair.RunIntegrityCheck();
     EXPECT_EQ(other.sys.log.at(1), L"read D:\\WIN\\System32\\drivers\\etc\\hosts");
-    // Another installation's (/windir:): its registry is not the running one's.
+    // Another installation's (/windir:): its own registry file; no flush of this computer's DNS
+    // cache after method 1.
     FakeSystem sys;
-    sys.answers = {No};
+    const std::wstring system = L"E:\\W\\System32\\config\\SYSTEM";
+    sys.hives[system]["Select"]["Current"] = {1, Utf16(L"1")};  // not a number: unchecked
+    sys.answers = {Yes, Ok, Ok};
     HostsRepair(sys.Get(), sys, L"E:\\W").RunIntegrityCheck();
-    EXPECT_EQ(sys.log, (Journal{L"read E:\\W\\System32\\drivers\\etc\\hosts", L"view", Modified}));
+    EXPECT_EQ(Journal(sys.log.begin(), sys.log.begin() + 7), (Journal{L"load " + system, L"openW " + system + L" Select 1",
+              L"close 101", L"unload " + system, L"read E:\\W\\System32\\drivers\\etc\\hosts", L"view", Modified}));
+    EXPECT_EQ(sys.log.end()[-4], L"replace E:\\W\\System32\\drivers\\etc\\hosts");
     FakeSystem none;  // a folder without System32 holds none: the window ends
     none.answers = {No};
     EXPECT_EQ(FailureOf([&] { HostsRepair(none.Get(), none, L"F:\\W").RunIntegrityCheck(); }).first, 3u);
@@ -192,15 +197,16 @@ TEST(HostsRepair, TheCheckShowsTheFileOfTheSystemsWindowsAndCountsEveryLF) {
 }
 
 TEST(HostsRepair, AnUnreadableOrHostileRedirectIsOfferedForResetAndTheRepairGoesOn) {
-    const struct { const char* name; std::optional<RegValue> value; std::uint32_t open = 0; std::wstring shown;
+    const struct { const char* name; std::optional<RegistryValue> value; std::uint32_t open = 0; std::wstring shown;
                    std::optional<std::int32_t> query = {}; } cases[] = {
         {"denied", {}, 5, L"<не прочитано: ошибка 5: text of 5>"},
-        // Growing between the call that sizes it and the one that reads it, again and again.
-        {"more data every time", RegValue{1, ""}, 0, L"<не прочитано: ошибка 234: text of 234>", 234},
-        {"another type", RegValue{4, "\x01\0\0\0"}, 0, L"<значение типа 4, не текст>"},
-        {"40,000 characters", RegValue{2, Utf16(std::wstring(40000, L'd'))}, 0, std::wstring(300, L'd') + L"…"},
-        {"a line break and an escape", RegValue{1, Utf16(L"D:\\x\n\x1b[2J")}, 0, L"D:\\x??[2J"},
-        {"a surrogate pair across the cut", RegValue{1, Utf16(std::wstring(299, L'd') + wchar_t{0xD83D} + wchar_t{0xDE00})},
+        // Still growing after a few reads.
+        {"more data every time", RegistryValue{1, ""}, 0, L"<не прочитано: ошибка 234: text of 234>", 234},
+        {"another type", RegistryValue{4, "\x01\0\0\0"}, 0, L"<значение типа 4, не текст>"},
+        {"40,000 characters", RegistryValue{2, Utf16(std::wstring(40000, L'd'))}, 0, std::wstring(300, L'd') + L"…"},
+        {"more than 1 MiB", RegistryValue{2, std::string((1 << 20) + 1, 'd')}, 0, L"<значение длиннее 1048576 байт>"},
+        {"a line break and an escape", RegistryValue{1, Utf16(L"D:\\x\n\x1b[2J")}, 0, L"D:\\x??[2J"},
+        {"a surrogate pair across the cut", RegistryValue{1, Utf16(std::wstring(299, L'd') + wchar_t{0xD83D} + wchar_t{0xDE00})},
          0, std::wstring(299, L'd') + L"…"},
     };
     for (const auto& c : cases) {
@@ -220,7 +226,7 @@ TEST(HostsRepair, AnUnreadableOrHostileRedirectIsOfferedForResetAndTheRepairGoes
     kept.sys.fail[L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc"] = 5;
     kept.repair.RunIntegrityCheck();
     EXPECT_EQ(Journal(kept.sys.log.begin() + 6, kept.sys.log.end()),
-              (Journal{Msg(16, Caption, L"Ошибка 5: text of 5\n\nHKLM\\" + std::wstring(TcpipParameters) +
+              (Journal{Msg(16, Caption, L"Ошибка 5: text of 5\n\nHKLM\\SYSTEM\\CurrentControlSet\\" + std::wstring(TcpipParameters) +
                                           L"\\DataBasePath\nDataBasePath оставлено как было."),
                        L"read " + H, L"view", Unmodified, L"unload main"}));
     // The folder Windows reads, as the DNS client, a service, finds it: only a local one is ever
@@ -229,7 +235,7 @@ TEST(HostsRepair, AnUnreadableOrHostileRedirectIsOfferedForResetAndTheRepairGoes
         FakeSystem sys;
         sys.keys[TcpipKey]["DataBasePath"] = {2, Utf16(value)};
         sys.keys["SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"]["ProgramData"] = {1, Utf16(L"C:\\ProgramData")};
-        EXPECT_EQ(HostsRedirect(sys.Get())->folder, folder);
+        EXPECT_EQ(WindowsRegistry(sys.Get(), L"").HostsRedirect()->folder, folder);
     }
 }
 

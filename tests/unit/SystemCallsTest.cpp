@@ -14,12 +14,11 @@ const char ToolKey[] = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const char FolderKey[] = "SOFTWARE\\Microsoft\\Shared Tools Location";
 const std::wstring Unavailable = Msg(0, L"", SysInfoUnavailable);  // the application title
 
-// HKEY_LOCAL_MACHINE as a signed 32-bit value, options 0, access 0x2003F; a failed open's handle is 0.
-Journal Missing(const char* key) { return {Entry(L"open -2147483646", key, L"0 131135 = 2"), L"close 0"}; }
-// Into a buffer of 1024 bytes.
-Journal Read(const char* key, const wchar_t* value, int status = 0) {
-    return {Entry(L"open -2147483646", key, L"0 131135 = 0"), Entry(L"query 101", value, L"1024 =", status),
-            L"close 101"};
+// HKEY_LOCAL_MACHINE as a signed 32-bit value, access 0x2003F, through the ANSI calls.
+Journal Missing(const char* key) { return {Entry(L"open -2147483646", key, L"131135 = 2")}; }
+// Into a buffer of 1024 bytes; the key closed.
+Journal Read(const char* key, const wchar_t* value) {
+    return {Entry(L"open -2147483646", key, L"131135 = 0"), Entry(L"query 101", value, L"1024 = 0"), L"close 101"};
 }
 // By its full path, quoted on its command line, shown normally.
 Journal Start(const std::wstring& path) { return {L"start " + path + L" | \"" + path + L"\" 1"}; }
@@ -55,12 +54,12 @@ TEST(RebootMachine, EnablesTheShutdownPrivilegeOnlyOnNtThenRequestsTheRestart) {
 }
 
 TEST(StartSysInfo, TriesThePathThenTheFolderElseSaysItIsUnavailable) {
-    const RegValue tool{1, "C:\\Tools\\msinfo32.exe\0"s}, folder{1, "C:\\MSInfo\0"s};
+    const RegistryValue tool{1, "C:\\Tools\\msinfo32.exe\0"s}, folder{1, "C:\\MSInfo\0"s};
     const Journal readTool = Read(ToolKey, L"PATH"), readFolder = Missing(ToolKey) + Read(FolderKey, L"MSINFO");
     const Journal lookup{L"lookup C:\\MSInfo\\MSINFO32.EXE"};
     const struct {
         const char* name;
-        std::optional<RegValue> path, folder;
+        std::optional<RegistryValue> path, folder;
         bool there;  // the program is where the registry says
         Journal expected;
     } cases[] = {
@@ -69,11 +68,11 @@ TEST(StartSysInfo, TriesThePathThenTheFolderElseSaysItIsUnavailable) {
          readTool + Start(L"C:\\Tools\\msinfo32.exe") + Journal{Unavailable}},
         {"only the folder", {}, folder, true, readFolder + lookup + Start(L"C:\\MSInfo\\MSINFO32.EXE")},
         // The value's data up to the reported size, less one terminating NUL.
-        {"ANSI text without a NUL", RegValue{1, "\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xE0"}, {}, true,
+        {"ANSI text without a NUL", RegistryValue{1, "\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xE0"}, {}, true,
          readTool + Start(L"Программа")},
-        {"exactly 1024 bytes", RegValue{1, std::string(1024, 'x')}, {}, true,
+        {"exactly 1024 bytes", RegistryValue{1, std::string(1024, 'x')}, {}, true,
          readTool + Start(std::wstring(1024, L'x'))},
-        {"no data: nothing read before the buffer", RegValue{1, ""}, {}, true, readTool + Journal{Unavailable}},
+        {"no data: nothing read before the buffer", RegistryValue{1, ""}, {}, true, readTool + Journal{Unavailable}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
