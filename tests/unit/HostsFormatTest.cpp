@@ -26,13 +26,6 @@ TEST(Codepage, Windows1251BothWaysAndPrintableText) {
     EXPECT_EQ(Utf8(lone + pair), "\xEF\xBF\xBDx\xEF\xBF\xBD\xF0\x9F\x98\x80");
 }
 
-TEST(StockHosts, NineteenCrLfLinesInWindows1251) {
-    const std::string stock = StockHostsBytes();
-    EXPECT_EQ(CountLF(stock), ExpectedLineCount);
-    EXPECT_EQ(std::count(stock.begin(), stock.end(), '\r'), 19);
-    EXPECT_EQ(StockFiles()[0].bytes, stock);  // whose bytes the table below pins
-}
-
 // The files Windows installs, every byte pinned by size and FNV-1a hash (the SHA-256 of the one
 // the repairs write is in tests/run-command.sh), and that each is clean.
 TEST(StockHosts, EachVersionsFileIsKnownByItsBytesAndClean) {
@@ -59,13 +52,8 @@ TEST(StockHosts, EachVersionsFileIsKnownByItsBytesAndClean) {
 }
 
 TEST(HostsScan, EntriesMapANameAwayFromThisComputerOverWholeLines) {
-    // The line structure of the stock files: comments, then the localhost lines, active or not.
-    const std::string comments = "# Copyright\r\n#\r\n#      102.54.94.97     rhino.acme.com          # source\r\n\r\n";
     const std::string longLine = "127.0.0.1 localhost" + std::string(1100, ' ') + "vk.com";
     const struct { const char* name; std::string bytes; std::size_t entries; } cases[] = {
-        {"XP", comments + "127.0.0.1       localhost\r\n", 0},
-        {"Vista", comments + "127.0.0.1       localhost\r\n::1             localhost\r\n", 0},
-        {"7 to 11", comments + "# localhost name resolution\r\n#\t127.0.0.1       localhost\r\n#\t::1   localhost\r\n", 0},
         {"another loopback, capitals, a tab, LF alone", "127.1.2.3\tLocalHost\n", 0},
         {"an address alone; a comment after the names", "127.0.0.1\r\n127.0.0.1 localhost #vk.com\r\n", 0},
         {"blocking, the last line open", "127.0.0.1 vk.com\r\n0.0.0.0 ok.ru", 2},

@@ -246,10 +246,6 @@ TEST(HostsStore, AFileThatOnlyStartsLikeTheStockOneIsCopied) {
     EXPECT_EQ(sys.files.at(B), Stock.substr(0, 100));
 }
 
-}  // namespace
-
-namespace {
-
 TEST(HostsStore, AFileHeldForAMomentIsTriedAgainAndAReplaceThatTookEffectIsNotUndone) {
     // A scanner holds hosts through two probes and the new file through one replace: the repair
     // waits it out, 100 ms at a time. Held for good, in another installation (whose restart
@@ -289,10 +285,6 @@ TEST(HostsStore, AFileHeldForAMomentIsTriedAgainAndAReplaceThatTookEffectIsNotUn
     EXPECT_EQ(lost.files, (Files{{H, Stock}, {B, Old}}));
     EXPECT_EQ(lost.Attributes(H), Plain);
 }
-
-}  // namespace
-
-namespace {
 
 // Every text the user reads, pinned: a word changed by mistake fails here. (The end-to-end tests
 // take the texts from the same headers, and check where and how they are shown.)
