@@ -144,7 +144,7 @@ unit @@ hosts/HostsRepair.cpp @@ for (const std::string& line : scan.listed) vie
 unit @@ forms/Form1/Links.cpp @@ if (!shell.OpenAsDesktopUser(address)) @@ if (true) @@ links never tried through the desktop shell
 e2e:links open @@ app/Win32Shell.cpp @@ CLSCTX_LOCAL_SERVER @@ CLSCTX_INPROC_SERVER @@ links never reach the desktop shell
 e2e:route -f starts @@ app/Win32Processes.cpp @@ folder.c_str(), &si, &pi)) @@ nullptr, &si, &pi)) @@ programs started in the current folder
-e2e:windir a decoy @@ app/Win32Environment.cpp @@ return SystemFolder(GetSystemWindowsDirectoryW, L"GetSystemWindowsDirectoryW"); @@ return _wgetenv(L"windir"); @@ the Windows folder taken from windir
+e2e:DataBasePath moved, Yes, windir a decoy @@ app/Win32Environment.cpp @@ return SystemFolder(GetSystemWindowsDirectoryW, L"GetSystemWindowsDirectoryW"); @@ return _wgetenv(L"windir"); @@ the Windows folder taken from windir
 e2e:cli: /check @@ app/Win32Console.cpp @@ consoleCodepage ? consoleCodepage : GetOEMCP() @@ CP_ACP @@ piped output in the ANSI code page, not the console's
 e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@ return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)); @@ return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE)); @@ labels paint over the view's border
 e2e:at 96 DPI @@ forms/Form1/Form1.cpp @@     CreateToolTips();<NL>} @@ }<NL> @@ no tool tips on the buttons
