@@ -250,7 +250,8 @@ Step Cli(const std::wstring& args, const std::string& said) {
         text.resize(MultiByteToWideChar(args.find(L"/utf8") == args.npos ? CP_OEMCP : CP_UTF8, 0, bytes.data(),
                                         static_cast<int>(bytes.size()), text.data(), static_cast<int>(text.size())));
         const std::string output = Narrow(text);
-        if (!Matches(output, said)) Fail(Narrow(args) + " said \"" + output + '"');
+        const bool controls = std::any_of(output.begin(), output.end(), [](char c) { return c >= 0 && c < 0x20 && c != '\r' && c != '\n'; });
+        if (controls || !Matches(output, said)) Fail(Narrow(args) + " said \"" + output + '"');
         const size_t exit = output.rfind(" exit=");
         if (exit == output.npos || output.substr(exit + 6) != std::to_string(r.program->ExitCode()) + "\r\n")
             Fail(Narrow(args) + " ended with exit code " + std::to_string(r.program->ExitCode()));
