@@ -117,10 +117,11 @@ public:
 };
 
 // What this process's token allows: `elevated` is the token's elevation (Vista and later;
-// nothing on XP, which has none), `administrator` its membership of Administrators.
+// nothing on XP, which has none), `administrator` its membership of Administrators; and whose it is.
 struct TokenRights {
     std::optional<bool> elevated;
     bool administrator;
+    bool localSystem = false;  // the token's user is SYSTEM (S-1-5-18): a fleet's task, no desktop user's
 };
 
 // Programs start in the system folder, so that they inherit no folder of the user's.
@@ -208,18 +209,23 @@ public:
     // bytes, 1 KiB at most.
     virtual std::optional<RegistryValue> Read(const std::wstring& name, std::uint32_t cap) = 0;
     virtual void Write(const std::wstring& name, const RegistryValue& value) = 0;
+    // Deletes a value; one that does not exist is none to delete.
+    virtual void Delete(const std::wstring& name) = 0;
     virtual std::vector<std::wstring> SubKeys() = 0;
+
+    std::optional<std::wstring> ReadText(const std::wstring& name, std::uint32_t cap) { return TextValue(Read(name, cap)); }
+    std::optional<std::uint32_t> ReadNumber(const std::wstring& name) {
+        return NumberValue(Read(name, sizeof(std::uint32_t)));
+    }
 
     // A text value (REG_SZ, REG_EXPAND_SZ), as Unicode keys store it; nothing when it is missing
     // or of another type.
-    std::optional<std::wstring> ReadText(const std::wstring& name, std::uint32_t cap) {
-        const std::optional<RegistryValue> value = Read(name, cap);
+    static std::optional<std::wstring> TextValue(const std::optional<RegistryValue>& value) {
         if (!value || (value->type != win::RegSz && value->type != win::RegExpandSz)) return std::nullopt;
         return RegistryText(value->bytes);
     }
     // A number value (REG_DWORD); nothing when it is missing or of another type.
-    std::optional<std::uint32_t> ReadNumber(const std::wstring& name) {
-        const std::optional<RegistryValue> value = Read(name, sizeof(std::uint32_t));
+    static std::optional<std::uint32_t> NumberValue(const std::optional<RegistryValue>& value) {
         if (!value || value->type != win::RegDword || value->bytes.size() != sizeof(std::uint32_t)) return std::nullopt;
         std::uint32_t number = 0;
         for (auto at = value->bytes.rbegin(); at != value->bytes.rend(); ++at)

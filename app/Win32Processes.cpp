@@ -60,6 +60,25 @@ std::uint32_t Win32Processes::CurrentProcessId() {
     return GetCurrentProcessId();
 }
 
+namespace {
+
+// Whether the token's user is SYSTEM (S-1-5-18).
+bool IsLocalSystem(HANDLE token) {
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size ? size : 1);
+    if (!GetTokenInformation(token, TokenUser, user.data(), size, &size)) ThrowLastError(L"GetTokenInformation");
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID system = nullptr;
+    if (!AllocateAndInitializeSid(&nt, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system))
+        ThrowLastError(L"AllocateAndInitializeSid");
+    const bool same = EqualSid(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, system) != FALSE;
+    FreeSid(system);
+    return same;
+}
+
+}  // namespace
+
 TokenRights Win32Processes::Rights() {
     HANDLE h = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &h)) ThrowLastError(L"OpenProcessToken");
@@ -81,6 +100,7 @@ TokenRights Win32Processes::Rights() {
     FreeSid(administrators);
     if (!checked) throw Failure(error, L"CheckTokenMembership");
     rights.administrator = member != FALSE;
+    rights.localSystem = IsLocalSystem(h);
     return rights;
 }
 

@@ -45,6 +45,11 @@ public:
         if (status != ERROR_SUCCESS) throw Failure(status, Of(name));
     }
 
+    void Delete(const std::wstring& name) override {
+        const LSTATUS status = RegDeleteValueW(key_, name.c_str());
+        if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) throw Failure(status, Of(name));
+    }
+
     std::vector<std::wstring> SubKeys() override {
         std::vector<std::wstring> names;
         for (DWORD index = 0;; ++index) {
@@ -120,7 +125,11 @@ private:
 
 std::unique_ptr<RegistryKey> Win32Registry::Open(std::int32_t root, const std::wstring& path, std::uint32_t access,
                                                  Names names) {
-    const std::wstring place = (root == win::HKeyLocalMachine ? L"HKLM" : std::to_wstring(root)) + L"\\" + path;
+    const wchar_t* const rootName = root == win::HKeyLocalMachine ? L"HKLM"
+                                    : root == win::HKeyCurrentUser ? L"HKCU"
+                                    : root == win::HKeyUsers       ? L"HKU"
+                                                                   : L"?";
+    const std::wstring place = Under(rootName, path);
     return OpenKey(reinterpret_cast<HKEY>(static_cast<std::intptr_t>(root)), path, access, names == Names::Ansi, place);
 }
 

@@ -51,15 +51,22 @@ inline constexpr std::uint32_t TokenQuery = 0x08;
 inline constexpr std::uint32_t PrivilegeEnabled = 2;        // SE_PRIVILEGE_ENABLED
 
 // The registry.
+inline constexpr std::int32_t HKeyCurrentUser = static_cast<std::int32_t>(0x80000001u);
 inline constexpr std::int32_t HKeyLocalMachine = static_cast<std::int32_t>(0x80000002u);
+inline constexpr std::int32_t HKeyUsers = static_cast<std::int32_t>(0x80000003u);
 // Query and set values, create, enumerate and link sub-keys, notify, read control: all but delete and ownership.
 inline constexpr std::uint32_t KeyAllButDelete = 0x2003F;
 inline constexpr std::uint32_t KeyQueryValue = 0x1;
 inline constexpr std::uint32_t KeySetValue = 0x2;
 inline constexpr std::uint32_t KeyEnumerateSubKeys = 0x8;
+// The 64-bit registry from this 32-bit program too: HKLM\SOFTWARE as Windows' own services read
+// it, not the copy WOW64 shows 32-bit programs (ignored by 32-bit Windows).
+inline constexpr std::uint32_t KeyWow64_64Key = 0x100;
 inline constexpr std::uint32_t RegSz = 1;
 inline constexpr std::uint32_t RegExpandSz = 2;
+inline constexpr std::uint32_t RegBinary = 3;
 inline constexpr std::uint32_t RegDword = 4;
+inline constexpr std::uint32_t RegMultiSz = 7;
 
 }  // namespace win
 

@@ -68,7 +68,8 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     std::wstring windowsDir = L"C:\\WINDOWS";
     std::wstring view;
     std::uint32_t platformId = 1, lastError = 0;  // 9x; NT is 2, and 0 fails the version query
-    // The registry under HKEY_LOCAL_MACHINE: each key's path and its values.
+    // The registry: each key's path and its values; under HKEY_LOCAL_MACHINE as it is, under the
+    // other roots after "HKCU\\" or "HKU\\".
     using Keys = std::map<std::string, std::map<std::string, RegistryValue>>;
     Keys keys;
     std::map<std::wstring, Keys> hives;  // registry files, by path
@@ -244,7 +245,10 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     std::unique_ptr<RegistryKey> Open(std::int32_t root, const std::wstring& path, std::uint32_t access,
                                       Names names) override {
         const bool ansi = names == Names::Ansi;
-        return OpenKey(keys, path, ansi, Entry(ansi ? L"open" : L"openW", root, path, access), L"HKLM\\" + path);
+        const std::wstring rootName = root == win::HKeyCurrentUser ? L"HKCU" : root == win::HKeyUsers ? L"HKU" : L"";
+        const std::wstring under = rootName.empty() ? path : path.empty() ? rootName : rootName + L"\\" + path;
+        return OpenKey(keys, under, ansi, Entry(ansi ? L"open" : L"openW", root, path, access),
+                       (rootName.empty() ? L"HKLM" : rootName) + L"\\" + path);
     }
     std::unique_ptr<RegistryKey> OpenKey(Keys& in, const std::wstring& path, bool ansi, const std::wstring& entry,
                                          const std::wstring& place) {
@@ -294,9 +298,15 @@ private:
             if (sys.fail.count(entry)) throw Failure(sys.fail[entry], place + L"\\" + name);
             keys[path][Ascii(name)] = value;
         }
-        std::vector<std::wstring> SubKeys() override {  // of a hive's root, the one key listed
+        void Delete(const std::wstring& name) override {
+            sys.log.push_back(Entry(L"delete value", name));
+            keys[path].erase(Ascii(name));
+        }
+        std::vector<std::wstring> SubKeys() override {
             std::set<std::wstring> names;
-            for (const auto& [key, values] : keys) names.insert(Wide(key.substr(0, key.find('\\'))));
+            for (const auto& [key, values] : keys)
+                if (key.starts_with(Under(path)) && key.size() > Under(path).size())
+                    names.insert(Wide(key.substr(Under(path).size(), key.find('\\', Under(path).size()) - Under(path).size())));
             return {names.begin(), names.end()};
         }
         FakeSystem& sys;
