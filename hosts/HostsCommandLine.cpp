@@ -9,6 +9,7 @@
 #include "hosts/HostsMessages.h"
 #include "hosts/HostsStore.h"
 #include "hosts/HostsText.h"
+#include "hosts/LookupPath.h"
 #include "hosts/Resolver.h"
 #include "hosts/StockHosts.h"
 
@@ -27,8 +28,10 @@ constexpr wchar_t UsageText[] =
     L"  /windir:ПАПКА  работать с Windows в ПАПКЕ и с её реестром, путь полный (например D:\\Windows из WinPE)\n"
     L"  /log:ФАЙЛ      дописать в ФАЙЛ (UTF-8, можно на общем ресурсе) строку об этом запуске\n"
     L"  /utf8          вывод в канал или файл в UTF-8, а не в кодовой странице консоли\n"
+    L"Проверяются и другие места, откуда Windows берёт адреса сайтов: hosts.ics, прокси, WinHTTP, серверы имён,\n"
+    L"NRPT, Winsock; /repair отключает только прокси на этом компьютере (прежние значения - в файле .reg рядом с hosts).\n"
     L"Последняя строка вывода: RESULT hosts=clean|modified|missing|unchecked redirected=yes|no|unchecked\n"
-    L"changed=yes|no|pending exit=КОД.\n"
+    L"other=none|unchecked|ics,proxy,pac,winhttp,dns,nrpt,winsock changed=yes|no|pending exit=КОД; читайте поля по имени.\n"
     L"/check и /? работают с любыми правами, /repair и /restore: - только с правами администратора.\n"
     L"Коды выхода: 0 - файл чистый или готово; 1 - в файле есть записи или папка перенаправлена;\n"
     L"3010 - папка возвращена или файл hosts занят и будет заменён, всё это после перезагрузки;\n"
@@ -57,6 +60,7 @@ struct Run {
     std::optional<std::uint64_t> entries;  // of the hosts file, once read
     Hosts hosts = Hosts::Unchecked;
     std::optional<bool> redirected;  // nothing: not looked at
+    std::optional<LookupReport> lookup;  // the rest of the lookup path; nothing: not looked at
     Changed changed = Changed::No;
     HostsStore store{s.files, s.processes, s.clock, c.windowsDir.empty()};
     std::wstring restoreFrom;  // /restore:'s file, found
@@ -93,12 +97,14 @@ struct Run {
             registry.emplace(s, c.windowsDir);
         } catch (const Failure& f) {
             Say(L"DataBasePath не проверено: реестр Windows в /windir: не прочитан: " + FailureWords(f));
+            lookup = ReadLookupPath(s, nullptr, hostsPath, other);
             return std::nullopt;
         }
         const std::optional<Redirect> redirect = registry->HostsRedirect();
         redirected = redirect.has_value();
         if (redirect) Say(L"DataBasePath: Windows читает hosts не из стандартной папки: " + redirect->shown);
         if (redirect && c.action == Command::Repair) code = ResetRedirect(*registry, redirect->shown);
+        lookup = ReadLookupPath(s, &*registry, hostsPath, other);
         try {
             registry->Unload();
         } catch (const Failure& f) {
@@ -119,6 +125,30 @@ struct Run {
         changed = Changed::Yes;
         Result(L"DataBasePath возвращено к стандартному, было: " + shown + L"; Windows прочтёт его после перезагрузки");
         return static_cast<int>(win::ErrorSuccessRebootRequired);
+    }
+
+    // The other places that send a site elsewhere, a line each; a repair switches off a proxy on
+    // this computer, its old values kept first. A failure to do so ends the run with its error,
+    // unless an earlier one does.
+    void OtherPlaces(int& code) {
+        for (const std::wstring& note : lookup->notes) Say(note);
+        for (const Finding& finding : lookup->findings) Say(finding.line);
+        if (c.action != Command::Repair || !AnyUndo(lookup->findings)) return;
+        const Undone undone = UndoFindings(s, lookup->findings, hostsPath);
+        const auto total = std::count_if(lookup->findings.begin(), lookup->findings.end(),
+                                         [](const Finding& f) { return f.undo.has_value(); });
+        if (undone.done) changed = Changed::Yes;
+        if (undone.regFile.empty())
+            Result(L"прокси на этом компьютере не отключены: не записан файл для прежних значений: " +
+                   FailureWords(*undone.failure));
+        else
+            Result(L"прокси на этом компьютере отключены" +
+                   (undone.failure ? L" не все (" + std::to_wstring(undone.done) + L" из " + std::to_wstring(total) +
+                                         L"): " + FailureWords(*undone.failure)
+                                   : L" (" + std::to_wstring(total) + L")") +
+                   L"; прежние значения в " + undone.regFile + L", вернуть их: reg import");
+        if (undone.failure && (code == 0 || code == static_cast<int>(win::ErrorSuccessRebootRequired)))
+            code = static_cast<int>(undone.failure->Code());
     }
 
     // Reads the file whole and says what it holds: the hosts file itself, or (not `hostsFile`)
@@ -196,7 +226,7 @@ struct Run {
                 change = store.CloseHosts();
             }
         } catch (const Failure&) {
-            changed = store.Replaced() ? Changed::Yes : Changed::No;
+            if (store.Replaced()) changed = Changed::Yes;  // a registry value put back stays changed too
             throw;
         }
         if (!change->copy.empty()) backup = change->copy;
@@ -265,6 +295,7 @@ struct Run {
         }
         int code = 0;
         const std::optional<Redirect> redirect = CheckRegistry(code);
+        OtherPlaces(code);
         return c.action == Command::Check ? Check(path, redirect) : Repair(path, code);
     }
 
@@ -327,7 +358,7 @@ struct Run {
         static constexpr const wchar_t* ChangedWords[] = {L"no", L"yes", L"pending"};
         return std::wstring(L"RESULT hosts=") + HostsWords[static_cast<int>(hosts)] +
                L" redirected=" + (redirected ? (*redirected ? L"yes" : L"no") : L"unchecked") +
-               L" changed=" + ChangedWords[static_cast<int>(changed)] + L" exit=" + std::to_wstring(code);
+               L" other=" + (lookup ? OtherField(lookup->findings) : L"unchecked") + L" changed=" + ChangedWords[static_cast<int>(changed)] + L" exit=" + std::to_wstring(code);
     }
 };
 

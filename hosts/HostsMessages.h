@@ -94,3 +94,32 @@ inline std::wstring RedirectReset(const std::wstring& folder) {
     return L"Стандартная папка файла ''hosts'' возвращена. Прежнее значение DataBasePath в разделе реестра "
            L"HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: \"" + folder + L"\"";
 }
+
+// After the start-up check: the other places that send a site elsewhere, a line each, at most
+// OtherPlacesShown of them; and, for a proxy on this computer, whether to switch it off.
+inline constexpr std::size_t OtherPlacesShown = 12;
+inline std::wstring OtherPlacesFound(const std::vector<std::wstring>& lines, bool ask) {
+    std::wstring text = L"Кроме файла ''hosts'', сайты могут перенаправлять и эти настройки Windows:";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines.size() > OtherPlacesShown && i + 1 == OtherPlacesShown) {
+            text += L"\n- ...и ещё " + std::to_wstring(lines.size() - i);
+            break;
+        }
+        text += L"\n- " + lines[i];
+    }
+    return text + (ask ? L"\n\nПрокси на этом компьютере - так делают вредоносные программы. Отключить его? Прежние "
+                         L"значения будут сохранены в файле .reg рядом с файлом ''hosts''."
+                       : L"\n\nПрограмма их не меняет: как вернуть каждую, сказано в скобках.");
+}
+// ...and what came of switching it off: done, with the file that brings it back; or the Windows
+// error, and whether the old values were kept (then some may be switched off).
+inline std::wstring ProxiesSwitchedOff(const std::wstring& regFile) {
+    return L"Прокси на этом компьютере отключен. Прежние значения сохранены в файле " + regFile +
+           L"; вернуть их: reg import \"" + regFile + L"\"";
+}
+inline std::wstring ProxiesNotSwitchedOff(std::uint32_t code, const std::wstring& errorText, const std::wstring& subject,
+                                          const std::wstring& regFile) {
+    return L"Ошибка " + std::to_wstring(code) + L": " + errorText + L"\n\n" + subject + L"\n" +
+           (regFile.empty() ? L"Прокси не отключен: файл для прежних значений не записан."
+                            : L"Прокси отключен не весь; прежние значения сохранены в файле " + regFile);
+}

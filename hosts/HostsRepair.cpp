@@ -30,7 +30,7 @@ std::wstring HostsRepair::ResolveHostsPath() {
 
 void HostsRepair::RunIntegrityCheck() {
     const std::wstring path = ResolveHostsPath();  // a folder without Windows has no registry to load
-    OfferRedirectReset();
+    const LookupReport lookup = CheckRegistry(path);
     std::size_t lineFeeds = 0;
     std::wstring view;
     try {
@@ -59,6 +59,7 @@ void HostsRepair::RunIntegrityCheck() {
         view = HostsNotRead(f.Code(), s_.env.ErrorText(f.Code()));
     }  // the bytes are freed before the view takes its copy
     windows_.ShowHostsView(std::move(view));
+    TellOtherPlaces(lookup, path);
     if (lineFeeds == ExpectedLineCount) {
         ConfirmUnmodified();
     } else if (s_.ui.MsgBox(ModifiedWarning, vbYesNo + vbCritical, DetectionTitle()) == Answer::Yes) {
@@ -72,21 +73,50 @@ void HostsRepair::ConfirmUnmodified() {
         windows_.UnloadMainWindow();
 }
 
-// Malware can point Windows at a hosts file of its own: then repairing the usual one would
-// change nothing, and the check would call it fine.
-void HostsRepair::OfferRedirectReset() {
+// Where Windows reads hosts from, offered back to its default; and the rest of the lookup path,
+// read while the registry of the Windows worked on is loaded.
+LookupReport HostsRepair::CheckRegistry(const std::wstring& path) {
+    const bool other = IsOtherInstallation(s_, otherWindows_);
     std::optional<WindowsRegistry> registry;
     try {
         registry.emplace(s_, otherWindows_);
     } catch (const Failure&) {
         // Another installation whose registry cannot be loaded (the running one by another name, a
         // share, one without it): the window opens on it unchecked, as it always has.
-        return;
+        return ReadLookupPath(s_, nullptr, path, other);
     }
-    const std::optional<Redirect> redirect = registry->HostsRedirect();
-    if (redirect && s_.ui.MsgBox(RedirectWarning(redirect->shown), vbYesNo + vbCritical, DetectionTitle()) == Answer::Yes)
-        ResetRedirect(*registry, redirect->shown);
+    OfferRedirectReset(*registry);
+    LookupReport lookup = ReadLookupPath(s_, &*registry, path, other);
     registry->Unload();
+    return lookup;
+}
+
+// Malware can point Windows at a hosts file of its own: then repairing the usual one would
+// change nothing, and the check would call it fine.
+void HostsRepair::OfferRedirectReset(WindowsRegistry& registry) {
+    const std::optional<Redirect> redirect = registry.HostsRedirect();
+    if (redirect && s_.ui.MsgBox(RedirectWarning(redirect->shown), vbYesNo + vbCritical, DetectionTitle()) == Answer::Yes)
+        ResetRedirect(registry, redirect->shown);
+}
+
+// The other places that send a site elsewhere, in one message, when there are any; a proxy on
+// this computer is offered to be switched off, its old values kept first.
+void HostsRepair::TellOtherPlaces(const LookupReport& lookup, const std::wstring& path) {
+    if (lookup.findings.empty()) return;
+    std::vector<std::wstring> lines;
+    for (const Finding& finding : lookup.findings) lines.push_back(finding.line);
+    lines.insert(lines.end(), lookup.notes.begin(), lookup.notes.end());
+    const bool ask = AnyUndo(lookup.findings);
+    const Answer answer = s_.ui.MsgBox(OtherPlacesFound(lines, ask), (ask ? vbYesNo + vbCritical : vbOKOnly + vbInformation),
+                                       DetectionTitle());
+    if (!ask || answer != Answer::Yes) return;
+    const Undone undone = UndoFindings(s_, lookup.findings, path);
+    if (undone.failure)
+        s_.ui.MsgBox(ProxiesNotSwitchedOff(undone.failure->Code(), s_.env.ErrorText(undone.failure->Code()),
+                                           undone.failure->Subject(), undone.regFile),
+                     vbOKOnly + vbCritical, MainCaption);
+    else
+        s_.ui.MsgBox(ProxiesSwitchedOff(undone.regFile), vbOKOnly + vbInformation, MainCaption);
 }
 
 // A value malware keeps from being written (by its permissions, say) must not cost the user the

@@ -5,6 +5,7 @@
 
 #include "app/Platform.h"
 #include "hosts/HostsStore.h"
+#include "hosts/LookupPath.h"
 #include "hosts/Resolver.h"
 
 // Another installation's Windows folder (/windir:) is one when it holds a System32 folder: else
@@ -44,7 +45,9 @@ public:
 private:
     std::wstring ResolveHostsPath();
     void ConfirmUnmodified();
-    void OfferRedirectReset();
+    LookupReport CheckRegistry(const std::wstring& path);
+    void OfferRedirectReset(WindowsRegistry& registry);
+    void TellOtherPlaces(const LookupReport& lookup, const std::wstring& path);
     void ResetRedirect(WindowsRegistry& registry, const std::wstring& shown);
     bool PutStockHosts(const std::wstring& path);
     void Restart(std::wstring_view byHand);

@@ -27,9 +27,9 @@ std::wstring TimeStamp(const LocalTime& t) {
     return stamp;
 }
 
-// "hosts.yyyyMMdd-HHmmss.bak", then "...-2.bak" and on.
-std::wstring CopyName(const std::wstring& path, const LocalTime& now, int n) {
-    return path + L"." + TimeStamp(now) + (n > 1 ? L"-" + std::to_wstring(n) : L"") + L".bak";
+// "hosts.yyyyMMdd-HHmmss.bak", then "...-2.bak" and on; or with another ending.
+std::wstring CopyName(const std::wstring& path, const LocalTime& now, int n, std::wstring_view ending = L".bak") {
+    return path + L"." + TimeStamp(now) + (n > 1 ? L"-" + std::to_wstring(n) : L"") + std::wstring(ending);
 }
 
 // Where a copy stands among the others: "hosts.<yyyyMMdd-HHmmss>[-n].bak" by its time, then by n;
@@ -55,6 +55,12 @@ std::unique_ptr<OutputFile> CreateNumbered(FileSystem& fs, const std::function<s
             if (f.Code() != win::ErrorFileExists || n == MaxNumber) throw;
         }
     }
+}
+
+// A new file beside `path` named by the time (see WriteStamped).
+std::unique_ptr<OutputFile> CreateStamped(FileSystem& fs, const std::wstring& path, const LocalTime& now,
+                                          std::wstring_view ending, std::wstring& made) {
+    return CreateNumbered(fs, [&](int n) { return CopyName(path, now, n, ending); }, made);
 }
 
 // Clears the protecting attributes, which would refuse the replace; returns the file's
@@ -286,6 +292,20 @@ bool HostsStore::NewFileStays() {
     }
 }
 
+std::wstring WriteStamped(FileSystem& fs, const std::wstring& path, const LocalTime& now, std::wstring_view ending,
+                          std::string_view bytes) {
+    std::wstring made;
+    std::unique_ptr<OutputFile> file = CreateStamped(fs, path, now, ending, made);
+    try {
+        file->Write(bytes);
+        file->Close();
+    } catch (const Failure&) {
+        Quietly([&] { file.reset(); fs.Delete(made); });
+        throw;
+    }
+    return made;
+}
+
 std::vector<FoundFile> HostsCopies(FileSystem& fs, const std::wstring& path) {
     std::vector<FoundFile> copies = fs.Find(path + L".*.bak");
     std::sort(copies.begin(), copies.end(), [](const FoundFile& a, const FoundFile& b) {
@@ -315,7 +335,7 @@ std::wstring HostsStore::BackupHosts(const std::wstring& path, const LocalTime& 
     std::unique_ptr<OutputFile> copy;
     std::wstring copyPath;
     const auto startCopy = [&] {
-        copy = CreateNumbered(fs_, [&](int n) { return CopyName(path, now, n); }, copyPath);
+        copy = CreateStamped(fs_, path, now, L".bak", copyPath);
         copy->Write(head);
     };
     try {

@@ -21,13 +21,6 @@ std::wstring Folded(std::wstring folder) {
     return folder;
 }
 
-std::wstring Cut(const std::wstring& text) {
-    std::size_t n = std::min(text.size(), ShownChars);
-    if (n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] < 0xDC00) --n;  // never half a surrogate pair
-    const std::wstring shown = Printable(text.substr(0, n));
-    return n < text.size() ? shown + L"…" : shown;
-}
-
 // The control set another installation starts with: ControlSetNNN, NNN from Select\Current.
 std::wstring ActiveControlSet(LoadedHive& hive, const std::wstring& file) {
     std::optional<std::uint32_t> current;
@@ -55,6 +48,13 @@ bool IsLocalFolder(const std::wstring& folder) {
 
 }  // namespace
 
+std::wstring Cut(const std::wstring& text) {
+    std::size_t n = std::min(text.size(), ShownChars);
+    if (n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] < 0xDC00) --n;  // never half a surrogate pair
+    const std::wstring shown = Printable(text.substr(0, n));
+    return n < text.size() ? shown + L"…" : shown;
+}
+
 bool IsOtherInstallation(const Platform& s, const std::wstring& windowsDir) {
     return !windowsDir.empty() && Folded(windowsDir) != Folded(s.env.WindowsDirectory());
 }
@@ -72,7 +72,7 @@ WindowsRegistry::WindowsRegistry(const Platform& s, const std::wstring& windowsD
     place_ += L"\\" + controlSet_;
 }
 
-std::unique_ptr<RegistryKey> WindowsRegistry::Open(const wchar_t* path, std::uint32_t access) {
+std::unique_ptr<RegistryKey> WindowsRegistry::Open(const std::wstring& path, std::uint32_t access) {
     const std::wstring under = controlSet_ + L"\\" + path;
     return hive_ ? hive_->Open(under, access) : s_.registry.Open(win::HKeyLocalMachine, under, access);
 }

@@ -19,6 +19,10 @@ struct Redirect {
     std::wstring folder;  // the folder it names, variables expanded; empty unless a local one (X:\...)
 };
 
+// Text from the registry as a message or a line shows it: printable, and cut to a few hundred
+// characters, never inside a surrogate pair.
+std::wstring Cut(const std::wstring& text);
+
 // Whether /windir: names an installation other than the running one: not empty, and not the
 // running Windows' own folder (letter case and a trailing backslash aside). Its registry and
 // its DNS cache are not this computer's.
@@ -46,10 +50,15 @@ public:
     // (The end of this object unloads it too, whatever ended its use, then untold.)
     void Unload();
 
-private:
-    std::unique_ptr<RegistryKey> Open(const wchar_t* path, std::uint32_t access);
-    std::optional<std::wstring> MachineVariable(const std::wstring& name);
+    // A key under the control set (Services\..., Control\...); nothing when it does not exist.
+    std::unique_ptr<RegistryKey> Open(const std::wstring& path, std::uint32_t access);
+    // Variables as the installation's services expand them (see the .cpp).
     std::wstring Expanded(const std::wstring& text);
+    // The installation's Windows folder: the running one's, or the one /windir: names.
+    const std::wstring& WindowsFolder() const { return windowsDir_; }
+
+private:
+    std::optional<std::wstring> MachineVariable(const std::wstring& name);
 
     Platform s_;
     std::wstring windowsDir_;           // %SystemRoot% there

@@ -2,6 +2,7 @@
 #include "Fakes.h"
 #include "hosts/HostsCommandLine.h"
 #include "hosts/HostsMessages.h"
+#include "hosts/LookupPath.h"
 #include "hosts/Resolver.h"
 
 namespace {
@@ -74,7 +75,8 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
     const Journal missing = {L"файла нет: записей нет", L"файла hosts нет"},
                   movedThere = {L"DataBasePath: Windows читает hosts не из стандартной папки: C:\\WINDOWS\\System32\\drivers\\etc"};
     const std::vector<std::wstring> other = {L"/check", L"/windir:D:\\W"};
-    const wchar_t* const unchecked = L"hosts=missing redirected=unchecked changed=no";
+    const wchar_t* const unchecked = L"hosts=missing redirected=unchecked other=none changed=no";
+    const Journal loaded{OtherUnread}, notLoaded{OtherSystemUnread};
     FakeSystem::Keys second = SystemFile(2), noSelect = SystemFile(1), gone = SystemFile(3);
     second["ControlSet002\\Services\\Tcpip\\Parameters"]["DataBasePath"] = {2, Utf16(L"%SystemRoot%\\System32\\%D%\\etc")};
     second["ControlSet002\\Control\\Session Manager\\Environment"]["D"] = {1, Utf16(L"drivers")};
@@ -96,105 +98,106 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         FakeSystem::Keys hive = {};  // the registry file of D:\\W
     } cases[] = {
         {"check, stock", {L"/check"}, Stock, {}, 0, stock + Journal{L"файл hosts чистый"},
-         L"hosts=clean redirected=no changed=no", {{H, Stock}}},
+         L"hosts=clean redirected=no other=none changed=no", {{H, Stock}}},
         // Nothing to block with: Windows 7 and later need no hosts file.
         {"check, missing", {L"/check"}, {}, {}, 0, {L"файла нет: записей нет", L"файла hosts нет"},
-         L"hosts=missing redirected=no changed=no", {}},
+         L"hosts=missing redirected=no other=none changed=no", {}},
         // The file Windows reads is looked at too.
         {"check, redirected", {L"/check"}, Stock, evil, 1, redirected + stock +
          Journal{L"файл, который читает Windows: D:\\evil\\hosts", L"файла нет: записей нет", L"файл hosts чистый",
-                 L"папка hosts перенаправлена"}, L"hosts=clean redirected=yes changed=no", {{H, Stock}}},
+                 L"папка hosts перенаправлена"}, L"hosts=clean redirected=yes other=none changed=no", {{H, Stock}}},
         // Another installation's own registry file, at the control set it starts with.
-        {.name = "check of another Windows: the running one's default is not its", .args = other, .code = 1, .said = movedThere + Journal{missing[0], L"файл, который читает Windows, не проверен: буквы дисков в "
+        {.name = "check of another Windows: the running one's default is not its", .args = other, .code = 1, .said = movedThere + loaded + Journal{missing[0], L"файл, который читает Windows, не проверен: буквы дисков в "
          L"DataBasePath - той Windows, а не этой", missing[1], L"папка hosts перенаправлена"},
-         .last = L"hosts=missing redirected=yes changed=no", .hive = SystemFile(1)},
+         .last = L"hosts=missing redirected=yes other=none changed=no", .hive = SystemFile(1)},
         {.name = "repair of another Windows: the default written in its file, no flush of this one's cache",
          .args = {L"/repair", L"/windir:D:\\W"}, .hosts = infected, .code = 3010, .said = movedThere +
          Journal{L"DataBasePath возвращено к стандартному, было: C:\\WINDOWS\\System32\\drivers\\etc; Windows прочтёт его "
-                 L"после перезагрузки"} + blocked + Journal{L"копия старого файла: " + OtherHosts + L".20240102-030405.bak",
+                 L"после перезагрузки"} + loaded + blocked + Journal{L"копия старого файла: " + OtherHosts + L".20240102-030405.bak",
          L"файл hosts заменён стандартным", L"кэш DNS не нужно очищать: это кэш запущенной Windows, а не той, что в /windir:"},
-         .last = L"hosts=modified redirected=yes changed=yes",
+         .last = L"hosts=modified redirected=yes other=none changed=yes",
          .after = {{OtherHosts, Stock}, {OtherHosts + L".20240102-030405.bak", infected}}, .hive = SystemFile(1)},
         {.name = "check of another Windows at ControlSet002, its variables its own", .args = other, .code = 0,
-         .said = missing, .last = L"hosts=missing redirected=no changed=no", .hive = second},
+         .said = loaded + missing, .last = L"hosts=missing redirected=no other=none changed=no", .hive = second},
         // Never a guess at the control set; and the file unloaded whatever happens, never made.
         {.name = "no Select\\Current", .args = other, .code = 0, .said = Journal{unread + L"ошибка 13: text of 13 (" + System +
-         L"\\Select\\Current)"} + missing, .last = unchecked, .hive = noSelect},
+         L"\\Select\\Current)"} + notLoaded + missing, .last = unchecked, .hive = noSelect},
         {.name = "a control set that is not there", .args = other, .code = 0, .said = Journal{unread + L"ошибка 2: text of 2 (" +
-         System + L"\\ControlSet003; есть ControlSet001, ControlSet002)"} + missing, .last = unchecked, .hive = gone},
+         System + L"\\ControlSet003; есть ControlSet001, ControlSet002)"} + notLoaded + missing, .last = unchecked, .hive = gone},
         {.name = "Select unreadable", .args = other, .code = 0, .said = Journal{unread + L"ошибка 5: text of 5 (" + System +
-         L"\\Select)"} + missing, .last = unchecked, .failing = L"openW " + System + L" Select 1", .hive = SystemFile(1)},
+         L"\\Select)"} + notLoaded + missing, .last = unchecked, .failing = L"openW " + System + L" Select 1", .hive = SystemFile(1)},
         {.name = "a registry file that cannot be unloaded", .args = other, .code = 0, .said = Journal{L"реестр Windows в "
-         L"/windir: не выгружен: ошибка 5: text of 5 (unload " + System + L")"} + missing,
-         .last = L"hosts=missing redirected=no changed=no", .failing = L"unload " + System, .hive = second},
+         L"/windir: не выгружен: ошибка 5: text of 5 (unload " + System + L")"} + loaded + missing,
+         .last = L"hosts=missing redirected=no other=none changed=no", .failing = L"unload " + System, .hive = second},
         {.name = "check of another Windows without its registry file", .args = other, .code = 0,
-         .said = Journal{unread + L"ошибка 2: text of 2 (" + System + L")"} + missing, .last = unchecked},
+         .said = Journal{unread + L"ошибка 2: text of 2 (" + System + L")"} + notLoaded + missing, .last = unchecked},
         // A repair takes effect at the next start when it had to put the folder back.
         {"repair, redirected and blocking", {L"/repair"}, infected, evil, 3010, redirected + reset + blocked + repaired,
-         L"hosts=modified redirected=yes changed=yes", {{H, Stock}, {B, infected}}},
+         L"hosts=modified redirected=yes other=none changed=yes", {{H, Stock}, {B, infected}}},
         {"repair of a clean file: nothing changes, no copy", {L"/repair"}, windows10, {}, 0,
          Scanned(21, L" (стандартный файл Windows 7-11)", 0) + Journal{unchanged},
-         L"hosts=clean redirected=no changed=no", {{H, windows10}}},
+         L"hosts=clean redirected=no other=none changed=no", {{H, windows10}}},
         // A DataBasePath that cannot be read never stops the repair.
         {"repair, DataBasePath denied", {L"/repair"}, infected, RegistryValue{}, 3010,
          Journal{L"DataBasePath: Windows читает hosts не из стандартной папки: <не прочитано: ошибка 5: text of 5>",
                  L"DataBasePath возвращено к стандартному, было: <не прочитано: ошибка 5: text of 5>; Windows "
-                 L"прочтёт его после перезагрузки"} + blocked + repaired,
-         L"hosts=modified redirected=yes changed=yes", {{H, Stock}, {B, infected}}, Where},
+                 L"прочтёт его после перезагрузки", L"не прочитано: HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: ошибка 5: text of 5"} +
+             blocked + repaired,
+         L"hosts=modified redirected=yes other=none changed=yes", {{H, Stock}, {B, infected}}, Where},
         {"restore a copy", {L"/restore:C:\\old.bak"}, Stock, {}, 0, stock +
          Journal{L"копия старого файла не нужна: его не было или он стандартный", L"файл hosts заменён файлом C:\\old.bak",
-                 L"кэш DNS очищен"}, L"hosts=clean redirected=unchecked changed=yes", {{H, Old}, {L"C:\\old.bak", Old}}},
+                 L"кэш DNS очищен"}, L"hosts=clean redirected=unchecked other=unchecked changed=yes", {{H, Old}, {L"C:\\old.bak", Old}}},
         // A bare name is looked for beside hosts, where the copies are, then as it is given.
         {"restore of a copy by its bare name", {L"/restore:hosts.20240102-030405.bak"}, Stock, {}, 0, stock +
          Journal{L"копия старого файла не нужна: его не было или он стандартный", L"файл hosts заменён файлом " + B,
-                 L"кэш DNS очищен"}, L"hosts=clean redirected=unchecked changed=yes", {{H, Old}, {B, Old}}},
+                 L"кэш DNS очищен"}, L"hosts=clean redirected=unchecked other=unchecked changed=yes", {{H, Old}, {B, Old}}},
         {"restore of a file that is not there: nothing changes", {L"/restore:none.bak"}, infected, {}, 2,
-         blocked + Journal{L"ошибка 2: text of 2 (none.bak)"}, L"hosts=modified redirected=unchecked changed=no",
+         blocked + Journal{L"ошибка 2: text of 2 (none.bak)"}, L"hosts=modified redirected=unchecked other=unchecked changed=no",
          {{H, infected}}},
         {"repair whose replace took effect though Windows said it failed", {L"/repair"}, infected, {}, 5, blocked +
          Journal{L"ошибка 5: text of 5 (" + H + L" " + HostsReplacedAnyway(B) + L")"},
-         L"hosts=modified redirected=no changed=yes", {{H, Stock}, {B, infected}}, L"replace " + H, true},
+         L"hosts=modified redirected=no other=none changed=yes", {{H, Stock}, {B, infected}}, L"replace " + H, true},
         // Nor does one that cannot be written back: the repair goes on, and the run ends with its error.
         {"repair, DataBasePath kept from being written", {L"/repair"}, infected, evil, 5, redirected +
          Journal{L"DataBasePath не возвращено к стандартному: ошибка 5: text of 5 (HKLM\\SYSTEM\\CurrentControlSet\\"
-                 L"Services\\Tcpip\\Parameters\\DataBasePath)"} + blocked + repaired, L"hosts=modified redirected=yes changed=yes",
+                 L"Services\\Tcpip\\Parameters\\DataBasePath)"} + blocked + repaired, L"hosts=modified redirected=yes other=none changed=yes",
          {{H, Stock}, {B, infected}}, L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc"},
         // A mistyped /windir: is no installation without a hosts file, which would be clean.
         {"repair of a folder without Windows", {L"/repair", L"/windir:D:\\NoWindows"}, {}, {}, 3,
          {L"ошибка 3: text of 3 (D:\\NoWindows В этой папке нет Windows: в ней нет папки System32.)"},
-         L"hosts=unchecked redirected=unchecked changed=no", {}},
+         L"hosts=unchecked redirected=unchecked other=unchecked changed=no", {}},
         {"repair refused", {L"/repair"}, infected, {}, 5, blocked +
          Journal{L"ошибка 5: text of 5 (" + H + L" Файл hosts оставлен как был.)"},
-         L"hosts=modified redirected=no changed=no", {{H, infected}}, L"probe " + H},
+         L"hosts=modified redirected=no other=none changed=no", {{H, infected}}, L"probe " + H},
         // Held for good: a copy now if it can be made, the replace at the next start of Windows.
         {.name = "repair, hosts held by a program sharing all", .args = {L"/repair"}, .hosts = infected, .code = 3010,
          .said = blocked + Journal{L"файл hosts занят другой программой: scan?.exe (процесс 12)", L"копия старого файла: " + B,
                                   L"файл hosts будет заменён стандартным при перезагрузке Windows: его место займёт " + T},
-         .last = L"hosts=modified redirected=no changed=pending", .after = {{H, infected}, {B, infected}, {T, Stock}},
+         .last = L"hosts=modified redirected=no other=none changed=pending", .after = {{H, infected}, {B, infected}, {T, Stock}},
          .busy = {{L"replace " + H, 5}}},
         {.name = "repair, hosts held sharing nothing", .args = {L"/repair"}, .hosts = infected, .code = 3010,
          .said = {L"файл не прочитан: ошибка 32: text of 32", L"файл hosts занят другой программой: scan?.exe (процесс 12)",
                   L"при перезагрузке Windows старый файл станет копией " + B,
                   L"файл hosts будет заменён стандартным при перезагрузке Windows: его место займёт " + T},
-         .last = L"hosts=unchecked redirected=no changed=pending", .after = {{H, infected}, {T, Stock}},
+         .last = L"hosts=unchecked redirected=no other=none changed=pending", .after = {{H, infected}, {T, Stock}},
          .busy = {{L"read " + H, 32}, {L"probe " + H, 32}}},
         {.name = "repair while an earlier run's replace waits", .args = {L"/repair"}, .hosts = infected, .code = 3010,
          .said = blocked + Journal{L"замена файла hosts уже назначена на перезагрузку Windows: его место займёт " + T},
-         .last = L"hosts=modified redirected=no changed=pending", .after = {{H, infected}, {T, Stock}}, .waiting = true},
+         .last = L"hosts=modified redirected=no other=none changed=pending", .after = {{H, infected}, {T, Stock}}, .waiting = true},
         // A file named with /windir: waits for no restart, even the running Windows' own, whose registry it is.
         {.name = "repair with /windir: of the running Windows, hosts held", .args = {L"/repair", L"/windir:c:\\windows"},
          .hosts = infected, .code = 5, .said = blocked + Journal{L"ошибка 5: text of 5 (" + HostsPathFor(L"c:\\windows") +
-         L" Файл hosts оставлен как был.)"}, .last = L"hosts=modified redirected=no changed=no",
+         L" Файл hosts оставлен как был.)"}, .last = L"hosts=modified redirected=no other=none changed=no",
          .after = {{HostsPathFor(L"c:\\windows"), infected}, {HostsPathFor(L"c:\\windows") + L".20240102-030405.bak", infected}},
          .busy = {{L"replace " + HostsPathFor(L"c:\\windows"), 5}}},
         // A file that cannot be read is never called clean.
         {.name = "check, hosts held", .args = {L"/check"}, .hosts = infected, .code = 32,
-         .said = {L"ошибка 32: text of 32 (read " + H + L")"}, .last = L"hosts=unchecked redirected=no changed=no",
+         .said = {L"ошибка 32: text of 32 (read " + H + L")"}, .last = L"hosts=unchecked redirected=no other=none changed=no",
          .after = {{H, infected}}, .busy = {{L"read " + H, 32}}},
         // Text that malware controls is shown without control characters: one line stays one.
         {"check, a line with an escape and a bare CR", {L"/check"}, "0.0.0.0 a\x1b[2Jb\x07\rc\r\n", {}, 1,
          Scanned(1, L"", 1, {L"  0.0.0.0 a?[2Jb?"}) + Journal{L"файл hosts изменён"},
-         L"hosts=modified redirected=no changed=no", {{H, "0.0.0.0 a\x1b[2Jb\x07\rc\r\n"}}},
+         L"hosts=modified redirected=no other=none changed=no", {{H, "0.0.0.0 a\x1b[2Jb\x07\rc\r\n"}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -243,7 +246,7 @@ TEST(CommandLine, LogsALineARunWhateverTheConsoleAndShowsTheUsageOnlyWhenAskedFo
     sys.fail[L"append L"] = 5;
     EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({L"/repair", L"/log:L"})), 0);
     EXPECT_EQ(sys.out.end()[-2], L"строка журнала не записана: ошибка 5: text of 5 (L)");
-    EXPECT_EQ(sys.out.back(), L"RESULT hosts=modified redirected=no changed=yes exit=0");
+    EXPECT_EQ(sys.out.back(), L"RESULT hosts=modified redirected=no other=none changed=yes exit=0");
     sys.fail.clear();
     // Nor does a log refused for being no plain disk file: another file's second name (win.ini's,
     // say), a link, a folder, a device. One held for a moment is waited for.
@@ -276,7 +279,7 @@ TEST(CommandLine, LogsALineARunWhateverTheConsoleAndShowsTheUsageOnlyWhenAskedFo
     // The usage goes to the console; where there is none, a box only for /?, never for a mistake.
     EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({L"/x"})), 87);
     EXPECT_TRUE(sys.out.end()[-2].starts_with(L"Хостовик: проверка и восстановление файла hosts."));
-    EXPECT_EQ(sys.out.back(), L"RESULT hosts=unchecked redirected=unchecked changed=no exit=87");
+    EXPECT_EQ(sys.out.back(), L"RESULT hosts=unchecked redirected=unchecked other=unchecked changed=no exit=87");
     sys.console = false;
     sys.log.clear();
     EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({L"/x"})), 87);

@@ -6,6 +6,7 @@
 #include "forms/Form1/Links.h"
 #include "forms/frmAbout/SysInfo.h"
 #include "hosts/HostsText.h"
+#include "hosts/LookupPath.h"
 #include "hosts/Resolver.h"
 
 namespace {
@@ -28,9 +29,17 @@ const Journal Reset{L"openW -2147483646 SYSTEM\\CurrentControlSet\\Services\\Tcp
                     L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc", L"close 101"};
 const std::wstring RedirectMsg = Msg(4 + 16, Detection, RedirectWarning(L"D:\\evil"));
 
-// Where Windows reads hosts from, then the file. The new content first, then the check that
-// hosts can go, the copy, the replace, and the DNS cache cleared.
-const Journal Check{Where, L"read " + H, L"view"};
+// What the start-up check reads of the rest of the lookup path in a registry holding `keys`.
+Journal LookupReads(const FakeSystem::Keys& keys = {}) {
+    FakeSystem sys;
+    sys.keys = keys;
+    WindowsRegistry registry(sys.Get(), L"");
+    ReadLookupPath(sys.Get(), &registry, H, false);
+    return sys.log;
+}
+// Where Windows reads hosts from and the rest of the lookup path, then the file. The new content
+// first, then the check that hosts can go, the copy, the replace, and the DNS cache cleared.
+const Journal Check = Journal{Where} + LookupReads() + Journal{L"read " + H, L"view"};
 const Journal NewFile{L"create " + T, L"write " + T, L"close " + T}, Written = NewFile + Journal{L"probe " + H};
 const Journal Copied = Journal{L"read " + H, L"create " + B, L"write " + B, L"close " + B};
 const Journal Replaced = Written + Copied + Journal{L"replace " + H, Flush};
@@ -83,15 +92,15 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
         {"stock and one more line", check, Stock + "\r\n", {No}, Check + Journal{Modified}, {{H, Stock + "\r\n"}}},
         // Windows reading hosts from elsewhere is told of first; Yes puts the default back.
         {.name = "redirected, reset", .run = check, .hosts = Stock, .answers = {Yes, Ok, Yes},
-         .expected = Journal{Where, L"close 101", RedirectMsg} + Reset +
-                     Journal{Msg(64, Caption, RedirectReset(L"D:\\evil")), L"read " + H, L"view", Unmodified},
+         .expected = Journal{Where, L"close 101", RedirectMsg} + Reset + Journal{Msg(64, Caption, RedirectReset(L"D:\\evil"))} +
+                     LookupReads({{TcpipKey, {}}}) + Journal{L"read " + H, L"view", Unmodified},
          .after = stockOnly, .where = RegistryValue{2, Utf16(L"D:\\evil")}},
         {.name = "the default, expanded, in other letters", .run = check, .hosts = Stock, .answers = {Yes},
-         .expected = Journal{Where, L"close 101", L"read " + H, L"view", Unmodified}, .after = stockOnly,
-         .where = RegistryValue{1, Utf16(L"c:\\windows\\SYSTEM32\\drivers\\etc\\")}},
+         .expected = Journal{Where, L"close 101"} + LookupReads({{TcpipKey, {}}}) + Journal{L"read " + H, L"view", Unmodified},
+         .after = stockOnly, .where = RegistryValue{1, Utf16(L"c:\\windows\\SYSTEM32\\drivers\\etc\\")}},
         {.name = "the default as Windows writes it", .run = check, .hosts = Stock, .answers = {Yes},
-         .expected = Journal{Where, L"close 101", L"read " + H, L"view", Unmodified}, .after = stockOnly,
-         .where = RegistryValue{2, Utf16(L"%SystemRoot%\\System32\\drivers\\etc")}},
+         .expected = Journal{Where, L"close 101"} + LookupReads({{TcpipKey, {}}}) + Journal{L"read " + H, L"view", Unmodified},
+         .after = stockOnly, .where = RegistryValue{2, Utf16(L"%SystemRoot%\\System32\\drivers\\etc")}},
         // Method 1 tells of success only once the stock file is in place.
         {"modified, repaired", check, Old, {Yes, Ok, Ok}, Check + Journal{Modified, M1Warning} + Replaced +
          Journal{M1Done} + Unload, replaced},
@@ -164,7 +173,7 @@ TEST(HostsRepair, TheCheckShowsTheFileOfTheSystemsWindowsAndCountsEveryLF) {
     Rig other(std::nullopt, {No});
     other.sys.windowsDir = L"D:\\WIN";
     other.repair.RunIntegrityCheck();
-    EXPECT_EQ(other.sys.log.at(1), L"read D:\\WIN\\System32\\drivers\\etc\\hosts");
+    EXPECT_EQ(other.sys.log.at(Check.size() - 2), L"read D:\\WIN\\System32\\drivers\\etc\\hosts");
     // Another installation's (/windir:): its own registry file; no flush of this computer's DNS
     // cache after method 1.
     FakeSystem sys;
@@ -172,8 +181,9 @@ TEST(HostsRepair, TheCheckShowsTheFileOfTheSystemsWindowsAndCountsEveryLF) {
     sys.hives[system]["Select"]["Current"] = {1, Utf16(L"1")};  // not a number: unchecked
     sys.answers = {Yes, Ok, Ok};
     HostsRepair(sys.Get(), sys, L"E:\\W").RunIntegrityCheck();
-    EXPECT_EQ(Journal(sys.log.begin(), sys.log.begin() + 7), (Journal{L"load " + system, L"openW " + system + L" Select 1",
-              L"close 101", L"unload " + system, L"read E:\\W\\System32\\drivers\\etc\\hosts", L"view", Modified}));
+    EXPECT_EQ(Journal(sys.log.begin(), sys.log.begin() + 8), (Journal{L"load " + system, L"openW " + system + L" Select 1",
+              L"close 101", L"unload " + system, L"ordinary read E:\\W\\System32\\drivers\\etc\\hosts.ics",
+              L"read E:\\W\\System32\\drivers\\etc\\hosts", L"view", Modified}));
     EXPECT_EQ(sys.log.end()[-4], L"replace E:\\W\\System32\\drivers\\etc\\hosts");
     FakeSystem none;  // a folder without System32 holds none: the window ends
     none.answers = {No};
@@ -226,8 +236,8 @@ TEST(HostsRepair, AnUnreadableOrHostileRedirectIsOfferedForResetAndTheRepairGoes
     kept.repair.RunIntegrityCheck();
     EXPECT_EQ(Journal(kept.sys.log.begin() + 6, kept.sys.log.end()),
               (Journal{Msg(16, Caption, L"Ошибка 5: text of 5\n\nHKLM\\SYSTEM\\CurrentControlSet\\" + std::wstring(TcpipParameters) +
-                                          L"\\DataBasePath\nDataBasePath оставлено как было."),
-                       L"read " + H, L"view", Unmodified, L"unload main"}));
+                                        L"\\DataBasePath\nDataBasePath оставлено как было.")} +
+               LookupReads(kept.sys.keys) + Journal{L"read " + H, L"view", Unmodified, L"unload main"}));
     // The folder Windows reads, as the DNS client, a service, finds it: only a local one is ever
     // opened, and variables are the machine's, never the user's.
     for (const auto& [value, folder] : {std::pair{L"\\\\evil\\etc", L""}, {L"etc", L""}, {L"%ProgramData%\\evil", L"C:\\ProgramData\\evil"}}) {
