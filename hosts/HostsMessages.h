@@ -107,19 +107,19 @@ inline std::wstring OtherPlacesFound(const std::vector<std::wstring>& lines, boo
         }
         text += L"\n- " + lines[i];
     }
-    return text + (ask ? L"\n\nПрокси на этом компьютере - так делают вредоносные программы. Отключить его? Прежние "
-                         L"значения будут сохранены в файле .reg рядом с файлом ''hosts''."
+    return text + (ask ? L"\n\nПрокси, указывающий на этот компьютер, обычно ставят вредоносные программы. Отключить его? "
+                         L"Прежние значения будут сохранены в файле .reg рядом с файлом ''hosts''; остальное программа не меняет."
                        : L"\n\nПрограмма их не меняет: как вернуть каждую, сказано в скобках.");
 }
 // ...and what came of switching it off: done, with the file that brings it back; or the Windows
 // error, and whether the old values were kept (then some may be switched off).
 inline std::wstring ProxiesSwitchedOff(const std::wstring& regFile) {
-    return L"Прокси на этом компьютере отключен. Прежние значения сохранены в файле " + regFile +
+    return L"Прокси на этом компьютере отключены. Прежние значения сохранены в файле " + regFile +
            L"; вернуть их: reg import \"" + regFile + L"\"";
 }
 inline std::wstring ProxiesNotSwitchedOff(std::uint32_t code, const std::wstring& errorText, const std::wstring& subject,
                                           const std::wstring& regFile) {
     return L"Ошибка " + std::to_wstring(code) + L": " + errorText + L"\n\n" + subject + L"\n" +
-           (regFile.empty() ? L"Прокси не отключен: файл для прежних значений не записан."
-                            : L"Прокси отключен не весь; прежние значения сохранены в файле " + regFile);
+           (regFile.empty() ? L"Прокси не отключены: файл для прежних значений не записан."
+                            : L"Прокси отключены не все; прежние значения сохранены в файле " + regFile);
 }

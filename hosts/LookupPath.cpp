@@ -35,8 +35,6 @@ constexpr wchar_t WinsockNamespaces[] = L"Services\\WinSock2\\Parameters\\NameSp
 constexpr wchar_t ProxyEnable[] = L"ProxyEnable", ProxyServer[] = L"ProxyServer", AutoConfigUrl[] = L"AutoConfigURL",
                   WinHttpSettings[] = L"WinHttpSettings";
 
-// What a finding on this computer says instead of a command: the program itself switches it off.
-constexpr wchar_t OnThisComputer[] = L" (на этом компьютере: так делают вредоносные программы)";
 
 std::wstring Lower(std::wstring_view text) {
     std::wstring lower(text);
@@ -306,7 +304,7 @@ private:
                 const bool undo = perUser && ProxyToThisComputer(proxy);
                 Add(FindingKind::Proxy,
                     L"прокси для всех страниц (" + who + L"): " + Cut(proxy) +
-                        (undo ? OnThisComputer : L" (сброс: inetcpl.cpl, Подключения, Настройка сети)"),
+                        (undo ? OnThisComputer : ResetByHand),
                     undo ? std::optional(Undo{Undo::ProxyOff, place, {{ProxyEnable, *enable}, {ProxyServer, *server}}})
                          : std::nullopt);
             }
@@ -314,7 +312,7 @@ private:
             const bool undo = perUser && ScriptOnThisComputer(url);
             Add(FindingKind::Pac,
                 L"сценарий настройки прокси (" + who + L"): " + Cut(url) +
-                    (undo ? OnThisComputer : L" (сброс: inetcpl.cpl, Подключения, Настройка сети)"),
+                    (undo ? OnThisComputer : ResetByHand),
                 undo ? std::optional(Undo{Undo::ScriptOff, place, {{AutoConfigUrl, *script}}}) : std::nullopt);
         });
     }

@@ -44,6 +44,11 @@ struct LookupReport {
     std::vector<std::wstring> notes;
 };
 
+// What a proxy's or a script's finding ends with: on this computer, which the program itself
+// switches off; or how it is reset by hand.
+inline constexpr wchar_t OnThisComputer[] = L" (на этом компьютере: так делают вредоносные программы)";
+inline constexpr wchar_t ResetByHand[] = L" (сброс: inetcpl.cpl, Подключения, Настройка сети)";
+
 // The note on another installation: what of it was not looked at, its registry file loaded or not.
 inline constexpr wchar_t OtherUnread[] =
     L"в /windir: проверены только hosts.ics и реестр SYSTEM той Windows (серверы имён, NRPT, Winsock); прокси "

@@ -77,6 +77,11 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
     const std::vector<std::wstring> other = {L"/check", L"/windir:D:\\W"};
     const wchar_t* const unchecked = L"hosts=missing redirected=unchecked other=none changed=no";
     const Journal loaded{OtherUnread}, notLoaded{OtherSystemUnread};
+    // A user's proxy on this computer, switched off by /repair once its .reg is written, else left as it is.
+    const FakeSystem::Keys proxy = UserProxy(L"127.0.0.1:8080");
+    const std::wstring proxied = L"прокси для всех страниц (пользователь): 127.0.0.1:8080" + std::wstring(OnThisComputer),
+                       reg = H + L".20240102-030405.reg";
+    const Journal noEntries = stock + Journal{unchanged};
     FakeSystem::Keys second = SystemFile(2), noSelect = SystemFile(1), gone = SystemFile(3);
     second["ControlSet002\\Services\\Tcpip\\Parameters"]["DataBasePath"] = {2, Utf16(L"%SystemRoot%\\System32\\%D%\\etc")};
     second["ControlSet002\\Control\\Session Manager\\Environment"]["D"] = {1, Utf16(L"drivers")};
@@ -96,6 +101,7 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         std::map<std::wstring, std::uint32_t> busy = {};  // calls failing for good: another program holds hosts
         bool waiting = false;  // an earlier run's new file waits for the restart to replace hosts
         FakeSystem::Keys hive = {};  // the registry file of D:\\W
+        FakeSystem::Keys keys = {};  // the running Windows' registry besides DataBasePath
     } cases[] = {
         {"check, stock", {L"/check"}, Stock, {}, 0, stock + Journal{L"файл hosts чистый"},
          L"hosts=clean redirected=no other=none changed=no", {{H, Stock}}},
@@ -131,6 +137,15 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
          .last = L"hosts=missing redirected=no other=none changed=no", .failing = L"unload " + System, .hive = second},
         {.name = "check of another Windows without its registry file", .args = other, .code = 0,
          .said = Journal{unread + L"ошибка 2: text of 2 (" + System + L")"} + notLoaded + missing, .last = unchecked},
+        {.name = "repair, a proxy here", .args = {L"/repair"}, .hosts = Stock, .code = 0, .said = Journal{proxied,
+         L"прокси на этом компьютере отключены (1); прежние значения в " + reg + L", вернуть их: reg import"} + noEntries,
+         .last = L"hosts=clean redirected=no other=proxy changed=yes", .after = {{H, Stock}, {reg, RegFile({{Undo::ProxyOff,
+         {win::HKeyCurrentUser, Wide(UserSettings.substr(5))}, {{L"ProxyEnable", proxy.at(UserSettings).at("ProxyEnable")},
+         {L"ProxyServer", proxy.at(UserSettings).at("ProxyServer")}}}})}}, .keys = proxy},
+        {.name = "repair, a proxy here, its .reg refused", .args = {L"/repair"}, .hosts = Stock, .code = 5, .said = Journal{
+         proxied, L"прокси на этом компьютере не отключены: не записан файл для прежних значений: ошибка 5: text of 5 (create " +
+         reg + L")"} + noEntries, .last = L"hosts=clean redirected=no other=proxy changed=no", .after = {{H, Stock}},
+         .failing = L"create " + reg, .keys = proxy},
         // A repair takes effect at the next start when it had to put the folder back.
         {"repair, redirected and blocking", {L"/repair"}, infected, evil, 3010, redirected + reset + blocked + repaired,
          L"hosts=modified redirected=yes other=none changed=yes", {{H, Stock}, {B, infected}}},
@@ -208,6 +223,7 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         if (c.args[0].starts_with(L"/restore:"))  // what it restores from
             for (const auto& [path, bytes] : c.after) sys.files.emplace(path, bytes);
         if (!c.hive.empty()) sys.hives[System] = c.hive;
+        sys.keys = c.keys;
         if (c.redirect) sys.keys[TcpipKey]["DataBasePath"] = *c.redirect;
         if (!c.failing.empty()) sys.fail[c.failing] = 5;
         sys.replaceTakesEffect = c.tookEffect;

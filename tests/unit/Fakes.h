@@ -351,6 +351,12 @@ private:
     int openKeys_ = 0;
 };
 
+// A user's proxy for every page, as the fake registry keeps it.
+inline const std::string UserSettings = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+inline FakeSystem::Keys UserProxy(const wchar_t* server) {
+    return {{UserSettings, {{"ProxyEnable", {4, std::string("\1\0\0\0", 4)}}, {"ProxyServer", {1, Utf16(server)}}}}};
+}
+
 // The hosts file of the tests, the new file of the run (process 7) and the copy of the old one.
 inline const std::wstring H = L"C:\\WINDOWS\\System32\\drivers\\etc\\hosts";
 inline const std::wstring T = H + L".hostovik-7-1.tmp";

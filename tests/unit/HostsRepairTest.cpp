@@ -248,6 +248,31 @@ TEST(HostsRepair, AnUnreadableOrHostileRedirectIsOfferedForResetAndTheRepairGoes
     }
 }
 
+// After the view, one message lists what else sends sites elsewhere (none when there is nothing:
+// every case above); a proxy on this computer is switched off on Yes alone, its old values kept first.
+TEST(HostsRepair, OtherPlacesToldAfterTheViewAProxyHereSwitchedOffOnYes) {
+    const std::wstring reg = H + L".20240102-030405.reg", here = Msg(4 + 16, Detection, OtherPlacesFound(
+        {L"прокси для всех страниц (пользователь): 127.0.0.1:8080" + std::wstring(OnThisComputer)}, true));
+    const struct { const wchar_t* server; std::deque<Answer> answers; std::wstring failing; Journal told; char enabled; } cases[] = {
+        {L"127.0.0.1:8080", {Yes, Ok, Yes}, {}, {here, Msg(64, Caption, ProxiesSwitchedOff(reg))}, 0},
+        {L"127.0.0.1:8080", {No, Yes}, {}, {here}, 1},
+        {L"127.0.0.1:8080", {Yes, Ok, Yes}, L"create " + reg, {here, Msg(16, Caption, ProxiesNotSwitchedOff(5, L"text of 5", L"create " + reg, L""))}, 1},
+        {L"proxy.corp:3128", {Ok, Yes}, {}, {Msg(64, Detection, OtherPlacesFound({L"прокси для всех страниц (пользователь): proxy.corp:3128" +
+                                                                                std::wstring(ResetByHand)}, false))}, 1},
+    };
+    for (const auto& c : cases) {
+        Rig r(Stock, c.answers);
+        r.sys.keys = UserProxy(c.server);
+        if (!c.failing.empty()) r.sys.fail[c.failing] = 5;
+        r.repair.RunIntegrityCheck();
+        Journal told;
+        std::copy_if(r.sys.log.begin(), r.sys.log.end(), std::back_inserter(told), [](const std::wstring& e) { return e.starts_with(L"msg"); });
+        EXPECT_EQ(told, c.told + Journal{Unmodified});
+        EXPECT_EQ(*(std::find(r.sys.log.begin(), r.sys.log.end(), L"view") + 1), c.told[0]);
+        EXPECT_EQ(r.sys.keys[UserSettings]["ProxyEnable"].bytes, std::string({c.enabled, 0, 0, 0}));
+    }
+}
+
 TEST(HostsStore, AFileThatOnlyStartsLikeTheStockOneIsCopied) {
     FakeSystem sys;
     sys.files = {{H, Stock.substr(0, 100)}};
@@ -304,10 +329,12 @@ TEST(Messages, TextsAsTheUserReadsThem) {
         std::wstring(Method2Question), std::wstring(Method3Question), std::wstring(MainCaption), SysInfoUnavailable,
         std::wstring(HostsLeftAsItWas), HostsReplacedAnyway(L"B"), RedirectWarning(L"F"), RedirectReset(L"F"),
         OpenByHand(L"A"), std::wstring(NoWindowsThere), HostsWaitsForRestart(L"P", false), HostsWaitsForRestart(L"", true),
-        std::wstring(HostsAtRestartByHand), HostsNotRead(32, L"E")};
+        std::wstring(HostsAtRestartByHand), HostsNotRead(32, L"E"), OtherPlacesFound(std::vector<std::wstring>(13, L"L"), true),
+        OtherPlacesFound({L"L"}, false), ProxiesSwitchedOff(L"R"), ProxiesNotSwitchedOff(5, L"E", L"S", L""),
+        ProxiesNotSwitchedOff(5, L"E", L"S", L"R")};
     for (const std::wstring& text : texts)
         for (wchar_t c : text) fnv = (fnv ^ static_cast<std::uint32_t>(c)) * 0x100000001b3;
-    EXPECT_EQ(fnv, 0x391e173ac2fcbe71u);
+    EXPECT_EQ(fnv, 0xd64cde8c0b848b1cu);
 }
 
 }  // namespace
