@@ -8,7 +8,8 @@ echo "running the end-to-end cases, which take the screenshots (typically 2 min,
 bash scripts/e2e.sh >build/screens.log 2>&1 || { tail -20 build/screens.log; echo "the end-to-end run failed; its log: build/screens.log"; exit 1; }
 mkdir -p docs/screens
 for name in redirect-warning redirect-reset warning-modified message-unmodified main-window tool-tip \
-            method1-first method1-second method2-warning method2-question method3-question about no-sysinfo error; do
+            method1-first method1-second method2-warning method2-question method3-question about no-sysinfo error \
+            other-places; do
   cp "build/screens/$name.png" docs/screens/
 done
 echo "docs/screens/ renewed"

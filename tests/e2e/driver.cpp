@@ -32,6 +32,7 @@
 #include "forms/frmAbout/frmAboutControls.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/HostsText.h"
+#include "hosts/LookupPath.h"
 #include "hosts/Resolver.h"
 #include "hosts/StockHosts.h"
 
@@ -81,7 +82,8 @@ Steps operator+(Steps a, const Steps& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-enum After { Unchanged = 0, Stocked = 1, BackedUp = 2 };  // the hosts file afterwards; a copy of the old one
+// The hosts file afterwards; a copy of the old one; a .reg of a proxy switched off.
+enum After { Unchanged = 0, Stocked = 1, BackedUp = 2, RegKept = 4 };
 
 struct Case {
     const char* name;
@@ -660,7 +662,7 @@ const std::string HostsAt = "\\??\\C:\\windows\\System32\\drivers\\etc\\hosts", 
 // /repair of the prefix's own hosts file, which another program holds, twice: the second run
 // asks for nothing more.
 Steps HeldRepairTwice(const std::string& hosts, const std::string& renames) {
-    return {RenamesPutBack, Cli(L"/repair", "*RESULT hosts=" + hosts + " redirected=no changed=pending exit=3010\r\n"),
+    return {RenamesPutBack, Cli(L"/repair", "*RESULT hosts=" + hosts + " redirected=no other=none changed=pending exit=3010\r\n"),
             RenamedAtRestart(renames), Cli(L"/repair", "*changed=pending exit=3010\r\n"), RenamedAtRestart(renames)};
 }
 
@@ -677,6 +679,49 @@ void PipeRefused(Run& r) {
     Cli(L"/restore:\\\\.\\pipe\\hostovik-e2e", "*ошибка 50: *exit=50\r\n")(r);
     CloseHandle(pipe);
 }
+
+// The rest of the lookup path, planted in the prefix's own registry and files and put back as
+// they were when the case ends: a user's proxy to this computer, as malware sets one...
+const std::wstring Settings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+Step Planted(const std::wstring& name, DWORD type, const std::string& bytes) {
+    return [=](Run& r) {
+        std::string old(1 << 16, '\0');
+        DWORD oldType = 0, size = static_cast<DWORD>(old.size());
+        const bool had = !RegGetValueW(HKEY_CURRENT_USER, Settings.c_str(), name.c_str(), RRF_RT_ANY, &oldType, old.data(), &size);
+        RegSetKeyValueW(HKEY_CURRENT_USER, Settings.c_str(), name.c_str(), type, bytes.data(), static_cast<DWORD>(bytes.size()));
+        r.undo.push_back([=] {
+            if (had) RegSetKeyValueW(HKEY_CURRENT_USER, Settings.c_str(), name.c_str(), oldType, old.data(), size);
+            else RegDeleteKeyValueW(HKEY_CURRENT_USER, Settings.c_str(), name.c_str());
+        });
+    };
+}
+const std::wstring ProxyServer = L"127.0.0.1:8080";
+const Steps ProxyHere = {Planted(L"ProxyEnable", REG_DWORD, std::string("\1\0\0\0", 4)),
+                         Planted(L"ProxyServer", REG_SZ, std::string(reinterpret_cast<const char*>(ProxyServer.c_str()), 30))};
+// ...switched off, its old values in the one .reg beside hosts, as `reg import` takes them back;
+void ProxySwitchedOff(Run& r) {
+    DWORD enabled = 1, size = sizeof enabled;
+    RegGetValueW(HKEY_CURRENT_USER, Settings.c_str(), L"ProxyEnable", RRF_RT_REG_DWORD, nullptr, &enabled, &size);
+    const std::wstring text = L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\" + Settings +
+                              L"]\r\n\"ProxyEnable\"=dword:00000001\r\n\"ProxyServer\"=\"" + ProxyServer + L"\"\r\n\r\n";
+    for (const auto& entry : std::filesystem::directory_iterator(r.etc))
+        if (entry.path().extension() == L".reg" && ReadFileBytes(entry.path()) == std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2) && !enabled) return;
+    Fail("the proxy stays on, or no .reg beside hosts holds its old values");
+}
+// ...an adapter whose name servers are set by hand, as DNS changers set them; hosts.ics with an entry.
+void NameServerAndIcs(Run& r) {
+    const std::wstring adapter = L"\\{0E2E0E2E-0000-4000-8000-000000000001}", keys[] = {std::wstring(Tcpip) + L"\\Interfaces" + adapter,
+        L"SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}" + adapter};
+    SetValue(HKEY_LOCAL_MACHINE, keys[0].c_str(), L"NameServer", L"6.6.6.6");
+    SetValue(HKEY_LOCAL_MACHINE, (keys[1] + L"\\Connection").c_str(), L"Name", L"Сеть e2e");
+    WriteFileBytes(r.hosts + L".ics", "10.0.0.9 bank.ru\r\n");
+    r.undo.push_back([=, ics = r.hosts + L".ics"] {
+        for (const std::wstring& key : keys) RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
+        DeleteFileW(ics.c_str());
+    });
+}
+const Message ProxyFound{Detection, OtherPlacesFound({L"прокси для всех страниц (пользователь): " + ProxyServer + OnThisComputer}, true),
+                         L"Yes No", L"other-places"}, ProxyOff{Caption, ProxiesSwitchedOff(L"*"), L"OK"};
 
 // ---- The cases ----
 
@@ -833,8 +878,8 @@ const std::vector<Case>& Cases() {
          "/restore: of a pipe refused; the same bytes repaired again: one copy", Infected,
          {RedirectedByMalware, Cli(L"/repair /log:%W%\\log.txt", "*DataBasePath не проверено: реестр Windows в /windir: не "
                                    "прочитан: ошибка 2: *\\System32\\config\\SYSTEM)\r\n*кэш DNS не нужно очищать: *\r\n"
-                                   "RESULT hosts=modified redirected=unchecked changed=yes *"),
-          Cli(L"/repair /log:%W%\\log.txt", "*RESULT hosts=clean redirected=unchecked changed=no *"),
+                                   "RESULT hosts=modified redirected=unchecked other=none changed=yes *"),
+          Cli(L"/repair /log:%W%\\log.txt", "*RESULT hosts=clean redirected=unchecked other=none changed=no *"),
           Cli(L"/check", "*копии рядом с hosts, новые первыми: 1\r\n  hosts.20*.bak (" + std::to_string(Infected.size()) +
                              " байт)\r\n*exit=0\r\n"),
           [](Run& r) {
@@ -851,9 +896,22 @@ const std::vector<Case>& Cases() {
         {"cli: another Windows' own registry file: DataBasePath moved in its active control set, reset; unloaded after "
          "each run", Stock,
          {SystemFileMoved, Cli(L"/check", "*DataBasePath: Windows читает hosts не из стандартной папки: C:\\evil\\etc\r\n*"
-                                         "RESULT hosts=clean redirected=yes changed=no exit=1\r\n"), NoneLoaded,
+                                         "RESULT hosts=clean redirected=yes other=none changed=no exit=1\r\n"), NoneLoaded,
           Cli(L"/repair", "*DataBasePath возвращено к стандартному, было: C:\\evil\\etc; *RESULT hosts=clean redirected=yes "
-                          "changed=yes exit=3010\r\n"), NoneLoaded}, Unchanged, "", 3010},
+                          "other=none changed=yes exit=3010\r\n"), NoneLoaded}, Unchanged, "", 3010},
+        // The rest of the lookup path, in the prefix's own registry: nothing there at first.
+        {.name = "cli: other places: none at first; hosts.ics, a name server by hand, a user's proxy here named, exit 0; "
+                 "/repair switches the proxy off, its old values in a .reg beside hosts", .hosts = Stock,
+         .steps = Steps{Cli(L"/check", "*RESULT hosts=clean redirected=no other=none changed=no exit=0\r\n"), NameServerAndIcs} +
+                  ProxyHere + Steps{Cli(L"/check", "*\r\nhosts.ics: 10.0.0.9 bank.ru\r\nпрокси для всех страниц (пользователь): "
+                  "127.0.0.1:8080 (на этом компьютере: *)\r\nсерверы имён заданы вручную (Сеть e2e, IPv4): 6.6.6.6 (сброс: netsh "
+                  "interface ip set dns name=\"Сеть e2e\" source=dhcp)\r\n*RESULT hosts=clean redirected=no other=ics,proxy,dns "
+                  "changed=no exit=0\r\n"), Cli(L"/repair", "*\r\nпрокси на этом компьютере отключены (1); прежние значения в "
+                  "*\\etc\\hosts.20*.reg, вернуть их: reg import\r\n*changed=yes exit=0\r\n"), ProxySwitchedOff},
+         .after = RegKept, .system = true},
+        {.name = "a proxy here: after the check one message lists it and asks; Yes switches it off, its .reg kept", .hosts = Stock,
+         .steps = ProxyHere + Steps{Start, Answer(ProxyFound, IDYES), Answer(ProxyOff, IDOK), Answer(Unmodified, IDYES), MainShown,
+                                    CloseMain, ProxySwitchedOff}, .after = RegKept, .system = true},
         {.name = "cli: /repair of a folder that does not exist: error 3, hosts unchecked", .hosts = Stock,
          .steps = {Cli(L"/repair \"/windir:%W%\\NoSuchWindows\"", "*ошибка 3: *\r\nRESULT hosts=unchecked *exit=3\r\n")},
          .exitCode = 3, .system = true},
@@ -875,22 +933,25 @@ std::string Stamp() {  // local time as the copies of the hosts file are named
 
 // The hosts file as expected, with none of the attributes that protect it once replaced, and
 // beside it nothing of the program's but the expected copy of the old bytes, named
-// hosts.yyyyMMdd-HHmmss.bak with a time within the run.
+// hosts.yyyyMMdd-HHmmss.bak with a time within the run, and the expected .reg named so.
 void CheckSandbox(Run& r, const std::string& from, const std::string& to) {
     if (r.c.after & Stocked ? ReadFileBytes(r.hosts) != Stock || (GetFileAttributesW(r.hosts.c_str()) & Protection)
                             : ReadFileBytes(r.hosts) != r.before || GetFileAttributesW(r.hosts.c_str()) != r.attributes)
         Fail(r.c.after & Stocked ? "the hosts file is not the stock one, or still protected"
                                  : "the hosts file's bytes or attributes changed");
-    int copies = 0;
+    int copies = 0, regs = 0;
     for (const auto& entry : std::filesystem::directory_iterator(r.etc)) {
         const std::string name = Narrow(entry.path().filename().wstring());
         if (name == "hosts" || (r.c.system && !name.starts_with("hosts"))) continue;  // Wine's own files
-        if (name.size() != 25 || !Matches(name, "hosts.*.bak") || name.substr(6, 15) < from || name.substr(6, 15) > to)
+        const bool reg = (r.c.after & RegKept) && Matches(name, "hosts.*.reg");  // its bytes are the case's to check
+        if (name.size() != 25 || !(reg || Matches(name, "hosts.*.bak")) || name.substr(6, 15) < from || name.substr(6, 15) > to)
             Fail("unexpected file beside the hosts file: " + name);
+        if (reg && ++regs) continue;
         if (ReadFileBytes(entry.path()) != r.before) Fail("the copy " + name + " differs from the old file");
         ++copies;
     }
-    if (copies != (r.c.after & BackedUp ? 1 : 0)) Fail(std::to_string(copies) + " copies of the old file");
+    if (copies != (r.c.after & BackedUp ? 1 : 0) || regs != (r.c.after & RegKept ? 1 : 0))
+        Fail(std::to_string(copies) + " copies of the old file, " + std::to_string(regs) + " .reg files");
 }
 
 // Runs one case; returns what the stand-ins recorded.
@@ -907,7 +968,7 @@ std::string RunCase(const Case& c, size_t index) {
             r.program.reset();  // it may still hold the file when the case failed
             r.Restore();        // so may a holder the case started
             for (const auto& entry : std::filesystem::directory_iterator(r.etc))
-                if (entry.path().extension() == L".bak") std::filesystem::remove(entry.path());
+                if (entry.path().extension() == L".bak" || entry.path().extension() == L".reg") std::filesystem::remove(entry.path());
             SetFileAttributesW(r.hosts.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (saved) WriteFileBytes(r.hosts, *saved);
         } catch (const std::exception& e) {
