@@ -155,7 +155,8 @@ unit @@ hosts/HostsRepair.cpp @@     } catch (const Failure& f) {<NL>        s_.
 unit @@ hosts/HostsText.cpp @@ stop[b] = IsLineEnd(c) || @@ stop[b] = c == '\r' || @@ a line after a long comment taken for the comment
 unit @@ hosts/HostsStore.cpp @@ throw Failure(win::ErrorFileNotFound, source); @@ {} @@ a restore of a missing file empties hosts
 unit @@ hosts/HostsText.cpp @@ else entry_ |= !toThisComputer_ @@ else entry_ = !toThisComputer_ @@ a blocked name before localhost forgotten
-unit @@ hosts/HostsCommandLine.cpp @@ changed = store.Replaced() ? Changed::Yes : Changed::No; @@ changed = Changed::No; @@ a replace that took effect though it failed reported as no change
+unit @@ hosts/HostsCommandLine.cpp @@ if (store.Replaced()) changed = Changed::Yes; @@ changed = Changed::No; @@ a replace that took effect though it failed reported as no change
+unit @@ hosts/HostsCommandLine.cpp @@ if (store.Replaced()) changed = Changed::Yes; @@ changed = store.Replaced() ? Changed::Yes : Changed::No; @@ a registry value put back reported as no change when the hosts replace fails
 unit @@ hosts/HostsStore.cpp @@ if (copy) Quietly([&] { copy.reset(); fs_.Delete(copyPath); }); @@ if (copy) copy.reset(); @@ a partial copy left when writing it fails
 unit @@ hosts/StockHosts.cpp @@ "# space.", "#", @@ "# Space.", "#", @@ a byte of an English stock file changed
 unit @@ app/Codepage.cpp @@ (c >= 0x2066 && c <= 0x2069) @@ (c >= 0x2066 && c <= 0x2068) @@ a bidirectional isolate shown
@@ -241,6 +242,41 @@ unit @@ hosts/HostsRepair.cpp @@         registry.emplace(s_, otherWindows_); @@
 e2e:own registry file @@ app/Win32Registry.cpp @@ const LSTATUS status = AsBackupOperator([&] { return RegLoadKeyW(HKEY_LOCAL_MACHINE, name.c_str(), file.c_str()); }); @@ const LSTATUS status = RegLoadKeyW(HKEY_LOCAL_MACHINE, name.c_str(), file.c_str()); @@ another installation's registry file loaded without the backup and restore privileges
 e2e:own registry file @@ app/Win32Registry.cpp @@ AsBackupOperator([this] { return RegUnLoadKeyW(HKEY_LOCAL_MACHINE, name_.c_str()); }) @@ RegUnLoadKeyW(HKEY_LOCAL_MACHINE, name_.c_str()) @@ another installation's registry file unloaded without the privileges, so left loaded
 e2e:own registry file @@ app/Win32Registry.cpp @@ return OpenKey(HKEY_LOCAL_MACHINE, Under(name_, path), access, false, Under(file_, path)); @@ return OpenKey(HKEY_LOCAL_MACHINE, path, access, false, Under(file_, path)); @@ a key of a loaded registry file looked for outside it
+unit @@ hosts/LookupPath.cpp @@ if (!s_.processes.Rights().localSystem) return; @@ if (false) return; @@ other places: every user's proxy read in a run that is not SYSTEM's
+unit @@ hosts/LookupPath.cpp @@ if (!s_.processes.Rights().localSystem) return; @@ if (s_.processes.Rights().localSystem) return; @@ other places: SYSTEM's run misses the users' proxies
+unit @@ hosts/LookupPath.cpp @@                 if (IsUserHive(user)) @@                 if (true) @@ other places: a service's hive or a user's classes read as a user's
+unit @@ hosts/LookupPath.cpp @@ policy->ReadNumber(L"ProxySettingsPerUser") == 0u @@ policy->ReadNumber(L"ProxySettingsPerUser") != 0u @@ other places: the machine's proxy read against its policy
+unit @@ hosts/LookupPath.cpp @@ if (RegistryKey::NumberValue(enable).value_or(0) != 0 && !proxy.empty()) @@ if (!proxy.empty()) @@ other places: a proxy switched off reported
+unit @@ hosts/LookupPath.cpp @@ const bool undo = perUser && ProxyToThisComputer(proxy); @@ const bool undo = ProxyToThisComputer(proxy); @@ other places: the machine's proxy set by a policy switched off
+unit @@ hosts/LookupPath.cpp @@ const bool undo = perUser && ScriptOnThisComputer(url); @@ const bool undo = ScriptOnThisComputer(url); @@ other places: the machine's script set by a policy deleted
+unit @@ hosts/LookupPath.cpp @@             if (proxy.state == WinHttpProxy::Direct) return; @@ (nothing) @@ other places: a direct WinHTTP setting reported
+unit @@ hosts/LookupPath.cpp @@         if (servers.find_first_not_of(L" ,") == servers.npos) return; @@ (nothing) @@ other places: an adapter without name servers of its own reported
+unit @@ hosts/LookupPath.cpp @@                 if (!adapter.empty()) command.replace(command.find(L'%'), 1, adapter); @@ (nothing) @@ other places: the reset command without the adapter's name
+unit @@ hosts/LookupPath.cpp @@ InSystemFolder(dll, system) || @@ (nothing) @@ other places: a Winsock DLL of the system folder reported
+unit @@ hosts/LookupPath.cpp @@ !seen.insert(Lower(dll)).second @@ !seen.insert(dll).second @@ other places: one Winsock DLL reported twice
+unit @@ hosts/LookupPath.cpp @@ const std::wstring dll = windows_->Expanded(path); @@ const std::wstring dll = path; @@ other places: Winsock paths judged unexpanded
+unit @@ hosts/LookupPath.cpp @@         if (policyToo) EachSubKey(Machine(), NrptPolicy, rule); @@ (nothing) @@ other places: Group Policy's NRPT rules not read
+unit @@ hosts/LookupPath.cpp @@         if (!item.empty()) list += @@         list += @@ other places: an NRPT rule's names with empty items
+unit @@ hosts/LookupPath.cpp @@     else reader.Proxies(), reader.WinHttp(); @@     reader.Proxies(), reader.WinHttp(); @@ other places: this computer's proxies told of for another installation
+unit @@ hosts/LookupPath.cpp @@ RegistryBytes(text) == value.bytes && @@ (nothing) @@ other places: a text without its NUL put in quotes in the .reg
+unit @@ hosts/LookupPath.cpp @@ c == L'\\' || c == L'"' @@ c == L'"' @@ other places: a backslash not escaped in the .reg
+unit @@ hosts/LookupPath.cpp @@ return "\xFF\xFE" + bytes.substr @@ return bytes.substr @@ other places: a .reg without its byte order mark
+unit @@ hosts/LookupPath.cpp @@ header + LittleEndian(DirectFlag) @@ header + LittleEndian(NamedProxyFlag) @@ other places: WinHTTP left on its proxy
+unit @@ hosts/LookupPath.cpp @@         return key->Delete(AutoConfigUrl); @@         return; @@ other places: the script on this computer left
+unit @@ hosts/LookupPath.cpp @@         undone.regFile = WriteStamped(s.files, hostsPath, s.clock.Now(), L".reg", RegFile(undos));<NL>        for (const Undo& undo : undos) {<NL>            SwitchOff(s.registry, undo);<NL>            ++undone.done;<NL>        } @@         for (const Undo& undo : undos) {<NL>            SwitchOff(s.registry, undo);<NL>            ++undone.done;<NL>        }<NL>        undone.regFile = WriteStamped(s.files, hostsPath, s.clock.Now(), L".reg", RegFile(undos)); @@ other places: switched off before the old values are kept
+unit @@ hosts/LookupPath.cpp @@ access | win::KeyWow64_64Key @@ access @@ other places: HKLM\SOFTWARE read in the copy 32-bit programs see
+unit @@ hosts/HostsCommandLine.cpp @@         OtherPlaces(code); @@ (nothing) @@ other places: /repair neither tells nor switches off
+e2e:other places @@ hosts/HostsCommandLine.cpp @@ if (c.action != Command::Repair || !AnyUndo(lookup->findings)) return; @@ if (!AnyUndo(lookup->findings)) return; @@ other places: /check switches a proxy off
+unit @@ hosts/HostsCommandLine.cpp @@         if (undone.done) changed = Changed::Yes; @@ (nothing) @@ other places: a proxy switched off reported as no change
+unit @@ hosts/HostsCommandLine.cpp @@             code = static_cast<int>(undone.failure->Code()); @@             code += 0; @@ other places: a switch-off that failed exits 0
+unit @@ hosts/HostsCommandLine.cpp @@ (lookup ? OtherField(lookup->findings) : L"unchecked") @@ (lookup ? OtherField(lookup->findings) : L"none") @@ other places: other=none where nothing was looked at
+unit @@ hosts/HostsRepair.cpp @@     TellOtherPlaces(lookup, path); @@ (nothing) @@ other places: the window tells nothing
+unit @@ hosts/HostsRepair.cpp @@ if (!ask || answer != Answer::Yes) return; @@ if (!ask) return; @@ other places: the window switches off on No
+unit @@ hosts/HostsRepair.cpp @@ (ask ? vbYesNo + vbCritical : vbOKOnly + vbInformation) @@ (vbYesNo + vbCritical) @@ other places: the window asks about what it never changes
+unit @@ hosts/HostsRepair.cpp @@     if (lookup.findings.empty()) return; @@ (nothing) @@ other places: the window's message shown with nothing found
+unit @@ hosts/HostsRepair.cpp @@     if (undone.failure)<NL> @@     if (false)<NL> @@ other places: a failed switch-off told as done
+unit @@ hosts/HostsStore.cpp @@         Quietly([&] { file.reset(); fs.Delete(made); }); @@ (nothing) @@ other places: a .reg written in part left beside hosts
+unit @@ hosts/HostsMessages.h @@ OtherPlacesShown = 12 @@ OtherPlacesShown = 13 @@ other places: thirteen lines in the window's message
 TABLE
 )
 

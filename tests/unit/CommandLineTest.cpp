@@ -124,7 +124,7 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
          .last = L"hosts=modified redirected=yes other=none changed=yes",
          .after = {{OtherHosts, Stock}, {OtherHosts + L".20240102-030405.bak", infected}}, .hive = SystemFile(1)},
         {.name = "check of another Windows at ControlSet002, its variables its own", .args = other, .code = 0,
-         .said = loaded + missing, .last = L"hosts=missing redirected=no other=none changed=no", .hive = second},
+         .said = loaded + missing, .last = L"hosts=missing redirected=no other=none changed=no", .hive = second, .keys = proxy},
         // Never a guess at the control set; and the file unloaded whatever happens, never made.
         {.name = "no Select\\Current", .args = other, .code = 0, .said = Journal{unread + L"ошибка 13: text of 13 (" + System +
          L"\\Select\\Current)"} + notLoaded + missing, .last = unchecked, .hive = noSelect},
@@ -143,9 +143,9 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
          {win::HKeyCurrentUser, Wide(UserSettings.substr(5))}, {{L"ProxyEnable", proxy.at(UserSettings).at("ProxyEnable")},
          {L"ProxyServer", proxy.at(UserSettings).at("ProxyServer")}}}})}}, .keys = proxy},
         {.name = "repair, a proxy here, its .reg refused", .args = {L"/repair"}, .hosts = Stock, .code = 5, .said = Journal{
-         proxied, L"прокси на этом компьютере не отключены: не записан файл для прежних значений: ошибка 5: text of 5 (create " +
+         proxied, L"прокси на этом компьютере не отключены: не записан файл для прежних значений: ошибка 5: text of 5 (write " +
          reg + L")"} + noEntries, .last = L"hosts=clean redirected=no other=proxy changed=no", .after = {{H, Stock}},
-         .failing = L"create " + reg, .keys = proxy},
+         .failing = L"write " + reg, .keys = proxy},
         // A repair takes effect at the next start when it had to put the folder back.
         {"repair, redirected and blocking", {L"/repair"}, infected, evil, 3010, redirected + reset + blocked + repaired,
          L"hosts=modified redirected=yes other=none changed=yes", {{H, Stock}, {B, infected}}},
@@ -181,6 +181,9 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         {"repair of a folder without Windows", {L"/repair", L"/windir:D:\\NoWindows"}, {}, {}, 3,
          {L"ошибка 3: text of 3 (D:\\NoWindows В этой папке нет Windows: в ней нет папки System32.)"},
          L"hosts=unchecked redirected=unchecked other=unchecked changed=no", {}},
+        {"repair, DataBasePath reset, hosts refused: the reset still told as a change", {L"/repair"}, infected, evil, 5,
+         redirected + reset + blocked + Journal{L"ошибка 5: text of 5 (" + H + L" Файл hosts оставлен как был.)"},
+         L"hosts=modified redirected=yes other=none changed=yes", {{H, infected}}, L"probe " + H},
         {"repair refused", {L"/repair"}, infected, {}, 5, blocked +
          Journal{L"ошибка 5: text of 5 (" + H + L" Файл hosts оставлен как был.)"},
          L"hosts=modified redirected=no other=none changed=no", {{H, infected}}, L"probe " + H},
@@ -238,7 +241,7 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         EXPECT_LE(count(L"load "), count(L"unload "));
         EXPECT_TRUE(c.code != 3010 || c.hive.empty() || sys.hives[System][Tcpip1]["DataBasePath"] == Reset);
         // The backup semantics and privileges only for the hosts file and its copies.
-        for (const std::wstring& call : sys.log) EXPECT_FALSE(call.starts_with(L"read ") && call.find(HostsSuffix) == call.npos);
+        for (const std::wstring& call : sys.log) EXPECT_FALSE(call.starts_with(L"read ") && !call.ends_with(L"hosts") && !call.ends_with(L".bak"));
     }
 }
 

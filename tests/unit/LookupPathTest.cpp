@@ -84,7 +84,8 @@ const std::string WinHttpHere = Number(0x28) + Number(7) + Number(3) + Text("127
 TEST(LookupPath, EachPlaceReadAndJudged) {
     const std::wstring here = L"!прокси для всех страниц (пользователь", winsock = L"поставщик Winsock не из системной папки: ";
     const struct { FakeSystem::Keys keys; std::vector<std::wstring> lines; Files files = {}; bool system = false; } cases[] = {
-        {{}, {L"hosts.ics: 10.0.0.9 bank.ru"}, {{H + L".ics", "127.0.0.1 localhost\r\n10.0.0.9 bank.ru\r\n"}}},
+        {{{"HKU\\S-1-5-21-7-1001\\" + Settings, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"localhost:1")}}}},  // not SYSTEM's run
+         {L"hosts.ics: 10.0.0.9 bank.ru"}, {{H + L".ics", "127.0.0.1 localhost\r\n10.0.0.9 bank.ru\r\n"}}},
         {{{User, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"[::1]:8888")}, {"AutoConfigURL", Sz(L"file://C:/p.pac")}}}},
          {here + L"): [::1]:8888" + OnThisComputer, L"!сценарий настройки прокси (пользователь): file://C:/p.pac" + std::wstring(OnThisComputer)}},
         {{{User, {{"ProxyServer", Sz(L"127.0.0.1:1")}, {"AutoConfigURL", Sz(L"http://wpad.corp/p.pac")}}}},
@@ -93,8 +94,9 @@ TEST(LookupPath, EachPlaceReadAndJudged) {
           {"HKU\\S-1-5-21-7-1001_Classes\\" + Settings, {{"AutoConfigURL", Sz(L"file:x")}}},
           {"HKU\\S-1-5-18\\" + Settings, {{"AutoConfigURL", Sz(L"file:y")}}}}, {here + L" S-1-5-21-7-1001): localhost:3128" + OnThisComputer}, {}, true},
         {{{"SOFTWARE\\Policies\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", {{"ProxySettingsPerUser", {4, Number(0)}}}},
-          {Settings, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"127.0.0.1:1")}}}},
-         {L"прокси для всех страниц (весь компьютер): 127.0.0.1:1" + std::wstring(ResetByHand)}},
+          {Settings, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"127.0.0.1:1")}, {"AutoConfigURL", Sz(L"file:z")}}}},
+         {L"прокси для всех страниц (весь компьютер): 127.0.0.1:1" + std::wstring(ResetByHand),
+          L"сценарий настройки прокси (весь компьютер): file:z" + std::wstring(ResetByHand)}},
         {{{WinHttpKey, {{"WinHttpSettings", {3, WinHttpHere}}}}},
          {L"!прокси WinHTTP (службы Windows, обновления): 127.0.0.1:3128, кроме <local>" + std::wstring(OnThisComputer)}},
         {{{Tcpip + "\\Parameters\\Interfaces\\{A}", {{"NameServer", Sz(L"6.6.6.6,8.8.8.8")}}}, {Tcpip + "\\Parameters\\Interfaces\\{B}",
@@ -104,7 +106,10 @@ TEST(LookupPath, EachPlaceReadAndJudged) {
           L"set dns name=\"Ethernet\" source=dhcp)", L"серверы имён заданы вручную ({C}, IPv6): ::6 (сброс: в свойствах адаптера: "
           L"получать адрес DNS-сервера автоматически)"}},
         {{{Set + "Dnscache\\Parameters\\DnsPolicyConfig\\{R}", {{"Name", {7, Utf16(L".bank.ru") + Utf16(L"pay.ru") + std::string(2, '\0')}},
-          {"GenericDNSServers", Sz(L"6.6.6.6")}}}}, {L"правило NRPT \"{R}\": .bank.ru, pay.ru -> 6.6.6.6 (удалить: групповой "
+          {"GenericDNSServers", Sz(L"6.6.6.6")}}}, {"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig\\{P}",
+          {{"Name", Sz(L".corp")}}}, {WinHttpKey, {{"WinHttpSettings", {3, Number(0x28) + Number(7) + Number(1) + Text("127.0.0.1:1") +
+          Text("")}}}}}, {L"правило NRPT \"{P}\": .corp -> серверы имён не заданы (удалить: групповой политикой или "
+          L"Remove-DnsClientNrptRule -Name \"{P}\")", L"правило NRPT \"{R}\": .bank.ru, pay.ru -> 6.6.6.6 (удалить: групповой "
           L"политикой или Remove-DnsClientNrptRule -Name \"{R}\")"}},
         {{{Winsock + "Protocol_Catalog9\\Catalog_Entries\\1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\mswsock.dll")}}},
           {Winsock + "Protocol_Catalog9\\Catalog_Entries\\2", {{"PackedCatalogItem", Catalog("C:\\u\\lsp.dll")}}},
@@ -141,6 +146,7 @@ TEST(LookupPath, OldValuesKeptInARegFileThenSwitchedOff) {
     EXPECT_EQ(std::pair(undone.regFile, undone.done), std::pair(H + L".20240102-030405.reg", std::size_t{3}));
     EXPECT_EQ(sys.files[undone.regFile], text.substr(0, text.size() - 2));
     EXPECT_EQ(sys.keys[User].count("AutoConfigURL"), 0u);
+    EXPECT_EQ(sys.log.end()[-3], L"openW -2147483646 " + Wide(WinHttpKey) + L" 258");  // in the 64-bit registry
     EXPECT_EQ(sys.keys[User]["ProxyEnable"], (RegistryValue{4, Number(0)}));
     EXPECT_EQ(sys.keys[WinHttpKey]["WinHttpSettings"].bytes, Number(0x28) + Number(7) + Number(1) + Number(0) + Number(0));
 }
