@@ -54,7 +54,7 @@ TEST(LookupPath, WhatPointsToThisComputer) {
 }
 
 TEST(LookupPath, CatalogDllsAndUserHives) {
-    EXPECT_EQ(CatalogDllPath(std::string("%SystemRoot%\\system32\\mswsock.dll\0\x01\x02", 38)),
+    EXPECT_EQ(CatalogDllPath(std::string("%SystemRoot%\\system32\\mswsock.dll\0\x01\x02", 36)),
               "%SystemRoot%\\system32\\mswsock.dll");
     EXPECT_EQ(CatalogDllPath(std::string(300, 'a')), std::string(260, 'a'));  // never past MAX_PATH
     EXPECT_TRUE(InSystemFolder(L"C:\\Windows\\System32\\MSWSOCK.dll", L"C:\\WINDOWS\\system32"));
