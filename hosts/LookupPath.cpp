@@ -35,7 +35,6 @@ constexpr wchar_t WinsockNamespaces[] = L"Services\\WinSock2\\Parameters\\NameSp
 constexpr wchar_t ProxyEnable[] = L"ProxyEnable", ProxyServer[] = L"ProxyServer", AutoConfigUrl[] = L"AutoConfigURL",
                   WinHttpSettings[] = L"WinHttpSettings";
 
-
 std::wstring Lower(std::wstring_view text) {
     std::wstring lower(text);
     std::transform(lower.begin(), lower.end(), lower.begin(),
