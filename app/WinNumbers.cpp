@@ -17,7 +17,7 @@ static_assert(win::ErrorFileNotFound == ERROR_FILE_NOT_FOUND && win::ErrorPathNo
               win::ErrorAccessDenied == ERROR_ACCESS_DENIED &&
               win::ErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY && win::ErrorInvalidData == ERROR_INVALID_DATA &&
               win::ErrorFileExists == ERROR_FILE_EXISTS &&
-              win::ErrorInvalidParameter == ERROR_INVALID_PARAMETER && win::ErrorMoreData == ERROR_MORE_DATA &&
+              win::ErrorInvalidParameter == ERROR_INVALID_PARAMETER && win::ErrorFileTooLarge == ERROR_FILE_TOO_LARGE && win::ErrorMoreData == ERROR_MORE_DATA &&
               win::ErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER &&
               win::ErrorArithmeticOverflow == ERROR_ARITHMETIC_OVERFLOW &&
               win::ErrorInternalError == ERROR_INTERNAL_ERROR);

@@ -20,6 +20,7 @@ inline constexpr std::uint32_t ErrorLockViolation = 33;
 inline constexpr std::uint32_t ErrorFileExists = 80;
 inline constexpr std::uint32_t ErrorInvalidParameter = 87;
 inline constexpr std::uint32_t ErrorInsufficientBuffer = 122;  // a registry value larger than the room allowed for it
+inline constexpr std::uint32_t ErrorFileTooLarge = 223;
 inline constexpr std::uint32_t ErrorMoreData = 234;
 inline constexpr std::uint32_t ErrorTimeout = 1460;
 inline constexpr std::uint32_t ErrorArithmeticOverflow = 534;

@@ -26,6 +26,8 @@ constexpr wchar_t UsageText[] =
     L"  hostovik-cli.exe /restore:ФАЙЛ  вернуть на место hosts ФАЙЛ, например копию .bak (имя без папки\n"
     L"                                  ищется сначала рядом с hosts)\n"
     L"  /windir:ПАПКА  работать с Windows в ПАПКЕ и с её реестром, путь полный (например D:\\Windows из WinPE)\n"
+    L"  /allow:ФАЙЛ    записи компании (файл в формате hosts): для /check они не находка, /repair\n"
+    L"                 пишет их после стандартного файла\n"
     L"  /log:ФАЙЛ      дописать в ФАЙЛ (UTF-8, можно на общем ресурсе) строку об этом запуске\n"
     L"  /utf8          вывод в канал или файл в UTF-8, а не в кодовой странице консоли\n"
     L"Проверяются и другие места, откуда Windows берёт адреса сайтов: hosts.ics, прокси, WinHTTP, серверы имён,\n"
@@ -64,6 +66,7 @@ struct Run {
     Changed changed = Changed::No;
     HostsStore store{s.files, s.processes, s.clock, c.windowsDir.empty()};
     std::wstring restoreFrom;  // /restore:'s file, found
+    std::optional<AllowList> allowed;  // /allow:'s list
     std::uint32_t outputLost = 0;  // the error that stopped the console
 
     // A console that fails is not written to again; the run goes on, and its log tells.
@@ -154,7 +157,7 @@ struct Run {
     // Reads the file whole and says what it holds: the hosts file itself, or (not `hostsFile`)
     // the one in the folder DataBasePath names, with the run's ordinary rights.
     Hosts Scan(const std::wstring& path, bool hostsFile = true) {
-        HostsScan scan(ShownEntries);
+        HostsScan scan(ShownEntries, 0, allowed ? &*allowed : nullptr);
         std::string head;  // enough to tell a stock file
         const auto take = [&](std::string_view chunk) {
             scan.Add(chunk);
@@ -171,6 +174,7 @@ struct Run {
         Say(L"переводов строк: " + std::to_wstring(scan.lineFeeds) +
             (version.empty() ? L"" : L" (стандартный файл " + std::wstring(version) + L")"));
         Say(L"записей, кроме localhost на этом компьютере: " + std::to_wstring(scan.entries));
+        if (allowed) Say(L"записей из списка /allow:, они не в счёт: " + std::to_wstring(scan.allowedLines));
         for (const std::string& line : scan.listed) Say(L"  " + Printable(s.cp.ToWide(line)));
         return scan.entries ? Hosts::Modified : Hosts::Clean;
     }
@@ -221,7 +225,7 @@ struct Run {
         try {
             if (!change) {
                 store.OpenHostsForOutput(path);
-                if (c.action == Command::Repair) store.WriteStockHosts();
+                if (c.action == Command::Repair) store.WriteStockHosts(AllowedLines());
                 else store.WriteHostsFrom(restoreFrom);
                 change = store.CloseHosts();
             }
@@ -230,7 +234,9 @@ struct Run {
             throw;
         }
         if (!change->copy.empty()) backup = change->copy;
-        const std::wstring what = c.action == Command::Repair ? L"стандартным" : L"файлом " + Printable(restoreFrom);
+        const std::wstring what = c.action == Command::Restore ? L"файлом " + Printable(restoreFrom)
+                                  : allowed                    ? L"стандартным и записями из списка /allow:"
+                                                               : L"стандартным";
         if (change->state == HostsChange::Pending) {
             changed = Changed::Pending;
             Result(L"замена файла hosts уже назначена на перезагрузку Windows: его место займёт " + change->newFile +
@@ -277,6 +283,27 @@ struct Run {
         return s.files.Attributes(beside) ? beside : given;
     }
 
+    // The company's list, read whole before anything changes: without it a repair would wipe what
+    // the company needs. A list of nothing is a mistake, not a wish to keep nothing.
+    void ReadAllowList() {
+        std::string bytes;
+        const bool exists = s.files.ReadOrdinaryFile(c.allow, [&](std::string_view chunk) {
+            if (bytes.size() + chunk.size() > ViewCap) throw Failure(win::ErrorFileTooLarge, c.allow);
+            bytes += chunk;
+        });
+        if (!exists) throw Failure(win::ErrorFileNotFound, c.allow);
+        allowed.emplace(bytes);
+        if (allowed->lines.empty())
+            throw Failure(win::ErrorInvalidParameter, c.allow + L"\nв этом списке нет ни одной записи");
+        Say(L"список /allow: " + Printable(c.allow) + L", строк с записями: " + std::to_wstring(allowed->lines.size()));
+    }
+    std::string AllowedLines() const {
+        std::string lines;
+        if (allowed)
+            for (const std::string& line : allowed->lines) lines += line + "\r\n";
+        return lines;
+    }
+
     int Act() {
         const std::wstring& path = hostsPath =
             HostsPathFor(c.windowsDir.empty() ? s.env.WindowsDirectory() : c.windowsDir);
@@ -288,6 +315,7 @@ struct Run {
             return static_cast<int>(win::ErrorElevationRequired);
         }
         if (!c.windowsDir.empty()) RequireWindowsFolder(s.files, c.windowsDir);
+        if (!c.allow.empty()) ReadAllowList();
         if (c.action == Command::Restore) {
             restoreFrom = RestoreSource(path);
             hosts = ScanToReplace(path);
@@ -404,9 +432,12 @@ Command ParseCommandLine(const std::vector<std::wstring>& args) {
         else if (TakeValue(name, L"restore", value)) act(Command::Restore), c.restoreFrom = value;
         else if (TakeValue(name, L"windir", value) && c.windowsDir.empty() && IsAbsolute(value)) c.windowsDir = value;
         else if (TakeValue(name, L"log", value) && c.log.empty()) c.log = value;
+        else if (TakeValue(name, L"allow", value) && c.allow.empty()) c.allow = value;
         else return Invalid();
     }
-    // A log and an output's code page are of an action; the usage takes no folder and no log.
+    // A log and an output's code page are of an action; the usage takes no folder and no log;
+    // a company's list is for a check and a repair.
+    if (!c.allow.empty() && c.action != Command::Check && c.action != Command::Repair) return Invalid();
     if ((c.action == Command::Window && (!c.log.empty() || c.utf8)) ||
         (c.action == Command::Usage && (!c.log.empty() || !c.windowsDir.empty())))
         return Invalid();

@@ -13,6 +13,7 @@ struct Command {
     std::wstring restoreFrom;  // /restore:FILE
     std::wstring windowsDir;   // /windir:PATH, absolute; empty: the running Windows
     std::wstring log;          // /log:FILE
+    std::wstring allow;        // /allow:FILE, a company's own entries
     bool utf8 = false;         // /utf8: redirected output in UTF-8 rather than the console's code page
 };
 

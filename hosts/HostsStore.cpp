@@ -199,9 +199,10 @@ void HostsStore::OpenHostsForOutput(const std::wstring& path) {
     }
 }
 
-void HostsStore::WriteStockHosts() {
+void HostsStore::WriteStockHosts(std::string_view after) {
     try {
         out_->Write(StockHostsBytes());
+        out_->Write(after);
     } catch (const Failure& f) {
         Discard();
         throw LeftAsItWas(f);

@@ -76,7 +76,8 @@ public:
 
     // Opens a new file of this run's own beside `path` for the new content.
     void OpenHostsForOutput(const std::wstring& path);
-    void WriteStockHosts();
+    // The stock file, followed by `after` (a company's own lines).
+    void WriteStockHosts(std::string_view after = {});
     // The bytes of another file, a copy of an earlier hosts file, say, as the new content.
     void WriteHostsFrom(const std::wstring& source);
     // The new content takes the hosts file's place now, or at the next start of Windows when

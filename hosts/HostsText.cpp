@@ -54,8 +54,8 @@ std::wstring BuildViewText(std::string_view bytes, const Codepage& cp) {
 
 namespace {
 
-// Longer than any address or than "localhost": a longer word is neither.
-constexpr std::size_t WordCap = 64;
+// Longer than any address or name (a DNS name has 253 characters at most): a longer word is none.
+constexpr std::size_t WordCap = 255;
 constexpr bool IsLineEnd(char c) {
     return c == '\r' || c == '\n';
 }
@@ -143,15 +143,56 @@ void HostsScan::Finish() {
 // The first word is the address, the others are names.
 void HostsScan::EndWord() {
     if (word_.empty()) return;
-    if (++words_ == 1) toThisComputer_ = IsThisComputer(word_);
-    else entry_ |= !toThisComputer_ || !IsLocalhost(word_);
+    if (++words_ == 1) {
+        toThisComputer_ = IsThisComputer(word_);
+        address_ = word_;
+    } else if (!toThisComputer_ || !IsLocalhost(word_)) {
+        const bool allowed = allowed_ && word_.size() <= WordCap && allowed_->Allows(address_, word_);
+        (allowed ? allowedMapping_ : entry_) = true;
+    }
     word_.clear();
 }
 
 void HostsScan::EndLine() {
     EndWord();
     if (entry_ && offset_ > listFrom_ && ++entries <= keep_) listed.push_back(line_);
+    if (!entry_ && allowedMapping_) ++allowedLines;
     line_.clear();
     words_ = 0;
-    comment_ = toThisComputer_ = entry_ = false;
+    comment_ = toThisComputer_ = entry_ = allowedMapping_ = false;
+}
+
+namespace {
+
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+}  // namespace
+
+AllowList::AllowList(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const std::size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
+        const std::string_view line = bytes.substr(0, end);
+        bytes.remove_prefix(std::min(end + 1, bytes.size()));
+        std::string_view rest = line.substr(0, line.find('#'));
+        std::vector<std::string_view> words;
+        while (!rest.empty()) {
+            const std::size_t start = std::min(rest.find_first_not_of(" \t\v\f"), rest.size());
+            rest.remove_prefix(start);
+            const std::size_t length = std::min(rest.find_first_of(" \t\v\f"), rest.size());
+            if (length) words.push_back(rest.substr(0, length));
+            rest.remove_prefix(length);
+        }
+        if (words.size() < 2) continue;  // a comment, a blank line, an address without a name
+        lines.emplace_back(line);
+        for (std::size_t i = 1; i < words.size(); ++i) mappings_.insert(Lower(words[0]) + ' ' + Lower(words[i]));
+    }
+}
+
+bool AllowList::Allows(std::string_view address, std::string_view name) const {
+    return mappings_.count(Lower(address) + ' ' + Lower(name)) > 0;
 }

@@ -2,6 +2,7 @@
 // Reading the hosts file's bytes: the LF count that decides whether it is stock,
 // and the text its view shows.
 #include <cstddef>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,18 +22,35 @@ inline constexpr wchar_t NulPlaceholder = L'\u2400';
 // its line but is shown as a line break too, so that LF-only files read as lines.
 std::wstring BuildViewText(std::string_view bytes, const Codepage& cp);
 
+// A company's own entries (/allow:FILE), in the hosts file's own format: each mapping of an
+// address to a name on its active lines, and those lines as the file has them, in its order.
+class AllowList {
+public:
+    explicit AllowList(std::string_view bytes);
+    // The same address and the same name, both case-blind (names are, and so are IPv6's digits).
+    bool Allows(std::string_view address, std::string_view name) const;
+
+    std::vector<std::string> lines;
+
+private:
+    std::set<std::string> mappings_;  // "address name", in small letters
+};
+
 // An entry is a line that maps a name other than localhost, or maps localhost anywhere but to
 // this computer (127.x.x.x, ::1): what blocking and hijacking both do. Gathered piece by piece
 // over the whole of every line, however long, so that no padding hides one.
 class HostsScan {
 public:
-    // Keeps up to `keep` of the entries whose line ends past byte `listFrom`.
-    explicit HostsScan(std::size_t keep, unsigned long long listFrom = 0) : keep_(keep), listFrom_(listFrom) {}
+    // Keeps up to `keep` of the entries whose line ends past byte `listFrom`. A line whose every
+    // mapping `allowed` holds is no entry: it is counted apart.
+    explicit HostsScan(std::size_t keep, unsigned long long listFrom = 0, const AllowList* allowed = nullptr)
+        : keep_(keep), listFrom_(listFrom), allowed_(allowed) {}
     void Add(std::string_view chunk);
     void Finish();  // the last line, if no line break closed it
 
     std::size_t lineFeeds = 0;
     std::size_t entries = 0;          // of the lines that end past `listFrom`
+    std::size_t allowedLines = 0;     // lines that would be entries but for the allow-list
     std::vector<std::string> listed;  // the first of them, as the file has them, each cut to ShownLineCap bytes
 
 private:
@@ -42,9 +60,10 @@ private:
 
     std::size_t keep_;
     unsigned long long listFrom_, offset_ = 0;
-    std::string line_, word_;  // their first bytes: more tells nothing
+    const AllowList* allowed_;
+    std::string line_, word_, address_;  // their first bytes: more tells nothing
     int words_ = 0;
-    bool comment_ = false, toThisComputer_ = false, entry_ = false;
+    bool comment_ = false, toThisComputer_ = false, entry_ = false, allowedMapping_ = false;
 };
 
 inline constexpr std::size_t ShownLineCap = 1024;

@@ -277,6 +277,15 @@ unit @@ hosts/HostsRepair.cpp @@     if (lookup.findings.empty()) return; @@ (no
 unit @@ hosts/HostsRepair.cpp @@     if (undone.failure)<NL> @@     if (false)<NL> @@ other places: a failed switch-off told as done
 unit @@ hosts/HostsStore.cpp @@         Quietly([&] { file.reset(); fs.Delete(made); }); @@ (nothing) @@ other places: a .reg written in part left beside hosts
 unit @@ hosts/HostsMessages.h @@ OtherPlacesShown = 12 @@ OtherPlacesShown = 13 @@ other places: thirteen lines in the window's message
+unit @@ hosts/HostsText.cpp @@ const bool allowed = allowed_ && word_.size() <= WordCap && allowed_->Allows(address_, word_); @@ const bool allowed = allowed_ && word_.size() <= WordCap; @@ a company's list allows any mapping
+unit @@ hosts/HostsText.cpp @@     if (!entry_ && allowedMapping_) ++allowedLines; @@     if (allowedMapping_) ++allowedLines; @@ a line with a foreign name counted as the company's
+unit @@ hosts/HostsText.cpp @@ mappings_.count(Lower(address) + ' ' + Lower(name)) @@ mappings_.count(std::string(address) + ' ' + std::string(name)) @@ a company's names compared in their letter case
+unit @@ hosts/HostsText.cpp @@         if (words.size() < 2) continue; @@         if (words.empty()) continue; @@ an address without a name taken for a company's line
+unit @@ hosts/HostsText.cpp @@ std::string_view rest = line.substr(0, line.find('#')); @@ std::string_view rest = line; @@ a company's comments taken for names
+unit @@ hosts/HostsCommandLine.cpp @@ store.WriteStockHosts(AllowedLines()); @@ store.WriteStockHosts(); @@ a repair wipes the company's entries
+unit @@ hosts/HostsCommandLine.cpp @@         if (allowed->lines.empty()) @@         if (false) @@ an empty list taken for a wish to keep nothing
+unit @@ hosts/HostsCommandLine.cpp @@         if (!exists) throw Failure(win::ErrorFileNotFound, c.allow); @@ (nothing) @@ a missing list taken for an empty one
+unit @@ hosts/HostsCommandLine.cpp @@ if (!c.allow.empty() && c.action != Command::Check && c.action != Command::Repair) return Invalid(); @@ (nothing) @@ a list with a restore or the window silently ignored
 TABLE
 )
 

@@ -63,6 +63,7 @@ const Message Redirected{Detection, RedirectWarning(Evil), L"Yes No", L"redirect
 
 const std::string Stock = StockHostsBytes();
 // What malware leaves: six blocking entries more.
+const std::string CompanyLines = "10.1.2.3\tintranet.corp licence.corp\r\n10.1.2.4 test1.corp\r\n";
 const std::string Infected = Stock + "127.0.0.1 vk.com\r\n127.0.0.1 www.vk.com\r\n127.0.0.1 ok.ru\r\n"
                                      "127.0.0.1 www.ok.ru\r\n127.0.0.1 mail.ru\r\n127.0.0.1 www.mail.ru\r\n";
 
@@ -82,8 +83,9 @@ Steps operator+(Steps a, const Steps& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-// The hosts file afterwards; a copy of the old one; a .reg of a proxy switched off.
-enum After { Unchanged = 0, Stocked = 1, BackedUp = 2, RegKept = 4 };
+// The hosts file afterwards: as it was, the stock file, or the stock file and a company's lines;
+// a copy of the old one; a .reg of a proxy switched off.
+enum After { Unchanged = 0, Stocked = 1, BackedUp = 2, RegKept = 4, StockedAndListed = 8 };
 
 struct Case {
     const char* name;
@@ -912,6 +914,15 @@ const std::vector<Case>& Cases() {
         {.name = "a proxy here: after the check one message lists it and asks; Yes switches it off, its .reg kept", .hosts = Stock,
          .steps = ProxyHere + Steps{Start, Answer(ProxyFound, IDYES), Answer(ProxyOff, IDOK), Answer(Unmodified, IDYES), MainShown,
                                     CloseMain, ProxySwitchedOff}, .after = RegKept, .system = true},
+        {.name = "cli: /allow: a company's entries are no finding, a foreign one is; /repair keeps the company's, "
+                 "twice (the second changes nothing)", .hosts = Stock + CompanyLines,
+         .steps = {[](Run& r) { WriteFileBytes(r.windir + L"\\allow.txt", "# ours\r\n" + CompanyLines + "# end\r\n"); },
+                   Cli(L"/check /allow:%W%\\allow.txt", "*записей из списка /allow:, они не в счёт: 2\r\n*hosts=clean *exit=0\r\n"),
+                   [](Run& r) { WriteFileBytes(r.hosts, *(r.before = Stock + CompanyLines + "0.0.0.0 vk.com\r\n")); },
+                   Cli(L"/check /allow:%W%\\allow.txt", "*  0.0.0.0 vk.com\r\n*hosts=modified *exit=1\r\n"),
+                   Cli(L"/repair /allow:%W%\\allow.txt", "*заменён стандартным и записями из списка /allow:\r\n*changed=yes exit=0\r\n"),
+                   Cli(L"/repair /allow:%W%\\allow.txt", "*changed=no exit=0\r\n")},
+         .after = StockedAndListed | BackedUp},
         {.name = "cli: /repair of a folder that does not exist: error 3, hosts unchecked", .hosts = Stock,
          .steps = {Cli(L"/repair \"/windir:%W%\\NoSuchWindows\"", "*ошибка 3: *\r\nRESULT hosts=unchecked *exit=3\r\n")},
          .exitCode = 3, .system = true},
@@ -935,10 +946,12 @@ std::string Stamp() {  // local time as the copies of the hosts file are named
 // beside it nothing of the program's but the expected copy of the old bytes, named
 // hosts.yyyyMMdd-HHmmss.bak with a time within the run, and the expected .reg named so.
 void CheckSandbox(Run& r, const std::string& from, const std::string& to) {
-    if (r.c.after & Stocked ? ReadFileBytes(r.hosts) != Stock || (GetFileAttributesW(r.hosts.c_str()) & Protection)
-                            : ReadFileBytes(r.hosts) != r.before || GetFileAttributesW(r.hosts.c_str()) != r.attributes)
-        Fail(r.c.after & Stocked ? "the hosts file is not the stock one, or still protected"
-                                 : "the hosts file's bytes or attributes changed");
+    const bool replaced = r.c.after & (Stocked | StockedAndListed);
+    const std::string expected = r.c.after & StockedAndListed ? Stock + CompanyLines : Stock;
+    if (replaced ? ReadFileBytes(r.hosts) != expected || (GetFileAttributesW(r.hosts.c_str()) & Protection)
+                 : ReadFileBytes(r.hosts) != r.before || GetFileAttributesW(r.hosts.c_str()) != r.attributes)
+        Fail(replaced ? "the hosts file is not the one expected, or still protected"
+                      : "the hosts file's bytes or attributes changed");
     int copies = 0, regs = 0;
     for (const auto& entry : std::filesystem::directory_iterator(r.etc)) {
         const std::string name = Narrow(entry.path().filename().wstring());

@@ -22,6 +22,8 @@ TEST(CommandLine, SwitchesInWindowsStyle) {
         {{L"-help"}, Usage},
         {{L"--help"}, Usage},
         {{L"/check", L"/repair"}, Invalid},  // one action at a time
+        {{L"/restore:x", L"/allow:y"}, Invalid},  // a company's list is for a check or a repair
+        {{L"/allow:y"}, Invalid},
         {{L"/log:x"}, Invalid},              // a log is of an action
         {{L"/utf8"}, Invalid},
         {{L"/restore:"}, Invalid},
@@ -321,6 +323,25 @@ TEST(CommandLine, ChangesOnlyWithAdministratorRights) {
         EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({action})), code) << action;
         EXPECT_EQ(sys.files[H] == Old, code != 0) << action;
     }
+}
+
+// A company's list: a repair writes its lines after the stock file; a list that cannot be read,
+// or holds nothing, stops the run before anything changes.
+TEST(CommandLine, ACompanysListIsKeptAndNeverGuessed) {
+    FakeSystem sys;
+    const std::wstring list = L"\\\\srv\\allow.txt";
+    const auto run = [&](const wchar_t* action) { return RunCommand(sys.Get(), ParseCommandLine({action, L"/allow:" + list})); };
+    sys.files = {{list, "# ours\r\n10.0.0.5 intranet.corp\n"}, {H, Old}};
+    EXPECT_EQ(run(L"/repair"), 0);
+    EXPECT_EQ(sys.files[H], Stock + "10.0.0.5 intranet.corp\r\n");
+    sys.files[list] = "10.0.0.9\r\n";  // no name: no entry
+    EXPECT_EQ(run(L"/repair"), 87);
+    sys.fail[L"ordinary read " + list] = 5;
+    EXPECT_EQ(run(L"/repair"), 5);
+    sys.fail.clear();
+    sys.files.erase(list);
+    EXPECT_EQ(run(L"/repair"), 2);
+    EXPECT_EQ(sys.files[H], Stock + "10.0.0.5 intranet.corp\r\n");
 }
 
 // Ten at most, by the time in their names: a copy of the same second with its number after the

@@ -79,6 +79,22 @@ TEST(HostsScan, EntriesMapANameAwayFromThisComputerOverWholeLines) {
     EXPECT_EQ(scan.listed, std::vector{longLine.substr(0, ShownLineCap)});
 }
 
+// A company's own mappings are no entries: the same address and name, in any letter case; a
+// line is one only where all its names are the company's.
+TEST(HostsScan, ACompanysListTakesOnlyItsOwnMappings) {
+    const AllowList list("# ours\r\n10.0.0.5 intranet.corp licence.corp # servers\r\n\r\n10.0.0.7\ttest1.corp\n10.0.0.8\n");
+    EXPECT_EQ(list.lines, (std::vector<std::string>{"10.0.0.5 intranet.corp licence.corp # servers", "10.0.0.7\ttest1.corp"}));
+    for (const auto& [bytes, entries, allowed] :
+         {std::tuple{"10.0.0.5 intranet.corp\r\n10.0.0.5 INTRANET.Corp Licence.CORP\r\n", 0u, 2u},
+          {"10.0.0.6 intranet.corp\r\n10.0.0.5 intranet.corp vk.com\r\n", 2u, 0u},
+          {"10.0.0.7 test1.corp\r\n127.0.0.1 localhost\r\n10.0.0.5 # intranet.corp\r\n", 0u, 1u}}) {
+        HostsScan scan(0, 0, &list);
+        scan.Add(bytes);
+        scan.Finish();
+        EXPECT_EQ(scan.entries * 10 + scan.allowedLines, entries * 10 + allowed) << bytes;  // entries, then the company's
+    }
+}
+
 TEST(HostsText, CountLFAtTheEdgesOfItsBlocks) {
     constexpr std::size_t Block = 32 * 255;  // where the per-lane counters are summed
     for (std::size_t n : {0, 31, 32, 33, 8159, 8160, 8161, 24525})
