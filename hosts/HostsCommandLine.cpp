@@ -164,7 +164,7 @@ struct Run {
             head.append(chunk.substr(0, LongestStockFile + 1 - std::min(LongestStockFile + 1, head.size())));
         };
         const bool exists = hostsFile ? store.ReadHostsBytes(path, take) : s.files.ReadOrdinaryFile(path, take);
-        if (hostsFile) entries = exists ? scan.entries : 0;
+        if (hostsFile) entries = scan.entries;  // none in a missing file
         if (!exists) {
             Say(L"файла нет: записей нет");
             return Hosts::Missing;

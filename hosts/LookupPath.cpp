@@ -112,9 +112,7 @@ std::string CatalogDllPath(std::string_view packed) {
 }
 
 bool InSystemFolder(std::wstring_view path, std::wstring_view systemDir) {
-    const std::size_t slash = path.rfind(L'\\');
-    if (slash == path.npos) return false;
-    return Lower(path.substr(0, slash)) == Lower(systemDir);
+    return Lower(path.substr(0, path.rfind(L'\\'))) == Lower(systemDir);  // a bare name is searched for: never
 }
 
 bool IsUserHive(std::wstring_view name) {

@@ -208,7 +208,7 @@ unit @@ hosts/HostsCommandLine.cpp @@ name == L"help" || name == L"-help" @@ nam
 unit @@ hosts/HostsCommandLine.cpp @@ return s.files.Attributes(beside) ? beside : given; @@ return given; @@ a copy's bare name looked for in the current folder only
 unit @@ hosts/HostsCommandLine.cpp @@ return s.files.Attributes(beside) ? beside : given; @@ return beside; @@ a bare name not beside hosts never looked for as given
 unit @@ hosts/HostsCommandLine.cpp @@ t.utcOffsetMinutes < 0 ? L'-' : L'+' @@ L'+' @@ a time west of Greenwich logged east of it
-unit @@ hosts/HostsCommandLine.cpp @@ if (hostsFile) entries = exists ? scan.entries : 0; @@ (nothing) @@ the log never counts the entries
+unit @@ hosts/HostsCommandLine.cpp @@ if (hostsFile) entries = scan.entries; @@ (nothing) @@ the log never counts the entries
 unit @@ hosts/HostsCommandLine.cpp @@ if (copies.size() > ShownCopies) Say @@ if (false) Say @@ copies past the tenth not counted
 unit @@ hosts/HostsStore.cpp @@ middle.size() > 16 ? std::wcstol(middle.c_str() + 16, nullptr, 10) : 1 @@ 1 @@ copies of one second in any order
 unit @@ hosts/HostsStore.cpp @@ if (!ours) return {false, name, 0}; @@ if (!ours) return {true, name, 0}; @@ a copy of another name taken for the newest
