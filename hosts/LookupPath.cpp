@@ -202,10 +202,11 @@ public:
     // Set by hand for the whole computer and on each adapter, IPv4 and IPv6. Those DHCP gave are
     // in DhcpNameServer: no finding.
     void NameServers() {
-        for (const auto& [tcpip, version, reset] :
+        for (const auto& place :
              {std::tuple{L"Services\\Tcpip\\Parameters", L"IPv4", L"netsh interface ip set dns name=\"%\" source=dhcp"},
               {L"Services\\Tcpip6\\Parameters", L"IPv6", L"netsh interface ipv6 set dnsservers name=\"%\" source=dhcp"}}) {
-            const std::wstring parameters = tcpip;
+            // Named, not bound: a structured binding cannot be captured by the lambdas below in C++20.
+            const std::wstring parameters = std::get<0>(place), version = std::get<1>(place), reset = std::get<2>(place);
             Guarded([&] {
                 if (const std::unique_ptr<RegistryKey> key = windows_->Open(parameters, win::KeyQueryValue))
                     NameServer(*key, std::wstring(L"все адаптеры, ") + version,
