@@ -4,7 +4,7 @@
 
 #include <restartmanager.h>
 
-#include <cstring>
+#include "app/RegistryLists.h"
 
 namespace {
 
@@ -85,16 +85,6 @@ bool Win32FileSystem::InUse(const std::wstring& path) {
     return !file.Valid() && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
-namespace {
-
-// A function of a DLL loaded at run time.
-template <class Function>
-Function Procedure(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-}  // namespace
-
 // The Restart Manager is Vista's: its DLL is loaded by its full path in the system folder, never
 // searched for, and where it is missing (XP) no holder is named.
 std::vector<FileHolder> Win32FileSystem::Holders(const std::wstring& path) {
@@ -159,19 +149,7 @@ std::vector<PendingMove> Win32FileSystem::PendingMoves() {
     for (const wchar_t* name : {L"PendingFileRenameOperations", L"PendingFileRenameOperations2"}) {
         const std::optional<RegistryValue> value = key->Read(name, ValueCap);
         if (!value || value->type != REG_MULTI_SZ) continue;
-        std::wstring text(value->bytes.size() / sizeof(wchar_t), L'\0');
-        std::memcpy(text.data(), value->bytes.data(), text.size() * sizeof(wchar_t));
-        std::vector<std::wstring> names(1);
-        for (wchar_t c : text) {
-            if (c) names.back().push_back(c);
-            else names.emplace_back();
-        }
-        for (std::wstring& n : names) {
-            if (n.starts_with(L"!")) n.erase(0, 1);
-            if (n.starts_with(L"\\??\\")) n.erase(0, 4);
-        }
-        for (std::size_t at = 0; at + 1 < names.size(); at += 2)
-            if (!names[at].empty()) moves.push_back({names[at], names[at + 1]});
+        for (PendingMove& move : PendingMovesIn(value->bytes)) moves.push_back(std::move(move));
     }
     return moves;
 }

@@ -10,11 +10,17 @@
 // A failed call: the thread's last error, about `subject`.
 [[noreturn]] void ThrowLastError(const std::wstring& subject);
 
+// A function of a DLL, looked up at run time: nullptr where that DLL has none.
+template <class Function>
+Function Procedure(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 // A kernel32 function that Windows XP lacks, looked up at run time so that the program still
-// loads there: nullptr where this Windows has none.
+// loads there.
 template <class Function>
 Function NewerKernelCall(const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
+    return Procedure<Function>(GetModuleHandleW(L"kernel32.dll"), name);
 }
 
 // The system's ANSI code page, as a byte table.

@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <tuple>
 
+#include "app/Ascii.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/StockHosts.h"
 
@@ -82,26 +83,20 @@ void Quietly(const std::function<void()>& undo) {
     }
 }
 
-// Paths as Windows compares them: case-blind (the names the program makes are ASCII).
-std::wstring Folded(std::wstring_view path) {
-    std::wstring folded(path);
-    std::transform(folded.begin(), folded.end(), folded.begin(),
-                   [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; });
-    return folded;
-}
 
 // A file's size and 64-bit FNV-1a hash, and whether it is the stock file, taken piece by piece.
 struct Fingerprint {
-    std::uint64_t size = 0, hash = 0xcbf29ce484222325;
+    std::uint64_t size = 0;
+    Fnv1a64 hash;
     std::string head;  // the first bytes, while they may still be the stock file's
 
     void Add(std::string_view chunk) {
         if (size + chunk.size() <= StockHostsBytes().size()) head += chunk;
         size += chunk.size();
-        for (unsigned char b : chunk) hash = (hash ^ b) * 0x100000001b3;
+        hash.Add(chunk);
     }
     bool Stock() const { return head.size() == size && head == StockHostsBytes(); }
-    bool operator==(const Fingerprint& other) const { return size == other.size && hash == other.hash; }
+    bool operator==(const Fingerprint& other) const { return size == other.size && hash.value == other.hash.value; }
 };
 
 }  // namespace
@@ -174,10 +169,10 @@ std::optional<HostsChange> HostsStore::PendingChange(const std::wstring& path) {
     if (!mayWait_) return std::nullopt;
     HostsChange pending;
     pending.state = HostsChange::Pending;
-    const std::wstring hosts = Folded(path), ours = hosts + std::wstring(NewFileTag);
+    const std::wstring hosts = AsciiLower(path), ours = hosts + std::wstring(NewFileTag);
     for (const PendingMove& move : fs_.PendingMoves()) {
-        const std::wstring from = Folded(move.from);
-        if (Folded(move.to) == hosts && from.starts_with(ours) && from.ends_with(NewFileEnd) && fs_.Attributes(move.from))
+        const std::wstring from = AsciiLower(move.from);
+        if (AsciiLower(move.to) == hosts && from.starts_with(ours) && from.ends_with(NewFileEnd) && fs_.Attributes(move.from))
             pending.newFile = move.from;
         if (from == hosts && !move.to.empty()) {
             pending.copy = move.to;

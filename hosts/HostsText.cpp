@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "app/Ascii.h"
+
 std::size_t CountLF(std::string_view bytes) {
     // Counted in blocks small enough for per-lane byte counters, which the compiler
     // keeps in vector registers: several times faster than a plain loop.
@@ -75,12 +77,7 @@ constexpr auto Stops(bool inComment) {
 }
 constexpr std::array<bool, 256> LineStops = Stops(true), WordStops = Stops(false);
 
-bool IsLocalhost(std::string_view word) {
-    constexpr std::string_view Name = "localhost";
-    return word.size() == Name.size() && std::equal(word.begin(), word.end(), Name.begin(), [](char a, char b) {
-               return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-           });
-}
+bool IsLocalhost(std::string_view word) { return AsciiEqualNoCase(word, "localhost"); }
 
 // 127.x.x.x in dotted decimal, or ::1.
 bool IsThisComputer(std::string_view address) {
@@ -164,12 +161,6 @@ void HostsScan::EndLine() {
 
 namespace {
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
 
 }  // namespace
 
@@ -189,10 +180,10 @@ AllowList::AllowList(std::string_view bytes) {
         }
         if (words.size() < 2) continue;  // a comment, a blank line, an address without a name
         lines.emplace_back(line);
-        for (std::size_t i = 1; i < words.size(); ++i) mappings_.insert(Lower(words[0]) + ' ' + Lower(words[i]));
+        for (std::size_t i = 1; i < words.size(); ++i) mappings_.insert(AsciiLower(words[0]) + ' ' + AsciiLower(words[i]));
     }
 }
 
 bool AllowList::Allows(std::string_view address, std::string_view name) const {
-    return mappings_.count(Lower(address) + ' ' + Lower(name)) > 0;
+    return mappings_.count(AsciiLower(address) + ' ' + AsciiLower(name)) > 0;
 }

@@ -7,6 +7,8 @@
 #include <set>
 #include <tuple>
 
+#include "app/Ascii.h"
+#include "app/RegistryLists.h"
 #include "hosts/HostsStore.h"
 #include "hosts/HostsText.h"
 #include "hosts/Resolver.h"
@@ -35,12 +37,6 @@ constexpr wchar_t WinsockNamespaces[] = L"Services\\WinSock2\\Parameters\\NameSp
 constexpr wchar_t ProxyEnable[] = L"ProxyEnable", ProxyServer[] = L"ProxyServer", AutoConfigUrl[] = L"AutoConfigURL",
                   WinHttpSettings[] = L"WinHttpSettings";
 
-std::wstring Lower(std::wstring_view text) {
-    std::wstring lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; });
-    return lower;
-}
 
 // The host of "[scheme://]host[:port][/path]", or of "[v6]:port".
 std::wstring_view HostOf(std::wstring_view server) {
@@ -90,7 +86,7 @@ WinHttpProxy DecodeWinHttpSettings(std::string_view value) {
 }
 
 bool ProxyToThisComputer(std::wstring_view list) {
-    const std::wstring lower = Lower(list);
+    const std::wstring lower = AsciiLower(list);
     for (std::size_t at = 0; at < lower.size();) {
         const std::size_t end = std::min(lower.find_first_of(L"; \t", at), lower.size());
         std::wstring_view server = std::wstring_view(lower).substr(at, end - at);
@@ -102,7 +98,7 @@ bool ProxyToThisComputer(std::wstring_view list) {
 }
 
 bool ScriptOnThisComputer(std::wstring_view url) {
-    const std::wstring lower = Lower(url);
+    const std::wstring lower = AsciiLower(url);
     return lower.starts_with(L"file:") || IsLoopback(HostOf(lower));
 }
 
@@ -112,11 +108,11 @@ std::string CatalogDllPath(std::string_view packed) {
 }
 
 bool InSystemFolder(std::wstring_view path, std::wstring_view systemDir) {
-    return Lower(path.substr(0, path.rfind(L'\\'))) == Lower(systemDir);  // a bare name is searched for: never
+    return AsciiLower(path.substr(0, path.rfind(L'\\'))) == AsciiLower(systemDir);  // a bare name is searched for: never
 }
 
 bool IsUserHive(std::wstring_view name) {
-    return name.starts_with(L"S-1-5-21-") && !Lower(name).ends_with(L"_classes");
+    return name.starts_with(L"S-1-5-21-") && !AsciiLower(name).ends_with(L"_classes");
 }
 
 namespace {
@@ -135,11 +131,8 @@ std::unique_ptr<RegistryKey> OpenPlace(Registry& registry, const KeyPlace& place
 std::wstring ListText(const std::optional<RegistryValue>& value) {
     if (!value || value->type != win::RegMultiSz) return RegistryKey::TextValue(value).value_or(L"");
     std::wstring list;
-    for (std::size_t at = 0; at + 1 < value->bytes.size();) {
-        const std::wstring item = RegistryText(value->bytes.substr(at));
-        at += (item.size() + 1) * 2;
+    for (const std::wstring& item : RegistryList(value->bytes))
         if (!item.empty()) list += (list.empty() ? L"" : L", ") + item;
-    }
     return list;
 }
 
@@ -242,7 +235,7 @@ public:
         std::set<std::wstring> seen;
         const auto judge = [&](const std::wstring& path) {
             const std::wstring dll = windows_->Expanded(path);
-            if (dll.empty() || InSystemFolder(dll, system) || !seen.insert(Lower(dll)).second) return;
+            if (dll.empty() || InSystemFolder(dll, system) || !seen.insert(AsciiLower(dll)).second) return;
             Add(FindingKind::Winsock, L"поставщик Winsock не из системной папки: " + Cut(dll) + L" (сброс: netsh winsock reset)");
         };
         for (const wchar_t* entries : {L"Catalog_Entries", L"Catalog_Entries64"}) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/Ascii.h"
+
 namespace {
 
 constexpr unsigned FlushSeconds = 30;
@@ -16,9 +18,7 @@ constexpr std::size_t ShownChars = 300;
 // ASCII), without trailing backslashes.
 std::wstring Folded(std::wstring folder) {
     while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-    std::transform(folder.begin(), folder.end(), folder.begin(),
-                   [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; });
-    return folder;
+    return AsciiLower(folder);
 }
 
 // The control set another installation starts with: ControlSetNNN, NNN from Select\Current.
@@ -38,13 +38,6 @@ std::wstring ActiveControlSet(LoadedHive& hive, const std::wstring& file) {
     throw Failure(win::ErrorFileNotFound, file + L"\\" + name + present);
 }
 
-// A folder on a local drive, by its full name (X:\...): a relative name is read from wherever
-// the current folder is, a share's would have this elevated process log on to the server that
-// names it, and a device's could be anything.
-bool IsLocalFolder(const std::wstring& folder) {
-    return folder.size() >= 3 && (folder[0] | 0x20) >= L'a' && (folder[0] | 0x20) <= L'z' && folder[1] == L':' &&
-           folder[2] == L'\\';
-}
 
 }  // namespace
 
@@ -129,7 +122,7 @@ std::optional<Redirect> WindowsRegistry::HostsRedirect() {
     if (text.size() > LongestPath) return Redirect{Cut(text), L""};
     const std::wstring folder = v->type == win::RegExpandSz ? Expanded(text) : text;
     if (Folded(folder) == Folded(windowsDir_ + L"\\System32\\drivers\\etc")) return std::nullopt;
-    return Redirect{Cut(text), !hive_ && IsLocalFolder(folder) ? folder : L""};
+    return Redirect{Cut(text), !hive_ && IsDrivePath(folder) ? folder : L""};
 }
 
 void WindowsRegistry::ResetHostsRedirect() {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/Ascii.h"
 #include "app/Codepage.h"
 #include "hosts/HostsText.h"
 #include "hosts/StockHosts.h"
@@ -35,13 +36,14 @@ TEST(StockHosts, EachVersionsFileIsKnownByItsBytesAndClean) {
     ASSERT_EQ(StockFiles().size(), std::size(known));
     for (std::size_t i = 0; i < std::size(known); ++i) {
         const StockFile& f = StockFiles()[i];
-        std::uint64_t fnv = 0xcbf29ce484222325;
-        for (unsigned char b : f.bytes) fnv = (fnv ^ b) * 0x100000001b3;
+        SCOPED_TRACE(Utf8(known[i].version));
+        Fnv1a64 fnv;
+        fnv.Add(f.bytes);
         EXPECT_EQ(f.version, known[i].version);
-        EXPECT_EQ(f.bytes.size(), known[i].size) << i;
-        EXPECT_EQ(fnv, known[i].fnv) << i;
+        EXPECT_EQ(f.bytes.size(), known[i].size);
+        EXPECT_EQ(fnv.value, known[i].fnv);
         EXPECT_LE(f.bytes.size(), LongestStockFile);
-        EXPECT_EQ(CountLF(f.bytes), known[i].lineFeeds) << i;
+        EXPECT_EQ(CountLF(f.bytes), known[i].lineFeeds);
         EXPECT_EQ(StockVersionOf(f.bytes), f.version);
         EXPECT_EQ(StockVersionOf(f.bytes + "\r\n"), L"");
         HostsScan scan(1);

@@ -3,6 +3,8 @@
 #include "Module1/Module1.h"
 #include "app/Caption.h"
 #include "app/DllSearch.h"
+#include "app/RegistryLists.h"
+#include "app/Codepage.h"
 #include "forms/Form1/Links.h"
 #include "forms/frmAbout/SysInfo.h"
 
@@ -105,6 +107,46 @@ TEST(DllSearch, TheSystemFolderOnlyWhereWindowsCanElseNeverTheCurrentFolder) {
         EXPECT_EQ(sys.log, Journal{newer ? L"SetDefaultDllDirectories 2048" : L"SetDllDirectoryW \"\""});
         sys.fail[sys.log[0]] = 87;
         EXPECT_EQ(FailureOf([&] { LoadDllsFromSystemOnly(sys); }).first, 87u);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A REG_MULTI_SZ's bytes: each text with its NUL, then the list's own NUL.
+std::string MultiSz(std::initializer_list<std::wstring_view> texts) {
+    std::string bytes;
+    for (std::wstring_view t : texts) bytes += RegistryBytes(t);
+    return bytes + std::string(2, '\0');
+}
+
+TEST(PendingMovesIn, ReadsThePairsMoveFileExKeeps) {
+    const struct {
+        const char* name;
+        std::string value;
+        std::vector<PendingMove> moves;
+    } rows[] = {
+        {"a replace: its target marked with !", MultiSz({L"\\??\\C:\\new", L"!\\??\\C:\\hosts"}),
+         {{L"C:\\new", L"C:\\hosts"}}},
+        {"a deletion: an empty target", MultiSz({L"\\??\\C:\\old", L""}), {{L"C:\\old", L""}}},
+        {"two moves in order", MultiSz({L"\\??\\C:\\a", L"!\\??\\C:\\b", L"\\??\\C:\\c", L""}),
+         {{L"C:\\a", L"C:\\b"}, {L"C:\\c", L""}}},
+        {"a lone name before the list's end: a deletion", MultiSz({L"\\??\\C:\\a"}), {{L"C:\\a", L""}}},
+        {"a pair without its source is skipped", MultiSz({L"", L"!\\??\\C:\\b", L"\\??\\C:\\c", L""}),
+         {{L"C:\\c", L""}}},
+        {"an odd last byte is no character", MultiSz({L"\\??\\C:\\a", L"\\??\\C:\\b"}) + "x",
+         {{L"C:\\a", L"C:\\b"}}},
+        {"an empty value", "", {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<PendingMove> moves = PendingMovesIn(row.value);
+        ASSERT_EQ(moves.size(), row.moves.size());
+        for (std::size_t i = 0; i < moves.size(); ++i) {
+            EXPECT_EQ(moves[i].from, row.moves[i].from);
+            EXPECT_EQ(moves[i].to, row.moves[i].to);
+        }
     }
 }
 
