@@ -8,6 +8,7 @@
 #include "hosts/HostsRepair.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/HostsStore.h"
+#include "hosts/Inspection.h"
 #include "hosts/HostsText.h"
 #include "hosts/LookupPath.h"
 #include "hosts/Resolver.h"
@@ -95,25 +96,17 @@ struct Run {
     // registry of the installation the run works on, another's loaded for this alone. `code`
     // becomes the reset's: 3010, or its error.
     std::optional<Redirect> CheckRegistry(int& code) {
-        std::optional<WindowsRegistry> registry;
-        try {
-            registry.emplace(s, c.windowsDir);
-        } catch (const Failure& f) {
-            Say(L"DataBasePath не проверено: реестр Windows в /windir: не прочитан: " + FailureWords(f));
-            lookup = ReadLookupPath(s, nullptr, hostsPath, other);
-            return std::nullopt;
-        }
-        const std::optional<Redirect> redirect = registry->HostsRedirect();
-        redirected = redirect.has_value();
-        if (redirect) Say(L"DataBasePath: Windows читает hosts не из стандартной папки: " + redirect->shown);
-        if (redirect && c.action == Command::Repair) code = ResetRedirect(*registry, redirect->shown);
-        lookup = ReadLookupPath(s, &*registry, hostsPath, other);
-        try {
-            registry->Unload();
-        } catch (const Failure& f) {
-            Say(L"реестр Windows в /windir: не выгружен: " + FailureWords(f));
-        }
-        return redirect;
+        Inspection found = Inspect(s, c.windowsDir, hostsPath, [&](WindowsRegistry& registry, const Redirect& redirect) {
+            Say(L"DataBasePath: Windows читает hosts не из стандартной папки: " + redirect.shown);
+            if (c.action == Command::Repair) code = ResetRedirect(registry, redirect.shown);
+        });
+        if (found.registryUnread)
+            Say(L"DataBasePath не проверено: реестр Windows в /windir: не прочитан: " + FailureWords(*found.registryUnread));
+        else
+            redirected = found.redirect.has_value();
+        if (found.notUnloaded) Say(L"реестр Windows в /windir: не выгружен: " + FailureWords(*found.notUnloaded));
+        lookup = std::move(found.lookup);
+        return found.redirect;
     }
 
     // A value malware keeps from being written (by its permissions, say) must not cost the hosts
@@ -221,14 +214,12 @@ struct Run {
     // The repair and the restore: the new content safely in place, then the DNS cache cleared;
     // or, while another program keeps holding the file, at the next start of Windows: true then.
     bool Replace(const std::wstring& path) {
-        std::optional<HostsChange> change = store.PendingChange(path);
+        std::optional<HostsChange> change;
         try {
-            if (!change) {
-                store.OpenHostsForOutput(path);
+            change = store.PutHosts(path, [this](HostsStore& store) {
                 if (c.action == Command::Repair) store.WriteStockHosts(AllowedLines());
                 else store.WriteHostsFrom(restoreFrom);
-                change = store.CloseHosts();
-            }
+            });
         } catch (const Failure&) {
             if (store.Replaced()) changed = Changed::Yes;  // a registry value put back stays changed too
             throw;

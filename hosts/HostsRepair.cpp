@@ -5,6 +5,7 @@
 #include "app/Caption.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/HostsText.h"
+#include "hosts/Inspection.h"
 #include "hosts/Resolver.h"
 #include "hosts/StockHosts.h"
 #include "Module1/Module1.h"
@@ -76,27 +77,19 @@ void HostsRepair::ConfirmUnmodified() {
 // Where Windows reads hosts from, offered back to its default; and the rest of the lookup path,
 // read while the registry of the Windows worked on is loaded.
 LookupReport HostsRepair::CheckRegistry(const std::wstring& path) {
-    const bool other = IsOtherInstallation(s_, otherWindows_);
-    std::optional<WindowsRegistry> registry;
-    try {
-        registry.emplace(s_, otherWindows_);
-    } catch (const Failure&) {
-        // Another installation whose registry cannot be loaded (the running one by another name, a
-        // share, one without it): the window opens on it unchecked, as it always has.
-        return ReadLookupPath(s_, nullptr, path, other);
-    }
-    OfferRedirectReset(*registry);
-    LookupReport lookup = ReadLookupPath(s_, &*registry, path, other);
-    registry->Unload();
-    return lookup;
+    // Another installation whose registry cannot be loaded (the running one by another name, a
+    // share, one without it): the window opens on it unchecked, as it always has.
+    Inspection found = Inspect(s_, otherWindows_, path,
+                               [this](WindowsRegistry& registry, const Redirect& redirect) { OfferRedirectReset(registry, redirect); });
+    if (found.notUnloaded) throw *found.notUnloaded;
+    return std::move(found.lookup);
 }
 
 // Malware can point Windows at a hosts file of its own: then repairing the usual one would
 // change nothing, and the check would call it fine.
-void HostsRepair::OfferRedirectReset(WindowsRegistry& registry) {
-    const std::optional<Redirect> redirect = registry.HostsRedirect();
-    if (redirect && s_.ui.MsgBox(RedirectWarning(redirect->shown), vbYesNo + vbCritical, DetectionTitle()) == Answer::Yes)
-        ResetRedirect(registry, redirect->shown);
+void HostsRepair::OfferRedirectReset(WindowsRegistry& registry, const Redirect& redirect) {
+    if (s_.ui.MsgBox(RedirectWarning(redirect.shown), vbYesNo + vbCritical, DetectionTitle()) == Answer::Yes)
+        ResetRedirect(registry, redirect.shown);
 }
 
 // The other places that send a site elsewhere, in one message, when there are any; a proxy on
@@ -136,17 +129,12 @@ void HostsRepair::ResetRedirect(WindowsRegistry& registry, const std::wstring& s
 // any message says so: true. Or, while another program keeps holding the file, the stock one
 // takes its place at the next start of Windows, which is told and offered now: false.
 bool HostsRepair::PutStockHosts(const std::wstring& path) {
-    std::optional<HostsChange> change = store_.PendingChange(path);
-    if (!change) {
-        store_.OpenHostsForOutput(path);
-        store_.WriteStockHosts();
-        change = store_.CloseHosts();
-    }
-    if (change->state == HostsChange::Replaced) {
+    const HostsChange change = store_.PutHosts(path, [](HostsStore& store) { store.WriteStockHosts(); });
+    if (change.state == HostsChange::Replaced) {
         if (!IsOtherInstallation(s_, otherWindows_)) FlushDnsCache(s_);  // another's cache is not this computer's
         return true;
     }
-    const std::wstring question = HostsWaitsForRestart(HolderNames(change->holders), change->state == HostsChange::Pending);
+    const std::wstring question = HostsWaitsForRestart(HolderNames(change.holders), change.state == HostsChange::Pending);
     if (s_.ui.MsgBox(question, vbYesNo + vbInformation, MainCaption) == Answer::Yes) Restart(HostsAtRestartByHand);
     return false;
 }

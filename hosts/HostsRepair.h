@@ -46,7 +46,7 @@ private:
     std::wstring ResolveHostsPath();
     void ConfirmUnmodified();
     LookupReport CheckRegistry(const std::wstring& path);
-    void OfferRedirectReset(WindowsRegistry& registry);
+    void OfferRedirectReset(WindowsRegistry& registry, const Redirect& redirect);
     void TellOtherPlaces(const LookupReport& lookup, const std::wstring& path);
     void ResetRedirect(WindowsRegistry& registry, const std::wstring& shown);
     bool PutStockHosts(const std::wstring& path);

@@ -239,6 +239,13 @@ struct HostsStore::Rollback {
     }
 };
 
+HostsChange HostsStore::PutHosts(const std::wstring& path, const std::function<void(HostsStore&)>& write) {
+    if (std::optional<HostsChange> pending = PendingChange(path)) return *pending;
+    OpenHostsForOutput(path);
+    write(*this);
+    return CloseHosts();
+}
+
 HostsChange HostsStore::CloseHosts() {
     replaced_ = held_ = false;
     HostsChange change;

@@ -87,6 +87,10 @@ public:
     HostsChange CloseHosts();
     // Whether the last CloseHosts put the new content in place, a failure reported or not.
     bool Replaced() const { return replaced_; }
+    // The whole replace, as every front end makes it: the new content written by `write` into a
+    // file of this run's own, then in the hosts file's place (CloseHosts); unless a replace that
+    // an earlier run left waits for the next start of Windows, which is taken as it is.
+    HostsChange PutHosts(const std::wstring& path, const std::function<void(HostsStore&)>& write);
 
     // Keeps the file's current bytes as "hosts.yyyyMMdd-HHmmss.bak" beside it, copied piece by
     // piece, never overwriting an earlier copy; a missing or stock file needs no copy, and an
