@@ -14,16 +14,34 @@ namespace {
 
 const Codepage& cp = Windows1251();
 
-TEST(Codepage, Windows1251BothWaysAndPrintableText) {
+TEST(Codepage, Windows1251BothWays) {
     EXPECT_EQ(cp.ToWide("\xA8\xB8\xB9\xC0\xFF"), L"Ёё№Ая");
     EXPECT_EQ(cp.ToAnsi(L"Ёё№Ая中ü"), "\xA8\xB8\xB9\xC0\xFF??");  // '?' for what the code page lacks
-    // Control characters (C0, DEL, C1) would forge lines or drive a terminal.
-    EXPECT_EQ(Printable(L"a\tb\x1b[2J\r\n\x7f\x9b\x9f я~"), L"a?b?[2J????? я~");
-    // So would characters that change how others show: bidirectional, zero-width, line and
-    // paragraph separators. Half a surrogate pair is no character, and UTF-8 has none for it.
+}
+
+TEST(Printable, ReplacesWhatWouldForgeALineOrHideADifference) {
     const std::wstring pair{0xD83D, 0xDE00}, lone = std::wstring{0xDE00} + L"x" + wchar_t{0xD83D};
-    EXPECT_EQ(Printable(L"\u200B\u200D\u200E\u200F\u202A\u202E\u2066\u2069\uFEFF\u2028\u2029\u200A\u2027\u202F" + pair + lone),
-              std::wstring(11, L'?') + L"\u200A\u2027\u202F" + pair + L"\uFFFDx\uFFFD");
+    const struct {
+        const char* name;
+        std::wstring text, shown;
+    } rows[] = {
+        // Control characters (C0, DEL, C1) would forge lines or drive a terminal.
+        {"C0, DEL and C1 controls", L"a\tb\x1b[2J\r\n\x7f\x9b\x9f я~", L"a?b?[2J????? я~"},
+        // Characters that change how others show: a name backwards, two names that look alike.
+        {"bidirectional and zero-width characters, line and paragraph separators",
+         L"\u200B\u200D\u200E\u200F\u202A\u202E\u2066\u2069\uFEFF\u2028\u2029", std::wstring(11, L'?')},
+        {"their visible neighbours kept", L"\u200A\u2027\u202F", L"\u200A\u2027\u202F"},
+        {"a surrogate pair kept, half a pair replaced", pair + lone, pair + L"\uFFFDx\uFFFD"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(Printable(row.text), row.shown);
+    }
+}
+
+// UTF-8 has no half a surrogate pair.
+TEST(Utf8, EncodesAPairAndReplacesHalfAPair) {
+    const std::wstring pair{0xD83D, 0xDE00}, lone = std::wstring{0xDE00} + L"x" + wchar_t{0xD83D};
     EXPECT_EQ(Utf8(lone + pair), "\xEF\xBF\xBDx\xEF\xBF\xBD\xF0\x9F\x98\x80");
 }
 
@@ -49,7 +67,7 @@ TEST(StockHosts, EachVersionsFileIsKnownByItsBytesAndClean) {
         HostsScan scan(1);
         scan.Add(f.bytes);
         scan.Finish();
-        EXPECT_EQ(scan.entries, 0u) << i;
+        EXPECT_EQ(scan.entries, 0u);
     }
 }
 
@@ -69,11 +87,12 @@ TEST(HostsScan, EntriesMapANameAwayFromThisComputerOverWholeLines) {
         {"after long padding", "#" + std::string(2000, 'c') + "\n0.0.0.0 vk.com\n" + std::string(2000, 'x') + " ok.ru\n", 2},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         HostsScan scan(1);
         for (std::size_t at = 0; at < c.bytes.size(); at += 7) scan.Add(std::string_view(c.bytes).substr(at, 7));
         scan.Finish();
-        EXPECT_EQ(scan.entries, c.entries) << c.name;
-        EXPECT_EQ(scan.listed.size(), std::min<std::size_t>(c.entries, 1)) << c.name;
+        EXPECT_EQ(scan.entries, c.entries);
+        EXPECT_EQ(scan.listed.size(), std::min<std::size_t>(c.entries, 1));
     }
     HostsScan scan(1);  // an entry is listed as the file has it, up to a length
     scan.Add(longLine);
@@ -85,15 +104,27 @@ TEST(HostsScan, EntriesMapANameAwayFromThisComputerOverWholeLines) {
 // line is one only where all its names are the company's.
 TEST(HostsScan, ACompanysListTakesOnlyItsOwnMappings) {
     const AllowList list("# ours\r\n10.0.0.5 intranet.corp licence.corp # servers\r\n\r\n10.0.0.7\ttest1.corp\n10.0.0.8\n");
-    EXPECT_EQ(list.lines, (std::vector<std::string>{"10.0.0.5 intranet.corp licence.corp # servers", "10.0.0.7\ttest1.corp"}));
-    for (const auto& [bytes, entries, allowed] :
-         {std::tuple{"10.0.0.5 intranet.corp\r\n10.0.0.5 INTRANET.Corp Licence.CORP\r\n", 0u, 2u},
-          {"10.0.0.6 intranet.corp\r\n10.0.0.5 intranet.corp vk.com\r\n", 2u, 0u},
-          {"10.0.0.7 test1.corp\r\n127.0.0.1 localhost\r\n10.0.0.5 # intranet.corp\r\n", 0u, 1u}}) {
+    EXPECT_EQ(list.lines,
+              (std::vector<std::string>{"10.0.0.5 intranet.corp licence.corp # servers", "10.0.0.7\ttest1.corp"}));
+    const struct {
+        const char* name;
+        std::string hosts;
+        std::size_t entries, allowedLines;
+    } rows[] = {
+        {"the list's mappings in another letter case",
+         "10.0.0.5 intranet.corp\r\n10.0.0.5 INTRANET.Corp Licence.CORP\r\n", 0, 2},
+        {"a listed name at another address; a foreign name beside a listed one",
+         "10.0.0.6 intranet.corp\r\n10.0.0.5 intranet.corp vk.com\r\n", 2, 0},
+        {"localhost and a commented name are neither",
+         "10.0.0.7 test1.corp\r\n127.0.0.1 localhost\r\n10.0.0.5 # intranet.corp\r\n", 0, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         HostsScan scan(0, 0, &list);
-        scan.Add(bytes);
+        scan.Add(row.hosts);
         scan.Finish();
-        EXPECT_EQ(scan.entries * 10 + scan.allowedLines, entries * 10 + allowed) << bytes;  // entries, then the company's
+        EXPECT_EQ(scan.entries, row.entries);
+        EXPECT_EQ(scan.allowedLines, row.allowedLines);
     }
 }
 
@@ -105,15 +136,22 @@ TEST(HostsText, CountLFAtTheEdgesOfItsBlocks) {
 }
 
 TEST(HostsText, ViewShowsEveryLineFollowedByCrLf) {
-    const struct { std::string bytes; std::wstring view; } cases[] = {
-        {"", L""},
-        {"a", L"a\r\n"},  // last line without terminator
-        {"a\r\nb\r", L"a\r\nb\r\n"},
-        {"a\nb\n", L"a\r\nb\r\n\r\n"},  // a lone LF stays in its line but is shown as a break
-        {std::string("a\0b", 3), L"a\u2400b\r\n"},
-        {"\xCF\xF0\xE8\xE2\xE5\xF2 \xB9\r\n", L"Привет №\r\n"},
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::wstring view;
+    } rows[] = {
+        {"an empty file", "", L""},
+        {"a last line without its terminator", "a", L"a\r\n"},
+        {"a lone CR ends a line", "a\r\nb\r", L"a\r\nb\r\n"},
+        {"a lone LF stays in its line but is shown as a break", "a\nb\n", L"a\r\nb\r\n\r\n"},
+        {"NUL shown as its symbol", std::string("a\0b", 3), L"a\u2400b\r\n"},
+        {"Windows-1251 text", "\xCF\xF0\xE8\xE2\xE5\xF2 \xB9\r\n", L"Привет №\r\n"},
     };
-    for (const auto& c : cases) EXPECT_EQ(BuildViewText(c.bytes, cp), c.view) << testing::PrintToString(c.bytes);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(BuildViewText(row.bytes, cp), row.view);
+    }
 }
 
 }  // namespace
