@@ -66,11 +66,14 @@ bool PairsAt(std::wstring_view text, std::size_t i) {
 }
 
 // Characters that change how the text around them shows without showing themselves: the
-// bidirectional controls, which can show a name backwards (U+202E); the zero-width ones, which
-// hide a difference between two names; the line and paragraph separators, which start a line.
-bool Unseen(wchar_t c) {
+// bidirectional controls, which can show a name backwards (U+202E, U+061C); the zero-width and
+// invisible ones, which hide a difference between two names (U+2060-2064, the deprecated format
+// characters, the interlinear annotations, the tag characters); the line and paragraph
+// separators, which start a line.
+bool Unseen(char32_t c) {
     return (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
-           c == 0xFEFF;
+           c == 0xFEFF || c == 0x061C || (c >= 0x2060 && c <= 0x2064) || (c >= 0x206A && c <= 0x206F) ||
+           (c >= 0xFFF9 && c <= 0xFFFB) || (c >= 0xE0000 && c <= 0xE007F);
 }
 
 }  // namespace
@@ -94,12 +97,20 @@ std::string Utf8(std::wstring_view text) {
 }
 
 std::wstring Printable(std::wstring_view text) {
-    std::wstring shown(text);
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-        wchar_t& c = shown[i];
-        if (c < 0x20 || (c >= 0x7F && c < 0xA0) || Unseen(c)) c = L'?';
-        else if (PairsAt(shown, i)) ++i;
-        else if (IsSurrogate(c)) c = 0xFFFD;
+    std::wstring shown;
+    shown.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (PairsAt(text, i)) {
+            const char32_t pair = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            if (Unseen(pair)) shown += L'?';
+            else shown.append(text.substr(i, 2));
+            ++i;
+        } else if (c < 0x20 || (c >= 0x7F && c < 0xA0) || Unseen(static_cast<char32_t>(c))) {
+            shown += L'?';
+        } else {
+            shown += IsSurrogate(static_cast<char32_t>(c)) ? wchar_t{0xFFFD} : c;
+        }
     }
     return shown;
 }

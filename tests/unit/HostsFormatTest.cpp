@@ -30,7 +30,11 @@ TEST(Printable, ReplacesWhatWouldForgeALineOrHideADifference) {
         // Characters that change how others show: a name backwards, two names that look alike.
         {"bidirectional and zero-width characters, line and paragraph separators",
          L"\u200B\u200D\u200E\u200F\u202A\u202E\u2066\u2069\uFEFF\u2028\u2029", std::wstring(11, L'?')},
-        {"their visible neighbours kept", L"\u200A\u2027\u202F", L"\u200A\u2027\u202F"},
+        {"invisible format characters", L"\u061C\u2060\u2064\u206A\u206F\uFFF9\uFFFB", std::wstring(7, L'?')},
+        {"a tag character, as UTF-16 or whole", std::wstring{0xDB40, 0xDC41} + wchar_t(0xE007F), L"??"},
+        {"their visible neighbours kept", L"\u061B\u205F\u2065\uFFF8\uFFFC" + std::wstring{0xDB40, 0xDC80},
+         L"\u061B\u205F\u2065\uFFF8\uFFFC" + std::wstring{0xDB40, 0xDC80}},
+        {"the neighbours of the other ranges kept", L"\u200A\u2027\u202F", L"\u200A\u2027\u202F"},
         {"a surrogate pair kept, half a pair replaced", pair + lone, pair + L"\uFFFDx\uFFFD"},
     };
     for (const auto& row : rows) {
