@@ -5,6 +5,7 @@
 // search), Win32Shell.cpp (the desktop shell, with COM, and the message box), Win32Console.cpp.
 #include <windows.h>
 
+#include "app/NestedSwitch.h"
 #include "app/Platform.h"
 
 // A failed call: the thread's last error, about `subject`.
@@ -38,10 +39,17 @@ void SetBackupAndRestorePrivileges(bool enabled);
 // never around a program's start. (Its end sets the thread's last error: read it before.)
 class BackupRights {
 public:
-    BackupRights() { SetBackupAndRestorePrivileges(true); }
-    ~BackupRights() { SetBackupAndRestorePrivileges(false); }
+    BackupRights() { Switch().Enter(); }
+    ~BackupRights() { Switch().Leave(); }
     BackupRights(const BackupRights&) = delete;
     BackupRights& operator=(const BackupRights&) = delete;
+
+private:
+    // One for the process: the calls that take the privileges run on the main thread alone.
+    static NestedSwitch& Switch() {
+        static NestedSwitch rights(SetBackupAndRestorePrivileges);
+        return rights;
+    }
 };
 
 // A handle closed when it goes out of scope.

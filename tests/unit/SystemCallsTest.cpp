@@ -3,6 +3,7 @@
 #include "Module1/Module1.h"
 #include "app/Caption.h"
 #include "app/DllSearch.h"
+#include "app/NestedSwitch.h"
 #include "app/RegistryLists.h"
 #include "app/Codepage.h"
 #include "forms/Form1/Links.h"
@@ -148,6 +149,18 @@ TEST(PendingMovesIn, ReadsThePairsMoveFileExKeeps) {
             EXPECT_EQ(moves[i].to, row.moves[i].to);
         }
     }
+}
+
+// The backup and restore privileges around a call that makes another such call.
+TEST(NestedSwitch, AnInnerScopeKeepsTheOuterOneOn) {
+    std::vector<bool> set;
+    NestedSwitch rights([&](bool on) { set.push_back(on); });
+    rights.Enter();
+    rights.Enter();
+    rights.Leave();
+    EXPECT_EQ(set, (std::vector<bool>{true}));  // still on for the outer call
+    rights.Leave();
+    EXPECT_EQ(set, (std::vector<bool>{true, false}));
 }
 
 }  // namespace
