@@ -159,11 +159,6 @@ void HostsScan::EndLine() {
     comment_ = toThisComputer_ = entry_ = allowedMapping_ = false;
 }
 
-namespace {
-
-
-}  // namespace
-
 AllowList::AllowList(std::string_view bytes) {
     while (!bytes.empty()) {
         const std::size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
