@@ -2,12 +2,14 @@
 // injected into every step that changes something.
 #include "Fakes.h"
 #include "app/Caption.h"
+#include "forms/Form1/Form1Messages.h"
 #include "hosts/HostsMessages.h"
 #include "forms/Form1/Links.h"
 #include "forms/frmAbout/SysInfo.h"
 #include "hosts/HostsText.h"
-#include "hosts/LookupPath.h"
-#include "hosts/Resolver.h"
+#include "lookup/LookupMessages.h"
+#include "lookup/LookupPath.h"
+#include "lookup/WindowsRegistry.h"
 
 namespace {
 

@@ -2,8 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
-#include "hosts/LookupPath.h"
-#include "hosts/Resolver.h"
+#include "lookup/LookupMessages.h"
+#include "lookup/LookupPath.h"
+#include "lookup/ProxyRules.h"
+#include "lookup/Undo.h"
+#include "lookup/WinHttpSettings.h"
+#include "lookup/WindowsRegistry.h"
 
 namespace {
 
@@ -109,7 +113,7 @@ TEST(LookupPath, EachPlaceReadAndJudged) {
         WindowsRegistry windows(sys.Get(), L"");
         const LookupReport report = ReadLookupPath(sys.Get(), &windows, H, false);
         std::vector<std::wstring> lines = report.notes;  // none
-        for (const Finding& f : report.findings) lines.push_back((f.undo ? L"!" : L"") + f.line);
+        for (const Finding& f : report.findings) lines.push_back((f.undo ? L"!" : L"") + Words(f));
         EXPECT_EQ(lines, c.lines);
     }
 }
