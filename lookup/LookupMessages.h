@@ -35,7 +35,8 @@ inline std::wstring ScriptLine(const std::wstring& who, const std::wstring& url,
 inline std::wstring WinHttpLine(bool damaged, const std::wstring& servers, const std::wstring& bypass,
                                 const std::wstring& tail) {
     return L"прокси WinHTTP (службы Windows, обновления): " +
-           (damaged ? L"значение WinHttpSettings повреждено" : servers + (bypass.empty() ? L"" : L", кроме " + bypass)) +
+           (damaged ? L"значение WinHttpSettings повреждено"
+                    : servers + (bypass.empty() ? L"" : L", кроме " + bypass)) +
            tail;
 }
 inline std::wstring NameServersLine(const std::wstring& where, const std::wstring& servers, const std::wstring& tail) {
@@ -44,8 +45,9 @@ inline std::wstring NameServersLine(const std::wstring& where, const std::wstrin
 // An NRPT rule is removed, not reset: by Group Policy where it came from there, or by `command`.
 inline std::wstring NrptLine(const std::wstring& rule, const std::wstring& names, const std::wstring& servers,
                              const std::wstring& command) {
-    return L"правило NRPT \"" + rule + L"\": " + names + L" -> " + (servers.empty() ? L"серверы имён не заданы" : servers) +
-           L" (удалить: групповой политикой или " + command + L")";
+    return L"правило NRPT \"" + rule + L"\": " + names + L" -> " +
+           (servers.empty() ? L"серверы имён не заданы" : servers) + L" (удалить: групповой политикой или " + command +
+           L")";
 }
 inline std::wstring WinsockLine(const std::wstring& dll, const std::wstring& tail) {
     return L"поставщик Winsock не из системной папки: " + dll + tail;
@@ -68,7 +70,9 @@ inline std::wstring ValueTooLong(std::uint32_t cap) { return L"<значение
 inline std::wstring ValueUnread(std::uint32_t code, const std::wstring& errorText) {
     return L"<не прочитано: ошибка " + std::to_wstring(code) + L": " + errorText + L">";
 }
-inline std::wstring ValueNotText(std::uint32_t type) { return L"<значение типа " + std::to_wstring(type) + L", не текст>"; }
+inline std::wstring ValueNotText(std::uint32_t type) {
+    return L"<значение типа " + std::to_wstring(type) + L", не текст>";
+}
 // Another installation's registry file whose current control set is missing: the ones it holds.
 inline std::wstring ControlSetsPresent(const std::wstring& sets) { return L"; есть " + sets; }
 

@@ -31,7 +31,8 @@ std::string CatalogDllPath(std::string_view packed) {
 }
 
 bool InSystemFolder(std::wstring_view path, std::wstring_view systemDir) {
-    return AsciiLower(path.substr(0, path.rfind(L'\\'))) == AsciiLower(systemDir);  // a bare name is searched for: never
+    // A bare name is searched for: never in it.
+    return AsciiLower(path.substr(0, path.rfind(L'\\'))) == AsciiLower(systemDir);
 }
 
 bool IsUserHive(std::wstring_view name) {
@@ -60,9 +61,11 @@ public:
     void Ics(const std::wstring& hostsPath) {
         Guarded([&] {
             HostsScan scan(ListedIcsEntries);
-            if (!s_.files.ReadOrdinaryFile(hostsPath + L".ics", [&](std::string_view chunk) { scan.Add(chunk); })) return;
+            if (!s_.files.ReadOrdinaryFile(hostsPath + L".ics", [&](std::string_view chunk) { scan.Add(chunk); }))
+                return;
             scan.Finish();
-            for (const std::string& line : scan.listed) Add({.kind = FindingKind::Ics, .value = Cut(s_.cp.ToWide(line))});
+            for (const std::string& line : scan.listed)
+                Add({.kind = FindingKind::Ics, .value = Cut(s_.cp.ToWide(line))});
             if (scan.entries > scan.listed.size())
                 Add({.kind = FindingKind::Ics, .more = scan.entries - scan.listed.size()});
         });
@@ -80,7 +83,8 @@ public:
                     InternetOptions({win::HKeyUsers, user + L"\\" + InternetSettings}, UserOf(Cut(user)), true);
         });
         Guarded([&] {
-            const std::unique_ptr<RegistryKey> policy = OpenPlace(s_.registry, {win::HKeyLocalMachine, ProxyPolicy}, win::KeyQueryValue);
+            const std::unique_ptr<RegistryKey> policy =
+                OpenPlace(s_.registry, {win::HKeyLocalMachine, ProxyPolicy}, win::KeyQueryValue);
             if (policy && policy->ReadNumber(L"ProxySettingsPerUser") == 0u)
                 InternetOptions({win::HKeyLocalMachine, InternetSettings}, WholeComputer, false);
         });
@@ -96,9 +100,12 @@ public:
             if (proxy.state == WinHttpProxy::Direct) return;
             const std::wstring servers = s_.cp.ToWide(proxy.proxy), bypass = s_.cp.ToWide(proxy.bypass);
             const bool undo = proxy.state == WinHttpProxy::Named && ProxyToThisComputer(servers);
-            Add({.kind = FindingKind::WinHttp, .value = Cut(servers), .besides = Cut(bypass),
+            Add({.kind = FindingKind::WinHttp,
+                 .value = Cut(servers),
+                 .besides = Cut(bypass),
                  .reset = L"netsh winhttp reset proxy",
-                 .undo = undo ? std::optional(Undo{Undo::WinHttpDirect, place, {{WinHttpSettings, *value}}}) : std::nullopt,
+                 .undo =
+                     undo ? std::optional(Undo{Undo::WinHttpDirect, place, {{WinHttpSettings, *value}}}) : std::nullopt,
                  .damaged = proxy.state == WinHttpProxy::Damaged});
         });
     }
@@ -108,13 +115,16 @@ public:
     void NameServers() {
         for (const auto& place :
              {std::tuple{L"Services\\Tcpip\\Parameters", L"IPv4", L"netsh interface ip set dns name=\"%\" source=dhcp"},
-              {L"Services\\Tcpip6\\Parameters", L"IPv6", L"netsh interface ipv6 set dnsservers name=\"%\" source=dhcp"}}) {
+              {L"Services\\Tcpip6\\Parameters", L"IPv6",
+               L"netsh interface ipv6 set dnsservers name=\"%\" source=dhcp"}}) {
             // Named, not bound: a structured binding cannot be captured by the lambdas below in C++20.
-            const std::wstring parameters = std::get<0>(place), version = std::get<1>(place), reset = std::get<2>(place);
+            const std::wstring parameters = std::get<0>(place), version = std::get<1>(place),
+                               reset = std::get<2>(place);
             Guarded([&] {
                 if (const std::unique_ptr<RegistryKey> key = windows_->Open(parameters, win::KeyQueryValue))
-                    NameServer(*key, AllAdapters + (L", " + version),
-                               L"reg add \"HKLM\\SYSTEM\\CurrentControlSet\\" + parameters + L"\" /v NameServer /d \"\" /f");
+                    NameServer(
+                        *key, AllAdapters + (L", " + version),
+                        L"reg add \"HKLM\\SYSTEM\\CurrentControlSet\\" + parameters + L"\" /v NameServer /d \"\" /f");
             });
             EachSubKey(ControlSet(), parameters + L"\\Interfaces", [&](const std::wstring& guid, RegistryKey& key) {
                 const std::wstring adapter = AdapterName(guid);
@@ -148,13 +158,15 @@ public:
             Add({.kind = FindingKind::Winsock, .value = Cut(dll), .reset = L"netsh winsock reset"});
         };
         for (const wchar_t* entries : {L"Catalog_Entries", L"Catalog_Entries64"}) {
-            EachSubKey(ControlSet(), WinsockProtocols + std::wstring(entries), [&](const std::wstring&, RegistryKey& key) {
-                if (const std::optional<RegistryValue> packed = key.Read(L"PackedCatalogItem", ValueCap))
-                    judge(s_.cp.ToWide(CatalogDllPath(packed->bytes)));
-            });
-            EachSubKey(ControlSet(), WinsockNamespaces + std::wstring(entries), [&](const std::wstring&, RegistryKey& key) {
-                judge(key.ReadText(L"LibraryPath", ValueCap).value_or(L""));
-            });
+            EachSubKey(ControlSet(), WinsockProtocols + std::wstring(entries),
+                       [&](const std::wstring&, RegistryKey& key) {
+                           if (const std::optional<RegistryValue> packed = key.Read(L"PackedCatalogItem", ValueCap))
+                               judge(s_.cp.ToWide(CatalogDllPath(packed->bytes)));
+                       });
+            EachSubKey(ControlSet(), WinsockNamespaces + std::wstring(entries),
+                       [&](const std::wstring&, RegistryKey& key) {
+                           judge(key.ReadText(L"LibraryPath", ValueCap).value_or(L""));
+                       });
         }
     }
 
@@ -183,7 +195,8 @@ private:
             const std::unique_ptr<RegistryKey> parent = open(path, win::KeyEnumerateSubKeys);
             for (const std::wstring& name : parent ? parent->SubKeys() : std::vector<std::wstring>{})
                 Guarded([&] {
-                    if (const std::unique_ptr<RegistryKey> key = open(path + L"\\" + name, win::KeyQueryValue)) take(name, *key);
+                    if (const std::unique_ptr<RegistryKey> key = open(path + L"\\" + name, win::KeyQueryValue))
+                        take(name, *key);
                 });
         });
     }
@@ -193,20 +206,29 @@ private:
         Guarded([&] {
             const std::unique_ptr<RegistryKey> key = OpenPlace(s_.registry, place, win::KeyQueryValue);
             if (!key) return;
-            const std::optional<RegistryValue> enable = key->Read(ProxyEnable, ValueCap), server = key->Read(ProxyServer, ValueCap),
+            const std::optional<RegistryValue> enable = key->Read(ProxyEnable, ValueCap),
+                                               server = key->Read(ProxyServer, ValueCap),
                                                script = key->Read(AutoConfigUrl, ValueCap);
             const std::wstring proxy = RegistryKey::TextValue(server).value_or(L""),
                                url = RegistryKey::TextValue(script).value_or(L"");
             if (RegistryKey::NumberValue(enable).value_or(0) != 0 && !proxy.empty()) {
                 const bool undo = perUser && ProxyToThisComputer(proxy);
-                Add({.kind = FindingKind::Proxy, .where = who, .value = Cut(proxy), .reset = InternetOptionsReset,
-                     .undo = undo ? std::optional(Undo{Undo::ProxyOff, place, {{ProxyEnable, *enable}, {ProxyServer, *server}}})
+                Add({.kind = FindingKind::Proxy,
+                     .where = who,
+                     .value = Cut(proxy),
+                     .reset = InternetOptionsReset,
+                     .undo = undo ? std::optional(
+                                        Undo{Undo::ProxyOff, place, {{ProxyEnable, *enable}, {ProxyServer, *server}}})
                                   : std::nullopt});
             }
             if (url.empty()) return;
             const bool undo = perUser && ScriptOnThisComputer(url);
-            Add({.kind = FindingKind::Pac, .where = who, .value = Cut(url), .reset = InternetOptionsReset,
-                 .undo = undo ? std::optional(Undo{Undo::ScriptOff, place, {{AutoConfigUrl, *script}}}) : std::nullopt});
+            Add({.kind = FindingKind::Pac,
+                 .where = who,
+                 .value = Cut(url),
+                 .reset = InternetOptionsReset,
+                 .undo =
+                     undo ? std::optional(Undo{Undo::ScriptOff, place, {{AutoConfigUrl, *script}}}) : std::nullopt});
         });
     }
 
@@ -220,7 +242,8 @@ private:
     std::wstring AdapterName(const std::wstring& guid) {
         std::wstring name;
         Guarded([&] {
-            if (const std::unique_ptr<RegistryKey> key = windows_->Open(AdapterNames + guid + L"\\Connection", win::KeyQueryValue))
+            if (const std::unique_ptr<RegistryKey> key =
+                    windows_->Open(AdapterNames + guid + L"\\Connection", win::KeyQueryValue))
                 name = Cut(key->ReadText(L"Name", ValueCap).value_or(L""));
         });
         return name;

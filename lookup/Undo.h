@@ -12,7 +12,8 @@ bool AnyUndo(const std::vector<Finding>& findings);
 
 // What came of switching off the findings that have an undo.
 struct Undone {
-    std::wstring regFile;  // where their old values are; empty when it could not be written: nothing is switched off then
+    std::wstring
+        regFile;  // where their old values are; empty when it could not be written: nothing is switched off then
     std::size_t done = 0;  // switched off, in their order
     std::optional<Failure> failure;
 };

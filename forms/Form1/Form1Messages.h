@@ -39,7 +39,8 @@ inline constexpr std::wstring_view HostsAtRestartByHand =
 // Methods 1 and 2 when another program keeps holding the hosts file: the stock file takes its
 // place at the next start of Windows, which is offered now; or an earlier run has arranged that.
 inline std::wstring HostsWaitsForRestart(const std::wstring& holders, bool earlier) {
-    return (earlier ? std::wstring(L"Замена файла ''hosts'' стандартным уже назначена на следующую перезагрузку компьютера.")
+    return (earlier ? std::wstring(
+                          L"Замена файла ''hosts'' стандартным уже назначена на следующую перезагрузку компьютера.")
                     : L"Файл ''hosts'' занят другой программой" + (holders.empty() ? L"" : L": " + holders) +
                           L". Заменить его сейчас нельзя: стандартный файл займёт его место при следующей "
                           L"перезагрузке компьютера.") +
@@ -72,7 +73,8 @@ inline std::wstring RedirectWarning(const std::wstring& folder) {
 }
 // ...or the value could not be written: the Windows error, as in the unrecoverable-error message.
 inline std::wstring RedirectNotReset(std::uint32_t code, const std::wstring& errorText, const std::wstring& value) {
-    return L"Ошибка " + std::to_wstring(code) + L": " + errorText + L"\n\n" + value + L"\nDataBasePath оставлено как было.";
+    return L"Ошибка " + std::to_wstring(code) + L": " + errorText + L"\n\n" + value +
+           L"\nDataBasePath оставлено как было.";
 }
 inline std::wstring RedirectReset(const std::wstring& folder) {
     return L"Стандартная папка файла ''hosts'' возвращена. Прежнее значение DataBasePath в разделе реестра "
@@ -91,9 +93,11 @@ inline std::wstring OtherPlacesFound(const std::vector<std::wstring>& lines, boo
         }
         text += L"\n- " + lines[i];
     }
-    return text + (ask ? L"\n\nПрокси, указывающий на этот компьютер, обычно ставят вредоносные программы. Отключить его? "
-                         L"Прежние значения будут сохранены в файле .reg рядом с файлом ''hosts''; остальное программа не меняет."
-                       : L"\n\nПрограмма их не меняет: как вернуть каждую, сказано в скобках.");
+    return text +
+           (ask ? L"\n\nПрокси, указывающий на этот компьютер, обычно ставят вредоносные программы. Отключить его? "
+                  L"Прежние значения будут сохранены в файле .reg рядом с файлом ''hosts''; остальное программа не "
+                  L"меняет."
+                : L"\n\nПрограмма их не меняет: как вернуть каждую, сказано в скобках.");
 }
 // ...and what came of switching it off: done, with the file that brings it back; or the Windows
 // error, and whether the old values were kept (then some may be switched off).
@@ -101,8 +105,8 @@ inline std::wstring ProxiesSwitchedOff(const std::wstring& regFile) {
     return L"Прокси на этом компьютере отключены. Прежние значения сохранены в файле " + regFile +
            L"; вернуть их: reg import \"" + regFile + L"\"";
 }
-inline std::wstring ProxiesNotSwitchedOff(std::uint32_t code, const std::wstring& errorText, const std::wstring& subject,
-                                          const std::wstring& regFile) {
+inline std::wstring ProxiesNotSwitchedOff(std::uint32_t code, const std::wstring& errorText,
+                                          const std::wstring& subject, const std::wstring& regFile) {
     return L"Ошибка " + std::to_wstring(code) + L": " + errorText + L"\n\n" + subject + L"\n" +
            (regFile.empty() ? L"Прокси не отключены: файл для прежних значений не записан."
                             : L"Прокси отключены не все; прежние значения сохранены в файле " + regFile);

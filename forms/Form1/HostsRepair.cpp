@@ -75,8 +75,9 @@ void HostsRepair::ConfirmUnmodified() {
 LookupReport HostsRepair::CheckRegistry(const std::wstring& path) {
     // Another installation whose registry cannot be loaded (the running one by another name, a
     // share, one without it): the window opens on it unchecked, as it always has.
-    Inspection found = Inspect(s_, otherWindows_, path,
-                               [this](WindowsRegistry& registry, const Redirect& redirect) { OfferRedirectReset(registry, redirect); });
+    Inspection found = Inspect(s_, otherWindows_, path, [this](WindowsRegistry& registry, const Redirect& redirect) {
+        OfferRedirectReset(registry, redirect);
+    });
     if (found.notUnloaded) throw *found.notUnloaded;
     return std::move(found.lookup);
 }
@@ -96,8 +97,8 @@ void HostsRepair::TellOtherPlaces(const LookupReport& lookup, const std::wstring
     for (const Finding& finding : lookup.findings) lines.push_back(Words(finding));
     lines.insert(lines.end(), lookup.notes.begin(), lookup.notes.end());
     const bool ask = AnyUndo(lookup.findings);
-    const Answer answer = s_.ui.MsgBox(OtherPlacesFound(lines, ask), (ask ? vbYesNo + vbCritical : vbOKOnly + vbInformation),
-                                       DetectionTitle());
+    const Answer answer = s_.ui.MsgBox(OtherPlacesFound(lines, ask),
+                                       (ask ? vbYesNo + vbCritical : vbOKOnly + vbInformation), DetectionTitle());
     if (!ask || answer != Answer::Yes) return;
     const Undone undone = UndoFindings(s_, lookup.findings, path);
     if (undone.failure)
@@ -130,7 +131,8 @@ bool HostsRepair::PutStockHosts(const std::wstring& path) {
         if (!IsOtherInstallation(s_, otherWindows_)) FlushDnsCache(s_);  // another's cache is not this computer's
         return true;
     }
-    const std::wstring question = HostsWaitsForRestart(HolderNames(change.holders), change.state == HostsChange::Pending);
+    const std::wstring question =
+        HostsWaitsForRestart(HolderNames(change.holders), change.state == HostsChange::Pending);
     if (s_.ui.MsgBox(question, vbYesNo + vbInformation, MainCaption) == Answer::Yes) Restart(HostsAtRestartByHand);
     return false;
 }
