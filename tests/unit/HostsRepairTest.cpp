@@ -12,45 +12,50 @@ const std::wstring Caption = L"Хостовик сайтов| by Kostya_IT", Det
 // Styles: Yes/No 4, critical 16, information 64.
 const std::wstring Modified =
     Msg(4 + 16, Detection, L"Внимание! Возможно был изменен файл ''hosts'', заменить его на оригинальный?");
-const std::wstring Unmodified = Msg(4 + 64, Detection, L"Файл ''hosts'' НЕ был изменен, продолжить загрузку программы?");
+const std::wstring Unmodified =
+    Msg(4 + 64, Detection, L"Файл ''hosts'' НЕ был изменен, продолжить загрузку программы?");
 const std::wstring M1Warning = Msg(64, Caption, L"Внимание! После нажатия на кнопку ''ОК'' Сайты будут разблокированы. "
-    L"Если сайты не разблокировались, то попробуйте перезагрузить Ваш компьютер, если не помогло, попробуйте остальные 2 "
-    L"способа и помните данная программа НЕ гарантирует разблокировки компьютера!");
-const std::wstring M1Done = Msg(64, Caption, L"Сайты были разблокированы, необходимо произвести перезагрузку компьютера, "
-    L"если перезагрузка не помогла, попробуйте ''Способ №2''. После нажатия на кнопку ''OK'', программа закроется!");
+    L"Если сайты не разблокировались, то попробуйте перезагрузить Ваш компьютер, если не помогло, попробуйте "
+    L"остальные 2 способа и помните данная программа НЕ гарантирует разблокировки компьютера!");
+const std::wstring M1Done = Msg(64, Caption, L"Сайты были разблокированы, необходимо произвести перезагрузку "
+    L"компьютера, если перезагрузка не помогла, попробуйте ''Способ №2''. После нажатия на кнопку ''OK'', программа "
+    L"закроется!");
 const std::wstring M2Warning = Msg(64, L"Предупреждение!",
     L"Внимание! Данный способ лучше использовать, ТОЛЬКО в том случае, если 1-й способ не помог!");
 const std::wstring M2Question = Msg(4 + 64, Caption, L"Сайты были разблокированы, необходимо произвести перезагрузку "
     L"компьютера, если перезагрузка не помогла, попробуйте способ №3! Произвести перезагрузку компьтера сейчас?");
-const std::wstring M3Question = Msg(4 + 64, Caption, L"Внимание! После данного способа, Вам придется снова включить Ваше "
-    L"соединения (возможно потребуется перезагрузка компьютера)!Продолжить?");
+const std::wstring M3Question = Msg(4 + 64, Caption, L"Внимание! После данного способа, Вам придется снова включить "
+    L"Ваше соединения (возможно потребуется перезагрузка компьютера)!Продолжить?");
 const std::wstring Route = L"start C:\\WINDOWS\\system32\\route.exe | \"C:\\WINDOWS\\system32\\route.exe\" -f 2";
-const std::wstring Flush = L"run C:\\WINDOWS\\system32\\ipconfig.exe | \"C:\\WINDOWS\\system32\\ipconfig.exe\" /flushdns 30";
+const std::wstring Flush =
+    L"run C:\\WINDOWS\\system32\\ipconfig.exe | \"C:\\WINDOWS\\system32\\ipconfig.exe\" /flushdns 30";
 // DataBasePath read (HKEY_LOCAL_MACHINE, KEY_QUERY_VALUE), and written (KEY_SET_VALUE).
 const char* const TcpipKey = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 const std::wstring Where = L"openW -2147483646 SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters 1";
 const Journal Reset{L"openW -2147483646 SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters 2",
                     L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc", L"close 101"};
-const std::wstring RedirectMsg = Msg(4 + 16, Detection, L"Внимание! Windows читает файл ''hosts'' не из стандартной папки, "
-    L"а из папки \"D:\\evil\". Так делают вредоносные программы, чтобы блокировать сайты. Вернуть стандартную папку?");
+const std::wstring RedirectMsg = Msg(4 + 16, Detection, L"Внимание! Windows читает файл ''hosts'' не из стандартной "
+    L"папки, а из папки \"D:\\evil\". Так делают вредоносные программы, чтобы блокировать сайты. Вернуть стандартную "
+    L"папку?");
 
 // What the start-up check reads of the rest of the lookup path in a registry without its keys
 // (the lookup room's tests read them with values); `tcpip`: with Tcpip's Parameters key, opened and closed.
 Journal LookupReads(bool tcpip = false) {
-    const std::wstring machine = L"openW -2147483646 ", set = machine + L"SYSTEM\\CurrentControlSet\\Services\\",
-                       settings = L"Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-    Journal reads{L"ordinary read " + H + L".ics", L"openW -2147483647 Software\\" + settings + L" 257",
-                  machine + L"SOFTWARE\\Policies\\" + settings + L" 257",
-                  machine + L"SOFTWARE\\" + settings + L"\\Connections 257", set + L"Tcpip\\Parameters 1"};
+    const std::wstring hklm = L"openW -2147483646 ", set = hklm + L"SYSTEM\\CurrentControlSet\\Services\\",
+                       ie = L"Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                       winsock = set + L"WinSock2\\Parameters\\";
+    Journal reads{L"ordinary read " + H + L".ics", L"openW -2147483647 Software\\" + ie + L" 257",
+                  hklm + L"SOFTWARE\\Policies\\" + ie + L" 257", hklm + L"SOFTWARE\\" + ie + L"\\Connections 257",
+                  set + L"Tcpip\\Parameters 1"};
     if (tcpip) reads.push_back(L"close 101");
-    reads.insert(reads.end(), {set + L"Tcpip\\Parameters\\Interfaces 8", set + L"Tcpip6\\Parameters 1",
-                               set + L"Tcpip6\\Parameters\\Interfaces 8",
-                               machine + L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig 264",
-                               set + L"Dnscache\\Parameters\\DnsPolicyConfig 8"});
-    for (const wchar_t* entries : {L"Catalog_Entries 8", L"Catalog_Entries64 8"})
-        for (const wchar_t* catalog : {L"Protocol_Catalog9\\", L"NameSpace_Catalog5\\"})
-            reads.push_back(set + L"WinSock2\\Parameters\\" + catalog + entries);
-    return reads;
+    return reads + Journal{set + L"Tcpip\\Parameters\\Interfaces 8", set + L"Tcpip6\\Parameters 1",
+                           set + L"Tcpip6\\Parameters\\Interfaces 8",
+                           hklm + L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig 264",
+                           set + L"Dnscache\\Parameters\\DnsPolicyConfig 8",
+                           winsock + L"Protocol_Catalog9\\Catalog_Entries 8",
+                           winsock + L"NameSpace_Catalog5\\Catalog_Entries 8",
+                           winsock + L"Protocol_Catalog9\\Catalog_Entries64 8",
+                           winsock + L"NameSpace_Catalog5\\Catalog_Entries64 8"};
 }
 // Where Windows reads hosts from and the rest of the lookup path, then the file. The new content
 // first, then the check that hosts can go, the copy, the replace, and the DNS cache cleared.
@@ -71,9 +76,11 @@ Journal Retried(const std::wstring& call) {
     for (int i = 1; i < 20; ++i) j.insert(j.end(), {L"sleep 100", call});
     return j;
 }
-const std::wstring AfterRestart = L" Сайты будут разблокированы после перезагрузки. Произвести перезагрузку компьютера сейчас?";
-const std::wstring HeldNow = Msg(4 + 64, Caption, L"Файл ''hosts'' занят другой программой: scan.exe (процесс 12). Заменить "
-    L"его сейчас нельзя: стандартный файл займёт его место при следующей перезагрузке компьютера." + AfterRestart);
+const std::wstring AfterRestart =
+    L" Сайты будут разблокированы после перезагрузки. Произвести перезагрузку компьютера сейчас?";
+const std::wstring HeldNow = Msg(4 + 64, Caption, L"Файл ''hosts'' занят другой программой: scan.exe (процесс 12). "
+    L"Заменить его сейчас нельзя: стандартный файл займёт его место при следующей перезагрузке компьютера." +
+    AfterRestart);
 const std::wstring HeldBefore = Msg(4 + 64, Caption, L"Замена файла ''hosts'' стандартным уже назначена на следующую "
     L"перезагрузку компьютера." + AfterRestart);
 
@@ -89,83 +96,85 @@ struct Rig {
 TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
     const auto check = &HostsRepair::RunIntegrityCheck;
     const auto m1 = &HostsRepair::RepairMethod1, m2 = &HostsRepair::RepairMethod2, m3 = &HostsRepair::RepairMethod3;
-    const Files kept{{H, Old}}, keptAndCopied{{H, Old}, {B, Old}}, replaced{{H, Stock}, {B, Old}}, stockOnly{{H, Stock}};
+    const Files kept{{H, Old}}, keptAndCopied{{H, Old}, {B, Old}}, replaced{{H, Stock}, {B, Old}},
+                stockOnly{{H, Stock}};
     const std::wstring leftAsItWas = H + L"\nФайл hosts оставлен как был.";
+    // `failing`: this call fails with code 5, which the run ends with, its failure naming `subject`;
+    // `attributes`: of the hosts file, before and after; `where`: DataBasePath; `busy`: calls failing for
+    // good, another program holding hosts; `waiting`: an earlier run's new file waits for the restart.
     const struct {
-        const char* name;
-        void (HostsRepair::*run)();
-        std::optional<std::string> hosts;
-        std::deque<Answer> answers;
-        Journal expected;
-        Files after;
-        std::wstring failing = {};  // this call fails with code 5, which the run ends with
-        std::wstring subject = {};  // what the failure names
-        std::uint32_t attributes = Plain;  // of the hosts file, before and after
-        std::optional<RegistryValue> where = {};  // DataBasePath
-        std::map<std::wstring, std::uint32_t> busy = {};  // calls failing for good: another program holds hosts
-        bool waiting = false;  // an earlier run's new file waits for the restart to replace hosts
+        const char* name; void (HostsRepair::*run)(); std::optional<std::string> hosts; std::deque<Answer> answers;
+        Journal expected; Files after; std::wstring failing = {}, subject = {}; std::uint32_t attributes = Plain;
+        std::optional<RegistryValue> where = {}; std::map<std::wstring, std::uint32_t> busy = {}; bool waiting = false;
     } cases[] = {
         // The check counts LF bytes only.
-        {"stock, stop", check, Stock, {No}, Check + Journal{Unmodified, L"unload main"}, stockOnly},
-        {"stock and one more line", check, Stock + "\r\n", {No}, Check + Journal{Modified}, {{H, Stock + "\r\n"}}},
+        {.name = "stock, stop", .run = check, .hosts = Stock, .answers = {No},
+         .expected = Check + Journal{Unmodified, L"unload main"}, .after = stockOnly},
+        {.name = "stock and one more line", .run = check, .hosts = Stock + "\r\n", .answers = {No},
+         .expected = Check + Journal{Modified}, .after = {{H, Stock + "\r\n"}}},
         // Windows reading hosts from elsewhere is told of first; Yes puts the default back.
         {.name = "redirected, reset", .run = check, .hosts = Stock, .answers = {Yes, Ok, Yes},
-         .expected = Journal{Where, L"close 101", RedirectMsg} + Reset + Journal{Msg(64, Caption, L"Стандартная папка файла "
-                     L"''hosts'' возвращена. Прежнее значение DataBasePath в разделе реестра HKLM\\SYSTEM\\CurrentControlSet\\"
-                     L"Services\\Tcpip\\Parameters: \"D:\\evil\"")} +
+         .expected = Journal{Where, L"close 101", RedirectMsg} + Reset + Journal{Msg(64, Caption, L"Стандартная папка "
+                     L"файла ''hosts'' возвращена. Прежнее значение DataBasePath в разделе реестра "
+                     L"HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: \"D:\\evil\"")} +
                      LookupReads(true) + Journal{L"read " + H, L"view", Unmodified},
          .after = stockOnly, .where = RegistryValue{2, Utf16(L"D:\\evil")}},
-        {.name = "the default, expanded, in other letters", .run = check, .hosts = Stock, .answers = {Yes},
-         .expected = Journal{Where, L"close 101"} + LookupReads(true) + Journal{L"read " + H, L"view", Unmodified},
-         .after = stockOnly, .where = RegistryValue{1, Utf16(L"c:\\windows\\SYSTEM32\\drivers\\etc\\")}},
-        {.name = "the default as Windows writes it", .run = check, .hosts = Stock, .answers = {Yes},
-         .expected = Journal{Where, L"close 101"} + LookupReads(true) + Journal{L"read " + H, L"view", Unmodified},
-         .after = stockOnly, .where = RegistryValue{2, Utf16(L"%SystemRoot%\\System32\\drivers\\etc")}},
         // Method 1 tells of success only once the stock file is in place.
-        {"modified, repaired", check, Old, {Yes, Ok, Ok}, Check + Journal{Modified, M1Warning} + Replaced +
-         Journal{M1Done} + Unload, replaced},
-        {"missing, created", check, std::nullopt, {Yes, Ok, Ok}, Check + Journal{Modified, M1Warning} + Written +
-         Journal{L"read " + H, L"replace " + H, Flush, M1Done} + Unload, stockOnly},
-        {"method 1 on the stock file: no copy", m1, Stock, {Ok, Ok}, Journal{M1Warning} + Written +
-         Journal{L"read " + H, L"replace " + H, Flush, M1Done} + Unload, stockOnly},
+        {.name = "modified, repaired", .run = check, .hosts = Old, .answers = {Yes, Ok, Ok},
+         .expected = Check + Journal{Modified, M1Warning} + Replaced + Journal{M1Done} + Unload, .after = replaced},
+        {.name = "missing, created", .run = check, .hosts = std::nullopt, .answers = {Yes, Ok, Ok},
+         .expected = Check + Journal{Modified, M1Warning} + Written +
+                     Journal{L"read " + H, L"replace " + H, Flush, M1Done} + Unload, .after = stockOnly},
+        {.name = "method 1 on the stock file: no copy", .run = m1, .hosts = Stock, .answers = {Ok, Ok},
+         .expected = Journal{M1Warning} + Written + Journal{L"read " + H, L"replace " + H, Flush, M1Done} + Unload,
+         .after = stockOnly},
         {.name = "method 1 on a protected file: unprotected after the copy", .run = m1, .hosts = Old,
          .answers = {Ok, Ok}, .expected = Journal{M1Warning} + Unprotected + Journal{Flush, M1Done} + Unload,
          .after = replaced, .attributes = Protected},
         // Method 2 puts the stock file in place before it asks, and restarts only on Yes.
-        {"method 2, restart", m2, Old, {Ok, Yes}, Journal{M2Warning} + Replaced + Journal{M2Question} + Restart + Unload,
-         replaced},
+        {.name = "method 2, restart", .run = m2, .hosts = Old, .answers = {Ok, Yes},
+         .expected = Journal{M2Warning} + Replaced + Journal{M2Question} + Restart + Unload, .after = replaced},
         // A failure ends the run at once with the hosts file as it was, nothing of the run's left.
-        {"method 1, the flush fails", m1, Old, {Ok}, Journal{M1Warning} + NewFile + Journal{L"delete " + T}, kept,
-         L"close " + T, leftAsItWas},
-        {"method 1, hosts held open", m1, Old, {Ok}, Journal{M1Warning} + Written + Journal{L"delete " + T}, kept,
-         L"probe " + H, leftAsItWas},
-        {"method 1, writing the copy fails: no part of a copy stays", m1, Old, {Ok}, Journal{M1Warning} + Written +
-         Journal{L"read " + H, L"create " + B, L"write " + B, L"delete " + B, L"delete " + T}, kept, L"write " + B,
-         leftAsItWas},
+        {.name = "method 1, the flush fails", .run = m1, .hosts = Old, .answers = {Ok},
+         .expected = Journal{M1Warning} + NewFile + Journal{L"delete " + T}, .after = kept, .failing = L"close " + T,
+         .subject = leftAsItWas},
+        {.name = "method 1, hosts held open", .run = m1, .hosts = Old, .answers = {Ok},
+         .expected = Journal{M1Warning} + Written + Journal{L"delete " + T}, .after = kept, .failing = L"probe " + H,
+         .subject = leftAsItWas},
+        {.name = "method 1, writing the copy fails: no part of a copy stays", .run = m1, .hosts = Old, .answers = {Ok},
+         .expected = Journal{M1Warning} + Written +
+                     Journal{L"read " + H, L"create " + B, L"write " + B, L"delete " + B, L"delete " + T},
+         .after = kept, .failing = L"write " + B, .subject = leftAsItWas},
         {.name = "method 1, the replace fails: attributes back, the copy kept", .run = m1, .hosts = Old,
-         .answers = {Ok}, .expected = Journal{M1Warning} + Unprotected + Journal{L"attributes " + H + L" 39",
-                                                                                  L"delete " + T},
+         .answers = {Ok},
+         .expected = Journal{M1Warning} + Unprotected + Journal{L"attributes " + H + L" 39", L"delete " + T},
          .after = keptAndCopied, .failing = L"replace " + H, .subject = leftAsItWas, .attributes = Protected},
-        {"method 2, the restart is refused", m2, Old, {Ok, Yes}, Journal{M2Warning} + Replaced + Journal{M2Question} +
-         Restart, replaced, L"ExitWindowsEx 6 0", L"Файл hosts уже заменён стандартным. Перезагрузите компьютер сами."},
+        {.name = "method 2, the restart is refused", .run = m2, .hosts = Old, .answers = {Ok, Yes},
+         .expected = Journal{M2Warning} + Replaced + Journal{M2Question} + Restart, .after = replaced,
+         .failing = L"ExitWindowsEx 6 0",
+         .subject = L"Файл hosts уже заменён стандартным. Перезагрузите компьютер сами."},
         // Held for good, hosts is replaced at the next start of Windows, never said done before.
         {.name = "method 1, hosts held by a program sharing all: a copy now, the stock file at the restart, offered",
          .run = m1, .hosts = Old, .answers = {Ok, Yes}, .expected = Journal{M1Warning} + Written + Copied +
          Retried(L"replace " + H) + Journal{L"at restart " + T + L" !" + H, HeldNow} + Restart + Unload,
          .after = {{H, Old}, {B, Old}, {T, Stock}}, .busy = {{L"replace " + H, 5}}},
         {.name = "method 2, hosts held sharing nothing: it becomes its copy at the restart, then the stock file",
-         .run = m2, .hosts = Old, .answers = {Ok, No}, .expected = Journal{M2Warning} + NewFile + Retried(L"probe " + H) +
-         Journal{L"read " + H, L"at restart " + H + L" " + B, L"at restart " + T + L" " + H, HeldNow} + Unload,
+         .run = m2, .hosts = Old, .answers = {Ok, No},
+         .expected = Journal{M2Warning} + NewFile + Retried(L"probe " + H) +
+                     Journal{L"read " + H, L"at restart " + H + L" " + B, L"at restart " + T + L" " + H, HeldNow} +
+                     Unload,
          .after = {{H, Old}, {T, Stock}}, .busy = {{L"probe " + H, 32}, {L"read " + H, 32}}},
-        {.name = "method 1, the restart's moves refused: the first one undone", .run = m1, .hosts = Old, .answers = {Ok},
-         .expected = Journal{M1Warning} + NewFile + Retried(L"probe " + H) +
-         Journal{L"read " + H, L"at restart " + H + L" " + B, L"at restart " + T + L" " + H, L"at restart " + B + L" " + H,
-                 L"delete " + T}, .after = kept, .failing = L"at restart " + T + L" " + H, .subject = leftAsItWas,
+        {.name = "method 1, the restart's moves refused: the first one undone", .run = m1, .hosts = Old,
+         .answers = {Ok}, .expected = Journal{M1Warning} + NewFile + Retried(L"probe " + H) +
+         Journal{L"read " + H, L"at restart " + H + L" " + B, L"at restart " + T + L" " + H,
+                 L"at restart " + B + L" " + H, L"delete " + T},
+         .after = kept, .failing = L"at restart " + T + L" " + H, .subject = leftAsItWas,
          .busy = {{L"probe " + H, 32}, {L"read " + H, 32}}},
-        {.name = "method 1 while an earlier run's replace waits for the restart: nothing more", .run = m1, .hosts = Old,
-         .answers = {Ok, No}, .expected = {M1Warning, HeldBefore, L"unload main", L"unload about"},
+        {.name = "method 1 while an earlier run's replace waits for the restart: nothing more", .run = m1,
+         .hosts = Old, .answers = {Ok, No}, .expected = {M1Warning, HeldBefore, L"unload main", L"unload about"},
          .after = {{H, Old}, {T, Stock}}, .waiting = true},
-        {"method 3, route fails", m3, Old, {Yes}, {M3Question, Route}, kept, Route, Route},
+        {.name = "method 3, route fails", .run = m3, .hosts = Old, .answers = {Yes}, .expected = {M3Question, Route},
+         .after = kept, .failing = Route, .subject = Route},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -185,35 +194,21 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
     }
 }
 
-TEST(HostsRepair, TheViewShowsTheFileAsText) {
-    Rig r(Old, {No});
-    r.repair.RunIntegrityCheck();
-    EXPECT_EQ(r.sys.view, L"127.0.0.1 vk.com\r\n\u2400яП\r\n");
-}
-
-TEST(HostsRepair, TheFileIsTheOneInTheSystemsWindowsFolderNoVariableTakesPart) {
-    Rig other(std::nullopt, {No});
-    other.sys.windowsDir = L"D:\\WIN";
-    other.repair.RunIntegrityCheck();
-    EXPECT_EQ(other.sys.log.at(Check.size() - 2), L"read D:\\WIN\\System32\\drivers\\etc\\hosts");
-}
-
 // (/windir:) Its own registry file is loaded; this computer's DNS cache is not flushed after method 1.
 TEST(HostsRepair, AnotherInstallationIsCheckedInItsOwnRegistryAndRepairedWithoutAFlush) {
     FakeSystem sys;
-    const std::wstring system = L"E:\\W\\System32\\config\\SYSTEM";
+    const std::wstring system = L"E:\\W\\System32\\config\\SYSTEM", hosts = L"E:\\W\\System32\\drivers\\etc\\hosts";
     sys.hives[system]["Select"]["Current"] = {1, Utf16(L"1")};  // not a number: unchecked
     sys.answers = {Yes, Ok, Ok};
     HostsRepair(sys.Get(), sys, L"E:\\W").RunIntegrityCheck();
-    EXPECT_EQ(Journal(sys.log.begin(), sys.log.begin() + 8), (Journal{L"load " + system, L"openW " + system + L" Select 1",
-              L"close 101", L"unload " + system, L"ordinary read E:\\W\\System32\\drivers\\etc\\hosts.ics",
-              L"read E:\\W\\System32\\drivers\\etc\\hosts", L"view", Modified}));
-    EXPECT_EQ(sys.log.end()[-4], L"replace E:\\W\\System32\\drivers\\etc\\hosts");
+    const Journal start{L"load " + system, L"openW " + system + L" Select 1", L"close 101", L"unload " + system,
+                        L"ordinary read " + hosts + L".ics", L"read " + hosts, L"view", Modified};
+    EXPECT_EQ(Journal(sys.log.begin(), sys.log.begin() + 8), start);
+    EXPECT_EQ(sys.log.end()[-4], L"replace " + hosts);
 }
 
 TEST(HostsRepair, AFolderWithoutSystem32IsNoInstallationTheWindowEnds) {
     FakeSystem none;
-    none.answers = {No};
     EXPECT_EQ(FailureOf([&] { HostsRepair(none.Get(), none, L"F:\\W").RunIntegrityCheck(); }),
               std::pair(3u, std::wstring(L"F:\\W\nВ этой папке нет Windows: в ней нет папки System32.")));
 }
@@ -244,29 +239,34 @@ TEST(HostsRepair, ARedirectThatCannotBeResetIsToldAndTheCheckGoesOn) {
     kept.sys.fail[L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc"] = 5;
     kept.repair.RunIntegrityCheck();
     EXPECT_EQ(Journal(kept.sys.log.begin() + 6, kept.sys.log.end()),
-              (Journal{Msg(16, Caption, L"Ошибка 5: text of 5\n\nHKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters"
-                                        L"\\DataBasePath\nDataBasePath оставлено как было.")} +
+              (Journal{Msg(16, Caption, L"Ошибка 5: text of 5\n\nHKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\"
+                                        L"Parameters\\DataBasePath\nDataBasePath оставлено как было.")} +
                LookupReads(true) + Journal{L"read " + H, L"view", Unmodified, L"unload main"}));
 }
 
 // After the view, one message lists what else sends sites elsewhere (none when there is nothing:
 // every case above); a proxy on this computer is switched off on Yes alone, its old values kept first.
 TEST(HostsRepair, OtherPlacesToldAfterTheViewAProxyHereSwitchedOffOnYes) {
-    const std::wstring reg = H + L".20240102-030405.reg", found = L"Кроме файла ''hosts'', сайты могут перенаправлять и "
-        L"эти настройки Windows:\n- прокси для всех страниц (пользователь): ",
-        here = Msg(4 + 16, Detection, found + L"127.0.0.1:8080 (на этом компьютере: так делают вредоносные программы)\n\n"
-        L"Прокси, указывающий на этот компьютер, обычно ставят вредоносные программы. Отключить его? Прежние значения будут "
-        L"сохранены в файле .reg рядом с файлом ''hosts''; остальное программа не меняет.");
-    const struct { const char* name; const wchar_t* server; std::deque<Answer> answers; Journal told; char enabled;
+    const std::wstring reg = H + L".20240102-030405.reg",
+                       found = L"Кроме файла ''hosts'', сайты могут перенаправлять и эти настройки Windows:\n- прокси "
+                               L"для всех страниц (пользователь): ",
+                       here = Msg(4 + 16, Detection, found + L"127.0.0.1:8080 (на этом компьютере: так делают "
+                           L"вредоносные программы)\n\nПрокси, указывающий на этот компьютер, обычно ставят "
+                           L"вредоносные программы. Отключить его? Прежние значения будут сохранены в файле .reg рядом "
+                           L"с файлом ''hosts''; остальное программа не меняет.");
+    const struct { const char* name; const wchar_t* server; std::deque<Answer> answers; Journal told; char enabled = 1;
                    std::wstring failing = {}; } cases[] = {
-        {"here, Yes: switched off", L"127.0.0.1:8080", {Yes, Ok, Yes}, {here, Msg(64, Caption, L"Прокси на этом компьютере "
-         L"отключены. Прежние значения сохранены в файле " + reg + L"; вернуть их: reg import \"" + reg + L"\"")}, 0},
-        {"here, No: left", L"127.0.0.1:8080", {No, Yes}, {here}, 1},
-        {"here, the .reg cannot be written: left", L"127.0.0.1:8080", {Yes, Ok, Yes}, {here, Msg(16, Caption, L"Ошибка 5: "
-         L"text of 5\n\ncreate " + reg + L"\nПрокси не отключены: файл для прежних значений не записан.")}, 1, L"create " + reg},
-        {"elsewhere: told, never asked", L"proxy.corp:3128", {Ok, Yes}, {Msg(64, Detection, found + L"proxy.corp:3128 "
-         L"(сброс: inetcpl.cpl, Подключения, Настройка сети)\n\nПрограмма их не меняет: как вернуть каждую, сказано в "
-         L"скобках.")}, 1},
+        {.name = "here, Yes: switched off", .server = L"127.0.0.1:8080", .answers = {Yes, Ok, Yes},
+         .told = {here, Msg(64, Caption, L"Прокси на этом компьютере отключены. Прежние значения сохранены в файле " +
+                                             reg + L"; вернуть их: reg import \"" + reg + L"\"")}, .enabled = 0},
+        {.name = "here, No: left", .server = L"127.0.0.1:8080", .answers = {No, Yes}, .told = {here}},
+        {.name = "here, the .reg cannot be written: left", .server = L"127.0.0.1:8080", .answers = {Yes, Ok, Yes},
+         .told = {here, Msg(16, Caption, L"Ошибка 5: text of 5\n\ncreate " + reg +
+                                             L"\nПрокси не отключены: файл для прежних значений не записан.")},
+         .failing = L"create " + reg},
+        {.name = "elsewhere: told, never asked", .server = L"proxy.corp:3128", .answers = {Ok, Yes},
+         .told = {Msg(64, Detection, found + L"proxy.corp:3128 (сброс: inetcpl.cpl, Подключения, Настройка сети)\n\n"
+                                         L"Программа их не меняет: как вернуть каждую, сказано в скобках.")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -290,8 +290,8 @@ TEST(Form1Messages, TwelveOtherPlacesAtMostAndASwitchOffStoppedHalfway) {
     for (int i = 0; i < 11; ++i) twelve += L"\n- L";
     EXPECT_EQ(OtherPlacesFound(std::vector<std::wstring>(13, L"L"), false),
               twelve + L"\n- ...и ещё 2\n\nПрограмма их не меняет: как вернуть каждую, сказано в скобках.");
-    EXPECT_EQ(ProxiesNotSwitchedOff(5, L"E", L"S", L"R"), L"Ошибка 5: E\n\nS\nПрокси отключены не все; прежние значения "
-                                                          L"сохранены в файле R");
+    EXPECT_EQ(ProxiesNotSwitchedOff(5, L"E", L"S", L"R"),
+              L"Ошибка 5: E\n\nS\nПрокси отключены не все; прежние значения сохранены в файле R");
 }
 
 TEST(HostsStore, AFileThatOnlyStartsLikeTheStockOneIsCopied) {
