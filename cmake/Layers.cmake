@@ -32,7 +32,8 @@ function(hostovik_check_layers logic_target)
         # Up a layer, or across to the other front end.
         # (The command line still in hosts/ reaches the lookup room until it moves to console/.)
         if(DEFINED rank_${to} AND NOT to STREQUAL folder AND NOT rank_${to} LESS rank_${folder} AND
-           NOT file STREQUAL "app/main.cpp" AND NOT (file MATCHES "^hosts/HostsCommandLine\\." AND to STREQUAL "lookup"))
+           NOT file STREQUAL "app/main.cpp" AND
+           NOT (file MATCHES "^hosts/HostsCommandLine\\." AND to STREQUAL "lookup"))
           list(APPEND faults "${file} reaches up: ${line}")
         endif()
       endif()
