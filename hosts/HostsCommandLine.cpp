@@ -5,14 +5,14 @@
 #include <optional>
 
 #include "app/AppInfo.h"
-#include "hosts/HostsRepair.h"
+#include "hosts/DnsCache.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/HostsStore.h"
-#include "hosts/Inspection.h"
 #include "hosts/HostsText.h"
-#include "hosts/LookupPath.h"
-#include "hosts/Resolver.h"
 #include "hosts/StockHosts.h"
+#include "lookup/Inspection.h"
+#include "lookup/Undo.h"
+#include "lookup/WindowsRegistry.h"
 
 namespace {
 
@@ -128,7 +128,7 @@ struct Run {
     // unless an earlier one does.
     void OtherPlaces(int& code) {
         for (const std::wstring& note : lookup->notes) Say(note);
-        for (const Finding& finding : lookup->findings) Say(finding.line);
+        for (const Finding& finding : lookup->findings) Say(Words(finding));
         if (c.action != Command::Repair || !AnyUndo(lookup->findings)) return;
         const Undone undone = UndoFindings(s, lookup->findings, hostsPath);
         const auto total = std::count_if(lookup->findings.begin(), lookup->findings.end(),

@@ -5,7 +5,7 @@
 
 #include "app/Window.h"
 #include "forms/frmAbout/frmAbout.h"
-#include "hosts/HostsRepair.h"
+#include "forms/Form1/HostsRepair.h"
 
 class Form1 final : public Window, private RepairWindows {
 public:

@@ -30,11 +30,12 @@
 #include "forms/Form1/Links.h"
 #include "forms/frmAbout/SysInfo.h"
 #include "forms/frmAbout/frmAboutControls.h"
+#include "forms/Form1/Form1Messages.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/HostsText.h"
-#include "hosts/LookupPath.h"
-#include "hosts/Resolver.h"
 #include "hosts/StockHosts.h"
+#include "lookup/LookupMessages.h"
+#include "lookup/WindowsRegistry.h"
 
 namespace {
 

@@ -2,8 +2,9 @@
 #include "Fakes.h"
 #include "hosts/HostsCommandLine.h"
 #include "hosts/HostsMessages.h"
-#include "hosts/LookupPath.h"
-#include "hosts/Resolver.h"
+#include "lookup/LookupMessages.h"
+#include "lookup/RegFile.h"
+#include "lookup/WindowsRegistry.h"
 
 namespace {
 

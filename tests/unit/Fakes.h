@@ -16,7 +16,7 @@
 #include <sstream>
 
 #include "app/Platform.h"
-#include "hosts/HostsRepair.h"
+#include "forms/Form1/HostsRepair.h"
 #include "hosts/StockHosts.h"
 
 using Journal = std::vector<std::wstring>;

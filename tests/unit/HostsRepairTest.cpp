@@ -1,41 +1,61 @@
-// The start-up check and the three repair methods, driven by scripted answers, with faults
-// injected into every step that changes something.
+// The main window's start-up check and its three repair methods, driven by scripted answers,
+// with faults injected into every step that changes something; each text as the user reads it.
 #include "Fakes.h"
-#include "app/Caption.h"
-#include "hosts/HostsMessages.h"
-#include "forms/Form1/Links.h"
-#include "forms/frmAbout/SysInfo.h"
+#include "forms/Form1/Form1Messages.h"
 #include "hosts/HostsText.h"
-#include "hosts/LookupPath.h"
-#include "hosts/Resolver.h"
 
 namespace {
 
 using enum Answer;
 
-const std::wstring Caption(MainCaption), Detection = DetectionTitle();
+const std::wstring Caption = L"Хостовик сайтов| by Kostya_IT", Detection = L"Эвристическое обнаружение | " + Caption;
 // Styles: Yes/No 4, critical 16, information 64.
-const std::wstring Modified = Msg(4 + 16, Detection, ModifiedWarning);
-const std::wstring Unmodified = Msg(4 + 64, Detection, UnmodifiedQuestion);
-const std::wstring M1Warning = Msg(64, Caption, Method1Warning), M1Done = Msg(64, Caption, Method1Done);
-const std::wstring M2Warning = Msg(64, L"Предупреждение!", Method2Warning);
-const std::wstring M2Question = Msg(4 + 64, Caption, Method2Question), M3Question = Msg(4 + 64, Caption, Method3Question);
+const std::wstring Modified =
+    Msg(4 + 16, Detection, L"Внимание! Возможно был изменен файл ''hosts'', заменить его на оригинальный?");
+const std::wstring Unmodified =
+    Msg(4 + 64, Detection, L"Файл ''hosts'' НЕ был изменен, продолжить загрузку программы?");
+const std::wstring M1Warning = Msg(64, Caption, L"Внимание! После нажатия на кнопку ''ОК'' Сайты будут разблокированы. "
+    L"Если сайты не разблокировались, то попробуйте перезагрузить Ваш компьютер, если не помогло, попробуйте "
+    L"остальные 2 способа и помните данная программа НЕ гарантирует разблокировки компьютера!");
+const std::wstring M1Done = Msg(64, Caption, L"Сайты были разблокированы, необходимо произвести перезагрузку "
+    L"компьютера, если перезагрузка не помогла, попробуйте ''Способ №2''. После нажатия на кнопку ''OK'', программа "
+    L"закроется!");
+const std::wstring M2Warning = Msg(64, L"Предупреждение!",
+    L"Внимание! Данный способ лучше использовать, ТОЛЬКО в том случае, если 1-й способ не помог!");
+const std::wstring M2Question = Msg(4 + 64, Caption, L"Сайты были разблокированы, необходимо произвести перезагрузку "
+    L"компьютера, если перезагрузка не помогла, попробуйте способ №3! Произвести перезагрузку компьтера сейчас?");
+const std::wstring M3Question = Msg(4 + 64, Caption, L"Внимание! После данного способа, Вам придется снова включить "
+    L"Ваше соединения (возможно потребуется перезагрузка компьютера)!Продолжить?");
 const std::wstring Route = L"start C:\\WINDOWS\\system32\\route.exe | \"C:\\WINDOWS\\system32\\route.exe\" -f 2";
-const std::wstring Flush = L"run C:\\WINDOWS\\system32\\ipconfig.exe | \"C:\\WINDOWS\\system32\\ipconfig.exe\" /flushdns 30";
+const std::wstring Flush =
+    L"run C:\\WINDOWS\\system32\\ipconfig.exe | \"C:\\WINDOWS\\system32\\ipconfig.exe\" /flushdns 30";
 // DataBasePath read (HKEY_LOCAL_MACHINE, KEY_QUERY_VALUE), and written (KEY_SET_VALUE).
 const char* const TcpipKey = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 const std::wstring Where = L"openW -2147483646 SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters 1";
 const Journal Reset{L"openW -2147483646 SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters 2",
                     L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc", L"close 101"};
-const std::wstring RedirectMsg = Msg(4 + 16, Detection, RedirectWarning(L"D:\\evil"));
+const std::wstring RedirectMsg = Msg(4 + 16, Detection, L"Внимание! Windows читает файл ''hosts'' не из стандартной "
+    L"папки, а из папки \"D:\\evil\". Так делают вредоносные программы, чтобы блокировать сайты. Вернуть стандартную "
+    L"папку?");
 
-// What the start-up check reads of the rest of the lookup path in a registry holding `keys`.
-Journal LookupReads(const FakeSystem::Keys& keys = {}) {
-    FakeSystem sys;
-    sys.keys = keys;
-    WindowsRegistry registry(sys.Get(), L"");
-    ReadLookupPath(sys.Get(), &registry, H, false);
-    return sys.log;
+// What the start-up check reads of the rest of the lookup path in a registry without its keys
+// (the lookup room's tests read them with values); `tcpip`: with Tcpip's Parameters key, opened and closed.
+Journal LookupReads(bool tcpip = false) {
+    const std::wstring hklm = L"openW -2147483646 ", set = hklm + L"SYSTEM\\CurrentControlSet\\Services\\",
+                       ie = L"Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                       winsock = set + L"WinSock2\\Parameters\\";
+    Journal reads{L"ordinary read " + H + L".ics", L"openW -2147483647 Software\\" + ie + L" 257",
+                  hklm + L"SOFTWARE\\Policies\\" + ie + L" 257", hklm + L"SOFTWARE\\" + ie + L"\\Connections 257",
+                  set + L"Tcpip\\Parameters 1"};
+    if (tcpip) reads.push_back(L"close 101");
+    return reads + Journal{set + L"Tcpip\\Parameters\\Interfaces 8", set + L"Tcpip6\\Parameters 1",
+                           set + L"Tcpip6\\Parameters\\Interfaces 8",
+                           hklm + L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig 264",
+                           set + L"Dnscache\\Parameters\\DnsPolicyConfig 8",
+                           winsock + L"Protocol_Catalog9\\Catalog_Entries 8",
+                           winsock + L"NameSpace_Catalog5\\Catalog_Entries 8",
+                           winsock + L"Protocol_Catalog9\\Catalog_Entries64 8",
+                           winsock + L"NameSpace_Catalog5\\Catalog_Entries64 8"};
 }
 // Where Windows reads hosts from and the rest of the lookup path, then the file. The new content
 // first, then the check that hosts can go, the copy, the replace, and the DNS cache cleared.
@@ -56,8 +76,13 @@ Journal Retried(const std::wstring& call) {
     for (int i = 1; i < 20; ++i) j.insert(j.end(), {L"sleep 100", call});
     return j;
 }
-const std::wstring HeldNow = Msg(4 + 64, Caption, HostsWaitsForRestart(L"scan.exe (процесс 12)", false)),
-                   HeldBefore = Msg(4 + 64, Caption, HostsWaitsForRestart(L"", true));
+const std::wstring AfterRestart =
+    L" Сайты будут разблокированы после перезагрузки. Произвести перезагрузку компьютера сейчас?";
+const std::wstring HeldNow = Msg(4 + 64, Caption, L"Файл ''hosts'' занят другой программой: scan.exe (процесс 12). "
+    L"Заменить его сейчас нельзя: стандартный файл займёт его место при следующей перезагрузке компьютера." +
+    AfterRestart);
+const std::wstring HeldBefore = Msg(4 + 64, Caption, L"Замена файла ''hosts'' стандартным уже назначена на следующую "
+    L"перезагрузку компьютера." + AfterRestart);
 
 struct Rig {
     FakeSystem sys;
@@ -71,81 +96,85 @@ struct Rig {
 TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
     const auto check = &HostsRepair::RunIntegrityCheck;
     const auto m1 = &HostsRepair::RepairMethod1, m2 = &HostsRepair::RepairMethod2, m3 = &HostsRepair::RepairMethod3;
-    const Files kept{{H, Old}}, keptAndCopied{{H, Old}, {B, Old}}, replaced{{H, Stock}, {B, Old}}, stockOnly{{H, Stock}};
-    const std::wstring leftAsItWas = H + L"\n" + std::wstring(HostsLeftAsItWas);
+    const Files kept{{H, Old}}, keptAndCopied{{H, Old}, {B, Old}}, replaced{{H, Stock}, {B, Old}},
+                stockOnly{{H, Stock}};
+    const std::wstring leftAsItWas = H + L"\nФайл hosts оставлен как был.";
+    // `failing`: this call fails with code 5, which the run ends with, its failure naming `subject`;
+    // `attributes`: of the hosts file, before and after; `where`: DataBasePath; `busy`: calls failing for
+    // good, another program holding hosts; `waiting`: an earlier run's new file waits for the restart.
     const struct {
-        const char* name;
-        void (HostsRepair::*run)();
-        std::optional<std::string> hosts;
-        std::deque<Answer> answers;
-        Journal expected;
-        Files after;
-        std::wstring failing = {};  // this call fails with code 5, which the run ends with
-        std::wstring subject = {};  // what the failure names
-        std::uint32_t attributes = Plain;  // of the hosts file, before and after
-        std::optional<RegistryValue> where = {};  // DataBasePath
-        std::map<std::wstring, std::uint32_t> busy = {};  // calls failing for good: another program holds hosts
-        bool waiting = false;  // an earlier run's new file waits for the restart to replace hosts
+        const char* name; void (HostsRepair::*run)(); std::optional<std::string> hosts; std::deque<Answer> answers;
+        Journal expected; Files after; std::wstring failing = {}, subject = {}; std::uint32_t attributes = Plain;
+        std::optional<RegistryValue> where = {}; std::map<std::wstring, std::uint32_t> busy = {}; bool waiting = false;
     } cases[] = {
         // The check counts LF bytes only.
-        {"stock, stop", check, Stock, {No}, Check + Journal{Unmodified, L"unload main"}, stockOnly},
-        {"stock and one more line", check, Stock + "\r\n", {No}, Check + Journal{Modified}, {{H, Stock + "\r\n"}}},
+        {.name = "stock, stop", .run = check, .hosts = Stock, .answers = {No},
+         .expected = Check + Journal{Unmodified, L"unload main"}, .after = stockOnly},
+        {.name = "stock and one more line", .run = check, .hosts = Stock + "\r\n", .answers = {No},
+         .expected = Check + Journal{Modified}, .after = {{H, Stock + "\r\n"}}},
         // Windows reading hosts from elsewhere is told of first; Yes puts the default back.
         {.name = "redirected, reset", .run = check, .hosts = Stock, .answers = {Yes, Ok, Yes},
-         .expected = Journal{Where, L"close 101", RedirectMsg} + Reset + Journal{Msg(64, Caption, RedirectReset(L"D:\\evil"))} +
-                     LookupReads({{TcpipKey, {}}}) + Journal{L"read " + H, L"view", Unmodified},
+         .expected = Journal{Where, L"close 101", RedirectMsg} + Reset + Journal{Msg(64, Caption, L"Стандартная папка "
+                     L"файла ''hosts'' возвращена. Прежнее значение DataBasePath в разделе реестра "
+                     L"HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: \"D:\\evil\"")} +
+                     LookupReads(true) + Journal{L"read " + H, L"view", Unmodified},
          .after = stockOnly, .where = RegistryValue{2, Utf16(L"D:\\evil")}},
-        {.name = "the default, expanded, in other letters", .run = check, .hosts = Stock, .answers = {Yes},
-         .expected = Journal{Where, L"close 101"} + LookupReads({{TcpipKey, {}}}) + Journal{L"read " + H, L"view", Unmodified},
-         .after = stockOnly, .where = RegistryValue{1, Utf16(L"c:\\windows\\SYSTEM32\\drivers\\etc\\")}},
-        {.name = "the default as Windows writes it", .run = check, .hosts = Stock, .answers = {Yes},
-         .expected = Journal{Where, L"close 101"} + LookupReads({{TcpipKey, {}}}) + Journal{L"read " + H, L"view", Unmodified},
-         .after = stockOnly, .where = RegistryValue{2, Utf16(L"%SystemRoot%\\System32\\drivers\\etc")}},
         // Method 1 tells of success only once the stock file is in place.
-        {"modified, repaired", check, Old, {Yes, Ok, Ok}, Check + Journal{Modified, M1Warning} + Replaced +
-         Journal{M1Done} + Unload, replaced},
-        {"missing, created", check, std::nullopt, {Yes, Ok, Ok}, Check + Journal{Modified, M1Warning} + Written +
-         Journal{L"read " + H, L"replace " + H, Flush, M1Done} + Unload, stockOnly},
-        {"method 1 on the stock file: no copy", m1, Stock, {Ok, Ok}, Journal{M1Warning} + Written +
-         Journal{L"read " + H, L"replace " + H, Flush, M1Done} + Unload, stockOnly},
+        {.name = "modified, repaired", .run = check, .hosts = Old, .answers = {Yes, Ok, Ok},
+         .expected = Check + Journal{Modified, M1Warning} + Replaced + Journal{M1Done} + Unload, .after = replaced},
+        {.name = "missing, created", .run = check, .hosts = std::nullopt, .answers = {Yes, Ok, Ok},
+         .expected = Check + Journal{Modified, M1Warning} + Written +
+                     Journal{L"read " + H, L"replace " + H, Flush, M1Done} + Unload, .after = stockOnly},
+        {.name = "method 1 on the stock file: no copy", .run = m1, .hosts = Stock, .answers = {Ok, Ok},
+         .expected = Journal{M1Warning} + Written + Journal{L"read " + H, L"replace " + H, Flush, M1Done} + Unload,
+         .after = stockOnly},
         {.name = "method 1 on a protected file: unprotected after the copy", .run = m1, .hosts = Old,
          .answers = {Ok, Ok}, .expected = Journal{M1Warning} + Unprotected + Journal{Flush, M1Done} + Unload,
          .after = replaced, .attributes = Protected},
         // Method 2 puts the stock file in place before it asks, and restarts only on Yes.
-        {"method 2, restart", m2, Old, {Ok, Yes}, Journal{M2Warning} + Replaced + Journal{M2Question} + Restart + Unload,
-         replaced},
+        {.name = "method 2, restart", .run = m2, .hosts = Old, .answers = {Ok, Yes},
+         .expected = Journal{M2Warning} + Replaced + Journal{M2Question} + Restart + Unload, .after = replaced},
         // A failure ends the run at once with the hosts file as it was, nothing of the run's left.
-        {"method 1, the flush fails", m1, Old, {Ok}, Journal{M1Warning} + NewFile + Journal{L"delete " + T}, kept,
-         L"close " + T, leftAsItWas},
-        {"method 1, hosts held open", m1, Old, {Ok}, Journal{M1Warning} + Written + Journal{L"delete " + T}, kept,
-         L"probe " + H, leftAsItWas},
-        {"method 1, writing the copy fails: no part of a copy stays", m1, Old, {Ok}, Journal{M1Warning} + Written +
-         Journal{L"read " + H, L"create " + B, L"write " + B, L"delete " + B, L"delete " + T}, kept, L"write " + B,
-         leftAsItWas},
+        {.name = "method 1, the flush fails", .run = m1, .hosts = Old, .answers = {Ok},
+         .expected = Journal{M1Warning} + NewFile + Journal{L"delete " + T}, .after = kept, .failing = L"close " + T,
+         .subject = leftAsItWas},
+        {.name = "method 1, hosts held open", .run = m1, .hosts = Old, .answers = {Ok},
+         .expected = Journal{M1Warning} + Written + Journal{L"delete " + T}, .after = kept, .failing = L"probe " + H,
+         .subject = leftAsItWas},
+        {.name = "method 1, writing the copy fails: no part of a copy stays", .run = m1, .hosts = Old, .answers = {Ok},
+         .expected = Journal{M1Warning} + Written +
+                     Journal{L"read " + H, L"create " + B, L"write " + B, L"delete " + B, L"delete " + T},
+         .after = kept, .failing = L"write " + B, .subject = leftAsItWas},
         {.name = "method 1, the replace fails: attributes back, the copy kept", .run = m1, .hosts = Old,
-         .answers = {Ok}, .expected = Journal{M1Warning} + Unprotected + Journal{L"attributes " + H + L" 39",
-                                                                                  L"delete " + T},
+         .answers = {Ok},
+         .expected = Journal{M1Warning} + Unprotected + Journal{L"attributes " + H + L" 39", L"delete " + T},
          .after = keptAndCopied, .failing = L"replace " + H, .subject = leftAsItWas, .attributes = Protected},
-        {"method 2, the restart is refused", m2, Old, {Ok, Yes}, Journal{M2Warning} + Replaced + Journal{M2Question} +
-         Restart, replaced, L"ExitWindowsEx 6 0", std::wstring(HostsReplacedRestartByHand)},
+        {.name = "method 2, the restart is refused", .run = m2, .hosts = Old, .answers = {Ok, Yes},
+         .expected = Journal{M2Warning} + Replaced + Journal{M2Question} + Restart, .after = replaced,
+         .failing = L"ExitWindowsEx 6 0",
+         .subject = L"Файл hosts уже заменён стандартным. Перезагрузите компьютер сами."},
         // Held for good, hosts is replaced at the next start of Windows, never said done before.
         {.name = "method 1, hosts held by a program sharing all: a copy now, the stock file at the restart, offered",
          .run = m1, .hosts = Old, .answers = {Ok, Yes}, .expected = Journal{M1Warning} + Written + Copied +
          Retried(L"replace " + H) + Journal{L"at restart " + T + L" !" + H, HeldNow} + Restart + Unload,
          .after = {{H, Old}, {B, Old}, {T, Stock}}, .busy = {{L"replace " + H, 5}}},
         {.name = "method 2, hosts held sharing nothing: it becomes its copy at the restart, then the stock file",
-         .run = m2, .hosts = Old, .answers = {Ok, No}, .expected = Journal{M2Warning} + NewFile + Retried(L"probe " + H) +
-         Journal{L"read " + H, L"at restart " + H + L" " + B, L"at restart " + T + L" " + H, HeldNow} + Unload,
+         .run = m2, .hosts = Old, .answers = {Ok, No},
+         .expected = Journal{M2Warning} + NewFile + Retried(L"probe " + H) +
+                     Journal{L"read " + H, L"at restart " + H + L" " + B, L"at restart " + T + L" " + H, HeldNow} +
+                     Unload,
          .after = {{H, Old}, {T, Stock}}, .busy = {{L"probe " + H, 32}, {L"read " + H, 32}}},
-        {.name = "method 1, the restart's moves refused: the first one undone", .run = m1, .hosts = Old, .answers = {Ok},
-         .expected = Journal{M1Warning} + NewFile + Retried(L"probe " + H) +
-         Journal{L"read " + H, L"at restart " + H + L" " + B, L"at restart " + T + L" " + H, L"at restart " + B + L" " + H,
-                 L"delete " + T}, .after = kept, .failing = L"at restart " + T + L" " + H, .subject = leftAsItWas,
+        {.name = "method 1, the restart's moves refused: the first one undone", .run = m1, .hosts = Old,
+         .answers = {Ok}, .expected = Journal{M1Warning} + NewFile + Retried(L"probe " + H) +
+         Journal{L"read " + H, L"at restart " + H + L" " + B, L"at restart " + T + L" " + H,
+                 L"at restart " + B + L" " + H, L"delete " + T},
+         .after = kept, .failing = L"at restart " + T + L" " + H, .subject = leftAsItWas,
          .busy = {{L"probe " + H, 32}, {L"read " + H, 32}}},
-        {.name = "method 1 while an earlier run's replace waits for the restart: nothing more", .run = m1, .hosts = Old,
-         .answers = {Ok, No}, .expected = {M1Warning, HeldBefore, L"unload main", L"unload about"},
+        {.name = "method 1 while an earlier run's replace waits for the restart: nothing more", .run = m1,
+         .hosts = Old, .answers = {Ok, No}, .expected = {M1Warning, HeldBefore, L"unload main", L"unload about"},
          .after = {{H, Old}, {T, Stock}}, .waiting = true},
-        {"method 3, route fails", m3, Old, {Yes}, {M3Question, Route}, kept, Route, Route},
+        {.name = "method 3, route fails", .run = m3, .hosts = Old, .answers = {Yes}, .expected = {M3Question, Route},
+         .after = kept, .failing = Route, .subject = Route},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -165,112 +194,104 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
     }
 }
 
-TEST(HostsRepair, TheCheckShowsTheFileOfTheSystemsWindowsAndCountsEveryLF) {
-    Rig r(Old, {No});
-    r.repair.RunIntegrityCheck();
-    EXPECT_EQ(r.sys.view, L"127.0.0.1 vk.com\r\n\u2400яП\r\n");
-    // The Windows folder is the system's own: no environment variable takes part.
-    Rig other(std::nullopt, {No});
-    other.sys.windowsDir = L"D:\\WIN";
-    other.repair.RunIntegrityCheck();
-    EXPECT_EQ(other.sys.log.at(Check.size() - 2), L"read D:\\WIN\\System32\\drivers\\etc\\hosts");
-    // Another installation's (/windir:): its own registry file; no flush of this computer's DNS
-    // cache after method 1.
+// (/windir:) Its own registry file is loaded; this computer's DNS cache is not flushed after method 1.
+TEST(HostsRepair, AnotherInstallationIsCheckedInItsOwnRegistryAndRepairedWithoutAFlush) {
     FakeSystem sys;
-    const std::wstring system = L"E:\\W\\System32\\config\\SYSTEM";
+    const std::wstring system = L"E:\\W\\System32\\config\\SYSTEM", hosts = L"E:\\W\\System32\\drivers\\etc\\hosts";
     sys.hives[system]["Select"]["Current"] = {1, Utf16(L"1")};  // not a number: unchecked
     sys.answers = {Yes, Ok, Ok};
     HostsRepair(sys.Get(), sys, L"E:\\W").RunIntegrityCheck();
-    EXPECT_EQ(Journal(sys.log.begin(), sys.log.begin() + 8), (Journal{L"load " + system, L"openW " + system + L" Select 1",
-              L"close 101", L"unload " + system, L"ordinary read E:\\W\\System32\\drivers\\etc\\hosts.ics",
-              L"read E:\\W\\System32\\drivers\\etc\\hosts", L"view", Modified}));
-    EXPECT_EQ(sys.log.end()[-4], L"replace E:\\W\\System32\\drivers\\etc\\hosts");
-    FakeSystem none;  // a folder without System32 holds none: the window ends
-    none.answers = {No};
-    EXPECT_EQ(FailureOf([&] { HostsRepair(none.Get(), none, L"F:\\W").RunIntegrityCheck(); }).first, 3u);
-    // A file that cannot be read: the view says why, and the warning offers the repair.
+    const Journal start{L"load " + system, L"openW " + system + L" Select 1", L"close 101", L"unload " + system,
+                        L"ordinary read " + hosts + L".ics", L"read " + hosts, L"view", Modified};
+    EXPECT_EQ(Journal(sys.log.begin(), sys.log.begin() + 8), start);
+    EXPECT_EQ(sys.log.end()[-4], L"replace " + hosts);
+}
+
+TEST(HostsRepair, AFolderWithoutSystem32IsNoInstallationTheWindowEnds) {
+    FakeSystem none;
+    EXPECT_EQ(FailureOf([&] { HostsRepair(none.Get(), none, L"F:\\W").RunIntegrityCheck(); }),
+              std::pair(3u, std::wstring(L"F:\\W\nВ этой папке нет Windows: в ней нет папки System32.")));
+}
+
+TEST(HostsRepair, AFileThatCannotBeReadIsShownAsSuchAndItsRepairOffered) {
     Rig held(Old, {No});
     held.sys.fail[L"read " + H] = 32;
     held.repair.RunIntegrityCheck();
-    EXPECT_EQ(held.sys.view, HostsNotRead(32, L"text of 32"));
+    EXPECT_EQ(held.sys.view, L"[Файл hosts не прочитан. Ошибка 32: text of 32]\r\n");
     EXPECT_EQ(held.sys.log.back(), Modified);
-    // A padded file: the view shows its start, says so, and lists the entries past it; the LFs
-    // past it still count.
+}
+
+// The view shows its start, says so, and lists the entries past it; the LFs past it still count.
+TEST(HostsRepair, APaddedFileShowsItsStartAndTheEntriesPastIt) {
     const std::string entries = "0.0.0.0 vk.com\n" + std::string(2000, 'x') + " ok.ru\n";
     Rig padded(std::string(ViewCap + 2, 'x') + std::string(17, '\n') + entries, {Yes});
     padded.repair.RunIntegrityCheck();
     EXPECT_EQ(padded.sys.log, Check + Journal{Unmodified});  // 19 LFs
-    const std::size_t size = ViewCap + 2 + 17 + entries.size();
-    EXPECT_EQ(padded.sys.view, std::wstring(ViewCap, L'x') + L"\r\n" + ViewCutNote(size, ViewCap, 2) +
-                                   L"0.0.0.0 vk.com\r\n" + std::wstring(ShownLineCap, L'x') + L"\r\n");
+    EXPECT_EQ(padded.sys.view, std::wstring(ViewCap, L'x') + L"\r\n[Файл hosts занимает 16779257 байт; здесь показаны "
+              L"только первые 16777216. Строки с записями дальше в файле (2):]\r\n0.0.0.0 vk.com\r\n" +
+              std::wstring(ShownLineCap, L'x') + L"\r\n");
 }
 
-TEST(HostsRepair, AnUnreadableOrHostileRedirectIsOfferedForResetAndTheRepairGoesOn) {
-    const struct { const char* name; std::optional<RegistryValue> value; std::uint32_t open = 0; std::wstring shown;
-                   std::optional<std::int32_t> query = {}; } cases[] = {
-        {"denied", {}, 5, L"<не прочитано: ошибка 5: text of 5>"},
-        // Still growing after a few reads.
-        {"more data every time", RegistryValue{1, ""}, 0, L"<не прочитано: ошибка 234: text of 234>", 234},
-        {"another type", RegistryValue{4, "\x01\0\0\0"}, 0, L"<значение типа 4, не текст>"},
-        {"40,000 characters", RegistryValue{2, Utf16(std::wstring(40000, L'd'))}, 0, std::wstring(300, L'd') + L"…"},
-        {"more than 1 MiB", RegistryValue{2, std::string((1 << 20) + 1, 'd')}, 0, L"<значение длиннее 1048576 байт>"},
-        {"a line break and an escape", RegistryValue{1, Utf16(L"D:\\x\n\x1b[2J")}, 0, L"D:\\x??[2J"},
-        {"a surrogate pair across the cut", RegistryValue{1, Utf16(std::wstring(299, L'd') + wchar_t{0xD83D} + wchar_t{0xDE00})},
-         0, std::wstring(299, L'd') + L"…"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Rig r(Old, {Yes, Ok, Yes, Ok, Ok});
-        r.sys.keys[TcpipKey];
-        if (c.value) r.sys.keys[TcpipKey]["DataBasePath"] = *c.value;
-        if (c.open) r.sys.fail[Where] = c.open;
-        r.sys.queryStatus = c.query;
-        r.repair.RunIntegrityCheck();
-        EXPECT_EQ(r.sys.log.at(c.open ? 1 : 2), Msg(4 + 16, Detection, RedirectWarning(c.shown)));
-        EXPECT_EQ(r.sys.files.at(H), Stock);
-    }
-    // A value that cannot be written back is told of, and the check goes on.
+// A value malware keeps from being written back is told of, and the check goes on.
+TEST(HostsRepair, ARedirectThatCannotBeResetIsToldAndTheCheckGoesOn) {
     Rig kept(Stock, {Yes, Ok, No});
     kept.sys.keys[TcpipKey]["DataBasePath"] = {1, Utf16(L"D:\\evil")};
     kept.sys.fail[L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc"] = 5;
     kept.repair.RunIntegrityCheck();
     EXPECT_EQ(Journal(kept.sys.log.begin() + 6, kept.sys.log.end()),
-              (Journal{Msg(16, Caption, L"Ошибка 5: text of 5\n\nHKLM\\SYSTEM\\CurrentControlSet\\" + std::wstring(TcpipParameters) +
-                                        L"\\DataBasePath\nDataBasePath оставлено как было.")} +
-               LookupReads(kept.sys.keys) + Journal{L"read " + H, L"view", Unmodified, L"unload main"}));
-    // The folder Windows reads, as the DNS client, a service, finds it: only a local one is ever
-    // opened, and variables are the machine's, never the user's.
-    for (const auto& [value, folder] : {std::pair{L"\\\\evil\\etc", L""}, {L"etc", L""}, {L"%ProgramData%\\evil", L"C:\\ProgramData\\evil"}}) {
-        FakeSystem sys;
-        sys.keys[TcpipKey]["DataBasePath"] = {2, Utf16(value)};
-        sys.keys["SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"]["ProgramData"] = {1, Utf16(L"C:\\ProgramData")};
-        EXPECT_EQ(WindowsRegistry(sys.Get(), L"").HostsRedirect()->folder, folder);
-    }
+              (Journal{Msg(16, Caption, L"Ошибка 5: text of 5\n\nHKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\"
+                                        L"Parameters\\DataBasePath\nDataBasePath оставлено как было.")} +
+               LookupReads(true) + Journal{L"read " + H, L"view", Unmodified, L"unload main"}));
 }
 
 // After the view, one message lists what else sends sites elsewhere (none when there is nothing:
 // every case above); a proxy on this computer is switched off on Yes alone, its old values kept first.
 TEST(HostsRepair, OtherPlacesToldAfterTheViewAProxyHereSwitchedOffOnYes) {
-    const std::wstring reg = H + L".20240102-030405.reg", here = Msg(4 + 16, Detection, OtherPlacesFound(
-        {L"прокси для всех страниц (пользователь): 127.0.0.1:8080" + std::wstring(OnThisComputer)}, true));
-    const struct { const wchar_t* server; std::deque<Answer> answers; std::wstring failing; Journal told; char enabled; } cases[] = {
-        {L"127.0.0.1:8080", {Yes, Ok, Yes}, {}, {here, Msg(64, Caption, ProxiesSwitchedOff(reg))}, 0},
-        {L"127.0.0.1:8080", {No, Yes}, {}, {here}, 1},
-        {L"127.0.0.1:8080", {Yes, Ok, Yes}, L"create " + reg, {here, Msg(16, Caption, ProxiesNotSwitchedOff(5, L"text of 5", L"create " + reg, L""))}, 1},
-        {L"proxy.corp:3128", {Ok, Yes}, {}, {Msg(64, Detection, OtherPlacesFound({L"прокси для всех страниц (пользователь): proxy.corp:3128" +
-                                                                                std::wstring(ResetByHand)}, false))}, 1},
+    const std::wstring reg = H + L".20240102-030405.reg",
+                       found = L"Кроме файла ''hosts'', сайты могут перенаправлять и эти настройки Windows:\n- прокси "
+                               L"для всех страниц (пользователь): ",
+                       here = Msg(4 + 16, Detection, found + L"127.0.0.1:8080 (на этом компьютере: так делают "
+                           L"вредоносные программы)\n\nПрокси, указывающий на этот компьютер, обычно ставят "
+                           L"вредоносные программы. Отключить его? Прежние значения будут сохранены в файле .reg рядом "
+                           L"с файлом ''hosts''; остальное программа не меняет.");
+    const struct { const char* name; const wchar_t* server; std::deque<Answer> answers; Journal told; char enabled = 1;
+                   std::wstring failing = {}; } cases[] = {
+        {.name = "here, Yes: switched off", .server = L"127.0.0.1:8080", .answers = {Yes, Ok, Yes},
+         .told = {here, Msg(64, Caption, L"Прокси на этом компьютере отключены. Прежние значения сохранены в файле " +
+                                             reg + L"; вернуть их: reg import \"" + reg + L"\"")}, .enabled = 0},
+        {.name = "here, No: left", .server = L"127.0.0.1:8080", .answers = {No, Yes}, .told = {here}},
+        {.name = "here, the .reg cannot be written: left", .server = L"127.0.0.1:8080", .answers = {Yes, Ok, Yes},
+         .told = {here, Msg(16, Caption, L"Ошибка 5: text of 5\n\ncreate " + reg +
+                                             L"\nПрокси не отключены: файл для прежних значений не записан.")},
+         .failing = L"create " + reg},
+        {.name = "elsewhere: told, never asked", .server = L"proxy.corp:3128", .answers = {Ok, Yes},
+         .told = {Msg(64, Detection, found + L"proxy.corp:3128 (сброс: inetcpl.cpl, Подключения, Настройка сети)\n\n"
+                                         L"Программа их не меняет: как вернуть каждую, сказано в скобках.")}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         Rig r(Stock, c.answers);
         r.sys.keys = UserProxy(c.server);
         if (!c.failing.empty()) r.sys.fail[c.failing] = 5;
         r.repair.RunIntegrityCheck();
         Journal told;
-        std::copy_if(r.sys.log.begin(), r.sys.log.end(), std::back_inserter(told), [](const std::wstring& e) { return e.starts_with(L"msg"); });
+        std::copy_if(r.sys.log.begin(), r.sys.log.end(), std::back_inserter(told),
+                     [](const std::wstring& e) { return e.starts_with(L"msg"); });
         EXPECT_EQ(told, c.told + Journal{Unmodified});
         EXPECT_EQ(*(std::find(r.sys.log.begin(), r.sys.log.end(), L"view") + 1), c.told[0]);
         EXPECT_EQ(r.sys.keys[UserSettings]["ProxyEnable"].bytes, std::string({c.enabled, 0, 0, 0}));
     }
+}
+
+// The window's texts that no run above shows: the cap of the other places' message, and a
+// switch-off stopped after the .reg was written.
+TEST(Form1Messages, TwelveOtherPlacesAtMostAndASwitchOffStoppedHalfway) {
+    std::wstring twelve = L"Кроме файла ''hosts'', сайты могут перенаправлять и эти настройки Windows:";
+    for (int i = 0; i < 11; ++i) twelve += L"\n- L";
+    EXPECT_EQ(OtherPlacesFound(std::vector<std::wstring>(13, L"L"), false),
+              twelve + L"\n- ...и ещё 2\n\nПрограмма их не меняет: как вернуть каждую, сказано в скобках.");
+    EXPECT_EQ(ProxiesNotSwitchedOff(5, L"E", L"S", L"R"),
+              L"Ошибка 5: E\n\nS\nПрокси отключены не все; прежние значения сохранены в файле R");
 }
 
 TEST(HostsStore, AFileThatOnlyStartsLikeTheStockOneIsCopied) {
@@ -314,27 +335,10 @@ TEST(HostsStore, AFileHeldForAMomentIsTriedAgainAndAReplaceThatTookEffectIsNotUn
     again.OpenHostsForOutput(H);
     again.WriteStockHosts();
     EXPECT_EQ(FailureOf([&] { again.CloseHosts(); }),
-              std::pair(64u, H + L"\n" + HostsReplacedAnyway(B)));
+              std::pair(64u, H + L"\nФайл hosts всё же заменён новым; прежний сохранён в " + B + L"."));
     EXPECT_TRUE(again.Replaced());
     EXPECT_EQ(lost.files, (Files{{H, Stock}, {B, Old}}));
     EXPECT_EQ(lost.Attributes(H), Plain);
-}
-
-// Every text the user reads, pinned: a word changed by mistake fails here. (The end-to-end tests
-// take the texts from the same headers, and check where and how they are shown.)
-TEST(Messages, TextsAsTheUserReadsThem) {
-    std::uint64_t fnv = 0xcbf29ce484222325;
-    const std::wstring texts[] = {std::wstring(ModifiedWarning), std::wstring(UnmodifiedQuestion),
-        std::wstring(Method1Warning), std::wstring(Method1Done), std::wstring(Method2Title), std::wstring(Method2Warning),
-        std::wstring(Method2Question), std::wstring(Method3Question), std::wstring(MainCaption), SysInfoUnavailable,
-        std::wstring(HostsLeftAsItWas), HostsReplacedAnyway(L"B"), RedirectWarning(L"F"), RedirectReset(L"F"),
-        OpenByHand(L"A"), std::wstring(NoWindowsThere), HostsWaitsForRestart(L"P", false), HostsWaitsForRestart(L"", true),
-        std::wstring(HostsAtRestartByHand), HostsNotRead(32, L"E"), OtherPlacesFound(std::vector<std::wstring>(13, L"L"), true),
-        OtherPlacesFound({L"L"}, false), ProxiesSwitchedOff(L"R"), ProxiesNotSwitchedOff(5, L"E", L"S", L""),
-        ProxiesNotSwitchedOff(5, L"E", L"S", L"R")};
-    for (const std::wstring& text : texts)
-        for (wchar_t c : text) fnv = (fnv ^ static_cast<std::uint32_t>(c)) * 0x100000001b3;
-    EXPECT_EQ(fnv, 0xd64cde8c0b848b1cu);
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ using namespace std::string_literals;
 
 const char ToolKey[] = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const char FolderKey[] = "SOFTWARE\\Microsoft\\Shared Tools Location";
-const std::wstring Unavailable = Msg(0, L"", SysInfoUnavailable);  // the application title
+// Titled with the application's title.
+const std::wstring Unavailable = Msg(0, L"", L"System Information Is Unavailable At This Time");
 
 // HKEY_LOCAL_MACHINE as a signed 32-bit value, access 0x2003F, through the ANSI calls.
 Journal Missing(const char* key) { return {Entry(L"open -2147483646", key, L"131135 = 2")}; }

@@ -1,12 +1,12 @@
-#include "hosts/Resolver.h"
+#include "lookup/WindowsRegistry.h"
 
 #include <algorithm>
 
 #include "app/Ascii.h"
+#include "lookup/LookupMessages.h"
 
 namespace {
 
-constexpr unsigned FlushSeconds = 30;
 // The most of a value that is read: far beyond any folder's name, and little memory.
 constexpr std::uint32_t ValueCap = 1u << 20;
 // The longest folder name Windows accepts.
@@ -34,10 +34,9 @@ std::wstring ActiveControlSet(LoadedHive& hive, const std::wstring& file) {
     std::wstring present;
     if (const std::unique_ptr<RegistryKey> root = hive.Open(L"", win::KeyEnumerateSubKeys))
         for (const std::wstring& set : root->SubKeys())
-            if (set.starts_with(L"ControlSet")) present += (present.empty() ? L"; есть " : L", ") + set;
-    throw Failure(win::ErrorFileNotFound, file + L"\\" + name + present);
+            if (set.starts_with(L"ControlSet")) present += (present.empty() ? L"" : L", ") + set;
+    throw Failure(win::ErrorFileNotFound, file + L"\\" + name + (present.empty() ? L"" : ControlSetsPresent(present)));
 }
-
 
 }  // namespace
 
@@ -48,8 +47,25 @@ std::wstring Cut(const std::wstring& text) {
     return n < text.size() ? shown + L"…" : shown;
 }
 
+std::wstring KeyName(const KeyPlace& place) {
+    return (place.root == win::HKeyCurrentUser ? L"HKEY_CURRENT_USER"
+            : place.root == win::HKeyUsers     ? L"HKEY_USERS"
+                                               : L"HKEY_LOCAL_MACHINE") +
+           std::wstring(L"\\") + place.path;
+}
+
+std::unique_ptr<RegistryKey> OpenPlace(Registry& registry, const KeyPlace& place, std::uint32_t access) {
+    return registry.Open(place.root, place.path, access | win::KeyWow64_64Key);
+}
+
 bool IsOtherInstallation(const Platform& s, const std::wstring& windowsDir) {
     return !windowsDir.empty() && Folded(windowsDir) != Folded(s.env.WindowsDirectory());
+}
+
+void RequireWindowsFolder(FileSystem& files, const std::wstring& windowsDir) {
+    const std::optional<std::uint32_t> system = files.Attributes(windowsDir + L"\\System32");
+    if (!system || !(*system & win::FileAttributeDirectory))
+        throw Failure(win::ErrorPathNotFound, windowsDir + L"\n" + std::wstring(NoWindowsThere));
 }
 
 WindowsRegistry::WindowsRegistry(const Platform& s, const std::wstring& windowsDir)
@@ -111,13 +127,12 @@ std::optional<Redirect> WindowsRegistry::HostsRedirect() {
         if (key) v = key->Read(DataBasePath, ValueCap);
     } catch (const Failure& f) {
         if (f.Code() == win::ErrorInsufficientBuffer)
-            return Redirect{L"<значение длиннее " + std::to_wstring(ValueCap) + L" байт>", L""};
-        return Redirect{L"<не прочитано: ошибка " + std::to_wstring(f.Code()) + L": " + s_.env.ErrorText(f.Code()) + L">",
-                        L""};
+            return Redirect{ValueTooLong(ValueCap), L""};
+        return Redirect{ValueUnread(f.Code(), s_.env.ErrorText(f.Code())), L""};
     }
     if (!v) return std::nullopt;
     if (v->type != win::RegSz && v->type != win::RegExpandSz)
-        return Redirect{L"<значение типа " + std::to_wstring(v->type) + L", не текст>", L""};
+        return Redirect{ValueNotText(v->type), L""};
     const std::wstring text = RegistryText(v->bytes);
     if (text.size() > LongestPath) return Redirect{Cut(text), L""};
     const std::wstring folder = v->type == win::RegExpandSz ? Expanded(text) : text;
@@ -133,13 +148,4 @@ void WindowsRegistry::ResetHostsRedirect() {
 
 void WindowsRegistry::Unload() {
     if (hive_) hive_->Unload();
-}
-
-std::uint32_t FlushDnsCache(const Platform& s) {
-    try {
-        const std::wstring ipconfig = s.env.SystemDirectory() + L"\\ipconfig.exe";
-        return s.processes.RunHidden(ipconfig, L"\"" + ipconfig + L"\" /flushdns", FlushSeconds);
-    } catch (const Failure& f) {
-        return f.Code();
-    }
 }

@@ -5,13 +5,8 @@
 
 #include "app/Platform.h"
 #include "hosts/HostsStore.h"
-#include "hosts/LookupPath.h"
-#include "hosts/Resolver.h"
-
-// Another installation's Windows folder (/windir:) is one when it holds a System32 folder: else
-// a mistyped drive letter would read as an installation without a hosts file, which is clean.
-// Throws ERROR_PATH_NOT_FOUND otherwise, naming the folder; changes nothing.
-void RequireWindowsFolder(FileSystem& files, const std::wstring& windowsDir);
+#include "lookup/Finding.h"
+#include "lookup/WindowsRegistry.h"
 
 // The windows as the repairs see them.
 class RepairWindows {

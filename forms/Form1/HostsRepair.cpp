@@ -1,13 +1,15 @@
-#include "hosts/HostsRepair.h"
+#include "forms/Form1/HostsRepair.h"
 
 #include <algorithm>
 
 #include "app/Caption.h"
+#include "forms/Form1/Form1Messages.h"
+#include "hosts/DnsCache.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/HostsText.h"
-#include "hosts/Inspection.h"
-#include "hosts/Resolver.h"
 #include "hosts/StockHosts.h"
+#include "lookup/Inspection.h"
+#include "lookup/Undo.h"
 #include "Module1/Module1.h"
 
 namespace {
@@ -16,12 +18,6 @@ namespace {
 constexpr std::size_t ListedPastView = 2000;
 
 }  // namespace
-
-void RequireWindowsFolder(FileSystem& files, const std::wstring& windowsDir) {
-    const std::optional<std::uint32_t> system = files.Attributes(windowsDir + L"\\System32");
-    if (!system || !(*system & win::FileAttributeDirectory))
-        throw Failure(win::ErrorPathNotFound, windowsDir + L"\n" + std::wstring(NoWindowsThere));
-}
 
 std::wstring HostsRepair::ResolveHostsPath() {
     if (!otherWindows_.empty()) RequireWindowsFolder(s_.files, otherWindows_);
@@ -79,8 +75,9 @@ void HostsRepair::ConfirmUnmodified() {
 LookupReport HostsRepair::CheckRegistry(const std::wstring& path) {
     // Another installation whose registry cannot be loaded (the running one by another name, a
     // share, one without it): the window opens on it unchecked, as it always has.
-    Inspection found = Inspect(s_, otherWindows_, path,
-                               [this](WindowsRegistry& registry, const Redirect& redirect) { OfferRedirectReset(registry, redirect); });
+    Inspection found = Inspect(s_, otherWindows_, path, [this](WindowsRegistry& registry, const Redirect& redirect) {
+        OfferRedirectReset(registry, redirect);
+    });
     if (found.notUnloaded) throw *found.notUnloaded;
     return std::move(found.lookup);
 }
@@ -97,11 +94,11 @@ void HostsRepair::OfferRedirectReset(WindowsRegistry& registry, const Redirect& 
 void HostsRepair::TellOtherPlaces(const LookupReport& lookup, const std::wstring& path) {
     if (lookup.findings.empty()) return;
     std::vector<std::wstring> lines;
-    for (const Finding& finding : lookup.findings) lines.push_back(finding.line);
+    for (const Finding& finding : lookup.findings) lines.push_back(Words(finding));
     lines.insert(lines.end(), lookup.notes.begin(), lookup.notes.end());
     const bool ask = AnyUndo(lookup.findings);
-    const Answer answer = s_.ui.MsgBox(OtherPlacesFound(lines, ask), (ask ? vbYesNo + vbCritical : vbOKOnly + vbInformation),
-                                       DetectionTitle());
+    const Answer answer = s_.ui.MsgBox(OtherPlacesFound(lines, ask),
+                                       (ask ? vbYesNo + vbCritical : vbOKOnly + vbInformation), DetectionTitle());
     if (!ask || answer != Answer::Yes) return;
     const Undone undone = UndoFindings(s_, lookup.findings, path);
     if (undone.failure)
@@ -134,7 +131,8 @@ bool HostsRepair::PutStockHosts(const std::wstring& path) {
         if (!IsOtherInstallation(s_, otherWindows_)) FlushDnsCache(s_);  // another's cache is not this computer's
         return true;
     }
-    const std::wstring question = HostsWaitsForRestart(HolderNames(change.holders), change.state == HostsChange::Pending);
+    const std::wstring question =
+        HostsWaitsForRestart(HolderNames(change.holders), change.state == HostsChange::Pending);
     if (s_.ui.MsgBox(question, vbYesNo + vbInformation, MainCaption) == Answer::Yes) Restart(HostsAtRestartByHand);
     return false;
 }

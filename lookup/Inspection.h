@@ -8,8 +8,8 @@
 #include <string>
 
 #include "app/Platform.h"
-#include "hosts/LookupPath.h"
-#include "hosts/Resolver.h"
+#include "lookup/LookupPath.h"
+#include "lookup/WindowsRegistry.h"
 
 struct Inspection {
     std::optional<Failure> registryUnread;  // that registry could not be loaded: DataBasePath unchecked

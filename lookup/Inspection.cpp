@@ -1,4 +1,4 @@
-#include "hosts/Inspection.h"
+#include "lookup/Inspection.h"
 
 Inspection Inspect(const Platform& s, const std::wstring& windowsDir, const std::wstring& hostsPath,
                    const std::function<void(WindowsRegistry&, const Redirect&)>& onRedirect) {

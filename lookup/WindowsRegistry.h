@@ -1,7 +1,9 @@
 #pragma once
-// How Windows resolves names through the hosts file: the folder it reads the file from, which
-// malware can move elsewhere, and the answers its DNS client keeps from the old entries.
+// The registry of the Windows a run works on: the running one's, or another installation's
+// loaded from its files; where it keeps the hosts file's folder (DataBasePath), which malware can
+// move elsewhere; and the keys of the running one, as its 64-bit services see them.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -23,10 +25,26 @@ struct Redirect {
 // characters, never inside a surrogate pair.
 std::wstring Cut(const std::wstring& text);
 
+// A key of the running Windows' registry, under a root (win::HKey*).
+struct KeyPlace {
+    std::int32_t root;
+    std::wstring path;
+};
+// As regedit names it: HKEY_CURRENT_USER\..., HKEY_USERS\S-1-5-21-...\..., HKEY_LOCAL_MACHINE\...
+std::wstring KeyName(const KeyPlace& place);
+// Opens it in its native view: 64-bit Windows' services read HKLM\SOFTWARE there, not in the copy
+// that WOW64 shows this 32-bit program. Nothing when it does not exist.
+std::unique_ptr<RegistryKey> OpenPlace(Registry& registry, const KeyPlace& place, std::uint32_t access);
+
 // Whether /windir: names an installation other than the running one: not empty, and not the
 // running Windows' own folder (letter case and a trailing backslash aside). Its registry and
 // its DNS cache are not this computer's.
 bool IsOtherInstallation(const Platform& s, const std::wstring& windowsDir);
+
+// Another installation's Windows folder (/windir:) is one when it holds a System32 folder: else
+// a mistyped drive letter would read as an installation without a hosts file, which is clean.
+// Throws ERROR_PATH_NOT_FOUND otherwise, naming the folder; changes nothing.
+void RequireWindowsFolder(FileSystem& files, const std::wstring& windowsDir);
 
 // The registry of the Windows a run works on, where it keeps DataBasePath: the running one's
 // own, at its CurrentControlSet; or another installation's, whose System32\config\SYSTEM is
@@ -66,9 +84,3 @@ private:
     std::wstring controlSet_;           // under HKLM, or in the hive
     std::wstring place_;                // the control set as failures name it
 };
-
-// Clears the DNS client's cache: ipconfig /flushdns from the system folder, without a window,
-// waited for 30 s at most. Returns 0, or the Windows error (the tool's exit code when it ran
-// and failed). Never throws: a failed flush does not undo a repair, and the restart the
-// messages advise clears the cache too.
-std::uint32_t FlushDnsCache(const Platform& s);

@@ -1,0 +1,47 @@
+#pragma once
+// A finding: one place on a name's way to its address that sends a site elsewhere, as data. The
+// reader fills it; Words says it to people, the same in the window and on the command line.
+// A new kind is a FindingKind, its word in `other=`, and its line in Words.
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/Platform.h"
+#include "lookup/WindowsRegistry.h"
+
+// What a finding is about, in the order the RESULT line's `other=` names them.
+enum class FindingKind { Ics, Proxy, Pac, WinHttp, Dns, Nrpt, Winsock };
+
+// How a finding that is plainly malware's is switched off: a proxy's ProxyEnable set to 0, an
+// auto-config URL deleted, WinHTTP's proxy set to direct. Nothing else is ever changed.
+struct Undo {
+    enum Action { ProxyOff, ScriptOff, WinHttpDirect };
+    Action action;
+    KeyPlace key;
+    std::vector<std::pair<std::wstring, RegistryValue>> old;  // the values as they were, which bring it back
+};
+
+// Every text in it is printable and cut, as the registry's text is shown (Cut).
+struct Finding {
+    FindingKind kind;
+    std::wstring where = {};    // whose or which: the user, the adapter, the rule; empty for the one of its kind
+    std::wstring value = {};  // what it is set to: the servers, the script, the names a rule covers, the DLL, the line
+    std::wstring besides = {};  // what goes with the value: WinHTTP's bypass list, the servers a rule sends names to
+    std::wstring reset = {};    // the command or advice that resets it by hand; unused when it has an undo
+    std::optional<Undo> undo = {};  // a proxy or an auto-config script on this computer
+    bool damaged = false;  // WinHTTP: its value could not be decoded
+    std::size_t more = 0;  // hosts.ics: a finding for the entries past those listed, this many
+};
+
+// The finding for people, a line of its own.
+std::wstring Words(const Finding& finding);
+
+// `other=`'s value: "none", or the kinds found, each once, in FindingKind's order, by commas.
+std::wstring OtherField(const std::vector<Finding>& findings);
+
+// What else sends a site elsewhere, and what could not be looked at, and why.
+struct LookupReport {
+    std::vector<Finding> findings;
+    std::vector<std::wstring> notes;
+};

@@ -1,0 +1,80 @@
+#pragma once
+// What the lookup room says to people: each finding's line, the notes on what was not looked at,
+// and the values of DataBasePath that cannot be shown as they are. The facts come from the
+// reader; only the words live here.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// What a finding that the program switches off itself ends with...
+inline constexpr wchar_t OnThisComputer[] = L" (на этом компьютере: так делают вредоносные программы)";
+// ...or the command or advice that resets it by hand.
+inline std::wstring ResetWords(const std::wstring& how) { return L" (сброс: " + how + L")"; }
+inline constexpr wchar_t InternetOptionsReset[] = L"inetcpl.cpl, Подключения, Настройка сети";
+inline const std::wstring ResetByHand = ResetWords(InternetOptionsReset);
+inline constexpr wchar_t AdapterPropertiesReset[] = L"в свойствах адаптера: получать адрес DNS-сервера автоматически";
+
+// Whose proxy: the current user's, a loaded user's hive, the whole computer's.
+inline constexpr wchar_t CurrentUser[] = L"пользователь";
+inline std::wstring UserOf(const std::wstring& sid) { return L"пользователь " + sid; }
+inline constexpr wchar_t WholeComputer[] = L"весь компьютер";
+// Name servers set for every adapter.
+inline constexpr wchar_t AllAdapters[] = L"все адаптеры";
+
+// The lines of the findings, a kind each; `tail` is OnThisComputer or ResetWords(...).
+inline std::wstring IcsEntryLine(const std::wstring& line) { return L"hosts.ics: " + line; }
+inline std::wstring IcsMoreLine(std::size_t more) { return L"hosts.ics: и ещё " + std::to_wstring(more) + L" записей"; }
+inline std::wstring ProxyLine(const std::wstring& who, const std::wstring& servers, const std::wstring& tail) {
+    return L"прокси для всех страниц (" + who + L"): " + servers + tail;
+}
+inline std::wstring ScriptLine(const std::wstring& who, const std::wstring& url, const std::wstring& tail) {
+    return L"сценарий настройки прокси (" + who + L"): " + url + tail;
+}
+// WinHTTP's proxy; `damaged`: WinHttpSettings could not be decoded, the servers and bypass are empty.
+inline std::wstring WinHttpLine(bool damaged, const std::wstring& servers, const std::wstring& bypass,
+                                const std::wstring& tail) {
+    return L"прокси WinHTTP (службы Windows, обновления): " +
+           (damaged ? L"значение WinHttpSettings повреждено"
+                    : servers + (bypass.empty() ? L"" : L", кроме " + bypass)) +
+           tail;
+}
+inline std::wstring NameServersLine(const std::wstring& where, const std::wstring& servers, const std::wstring& tail) {
+    return L"серверы имён заданы вручную (" + where + L"): " + servers + tail;
+}
+// An NRPT rule is removed, not reset: by Group Policy where it came from there, or by `command`.
+inline std::wstring NrptLine(const std::wstring& rule, const std::wstring& names, const std::wstring& servers,
+                             const std::wstring& command) {
+    return L"правило NRPT \"" + rule + L"\": " + names + L" -> " +
+           (servers.empty() ? L"серверы имён не заданы" : servers) + L" (удалить: групповой политикой или " + command +
+           L")";
+}
+inline std::wstring WinsockLine(const std::wstring& dll, const std::wstring& tail) {
+    return L"поставщик Winsock не из системной папки: " + dll + tail;
+}
+
+// A place that could not be read: what it was, and the Windows error.
+inline std::wstring NotReadNote(const std::wstring& subject, std::uint32_t code, const std::wstring& errorText) {
+    return L"не прочитано: " + subject + L": ошибка " + std::to_wstring(code) + L": " + errorText;
+}
+// The note on another installation: what of it was not looked at, its registry file loaded or not.
+inline constexpr wchar_t OtherUnread[] =
+    L"в /windir: проверены только hosts.ics и реестр SYSTEM той Windows (серверы имён, NRPT, Winsock); прокси "
+    L"пользователей, WinHTTP и правила NRPT групповой политики (реестр SOFTWARE) не проверены";
+inline constexpr wchar_t OtherSystemUnread[] =
+    L"в /windir: проверен только hosts.ics: реестр той Windows не прочитан, прокси, серверы имён, NRPT и Winsock не "
+    L"проверены";
+
+// DataBasePath shown in place of a value that is no folder's name.
+inline std::wstring ValueTooLong(std::uint32_t cap) { return L"<значение длиннее " + std::to_wstring(cap) + L" байт>"; }
+inline std::wstring ValueUnread(std::uint32_t code, const std::wstring& errorText) {
+    return L"<не прочитано: ошибка " + std::to_wstring(code) + L": " + errorText + L">";
+}
+inline std::wstring ValueNotText(std::uint32_t type) {
+    return L"<значение типа " + std::to_wstring(type) + L", не текст>";
+}
+// Another installation's registry file whose current control set is missing: the ones it holds.
+inline std::wstring ControlSetsPresent(const std::wstring& sets) { return L"; есть " + sets; }
+
+// The folder named with /windir: is no Windows folder.
+inline constexpr std::wstring_view NoWindowsThere = L"В этой папке нет Windows: в ней нет папки System32.";

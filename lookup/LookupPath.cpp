@@ -1,0 +1,265 @@
+#include "lookup/LookupPath.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <tuple>
+
+#include "app/Ascii.h"
+#include "app/RegistryLists.h"
+#include "hosts/HostsText.h"
+#include "lookup/LookupMessages.h"
+#include "lookup/Places.h"
+#include "lookup/ProxyRules.h"
+#include "lookup/WinHttpSettings.h"
+#include "lookup/WindowsRegistry.h"
+
+namespace {
+
+constexpr std::size_t MaxPath = 260;
+// The most of a value that is read: far beyond any proxy list, rule or catalog entry.
+constexpr std::uint32_t ValueCap = 1u << 16;
+// hosts.ics's entries listed, as /check lists hosts'.
+constexpr std::size_t ListedIcsEntries = 10;
+
+}  // namespace
+
+std::string CatalogDllPath(std::string_view packed) {
+    packed = packed.substr(0, MaxPath);
+    return std::string(packed.substr(0, packed.find('\0')));
+}
+
+bool InSystemFolder(std::wstring_view path, std::wstring_view systemDir) {
+    // A bare name is searched for: never in it.
+    return AsciiLower(path.substr(0, path.rfind(L'\\'))) == AsciiLower(systemDir);
+}
+
+bool IsUserHive(std::wstring_view name) {
+    return name.starts_with(L"S-1-5-21-") && !AsciiLower(name).ends_with(L"_classes");
+}
+
+namespace {
+
+// A list value (REG_MULTI_SZ, or one text) as one line, its items by commas.
+std::wstring ListText(const std::optional<RegistryValue>& value) {
+    if (!value || value->type != win::RegMultiSz) return RegistryKey::TextValue(value).value_or(L"");
+    std::wstring list;
+    for (const std::wstring& item : RegistryList(value->bytes))
+        if (!item.empty()) list += (list.empty() ? L"" : L", ") + item;
+    return list;
+}
+
+using Opener = std::function<std::unique_ptr<RegistryKey>(const std::wstring& path, std::uint32_t access)>;
+
+class Reader {
+public:
+    Reader(const Platform& s, WindowsRegistry* windows) : s_(s), windows_(windows) {}
+
+    LookupReport report;
+
+    void Ics(const std::wstring& hostsPath) {
+        Guarded([&] {
+            HostsScan scan(ListedIcsEntries);
+            if (!s_.files.ReadOrdinaryFile(hostsPath + L".ics", [&](std::string_view chunk) { scan.Add(chunk); }))
+                return;
+            scan.Finish();
+            for (const std::string& line : scan.listed)
+                Add({.kind = FindingKind::Ics, .value = Cut(s_.cp.ToWide(line))});
+            if (scan.entries > scan.listed.size())
+                Add({.kind = FindingKind::Ics, .more = scan.entries - scan.listed.size()});
+        });
+    }
+
+    // The current user's; when the run is SYSTEM's, a fleet's, every loaded user's too; and the
+    // whole computer's where a policy makes them so.
+    void Proxies() {
+        InternetOptions({win::HKeyCurrentUser, InternetSettings}, CurrentUser, true);
+        Guarded([&] {
+            if (!s_.processes.Rights().localSystem) return;
+            const std::unique_ptr<RegistryKey> users = s_.registry.Open(win::HKeyUsers, L"", win::KeyEnumerateSubKeys);
+            for (const std::wstring& user : users ? users->SubKeys() : std::vector<std::wstring>{})
+                if (IsUserHive(user))
+                    InternetOptions({win::HKeyUsers, user + L"\\" + InternetSettings}, UserOf(Cut(user)), true);
+        });
+        Guarded([&] {
+            const std::unique_ptr<RegistryKey> policy =
+                OpenPlace(s_.registry, {win::HKeyLocalMachine, ProxyPolicy}, win::KeyQueryValue);
+            if (policy && policy->ReadNumber(L"ProxySettingsPerUser") == 0u)
+                InternetOptions({win::HKeyLocalMachine, InternetSettings}, WholeComputer, false);
+        });
+    }
+
+    void WinHttp() {
+        Guarded([&] {
+            const KeyPlace place{win::HKeyLocalMachine, WinHttpConnections};
+            const std::unique_ptr<RegistryKey> key = OpenPlace(s_.registry, place, win::KeyQueryValue);
+            const std::optional<RegistryValue> value = key ? key->Read(WinHttpSettings, ValueCap) : std::nullopt;
+            if (!value) return;
+            const WinHttpProxy proxy = DecodeWinHttpSettings(value->bytes);
+            if (proxy.state == WinHttpProxy::Direct) return;
+            const std::wstring servers = s_.cp.ToWide(proxy.proxy), bypass = s_.cp.ToWide(proxy.bypass);
+            const bool undo = proxy.state == WinHttpProxy::Named && ProxyToThisComputer(servers);
+            Add({.kind = FindingKind::WinHttp,
+                 .value = Cut(servers),
+                 .besides = Cut(bypass),
+                 .reset = L"netsh winhttp reset proxy",
+                 .undo =
+                     undo ? std::optional(Undo{Undo::WinHttpDirect, place, {{WinHttpSettings, *value}}}) : std::nullopt,
+                 .damaged = proxy.state == WinHttpProxy::Damaged});
+        });
+    }
+
+    // Set by hand for the whole computer and on each adapter, IPv4 and IPv6. Those DHCP gave are
+    // in DhcpNameServer: no finding.
+    void NameServers() {
+        for (const auto& place :
+             {std::tuple{L"Services\\Tcpip\\Parameters", L"IPv4", L"netsh interface ip set dns name=\"%\" source=dhcp"},
+              {L"Services\\Tcpip6\\Parameters", L"IPv6",
+               L"netsh interface ipv6 set dnsservers name=\"%\" source=dhcp"}}) {
+            // Named, not bound: a structured binding cannot be captured by the lambdas below in C++20.
+            const std::wstring parameters = std::get<0>(place), version = std::get<1>(place),
+                               reset = std::get<2>(place);
+            Guarded([&] {
+                if (const std::unique_ptr<RegistryKey> key = windows_->Open(parameters, win::KeyQueryValue))
+                    NameServer(
+                        *key, AllAdapters + (L", " + version),
+                        L"reg add \"HKLM\\SYSTEM\\CurrentControlSet\\" + parameters + L"\" /v NameServer /d \"\" /f");
+            });
+            EachSubKey(ControlSet(), parameters + L"\\Interfaces", [&](const std::wstring& guid, RegistryKey& key) {
+                const std::wstring adapter = AdapterName(guid);
+                std::wstring command = reset;
+                if (!adapter.empty()) command.replace(command.find(L'%'), 1, adapter);
+                NameServer(key, (adapter.empty() ? Cut(guid) : adapter) + L", " + version,
+                           adapter.empty() ? AdapterPropertiesReset : command);
+            });
+        }
+    }
+
+    // Each rule: the names it covers and the servers it sends them to.
+    void Nrpt(bool policyToo) {
+        const auto rule = [&](const std::wstring& name, RegistryKey& key) {
+            const std::wstring servers = key.ReadText(L"GenericDNSServers", ValueCap).value_or(L"");
+            Add({.kind = FindingKind::Nrpt, .where = Cut(name), .value = Cut(ListText(key.Read(L"Name", ValueCap))),
+                 .besides = Cut(servers), .reset = L"Remove-DnsClientNrptRule -Name \"" + Cut(name) + L"\""});
+        };
+        if (policyToo) EachSubKey(Machine(), NrptPolicy, rule);
+        EachSubKey(ControlSet(), NrptLocal, rule);
+    }
+
+    // The DLLs of the protocol and namespace providers, each once, where they lie outside the
+    // system folder. Paths are expanded as Windows' own services expand them.
+    void Winsock() {
+        const std::wstring system = windows_->WindowsFolder() + L"\\System32";
+        std::set<std::wstring> seen;
+        const auto judge = [&](const std::wstring& path) {
+            const std::wstring dll = windows_->Expanded(path);
+            if (dll.empty() || InSystemFolder(dll, system) || !seen.insert(AsciiLower(dll)).second) return;
+            Add({.kind = FindingKind::Winsock, .value = Cut(dll), .reset = L"netsh winsock reset"});
+        };
+        for (const wchar_t* entries : {L"Catalog_Entries", L"Catalog_Entries64"}) {
+            EachSubKey(ControlSet(), WinsockProtocols + std::wstring(entries),
+                       [&](const std::wstring&, RegistryKey& key) {
+                           if (const std::optional<RegistryValue> packed = key.Read(L"PackedCatalogItem", ValueCap))
+                               judge(s_.cp.ToWide(CatalogDllPath(packed->bytes)));
+                       });
+            EachSubKey(ControlSet(), WinsockNamespaces + std::wstring(entries),
+                       [&](const std::wstring&, RegistryKey& key) {
+                           judge(key.ReadText(L"LibraryPath", ValueCap).value_or(L""));
+                       });
+        }
+    }
+
+private:
+    // A place that cannot be read is noted, with what it was and the Windows error; the others go on.
+    void Guarded(const std::function<void()>& read) {
+        try {
+            read();
+        } catch (const Failure& f) {
+            report.notes.push_back(NotReadNote(Cut(f.Subject()), f.Code(), s_.env.ErrorText(f.Code())));
+        }
+    }
+    void Add(Finding finding) { report.findings.push_back(std::move(finding)); }
+    Opener Machine() {
+        return [this](const std::wstring& path, std::uint32_t access) {
+            return OpenPlace(s_.registry, {win::HKeyLocalMachine, path}, access);
+        };
+    }
+    Opener ControlSet() {
+        return [this](const std::wstring& path, std::uint32_t access) { return windows_->Open(path, access); };
+    }
+    // Each subkey of `path`, opened to be read.
+    void EachSubKey(const Opener& open, const std::wstring& path,
+                    const std::function<void(const std::wstring& name, RegistryKey& key)>& take) {
+        Guarded([&] {
+            const std::unique_ptr<RegistryKey> parent = open(path, win::KeyEnumerateSubKeys);
+            for (const std::wstring& name : parent ? parent->SubKeys() : std::vector<std::wstring>{})
+                Guarded([&] {
+                    if (const std::unique_ptr<RegistryKey> key = open(path + L"\\" + name, win::KeyQueryValue))
+                        take(name, *key);
+                });
+        });
+    }
+
+    // A proxy for every page and an auto-config script; undone only where a user's points here.
+    void InternetOptions(const KeyPlace& place, const std::wstring& who, bool perUser) {
+        Guarded([&] {
+            const std::unique_ptr<RegistryKey> key = OpenPlace(s_.registry, place, win::KeyQueryValue);
+            if (!key) return;
+            const std::optional<RegistryValue> enable = key->Read(ProxyEnable, ValueCap),
+                                               server = key->Read(ProxyServer, ValueCap),
+                                               script = key->Read(AutoConfigUrl, ValueCap);
+            const std::wstring proxy = RegistryKey::TextValue(server).value_or(L""),
+                               url = RegistryKey::TextValue(script).value_or(L"");
+            if (RegistryKey::NumberValue(enable).value_or(0) != 0 && !proxy.empty()) {
+                const bool undo = perUser && ProxyToThisComputer(proxy);
+                Add({.kind = FindingKind::Proxy,
+                     .where = who,
+                     .value = Cut(proxy),
+                     .reset = InternetOptionsReset,
+                     .undo = undo ? std::optional(
+                                        Undo{Undo::ProxyOff, place, {{ProxyEnable, *enable}, {ProxyServer, *server}}})
+                                  : std::nullopt});
+            }
+            if (url.empty()) return;
+            const bool undo = perUser && ScriptOnThisComputer(url);
+            Add({.kind = FindingKind::Pac,
+                 .where = who,
+                 .value = Cut(url),
+                 .reset = InternetOptionsReset,
+                 .undo =
+                     undo ? std::optional(Undo{Undo::ScriptOff, place, {{AutoConfigUrl, *script}}}) : std::nullopt});
+        });
+    }
+
+    void NameServer(RegistryKey& key, const std::wstring& where, const std::wstring& reset) {
+        const std::wstring servers = key.ReadText(L"NameServer", ValueCap).value_or(L"");
+        if (servers.find_first_not_of(L" ,") == servers.npos) return;
+        Add({.kind = FindingKind::Dns, .where = where, .value = Cut(servers), .reset = reset});
+    }
+
+    // The name Windows shows for an adapter; empty where it keeps none.
+    std::wstring AdapterName(const std::wstring& guid) {
+        std::wstring name;
+        Guarded([&] {
+            if (const std::unique_ptr<RegistryKey> key =
+                    windows_->Open(AdapterNames + guid + L"\\Connection", win::KeyQueryValue))
+                name = Cut(key->ReadText(L"Name", ValueCap).value_or(L""));
+        });
+        return name;
+    }
+
+    const Platform& s_;
+    WindowsRegistry* windows_;
+};
+
+}  // namespace
+
+LookupReport ReadLookupPath(const Platform& s, WindowsRegistry* windows, const std::wstring& hostsPath, bool other) {
+    Reader reader(s, windows);
+    reader.Ics(hostsPath);
+    if (other) reader.report.notes.push_back(windows ? OtherUnread : OtherSystemUnread);
+    else reader.Proxies(), reader.WinHttp();
+    if (windows) reader.NameServers(), reader.Nrpt(!other), reader.Winsock();
+    return reader.report;
+}

@@ -1,0 +1,18 @@
+#pragma once
+// Where in the registry the other places of the lookup path are kept, as the reader reads them
+// and the undo writes them back.
+
+// Per user (under HKCU, or a user's hive under HKU), or for the whole computer (under HKLM).
+inline constexpr wchar_t InternetSettings[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+inline constexpr wchar_t ProxyPolicy[] = L"SOFTWARE\\Policies\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+inline constexpr wchar_t WinHttpConnections[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
+inline constexpr wchar_t NrptPolicy[] = L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig";
+// Under the control set.
+inline constexpr wchar_t NrptLocal[] = L"Services\\Dnscache\\Parameters\\DnsPolicyConfig";
+inline constexpr wchar_t AdapterNames[] = L"Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\";
+inline constexpr wchar_t WinsockProtocols[] = L"Services\\WinSock2\\Parameters\\Protocol_Catalog9\\";
+inline constexpr wchar_t WinsockNamespaces[] = L"Services\\WinSock2\\Parameters\\NameSpace_Catalog5\\";
+
+inline constexpr wchar_t ProxyEnable[] = L"ProxyEnable", ProxyServer[] = L"ProxyServer",
+                         AutoConfigUrl[] = L"AutoConfigURL", WinHttpSettings[] = L"WinHttpSettings";

@@ -1,0 +1,227 @@
+// The lookup room: the other places on a name's way to its address, their values' bytes, what is
+// judged malware's, the words of each finding, and the registry of the Windows a run works on.
+#include <gtest/gtest.h>
+
+#include "Fakes.h"
+#include "lookup/LookupMessages.h"
+#include "lookup/LookupPath.h"
+#include "lookup/ProxyRules.h"
+#include "lookup/Undo.h"
+#include "lookup/WinHttpSettings.h"
+#include "lookup/WindowsRegistry.h"
+
+namespace {
+
+std::string Number(std::uint32_t n) {
+    return {static_cast<char>(n), static_cast<char>(n >> 8), static_cast<char>(n >> 16), static_cast<char>(n >> 24)};
+}
+std::string Text(const std::string& s) { return Number(static_cast<std::uint32_t>(s.size())) + s; }
+
+TEST(WinHttpSettings, DecodedOnlyWhenWholeAProxyOnlyWithItsFlag) {
+    const std::string header = Number(0x28) + Number(7);
+    const struct { const char* name; std::string value; WinHttpProxy::State state; std::string proxy, bypass; }
+        cases[] = {
+        {"direct", header + Number(1) + Text("") + Text(""), WinHttpProxy::Direct, "", ""},
+        {"a proxy among other flags", header + Number(3) + Text("127.0.0.1:8080") + Text(""), WinHttpProxy::Named,
+         "127.0.0.1:8080", ""},
+        {"a proxy per scheme, a bypass list", header + Number(2) + Text("http=p:1;https=p:2") + Text("*.corp;<local>"),
+         WinHttpProxy::Named, "http=p:1;https=p:2", "*.corp;<local>"},
+        {"cut in the proxy list", header + Number(2) + Text("proxy:80").substr(0, 9), WinHttpProxy::Damaged, "", ""},
+        {"no bypass list", header + Number(2) + Text("p:1"), WinHttpProxy::Damaged, "p:1", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const WinHttpProxy decoded = DecodeWinHttpSettings(c.value);
+        EXPECT_EQ(decoded.state, c.state);
+        EXPECT_EQ(decoded.proxy + "|" + decoded.bypass, c.proxy + "|" + c.bypass);
+    }
+}
+
+TEST(ProxyRules, OnlyALoopbackOrAFileScriptIsThisComputer) {
+    const struct { const char* name; const wchar_t* value; bool proxy, script; } cases[] = {
+        {"IPv4 loopback", L"127.0.0.1:8080", true, true},
+        {"localhost in other letters", L"LocalHost:3128", true, true},
+        {"localhost with its root dot", L"localhost.", true, true},
+        {"IPv6 loopback in brackets", L"[::1]:8888", true, true},
+        {"a company's proxy", L"proxy.corp.example:3128", false, false},
+        {"one of a per-scheme list is enough", L"http=proxy.corp:80;https=127.0.0.1:8443", true, false},
+        {"with a scheme and a path", L"http://127.0.0.1:9000/proxy.pac", true, true},
+        {"a loopback only in the path", L"http://pac.corp/127.0.0.1.pac", false, false},
+        {"a file script", L"FILE:///C:/Users/u/AppData/p.pac", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ProxyToThisComputer(c.value), c.proxy);
+        EXPECT_EQ(ScriptOnThisComputer(c.value), c.script);
+    }
+}
+
+// Its path is read within MAX_PATH, and only the system folder itself is the system's.
+TEST(LookupPath, AWinsockDllIsItsCatalogPathJudgedByItsOwnFolder) {
+    EXPECT_EQ(CatalogDllPath(std::string(300, 'a')), std::string(260, 'a'));
+    EXPECT_FALSE(InSystemFolder(L"C:\\Windows\\System32\\drivers\\x.dll", L"C:\\WINDOWS\\system32"));
+}
+
+TEST(Finding, OtherFieldNamesEachKindOnceInItsOrder) {
+    using enum FindingKind;
+    EXPECT_EQ(OtherField({{.kind = Winsock}, {.kind = Proxy}, {.kind = Winsock}}), L"proxy,winsock");
+}
+
+// The places as the fake registry keeps them.
+const std::string User = UserSettings, Settings = User.substr(5),
+                  WinHttpKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections",
+                  Set = "SYSTEM\\CurrentControlSet\\Services\\", Tcpip = Set + "Tcpip",
+                  Protocols = Set + "WinSock2\\Parameters\\Protocol_Catalog9\\Catalog_Entries\\",
+                  Hive = "HKU\\S-1-5-21-7-1001", Control = "SYSTEM\\CurrentControlSet\\Control\\";
+const RegistryValue On{4, Number(1)};
+RegistryValue Sz(std::wstring_view text) { return {1, Utf16(text)}; }
+RegistryValue ExpandSz(std::wstring_view text) { return {2, Utf16(text)}; }
+RegistryValue Catalog(const std::string& dll) { return {3, dll + std::string("\0\x01", 2)}; }
+const std::string WinHttpHere = Number(0x28) + Number(7) + Number(3) + Text("127.0.0.1:3128") + Text("<local>");
+
+// Each finding as the user reads it. One row a kind, with what is no finding beside it. "!": it
+// has an undo, and says it is on this computer.
+TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
+    const std::wstring here = L" (на этом компьютере: так делают вредоносные программы)",
+                       byHand = L" (сброс: inetcpl.cpl, Подключения, Настройка сети)";
+    // `system`: the run is SYSTEM's.
+    const struct { const char* name; FakeSystem::Keys keys; std::vector<std::wstring> lines; Files files = {};
+                   bool system = false; } cases[] = {
+        {.name = "hosts.ics's entries, not localhost; the users' hives are read only in SYSTEM's run",
+         .keys = {{Hive + "\\" + Settings, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"localhost:1")}}}},
+         .lines = {L"hosts.ics: 10.0.0.9 bank.ru"},
+         .files = {{H + L".ics", "127.0.0.1 localhost\r\n10.0.0.9 bank.ru\r\n"}}},
+        {.name = "the user's proxy and a file script: both here",
+         .keys = {{User, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"[::1]:8888")},
+                          {"AutoConfigURL", Sz(L"file://C:/p.pac")}}}},
+         .lines = {L"!прокси для всех страниц (пользователь): [::1]:8888" + here,
+                   L"!сценарий настройки прокси (пользователь): file://C:/p.pac" + here}},
+        {.name = "a proxy switched off is none; a script elsewhere is reset by hand",
+         .keys = {{User, {{"ProxyServer", Sz(L"127.0.0.1:1")}, {"AutoConfigURL", Sz(L"http://wpad.corp/p.pac")}}}},
+         .lines = {L"сценарий настройки прокси (пользователь): http://wpad.corp/p.pac" + byHand}},
+        {.name = "SYSTEM's run: each user's own hive, not its classes or a service's",
+         .keys = {{Hive + "\\" + Settings, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"localhost:3128")}}},
+                  {Hive + "_Classes\\" + Settings, {{"AutoConfigURL", Sz(L"file:x")}}},
+                  {"HKU\\S-1-5-18\\" + Settings, {{"AutoConfigURL", Sz(L"file:y")}}}},
+         .lines = {L"!прокси для всех страниц (пользователь S-1-5-21-7-1001): localhost:3128" + here}, .system = true},
+        {.name = "a policy makes them the whole computer's: reset by hand, never switched off",
+         .keys = {{"SOFTWARE\\Policies\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                   {{"ProxySettingsPerUser", {4, Number(0)}}}},
+                  {Settings, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"127.0.0.1:1")},
+                              {"AutoConfigURL", Sz(L"file:z")}}}},
+         .lines = {L"прокси для всех страниц (весь компьютер): 127.0.0.1:1" + byHand,
+                   L"сценарий настройки прокси (весь компьютер): file:z" + byHand}},
+        {.name = "WinHTTP's proxy here, with its bypass list",
+         .keys = {{WinHttpKey, {{"WinHttpSettings", {3, WinHttpHere}}}}},
+         .lines = {L"!прокси WinHTTP (службы Windows, обновления): 127.0.0.1:3128, кроме <local>" + here}},
+        {.name = "name servers by hand on an adapter with a name and on one without; DHCP's are none",
+         .keys = {{Tcpip + "\\Parameters\\Interfaces\\{A}", {{"NameServer", Sz(L"6.6.6.6,8.8.8.8")}}},
+                  {Tcpip + "\\Parameters\\Interfaces\\{B}",
+                   {{"DhcpNameServer", Sz(L"10.0.0.1")}, {"NameServer", Sz(L"")}}},
+                  {Tcpip + "6\\Parameters\\Interfaces\\{C}", {{"NameServer", Sz(L"::6")}}},
+                  {Control + "Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\{A}\\Connection",
+                   {{"Name", Sz(L"Ethernet")}}}},
+         .lines = {L"серверы имён заданы вручную (Ethernet, IPv4): 6.6.6.6,8.8.8.8 (сброс: netsh interface ip set dns "
+                   L"name=\"Ethernet\" source=dhcp)",
+                   L"серверы имён заданы вручную ({C}, IPv6): ::6 (сброс: в свойствах адаптера: получать адрес "
+                   L"DNS-сервера автоматически)"}},
+        {.name = "NRPT rules, Group Policy's first; a direct WinHTTP setting is none",
+         .keys = {{Set + "Dnscache\\Parameters\\DnsPolicyConfig\\{R}",
+                   {{"Name", {7, Utf16(L".bank.ru") + Utf16(L"pay.ru") + std::string(2, '\0')}},
+                    {"GenericDNSServers", Sz(L"6.6.6.6")}}},
+                  {"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig\\{P}",
+                   {{"Name", Sz(L".corp")}}},
+                  {WinHttpKey,
+                   {{"WinHttpSettings", {3, Number(0x28) + Number(7) + Number(1) + Text("127.0.0.1:1") + Text("")}}}}},
+         .lines = {L"правило NRPT \"{P}\": .corp -> серверы имён не заданы (удалить: групповой политикой или "
+                   L"Remove-DnsClientNrptRule -Name \"{P}\")",
+                   L"правило NRPT \"{R}\": .bank.ru, pay.ru -> 6.6.6.6 (удалить: групповой политикой или "
+                   L"Remove-DnsClientNrptRule -Name \"{R}\")"}},
+        {.name = "Winsock DLLs outside the system folder, each once, expanded with the machine's variables",
+         .keys = {{Protocols + "1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\mswsock.dll")}}},
+                  {Protocols + "2", {{"PackedCatalogItem", Catalog("C:\\u\\lsp.dll")}}},
+                  {Protocols + "3", {{"PackedCatalogItem", Catalog("c:\\U\\LSP.dll")}}},
+                  {Set + "WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries64\\1",
+                   {{"LibraryPath", {2, Utf16(L"%ProgramData%\\ns.dll")}}}},
+                  {Control + "Session Manager\\Environment", {{"ProgramData", Sz(L"C:\\PD")}}}},
+         .lines = {L"поставщик Winsock не из системной папки: C:\\u\\lsp.dll (сброс: netsh winsock reset)",
+                   L"поставщик Winsock не из системной папки: C:\\PD\\ns.dll (сброс: netsh winsock reset)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSystem sys;
+        sys.keys = c.keys, sys.files = c.files, sys.rights.localSystem = c.system;
+        WindowsRegistry windows(sys.Get(), L"");
+        const LookupReport report = ReadLookupPath(sys.Get(), &windows, H, false);
+        std::vector<std::wstring> lines = report.notes;  // none
+        for (const Finding& f : report.findings) lines.push_back((f.undo ? L"!" : L"") + Words(f));
+        EXPECT_EQ(lines, c.lines);
+    }
+}
+
+// The old values whole on the disk first, as `reg import` takes them (a text that quotes cannot
+// give back byte for byte in hex); then the proxy, the script and WinHTTP's are switched off.
+TEST(Undo, OldValuesKeptInARegFileThenSwitchedOff) {
+    const std::wstring user = L"[HKEY_CURRENT_USER\\" + Wide(Settings) + L"]\r\n";
+    const std::string text = Utf16(L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n" + user +
+        L"\"ProxyEnable\"=dword:00000001\r\n\"ProxyServer\"=hex(1):5b,00,3a,00,3a,00,31,00,5d,00,3a,00,31,00\r\n\r\n" +
+        user + L"\"AutoConfigURL\"=\"file://C:\\\\\\\"p\\\".pac\"\r\n\r\n[HKEY_LOCAL_MACHINE\\" + Wide(WinHttpKey) +
+        L"]\r\n\"WinHttpSettings\"=hex:28,00,00,00,07,00,00,00,03,00,00,00,0e,00,00,00,31,32,37,2e,30,2e,30,2e,31,3a,"
+        L"33,31,32,38,07,00,00,00,3c,6c,6f,63,61,6c,3e\r\n\r\n");
+    FakeSystem sys;
+    sys.keys = {{User, {{"ProxyEnable", On}, {"ProxyServer", {1, Utf16(L"[::1]:1").substr(0, 14)}},
+                        {"AutoConfigURL", Sz(L"file://C:\\\"p\".pac")}}},
+                {WinHttpKey, {{"WinHttpSettings", {3, WinHttpHere}}}}};
+    WindowsRegistry windows(sys.Get(), L"");
+    const Undone undone = UndoFindings(sys.Get(), ReadLookupPath(sys.Get(), &windows, H, false).findings, H);
+    EXPECT_EQ(std::pair(undone.regFile, undone.done), std::pair(H + L".20240102-030405.reg", std::size_t{3}));
+    EXPECT_EQ(sys.files[undone.regFile], text.substr(0, text.size() - 2));
+    EXPECT_EQ(sys.keys[User].count("AutoConfigURL"), 0u);
+    EXPECT_EQ(sys.log.end()[-3], L"openW -2147483646 " + Wide(WinHttpKey) + L" 258");  // in the 64-bit registry
+    EXPECT_EQ(sys.keys[User]["ProxyEnable"], (RegistryValue{4, Number(0)}));
+    EXPECT_EQ(sys.keys[WinHttpKey]["WinHttpSettings"].bytes,
+              Number(0x28) + Number(7) + Number(1) + Number(0) + Number(0));
+}
+
+// DataBasePath as the DNS client, a service, reads it. The default in any spelling is no redirect;
+// any other value is one, shown printable and cut, its folder opened only when local, its variables
+// the machine's. A value that cannot be read, of another type or too long counts as moved:
+// malware must not switch the check off by making it unreadable.
+TEST(WindowsRegistry, DataBasePathJudgedAndShownSafely) {
+    // `shown`: nothing when no redirect; `open`: the key's open fails with it; `query`: every read of the value does.
+    const struct { const char* name; std::optional<RegistryValue> value; std::optional<std::wstring> shown = {};
+                   std::wstring folder = {}; std::uint32_t open = 0; std::optional<std::int32_t> query = {}; }
+        cases[] = {
+        {.name = "the default, expanded, in other letters", .value = Sz(L"c:\\windows\\SYSTEM32\\drivers\\etc\\")},
+        {.name = "the default as Windows writes it", .value = ExpandSz(L"%SystemRoot%\\System32\\drivers\\etc")},
+        {.name = "a share: never opened", .value = Sz(L"\\\\evil\\etc"), .shown = L"\\\\evil\\etc"},
+        {.name = "the machine's variables, never the user's", .value = ExpandSz(L"%ProgramData%\\evil"),
+         .shown = L"%ProgramData%\\evil", .folder = L"C:\\ProgramData\\evil"},
+        {.name = "denied", .value = {}, .shown = L"<не прочитано: ошибка 5: text of 5>", .open = 5},
+        {.name = "more data every time", .value = Sz(L""), .shown = L"<не прочитано: ошибка 234: text of 234>",
+         .query = 234},
+        {.name = "another type", .value = RegistryValue{4, "\x01\0\0\0"}, .shown = L"<значение типа 4, не текст>"},
+        {.name = "40,000 characters", .value = ExpandSz(std::wstring(40000, L'd')),
+         .shown = std::wstring(300, L'd') + L"…"},
+        {.name = "more than 1 MiB", .value = RegistryValue{2, std::string((1 << 20) + 1, 'd')},
+         .shown = L"<значение длиннее 1048576 байт>"},
+        {.name = "a line break and an escape", .value = Sz(L"D:\\x\n\x1b[2J"), .shown = L"D:\\x??[2J",
+         .folder = L"D:\\x\n\x1b[2J"},
+        {.name = "a surrogate pair across the cut", .value = Sz(std::wstring(299, L'd') + L"\xD83D\xDE00"),
+         .shown = std::wstring(299, L'd') + L"…"},
+    };
+    const std::string tcpip = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSystem sys;
+        if (c.value) sys.keys[tcpip]["DataBasePath"] = *c.value;
+        sys.keys[Control + "Session Manager\\Environment"]["ProgramData"] = Sz(L"C:\\ProgramData");
+        if (c.open) sys.fail[L"openW -2147483646 " + Wide(tcpip) + L" 1"] = c.open;
+        sys.queryStatus = c.query;
+        const std::optional<Redirect> redirect = WindowsRegistry(sys.Get(), L"").HostsRedirect();
+        EXPECT_EQ(redirect ? std::optional(redirect->shown) : std::nullopt, c.shown);
+        EXPECT_EQ(redirect ? redirect->folder : L"", c.folder);
+    }
+}
+
+}  // namespace
