@@ -14,9 +14,7 @@ std::uint32_t PrivilegesLength(std::int32_t count) {
 }
 
 // A call that answered FALSE: its error, as the thread's last error holds it.
-[[noreturn]] void Refused(RebootCalls& calls, const wchar_t* what) {
-    throw Failure(calls.GetLastError(), what);
-}
+[[noreturn]] void Refused(RebootCalls& calls, const wchar_t* what) { throw Failure(calls.GetLastError(), what); }
 
 }  // namespace
 
@@ -45,8 +43,8 @@ void EnableShutdownPrivilege(RebootCalls& calls) {
     PrivilegeRecord previous{};
     std::uint32_t returnLength = PrivilegesLength(static_cast<std::int32_t>(previous.count));
     // Success with ERROR_NOT_ALL_ASSIGNED means the token does not hold the privilege at all.
-    if (!calls.AdjustTokenPrivileges(token, 0, wanted, PrivilegesLength(static_cast<std::int32_t>(wanted.count)),
-                                     previous, returnLength) ||
+    if (!calls.AdjustTokenPrivileges(
+            token, 0, wanted, PrivilegesLength(static_cast<std::int32_t>(wanted.count)), previous, returnLength) ||
         calls.GetLastError() == win::ErrorNotAllAssigned)
         Refused(calls, L"SeShutdownPrivilege");
     // The token stays open until the process ends.

@@ -11,5 +11,5 @@ struct AppInfo {
     unsigned major, minor, revision;
 };
 
-inline constexpr AppInfo ThisApp{L"" APP_TITLE, L"" APP_DESCRIPTION, APP_VERSION_MAJOR, APP_VERSION_MINOR,
-                                 APP_VERSION_REVISION};
+inline constexpr AppInfo ThisApp{
+    L"" APP_TITLE, L"" APP_DESCRIPTION, APP_VERSION_MAJOR, APP_VERSION_MINOR, APP_VERSION_REVISION};

@@ -8,7 +8,7 @@
 #include <type_traits>
 
 template <class Char>
-    requires std::is_integral_v<Char>
+requires std::is_integral_v<Char>
 constexpr Char AsciiLower(Char c) {
     return c >= Char('A') && c <= Char('Z') ? static_cast<Char>(c - Char('A') + Char('a')) : c;
 }

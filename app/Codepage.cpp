@@ -4,8 +4,8 @@
 
 std::wstring Codepage::ToWide(std::string_view bytes) const {
     std::wstring text(bytes.size(), L'\0');
-    std::transform(bytes.begin(), bytes.end(), text.begin(),
-                   [this](char b) { return toWide[static_cast<unsigned char>(b)]; });
+    std::transform(
+        bytes.begin(), bytes.end(), text.begin(), [this](char b) { return toWide[static_cast<unsigned char>(b)]; });
     return text;
 }
 
@@ -28,8 +28,8 @@ std::string RegistryBytes(std::wstring_view text) {
 std::wstring RegistryText(std::string_view bytes) {
     std::wstring text;
     for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
-        const auto c = static_cast<wchar_t>(static_cast<unsigned char>(bytes[at]) |
-                                            static_cast<unsigned char>(bytes[at + 1]) << 8);
+        const auto c = static_cast<wchar_t>(
+            static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8);
         if (c == 0) break;
         text += c;
     }
@@ -39,15 +39,12 @@ std::wstring RegistryText(std::string_view bytes) {
 const Codepage& Windows1251() {
     static const Codepage cp = [] {
         // 0x80..0xBF; 0x98 has no character and maps to U+0098 as the system does.
-        static constexpr wchar_t upper[64] = {
-            0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
-            0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
-            0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-            0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
-            0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
-            0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
-            0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
-            0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+        static constexpr wchar_t upper[64] = {0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC,
+            0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+            0x2013, 0x2014, 0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E,
+            0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
+            0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458,
+            0x0405, 0x0455, 0x0457};
         Codepage c{};
         for (int b = 0; b < 0x80; ++b) c.toWide[b] = static_cast<wchar_t>(b);
         for (int b = 0x80; b < 0xC0; ++b) c.toWide[b] = upper[b - 0x80];
@@ -62,7 +59,8 @@ namespace {
 // UTF-16 (wchar_t on Windows) carries characters beyond U+FFFF as surrogate pairs.
 bool IsSurrogate(char32_t c) { return c >= 0xD800 && c < 0xE000; }
 bool PairsAt(std::wstring_view text, std::size_t i) {
-    return i + 1 < text.size() && text[i] >= 0xD800 && text[i] < 0xDC00 && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
+    return i + 1 < text.size() && text[i] >= 0xD800 && text[i] < 0xDC00 && text[i + 1] >= 0xDC00 &&
+           text[i + 1] < 0xE000;
 }
 
 // Characters that change how the text around them shows without showing themselves: the

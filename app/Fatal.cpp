@@ -9,7 +9,8 @@
 #include "app/WinNumbers.h"
 
 void ShowUnrecoverableError(const Failure& failure) {
-    std::wstring text = L"Ошибка " + std::to_wstring(failure.Code()) + L": " + Win32Environment().ErrorText(failure.Code());
+    std::wstring text =
+        L"Ошибка " + std::to_wstring(failure.Code()) + L": " + Win32Environment().ErrorText(failure.Code());
     if (!failure.Subject().empty()) text += L"\n\n" + failure.Subject();
     // A window destroyed on the way here (the main window, when the failure unwinds its
     // scope) has posted WM_QUIT, which would end the box's modal loop before the user saw it.

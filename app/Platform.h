@@ -133,8 +133,8 @@ public:
     virtual void Start(const std::wstring& application, const std::wstring& commandLine, int showCommand) = 0;
     // Runs the program file `application` without a window and waits for it, `seconds` at most;
     // returns its exit code. A program still running then is a failure (ERROR_TIMEOUT).
-    virtual std::uint32_t RunHidden(const std::wstring& application, const std::wstring& commandLine,
-                                    unsigned seconds) = 0;
+    virtual std::uint32_t RunHidden(
+        const std::wstring& application, const std::wstring& commandLine, unsigned seconds) = 0;
     virtual std::uint32_t CurrentProcessId() = 0;
     virtual TokenRights Rights() = 0;
 };
@@ -183,8 +183,7 @@ public:
     virtual std::int32_t OpenProcessToken(Handle process, std::uint32_t access, Handle& token) = 0;
     virtual std::int32_t LookupPrivilegeValueA(const char* systemName, const char* name, Luid& luid) = 0;
     virtual std::int32_t AdjustTokenPrivileges(Handle token, std::int32_t disableAll, PrivilegeRecord& newState,
-                                               std::uint32_t bufferLength, PrivilegeRecord& previousState,
-                                               std::uint32_t& returnLength) = 0;
+        std::uint32_t bufferLength, PrivilegeRecord& previousState, std::uint32_t& returnLength) = 0;
     virtual std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
     // The thread's last error, as the calls above left it.
     virtual std::uint32_t GetLastError() = 0;
@@ -213,7 +212,9 @@ public:
     virtual void Delete(const std::wstring& name) = 0;
     virtual std::vector<std::wstring> SubKeys() = 0;
 
-    std::optional<std::wstring> ReadText(const std::wstring& name, std::uint32_t cap) { return TextValue(Read(name, cap)); }
+    std::optional<std::wstring> ReadText(const std::wstring& name, std::uint32_t cap) {
+        return TextValue(Read(name, cap));
+    }
     std::optional<std::uint32_t> ReadNumber(const std::wstring& name) {
         return NumberValue(Read(name, sizeof(std::uint32_t)));
     }
@@ -254,8 +255,8 @@ public:
     enum class Names { Unicode, Ansi };
     virtual ~Registry() = default;
     // The key at `path` under a root (win::HKey*), opened with `access`; nothing when it does not exist.
-    virtual std::unique_ptr<RegistryKey> Open(std::int32_t root, const std::wstring& path, std::uint32_t access,
-                                              Names names = Names::Unicode) = 0;
+    virtual std::unique_ptr<RegistryKey> Open(
+        std::int32_t root, const std::wstring& path, std::uint32_t access, Names names = Names::Unicode) = 0;
     // Loads a registry file, with the backup and restore privileges enabled for the load and the
     // unload alone. The running Windows' own files, in use, cannot be loaded (a sharing violation).
     virtual std::unique_ptr<LoadedHive> Load(const std::wstring& file) = 0;

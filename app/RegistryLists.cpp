@@ -3,8 +3,8 @@
 std::vector<std::wstring> RegistryList(std::string_view bytes) {
     std::vector<std::wstring> items(1);
     for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
-        const auto c = static_cast<wchar_t>(static_cast<unsigned char>(bytes[at]) |
-                                            static_cast<unsigned char>(bytes[at + 1]) << 8);
+        const auto c = static_cast<wchar_t>(
+            static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8);
         if (c) items.back().push_back(c);
         else items.emplace_back();
     }

@@ -10,7 +10,7 @@ bool Win32Console::Available() {
             // opened for reading too, without which its mode cannot be asked.
             out_ = AttachConsole(ATTACH_PARENT_PROCESS)
                        ? CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, 0, nullptr)
+                             nullptr, OPEN_EXISTING, 0, nullptr)
                        : nullptr;
             if (out_ == INVALID_HANDLE_VALUE) out_ = nullptr;
         }
@@ -28,12 +28,14 @@ void Win32Console::WriteLine(std::wstring_view line) {
     text += L"\r\n";
     DWORD written = 0;
     if (console_) {
-        if (!WriteConsoleW(out_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) ThrowLastError(L"CONOUT$");
+        if (!WriteConsoleW(out_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr))
+            ThrowLastError(L"CONOUT$");
         return;
     }
     const UINT consoleCodepage = GetConsoleOutputCP();
     const UINT codepage = utf8_ ? CP_UTF8 : consoleCodepage ? consoleCodepage : GetOEMCP();
-    const int size = WideCharToMultiByte(codepage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(codepage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(codepage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
     if (!WriteFile(out_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) ThrowLastError(L"stdout");

@@ -2,9 +2,7 @@
 // a Failure.
 #include "app/Win32Platform.h"
 
-void ThrowLastError(const std::wstring& subject) {
-    throw Failure(GetLastError(), subject);
-}
+void ThrowLastError(const std::wstring& subject) { throw Failure(GetLastError(), subject); }
 
 const Codepage& SystemAnsiCodepage() {
     static const Codepage cp = [] {
@@ -23,7 +21,7 @@ const Codepage& SystemAnsiCodepage() {
 namespace {
 
 // A folder the system gives through a call of the GetSystemDirectory kind.
-std::wstring SystemFolder(UINT (WINAPI* get)(LPWSTR, UINT), const wchar_t* what) {
+std::wstring SystemFolder(UINT(WINAPI* get)(LPWSTR, UINT), const wchar_t* what) {
     wchar_t folder[MAX_PATH];
     const UINT n = get(folder, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) ThrowLastError(what);
@@ -36,9 +34,7 @@ std::wstring Win32Environment::WindowsDirectory() {
     return SystemFolder(GetSystemWindowsDirectoryW, L"GetSystemWindowsDirectoryW");
 }
 
-std::wstring Win32Environment::SystemDirectory() {
-    return SystemFolder(GetSystemDirectoryW, L"GetSystemDirectoryW");
-}
+std::wstring Win32Environment::SystemDirectory() { return SystemFolder(GetSystemDirectoryW, L"GetSystemDirectoryW"); }
 
 std::wstring Win32Environment::ComputerName() {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
@@ -49,9 +45,9 @@ std::wstring Win32Environment::ComputerName() {
 
 std::wstring Win32Environment::ErrorText(std::uint32_t code) {
     wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring result = n ? std::wstring(text, n) : L"Неизвестная ошибка.";
     LocalFree(text);
     while (!result.empty() && (result.back() == L'\r' || result.back() == L'\n' || result.back() == L' '))
@@ -65,13 +61,14 @@ LocalTime Win32Clock::Now() {
     FILETIME utc, local;
     GetSystemTimeAsFileTime(&utc);
     SYSTEMTIME t;
-    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &t)) ThrowLastError(L"FileTimeToLocalFileTime");
-    const auto ticks = [](const FILETIME& f) { return static_cast<std::int64_t>(std::uint64_t{f.dwHighDateTime} << 32 | f.dwLowDateTime); };
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &t))
+        ThrowLastError(L"FileTimeToLocalFileTime");
+    const auto ticks = [](const FILETIME& f) {
+        return static_cast<std::int64_t>(std::uint64_t{f.dwHighDateTime} << 32 | f.dwLowDateTime);
+    };
     constexpr std::int64_t TicksPerMinute = 600'000'000;  // of 100 ns
     return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond,
-            static_cast<int>((ticks(local) - ticks(utc)) / TicksPerMinute)};
+        static_cast<int>((ticks(local) - ticks(utc)) / TicksPerMinute)};
 }
 
-void Win32Clock::Sleep(unsigned milliseconds) {
-    ::Sleep(milliseconds);
-}
+void Win32Clock::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }

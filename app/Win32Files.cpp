@@ -10,9 +10,7 @@ namespace {
 
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-bool IsMissing(DWORD error) {
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
+bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 class Win32OutputFile final : public OutputFile {
 public:
@@ -41,8 +39,8 @@ private:
 // semantics open too), a device or a pipe, whose reads could wait for ever, is refused before
 // anything is read.
 bool ReadDiskFile(const std::wstring& path, const std::function<void(std::string_view)>& chunk, DWORD flags) {
-    OwnedHandle file(CreateFileW(path.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN | flags, nullptr));
+    OwnedHandle file(CreateFileW(
+        path.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN | flags, nullptr));
     if (!file.Valid()) {
         if (IsMissing(GetLastError())) return false;
         ThrowLastError(path);
@@ -54,7 +52,8 @@ bool ReadDiskFile(const std::wstring& path, const std::function<void(std::string
     std::string buffer(1u << 20, '\0');
     for (;;) {
         DWORD read = 0;
-        if (!ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) ThrowLastError(path);
+        if (!ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr))
+            ThrowLastError(path);
         if (read == 0) return true;
         chunk(std::string_view(buffer.data(), read));
     }
@@ -75,7 +74,8 @@ void Win32FileSystem::ProbeReplaceable(const std::wstring& path) {
     // DELETE alone: a read-only file may be opened for it (Wine refuses one opened for its
     // attributes), and a holder that did not share deletion is found.
     const BackupRights rights;
-    OwnedHandle file(CreateFileW(path.c_str(), DELETE, ShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    OwnedHandle file(
+        CreateFileW(path.c_str(), DELETE, ShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file.Valid() && !IsMissing(GetLastError())) ThrowLastError(path);
 }
 
@@ -127,8 +127,7 @@ std::unique_ptr<OutputFile> Win32FileSystem::CreateNew(const std::wstring& path)
 
 void Win32FileSystem::Replace(const std::wstring& from, const std::wstring& to) {
     const BackupRights rights;
-    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        ThrowLastError(to);
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) ThrowLastError(to);
 }
 
 void Win32FileSystem::MoveAtRestart(const std::wstring& from, const std::wstring& to, bool replace) {
@@ -176,8 +175,8 @@ namespace {
 bool SetAttributesAsRestorer(const std::wstring& path, DWORD attributes) {
     const auto set = NewerKernelCall<BOOL(WINAPI*)(HANDLE, int, void*, DWORD)>("SetFileInformationByHandle");
     OwnedHandle file(set ? CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr)
-                        : INVALID_HANDLE_VALUE);
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr)
+                         : INVALID_HANDLE_VALUE);
     struct {
         LARGE_INTEGER created, accessed, written, changed;  // 0: left as they are
         DWORD attributes;
@@ -199,8 +198,9 @@ std::unique_ptr<OutputFile> Win32FileSystem::OpenToAppend(const std::wstring& pa
     // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end as it stands then, one
     // writer's after another's. The attributes are read through the same handle, so what is
     // checked is what is written to.
-    const HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE h =
+        CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) ThrowLastError(path);
     auto file = std::make_unique<Win32OutputFile>(h, path);
     facts.disk = GetFileType(h) == FILE_TYPE_DISK;

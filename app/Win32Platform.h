@@ -100,7 +100,8 @@ public:
 class Win32Processes final : public Processes {
 public:
     void Start(const std::wstring& application, const std::wstring& commandLine, int showCommand) override;
-    std::uint32_t RunHidden(const std::wstring& application, const std::wstring& commandLine, unsigned seconds) override;
+    std::uint32_t RunHidden(
+        const std::wstring& application, const std::wstring& commandLine, unsigned seconds) override;
     std::uint32_t CurrentProcessId() override;
     TokenRights Rights() override;
 };
@@ -123,8 +124,7 @@ public:
     std::int32_t OpenProcessToken(Handle process, std::uint32_t access, Handle& token) override;
     std::int32_t LookupPrivilegeValueA(const char* systemName, const char* name, Luid& luid) override;
     std::int32_t AdjustTokenPrivileges(Handle token, std::int32_t disableAll, PrivilegeRecord& newState,
-                                       std::uint32_t bufferLength, PrivilegeRecord& previousState,
-                                       std::uint32_t& returnLength) override;
+        std::uint32_t bufferLength, PrivilegeRecord& previousState, std::uint32_t& returnLength) override;
     std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
     std::uint32_t GetLastError() override;
 };
@@ -135,8 +135,8 @@ inline constexpr wchar_t LoadedHivePrefix[] = L"Hostovik-";
 
 class Win32Registry final : public Registry {
 public:
-    std::unique_ptr<RegistryKey> Open(std::int32_t root, const std::wstring& path, std::uint32_t access,
-                                      Names names) override;
+    std::unique_ptr<RegistryKey> Open(
+        std::int32_t root, const std::wstring& path, std::uint32_t access, Names names) override;
     std::unique_ptr<LoadedHive> Load(const std::wstring& file) override;
 };
 

@@ -31,8 +31,8 @@ PROCESS_INFORMATION Launch(const std::wstring& application, std::wstring command
     si.wShowWindow = show;
     PROCESS_INFORMATION pi{};
     const std::wstring folder = Win32Environment().SystemDirectory();
-    if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                        folder.c_str(), &si, &pi))
+    if (!CreateProcessW(
+            application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, folder.c_str(), &si, &pi))
         ThrowLastError(application);
     return pi;
 }
@@ -45,8 +45,8 @@ void Win32Processes::Start(const std::wstring& application, const std::wstring& 
     CloseHandle(pi.hProcess);
 }
 
-std::uint32_t Win32Processes::RunHidden(const std::wstring& application, const std::wstring& commandLine,
-                                        unsigned seconds) {
+std::uint32_t Win32Processes::RunHidden(
+    const std::wstring& application, const std::wstring& commandLine, unsigned seconds) {
     const PROCESS_INFORMATION pi = Launch(application, commandLine, SW_HIDE, CREATE_NO_WINDOW);
     OwnedHandle process(pi.hProcess), thread(pi.hThread);
     const DWORD waited = WaitForSingleObject(pi.hProcess, seconds * 1000);
@@ -56,9 +56,7 @@ std::uint32_t Win32Processes::RunHidden(const std::wstring& application, const s
     return code;
 }
 
-std::uint32_t Win32Processes::CurrentProcessId() {
-    return GetCurrentProcessId();
-}
+std::uint32_t Win32Processes::CurrentProcessId() { return GetCurrentProcessId(); }
 
 namespace {
 
@@ -87,12 +85,13 @@ TokenRights Win32Processes::Rights() {
     // TokenElevation is Vista's: XP's GetTokenInformation refuses the class it does not know.
     constexpr auto TokenElevationClass = static_cast<TOKEN_INFORMATION_CLASS>(20);
     DWORD elevation = 0, size = 0;
-    if (GetTokenInformation(h, TokenElevationClass, &elevation, sizeof elevation, &size)) rights.elevated = elevation != 0;
+    if (GetTokenInformation(h, TokenElevationClass, &elevation, sizeof elevation, &size))
+        rights.elevated = elevation != 0;
     else if (GetLastError() != ERROR_INVALID_PARAMETER) ThrowLastError(L"GetTokenInformation");
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
     PSID administrators = nullptr;
-    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                  &administrators))
+    if (!AllocateAndInitializeSid(
+            &nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators))
         ThrowLastError(L"AllocateAndInitializeSid");
     BOOL member = FALSE;
     const BOOL checked = CheckTokenMembership(nullptr, administrators, &member);
@@ -108,9 +107,7 @@ std::int32_t Win32RebootCalls::GetVersionExA(OsVersionInfo& info) {
     return ::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info));
 }
 
-RebootCalls::Handle Win32RebootCalls::GetCurrentProcess() {
-    return reinterpret_cast<Handle>(::GetCurrentProcess());
-}
+RebootCalls::Handle Win32RebootCalls::GetCurrentProcess() { return reinterpret_cast<Handle>(::GetCurrentProcess()); }
 
 std::int32_t Win32RebootCalls::OpenProcessToken(Handle process, std::uint32_t access, Handle& token) {
     HANDLE h = nullptr;
@@ -124,12 +121,11 @@ std::int32_t Win32RebootCalls::LookupPrivilegeValueA(const char* systemName, con
 }
 
 std::int32_t Win32RebootCalls::AdjustTokenPrivileges(Handle token, std::int32_t disableAll, PrivilegeRecord& newState,
-                                                     std::uint32_t bufferLength, PrivilegeRecord& previousState,
-                                                     std::uint32_t& returnLength) {
+    std::uint32_t bufferLength, PrivilegeRecord& previousState, std::uint32_t& returnLength) {
     DWORD length = returnLength;
     const BOOL ok = ::AdjustTokenPrivileges(reinterpret_cast<HANDLE>(token), disableAll,
-                                            reinterpret_cast<TOKEN_PRIVILEGES*>(&newState), bufferLength,
-                                            reinterpret_cast<TOKEN_PRIVILEGES*>(&previousState), &length);
+        reinterpret_cast<TOKEN_PRIVILEGES*>(&newState), bufferLength,
+        reinterpret_cast<TOKEN_PRIVILEGES*>(&previousState), &length);
     returnLength = length;
     return ok;
 }
@@ -138,9 +134,7 @@ std::int32_t Win32RebootCalls::ExitWindowsEx(std::uint32_t flags, std::uint32_t 
     return ::ExitWindowsEx(flags, reason);
 }
 
-std::uint32_t Win32RebootCalls::GetLastError() {
-    return ::GetLastError();
-}
+std::uint32_t Win32RebootCalls::GetLastError() { return ::GetLastError(); }
 
 std::optional<std::int32_t> Win32DllSearch::SetDefaultDllDirectories(std::uint32_t flags) {
     const auto set = NewerKernelCall<BOOL(WINAPI*)(DWORD)>("SetDefaultDllDirectories");
@@ -152,6 +146,4 @@ std::optional<std::int32_t> Win32DllSearch::SetDllDirectoryW(const wchar_t* fold
     return set ? std::optional<std::int32_t>(set(folder)) : std::nullopt;
 }
 
-std::uint32_t Win32DllSearch::GetLastError() {
-    return ::GetLastError();
-}
+std::uint32_t Win32DllSearch::GetLastError() { return ::GetLastError(); }

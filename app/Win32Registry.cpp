@@ -40,8 +40,7 @@ public:
 
     void Write(const std::wstring& name, const RegistryValue& value) override {
         const LSTATUS status = RegSetValueExW(key_, name.c_str(), 0, value.type,
-                                              reinterpret_cast<const BYTE*>(value.bytes.data()),
-                                              static_cast<DWORD>(value.bytes.size()));
+            reinterpret_cast<const BYTE*>(value.bytes.data()), static_cast<DWORD>(value.bytes.size()));
         if (status != ERROR_SUCCESS) throw Failure(status, Of(name));
     }
 
@@ -71,8 +70,8 @@ private:
 };
 
 // `path` under `root`, with the ANSI calls or the Unicode ones; `place`: the key as failures name it.
-std::unique_ptr<RegistryKey> OpenKey(HKEY root, const std::wstring& path, std::uint32_t access, bool ansi,
-                                     const std::wstring& place) {
+std::unique_ptr<RegistryKey> OpenKey(
+    HKEY root, const std::wstring& path, std::uint32_t access, bool ansi, const std::wstring& place) {
     HKEY key = nullptr;
     const LSTATUS status = ansi ? RegOpenKeyExA(root, SystemAnsiCodepage().ToAnsi(path).c_str(), 0, access, &key)
                                 : RegOpenKeyExW(root, path.c_str(), 0, access, &key);
@@ -123,9 +122,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<RegistryKey> Win32Registry::Open(std::int32_t root, const std::wstring& path, std::uint32_t access,
-                                                 Names names) {
-    const wchar_t* const rootName = root == win::HKeyLocalMachine ? L"HKLM"
+std::unique_ptr<RegistryKey> Win32Registry::Open(
+    std::int32_t root, const std::wstring& path, std::uint32_t access, Names names) {
+    const wchar_t* const rootName = root == win::HKeyLocalMachine  ? L"HKLM"
                                     : root == win::HKeyCurrentUser ? L"HKCU"
                                     : root == win::HKeyUsers       ? L"HKU"
                                                                    : L"?";
@@ -135,7 +134,8 @@ std::unique_ptr<RegistryKey> Win32Registry::Open(std::int32_t root, const std::w
 
 std::unique_ptr<LoadedHive> Win32Registry::Load(const std::wstring& file) {
     const std::wstring name = LoadedHivePrefix + std::to_wstring(GetCurrentProcessId());
-    const LSTATUS status = AsBackupOperator([&] { return RegLoadKeyW(HKEY_LOCAL_MACHINE, name.c_str(), file.c_str()); });
+    const LSTATUS status =
+        AsBackupOperator([&] { return RegLoadKeyW(HKEY_LOCAL_MACHINE, name.c_str(), file.c_str()); });
     if (status != ERROR_SUCCESS) throw Failure(status, file);
     return std::make_unique<Win32LoadedHive>(name, file);
 }

@@ -44,12 +44,12 @@ inline constexpr std::uint32_t FileAttributeReparsePoint = 0x400;
 inline constexpr std::uint32_t LoadLibrarySearchSystem32 = 0x800;
 
 // The restart.
-inline constexpr std::uint32_t PlatformIdNt = 2;            // VER_PLATFORM_WIN32_NT
-inline constexpr std::uint32_t ExitReboot = 2;              // EWX_REBOOT
-inline constexpr std::uint32_t ExitForce = 4;               // EWX_FORCE: programs are closed without asking
+inline constexpr std::uint32_t PlatformIdNt = 2;  // VER_PLATFORM_WIN32_NT
+inline constexpr std::uint32_t ExitReboot = 2;    // EWX_REBOOT
+inline constexpr std::uint32_t ExitForce = 4;     // EWX_FORCE: programs are closed without asking
 inline constexpr std::uint32_t TokenAdjustPrivileges = 0x20;
 inline constexpr std::uint32_t TokenQuery = 0x08;
-inline constexpr std::uint32_t PrivilegeEnabled = 2;        // SE_PRIVILEGE_ENABLED
+inline constexpr std::uint32_t PrivilegeEnabled = 2;  // SE_PRIVILEGE_ENABLED
 
 // The registry.
 inline constexpr std::int32_t HKeyCurrentUser = static_cast<std::int32_t>(0x80000001u);

@@ -23,13 +23,11 @@ int ScreenDpi() {
     return dpi;
 }
 
-int TwipsToPixels(int twips, int dpi) {
-    return MulDiv(twips, dpi, 1440);
-}
+int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 
 HFONT CreatePointFont(int points, int dpi, const wchar_t* face, int weight, bool underline, BYTE charset) {
-    return CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, weight, FALSE, underline, FALSE, charset,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+    return CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, weight, FALSE, underline, FALSE, charset, OUT_DEFAULT_PRECIS,
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
 int Window::RunMessageLoop() {
@@ -86,10 +84,10 @@ INT_PTR CALLBACK Window::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 void Window::CreateControls(std::span<const ControlSpec> table, HFONT font) const {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     for (const ControlSpec& c : table) {
-        const HWND control = CreateWindowExW(
-            0, c.windowClass, c.text, WS_CHILD | WS_VISIBLE | c.style, TwipsToPixels(c.place.left, dpi_),
-            TwipsToPixels(c.place.top, dpi_), TwipsToPixels(c.place.width, dpi_), TwipsToPixels(c.place.height, dpi_),
-            hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
+        const HWND control = CreateWindowExW(0, c.windowClass, c.text, WS_CHILD | WS_VISIBLE | c.style,
+            TwipsToPixels(c.place.left, dpi_), TwipsToPixels(c.place.top, dpi_), TwipsToPixels(c.place.width, dpi_),
+            TwipsToPixels(c.place.height, dpi_), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance,
+            nullptr);
         if (!control) ThrowLastError(c.windowClass);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
@@ -100,7 +98,7 @@ void Window::PlaceClientArea(const Twips& client, bool keepPosition) const {
     r.right = r.left + TwipsToPixels(client.width, dpi_);
     r.bottom = r.top + TwipsToPixels(client.height, dpi_);
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+        static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
     SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE | (keepPosition ? SWP_NOMOVE : 0));
+        SWP_NOZORDER | SWP_NOACTIVATE | (keepPosition ? SWP_NOMOVE : 0));
 }

@@ -26,7 +26,7 @@ struct ControlSpec {
 
 // A font of `points` at `dpi`; the caller deletes it.
 HFONT CreatePointFont(int points, int dpi, const wchar_t* face, int weight = FW_NORMAL, bool underline = false,
-                      BYTE charset = DEFAULT_CHARSET);
+    BYTE charset = DEFAULT_CHARSET);
 
 class Window {
 public:

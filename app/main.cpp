@@ -79,10 +79,6 @@ int Start() {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    return Start();
-}
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return Start(); }
 
-int wmain(int, wchar_t**) {
-    return Start();
-}
+int wmain(int, wchar_t**) { return Start(); }

@@ -76,8 +76,9 @@ int main(int argc, char** argv) {
     for (const File& f : files) {
         Register("CountLF", f, [](const std::string& b) { benchmark::DoNotOptimize(CountLF(b)); });
         Register("BuildViewText", f, [&cp](const std::string& b) { benchmark::DoNotOptimize(BuildViewText(b, cp)); });
-        Register("BuildViewText+fresh memory", f,
-                 [&cp](const std::string& b) { benchmark::DoNotOptimize(BuildViewText(b, cp)); }, true);
+        Register(
+            "BuildViewText+fresh memory", f,
+            [&cp](const std::string& b) { benchmark::DoNotOptimize(BuildViewText(b, cp)); }, true);
         Register("ToWide", f, [&cp](const std::string& b) { benchmark::DoNotOptimize(cp.ToWide(b)); });
         // The entries, which the start-up and a check look for over the whole file.
         Register("HostsScan", f, [](const std::string& b) {

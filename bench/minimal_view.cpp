@@ -15,8 +15,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
     CloseHandle(file);
     std::wstring text(bytes.size(), L'\0');
-    text.resize(MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(read), text.data(),
-                                    static_cast<int>(text.size())));
+    text.resize(MultiByteToWideChar(
+        CP_ACP, 0, bytes.data(), static_cast<int>(read), text.data(), static_cast<int>(text.size())));
     bytes = std::string();
 
     constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VSCROLL | WS_BORDER | ES_MULTILINE |
@@ -24,9 +24,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     RECT r{0, 0, 401, 337};  // 6015 x 5055 twips
     AdjustWindowRect(&r, style, FALSE);
     const HWND view = CreateWindowW(L"EDIT", L"", style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
-                                    r.bottom - r.top, nullptr, nullptr, instance, nullptr);
+        r.bottom - r.top, nullptr, nullptr, instance, nullptr);
     const HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Shell Dlg");  // 8 points
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Shell Dlg");  // 8 points
     SendMessageW(view, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageW(view, EM_SETLIMITTEXT, 0, 0);
     SetWindowTextW(view, text.c_str());

@@ -68,18 +68,19 @@ int wmain(int argc, wchar_t** argv) {
                 if (!padded) theirs.push_back(Measure(minimal + L"\"" + hosts + L"\"", L"Edit"));
             }
             std::printf("%s (%.1f MB), start to main window shown, %zu runs:\n", Narrow(argv[f]).c_str(),
-                        std::filesystem::file_size(hosts) / 1e6, ours.size());
+                std::filesystem::file_size(hosts) / 1e6, ours.size());
             const double median = Report("hostovik.exe", ours);
             // Targets: no slower than 1.5 times a program that only shows the file; a padded file
             // within half the 2 GB a 32-bit process has.
             if (padded) {
                 const double peak = std::max_element(ours.begin(), ours.end(), [](auto& a, auto& b) {
-                                        return a.peakMb < b.peakMb;
-                                    })->peakMb;
+                    return a.peakMb < b.peakMb;
+                })->peakMb;
                 std::printf("  target: peak working set <= 1024 MB: %s\n", peak <= 1024 ? "met" : "NOT met");
             } else {
                 const double ratio = median / Report("minimal_view.exe", theirs);
-                std::printf("  ratio of the medians %.2f; target <= 1.5: %s\n", ratio, ratio <= 1.5 ? "met" : "NOT met");
+                std::printf(
+                    "  ratio of the medians %.2f; target <= 1.5: %s\n", ratio, ratio <= 1.5 ? "met" : "NOT met");
             }
             std::fflush(stdout);
         }

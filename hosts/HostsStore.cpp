@@ -15,7 +15,6 @@ namespace {
 // earlier run left behind.
 constexpr int MaxNumber = 99;
 
-
 // The attributes with which malware keeps a hosts file from being replaced.
 constexpr std::uint32_t Protecting = win::FileAttributeReadOnly | win::FileAttributeHidden | win::FileAttributeSystem;
 
@@ -37,17 +36,16 @@ std::wstring CopyName(const std::wstring& path, const LocalTime& now, int n, std
 // a name of another form after all of ours, by the name.
 std::tuple<bool, std::wstring, long> CopyOrder(const std::wstring& name) {
     const std::wstring middle = name.size() > 10 ? name.substr(6, name.size() - 10) : name;  // "hosts." ... ".bak"
-    const bool digits = middle.size() >= 15 && std::all_of(middle.begin(), middle.begin() + 15, [](wchar_t c) {
-        return c == L'-' || (c >= L'0' && c <= L'9');
-    });
+    const bool digits = middle.size() >= 15 && std::all_of(middle.begin(), middle.begin() + 15,
+                                                   [](wchar_t c) { return c == L'-' || (c >= L'0' && c <= L'9'); });
     const bool ours = digits && middle[8] == L'-' && (middle.size() == 15 || middle[15] == L'-');
     if (!ours) return {false, name, 0};
     return {true, middle.substr(0, 15), middle.size() > 16 ? std::wcstol(middle.c_str() + 16, nullptr, 10) : 1};
 }
 
 // A new file under the first free name of `name(1)`, `name(2)`...; `path` receives it.
-std::unique_ptr<OutputFile> CreateNumbered(FileSystem& fs, const std::function<std::wstring(int)>& name,
-                                           std::wstring& path) {
+std::unique_ptr<OutputFile> CreateNumbered(
+    FileSystem& fs, const std::function<std::wstring(int)>& name, std::wstring& path) {
     for (int n = 1;; ++n) {
         path = name(n);
         try {
@@ -59,9 +57,10 @@ std::unique_ptr<OutputFile> CreateNumbered(FileSystem& fs, const std::function<s
 }
 
 // A new file beside `path` named by the time (see WriteStamped).
-std::unique_ptr<OutputFile> CreateStamped(FileSystem& fs, const std::wstring& path, const LocalTime& now,
-                                          std::wstring_view ending, std::wstring& made) {
-    return CreateNumbered(fs, [&](int n) { return CopyName(path, now, n, ending); }, made);
+std::unique_ptr<OutputFile> CreateStamped(
+    FileSystem& fs, const std::wstring& path, const LocalTime& now, std::wstring_view ending, std::wstring& made) {
+    return CreateNumbered(
+        fs, [&](int n) { return CopyName(path, now, n, ending); }, made);
 }
 
 // Clears the protecting attributes, which would refuse the replace; returns the file's
@@ -83,7 +82,6 @@ void Quietly(const std::function<void()>& undo) {
     }
 }
 
-
 // A file's size and 64-bit FNV-1a hash, and whether it is the stock file, taken piece by piece.
 struct Fingerprint {
     std::uint64_t size = 0;
@@ -101,9 +99,7 @@ struct Fingerprint {
 
 }  // namespace
 
-std::wstring HostsPathFor(std::wstring_view windowsDir) {
-    return std::wstring(windowsDir) + std::wstring(HostsSuffix);
-}
+std::wstring HostsPathFor(std::wstring_view windowsDir) { return std::wstring(windowsDir) + std::wstring(HostsSuffix); }
 
 template <class Step>
 auto HostsStore::Retried(Step&& step, int attempts) -> decltype(step()) {
@@ -134,9 +130,7 @@ bool HostsStore::Through(const std::function<void()>& step) {
     }
 }
 
-HostsStore::~HostsStore() {
-    Discard();
-}
+HostsStore::~HostsStore() { Discard(); }
 
 void HostsStore::Discard() {
     if (!out_) return;
@@ -155,7 +149,8 @@ bool HostsStore::ReadHostsBytes(const std::wstring& path, const std::function<vo
         [&] {
             std::uint64_t at = 0;
             return fs_.ReadChunks(path, [&](std::string_view piece) {
-                const std::size_t skip = static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), handed - std::min(handed, at)));
+                const std::size_t skip =
+                    static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), handed - std::min(handed, at)));
                 at += piece.size();
                 if (skip == piece.size()) return;
                 handed += piece.size() - skip;
@@ -172,7 +167,8 @@ std::optional<HostsChange> HostsStore::PendingChange(const std::wstring& path) {
     const std::wstring hosts = AsciiLower(path), ours = hosts + std::wstring(NewFileTag);
     for (const PendingMove& move : fs_.PendingMoves()) {
         const std::wstring from = AsciiLower(move.from);
-        if (AsciiLower(move.to) == hosts && from.starts_with(ours) && from.ends_with(NewFileEnd) && fs_.Attributes(move.from))
+        if (AsciiLower(move.to) == hosts && from.starts_with(ours) && from.ends_with(NewFileEnd) &&
+            fs_.Attributes(move.from))
             pending.newFile = move.from;
         if (from == hosts && !move.to.empty()) {
             pending.copy = move.to;
@@ -188,7 +184,8 @@ void HostsStore::OpenHostsForOutput(const std::wstring& path) {
     hostsPath_ = path;
     const std::wstring base = path + std::wstring(NewFileTag) + std::to_wstring(processes_.CurrentProcessId()) + L"-";
     try {
-        out_ = CreateNumbered(fs_, [&](int n) { return base + std::to_wstring(n) + std::wstring(NewFileEnd); }, newPath_);
+        out_ = CreateNumbered(
+            fs_, [&](int n) { return base + std::to_wstring(n) + std::wstring(NewFileEnd); }, newPath_);
     } catch (const Failure& f) {
         throw LeftAsItWas(f);
     }
@@ -295,15 +292,18 @@ bool HostsStore::NewFileStays() {
     }
 }
 
-std::wstring WriteStamped(FileSystem& fs, const std::wstring& path, const LocalTime& now, std::wstring_view ending,
-                          std::string_view bytes) {
+std::wstring WriteStamped(
+    FileSystem& fs, const std::wstring& path, const LocalTime& now, std::wstring_view ending, std::string_view bytes) {
     std::wstring made;
     std::unique_ptr<OutputFile> file = CreateStamped(fs, path, now, ending, made);
     try {
         file->Write(bytes);
         file->Close();
     } catch (const Failure&) {
-        Quietly([&] { file.reset(); fs.Delete(made); });
+        Quietly([&] {
+            file.reset();
+            fs.Delete(made);
+        });
         throw;
     }
     return made;
@@ -311,9 +311,8 @@ std::wstring WriteStamped(FileSystem& fs, const std::wstring& path, const LocalT
 
 std::vector<FoundFile> HostsCopies(FileSystem& fs, const std::wstring& path) {
     std::vector<FoundFile> copies = fs.Find(path + L".*.bak");
-    std::sort(copies.begin(), copies.end(), [](const FoundFile& a, const FoundFile& b) {
-        return CopyOrder(b.name) < CopyOrder(a.name);
-    });
+    std::sort(copies.begin(), copies.end(),
+        [](const FoundFile& a, const FoundFile& b) { return CopyOrder(b.name) < CopyOrder(a.name); });
     return copies;
 }
 
@@ -351,7 +350,11 @@ std::wstring HostsStore::BackupHosts(const std::wstring& path, const LocalTime& 
         if (!copy && head != stock) startCopy();
         if (copy) copy->Close();
     } catch (...) {
-        if (copy) Quietly([&] { copy.reset(); fs_.Delete(copyPath); });
+        if (copy)
+            Quietly([&] {
+                copy.reset();
+                fs_.Delete(copyPath);
+            });
         throw;
     }
     return copyPath;

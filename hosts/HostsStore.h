@@ -30,8 +30,8 @@ struct HostsChange {
     // the name the old file itself takes at the next start. Empty when none was needed.
     std::wstring copy;
     bool copyAtRestart = false;
-    std::wstring newFile;              // what takes the hosts file's place at the next start
-    std::vector<FileHolder> holders;   // the programs holding hosts, where Windows can tell
+    std::wstring newFile;             // what takes the hosts file's place at the next start
+    std::vector<FileHolder> holders;  // the programs holding hosts, where Windows can tell
 };
 
 // About two seconds for a program that holds a file for a moment to let it go.
@@ -50,8 +50,8 @@ std::wstring HostsPathFor(std::wstring_view windowsDir);
 // A new file beside `path` named by the time, "hosts.yyyyMMdd-HHmmss<ending>", then
 // "...-2<ending>" and on while a name is taken, never over an earlier file, holding `bytes` whole
 // on the disk; a failure leaves no part of it. Returns its path.
-std::wstring WriteStamped(FileSystem& fs, const std::wstring& path, const LocalTime& now, std::wstring_view ending,
-                          std::string_view bytes);
+std::wstring WriteStamped(
+    FileSystem& fs, const std::wstring& path, const LocalTime& now, std::wstring_view ending, std::string_view bytes);
 
 // The copies of the hosts file at `path` beside it ("hosts.*.bak"), newest first by the time in
 // their names, a copy made in the same second after the one before it.

@@ -58,13 +58,9 @@ namespace {
 
 // Longer than any address or name (a DNS name has 253 characters at most): a longer word is none.
 constexpr std::size_t WordCap = 255;
-constexpr bool IsLineEnd(char c) {
-    return c == '\r' || c == '\n';
-}
+constexpr bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
-constexpr bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
+constexpr bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
 // Where the skipping below stops: the end of a line, and, outside a comment, the end of a word.
 constexpr auto Stops(bool inComment) {
@@ -133,9 +129,7 @@ void HostsScan::TakeEntryCharacter(char c) {
     }
 }
 
-void HostsScan::Finish() {
-    EndLine();
-}
+void HostsScan::Finish() { EndLine(); }
 
 // The first word is the address, the others are names.
 void HostsScan::EndWord() {
@@ -175,7 +169,8 @@ AllowList::AllowList(std::string_view bytes) {
         }
         if (words.size() < 2) continue;  // a comment, a blank line, an address without a name
         lines.emplace_back(line);
-        for (std::size_t i = 1; i < words.size(); ++i) mappings_.insert(AsciiLower(words[0]) + ' ' + AsciiLower(words[i]));
+        for (std::size_t i = 1; i < words.size(); ++i)
+            mappings_.insert(AsciiLower(words[0]) + ' ' + AsciiLower(words[i]));
     }
 }
 

@@ -38,16 +38,15 @@ namespace {
 // The English files of XP, Vista and 7 to 11 differ only in the year and the localhost lines.
 std::string English(std::string_view year, std::initializer_list<std::string_view> localhost) {
     std::string bytes = "# Copyright (c) 1993-" + std::string(year) + " Microsoft Corp.\r\n";
-    for (std::string_view line :
-         {"#", "# This is a sample HOSTS file used by Microsoft TCP/IP for Windows.", "#",
-          "# This file contains the mappings of IP addresses to host names. Each",
-          "# entry should be kept on an individual line. The IP address should",
-          "# be placed in the first column followed by the corresponding host name.",
-          "# The IP address and the host name should be separated by at least one", "# space.", "#",
-          "# Additionally, comments (such as these) may be inserted on individual",
-          "# lines or following the machine name denoted by a '#' symbol.", "#", "# For example:", "#",
-          "#      102.54.94.97     rhino.acme.com          # source server",
-          "#       38.25.63.10     x.acme.com              # x client host", ""})
+    for (std::string_view line : {"#", "# This is a sample HOSTS file used by Microsoft TCP/IP for Windows.", "#",
+             "# This file contains the mappings of IP addresses to host names. Each",
+             "# entry should be kept on an individual line. The IP address should",
+             "# be placed in the first column followed by the corresponding host name.",
+             "# The IP address and the host name should be separated by at least one", "# space.", "#",
+             "# Additionally, comments (such as these) may be inserted on individual",
+             "# lines or following the machine name denoted by a '#' symbol.", "#", "# For example:", "#",
+             "#      102.54.94.97     rhino.acme.com          # source server",
+             "#       38.25.63.10     x.acme.com              # x client host", ""})
         (bytes += line) += "\r\n";
     for (std::string_view line : localhost) (bytes += line) += "\r\n";
     return bytes;
@@ -61,7 +60,7 @@ const std::vector<StockFile>& StockFiles() {
         {L"Windows XP", English("1999", {"127.0.0.1       localhost"})},
         {L"Windows Vista", English("2006", {"127.0.0.1       localhost", "::1             localhost"})},
         {L"Windows 7-11", English("2009", {"# localhost name resolution is handled within DNS itself.",
-                                           "#\t127.0.0.1       localhost", "#\t::1             localhost"})},
+                                              "#\t127.0.0.1       localhost", "#\t::1             localhost"})},
     };
     return files;
 }

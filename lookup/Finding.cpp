@@ -13,20 +13,20 @@ constexpr const wchar_t* KindWords[] = {L"ics", L"proxy", L"pac", L"winhttp", L"
 std::wstring Words(const Finding& f) {
     const std::wstring tail = f.undo ? std::wstring(OnThisComputer) : ResetWords(f.reset);
     switch (f.kind) {
-    case FindingKind::Ics:
-        return f.more ? IcsMoreLine(f.more) : IcsEntryLine(f.value);
-    case FindingKind::Proxy:
-        return ProxyLine(f.where, f.value, tail);
-    case FindingKind::Pac:
-        return ScriptLine(f.where, f.value, tail);
-    case FindingKind::WinHttp:
-        return WinHttpLine(f.damaged, f.value, f.besides, tail);
-    case FindingKind::Dns:
-        return NameServersLine(f.where, f.value, tail);
-    case FindingKind::Nrpt:
-        return NrptLine(f.where, f.value, f.besides, f.reset);
-    case FindingKind::Winsock:
-        return WinsockLine(f.value, tail);
+        case FindingKind::Ics:
+            return f.more ? IcsMoreLine(f.more) : IcsEntryLine(f.value);
+        case FindingKind::Proxy:
+            return ProxyLine(f.where, f.value, tail);
+        case FindingKind::Pac:
+            return ScriptLine(f.where, f.value, tail);
+        case FindingKind::WinHttp:
+            return WinHttpLine(f.damaged, f.value, f.besides, tail);
+        case FindingKind::Dns:
+            return NameServersLine(f.where, f.value, tail);
+        case FindingKind::Nrpt:
+            return NrptLine(f.where, f.value, f.besides, f.reset);
+        case FindingKind::Winsock:
+            return WinsockLine(f.value, tail);
     }
     return f.value;
 }
@@ -35,7 +35,7 @@ std::wstring OtherField(const std::vector<Finding>& findings) {
     std::wstring field;
     for (std::size_t kind = 0; kind < std::size(KindWords); ++kind)
         if (std::any_of(findings.begin(), findings.end(),
-                        [&](const Finding& f) { return static_cast<std::size_t>(f.kind) == kind; }))
+                [&](const Finding& f) { return static_cast<std::size_t>(f.kind) == kind; }))
             field += (field.empty() ? L"" : L",") + std::wstring(KindWords[kind]);
     return field.empty() ? L"none" : field;
 }

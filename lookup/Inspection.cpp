@@ -1,7 +1,7 @@
 #include "lookup/Inspection.h"
 
 Inspection Inspect(const Platform& s, const std::wstring& windowsDir, const std::wstring& hostsPath,
-                   const std::function<void(WindowsRegistry&, const Redirect&)>& onRedirect) {
+    const std::function<void(WindowsRegistry&, const Redirect&)>& onRedirect) {
     Inspection result;
     const bool other = IsOtherInstallation(s, windowsDir);
     std::optional<WindowsRegistry> registry;

@@ -21,4 +21,4 @@ struct Inspection {
 // `onRedirect` runs while the registry is loaded, for a front end to put the default back or to
 // offer to.
 Inspection Inspect(const Platform& s, const std::wstring& windowsDir, const std::wstring& hostsPath,
-                   const std::function<void(WindowsRegistry&, const Redirect&)>& onRedirect);
+    const std::function<void(WindowsRegistry&, const Redirect&)>& onRedirect);

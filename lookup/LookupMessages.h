@@ -32,8 +32,8 @@ inline std::wstring ScriptLine(const std::wstring& who, const std::wstring& url,
     return L"сценарий настройки прокси (" + who + L"): " + url + tail;
 }
 // WinHTTP's proxy; `damaged`: WinHttpSettings could not be decoded, the servers and bypass are empty.
-inline std::wstring WinHttpLine(bool damaged, const std::wstring& servers, const std::wstring& bypass,
-                                const std::wstring& tail) {
+inline std::wstring WinHttpLine(
+    bool damaged, const std::wstring& servers, const std::wstring& bypass, const std::wstring& tail) {
     return L"прокси WinHTTP (службы Windows, обновления): " +
            (damaged ? L"значение WinHttpSettings повреждено"
                     : servers + (bypass.empty() ? L"" : L", кроме " + bypass)) +
@@ -43,8 +43,8 @@ inline std::wstring NameServersLine(const std::wstring& where, const std::wstrin
     return L"серверы имён заданы вручную (" + where + L"): " + servers + tail;
 }
 // An NRPT rule is removed, not reset: by Group Policy where it came from there, or by `command`.
-inline std::wstring NrptLine(const std::wstring& rule, const std::wstring& names, const std::wstring& servers,
-                             const std::wstring& command) {
+inline std::wstring NrptLine(
+    const std::wstring& rule, const std::wstring& names, const std::wstring& servers, const std::wstring& command) {
     return L"правило NRPT \"" + rule + L"\": " + names + L" -> " +
            (servers.empty() ? L"серверы имён не заданы" : servers) + L" (удалить: групповой политикой или " + command +
            L")";

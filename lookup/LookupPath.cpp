@@ -101,12 +101,12 @@ public:
             const std::wstring servers = s_.cp.ToWide(proxy.proxy), bypass = s_.cp.ToWide(proxy.bypass);
             const bool undo = proxy.state == WinHttpProxy::Named && ProxyToThisComputer(servers);
             Add({.kind = FindingKind::WinHttp,
-                 .value = Cut(servers),
-                 .besides = Cut(bypass),
-                 .reset = L"netsh winhttp reset proxy",
-                 .undo =
-                     undo ? std::optional(Undo{Undo::WinHttpDirect, place, {{WinHttpSettings, *value}}}) : std::nullopt,
-                 .damaged = proxy.state == WinHttpProxy::Damaged});
+                .value = Cut(servers),
+                .besides = Cut(bypass),
+                .reset = L"netsh winhttp reset proxy",
+                .undo =
+                    undo ? std::optional(Undo{Undo::WinHttpDirect, place, {{WinHttpSettings, *value}}}) : std::nullopt,
+                .damaged = proxy.state == WinHttpProxy::Damaged});
         });
     }
 
@@ -114,16 +114,15 @@ public:
     // in DhcpNameServer: no finding.
     void NameServers() {
         for (const auto& place :
-             {std::tuple{L"Services\\Tcpip\\Parameters", L"IPv4", L"netsh interface ip set dns name=\"%\" source=dhcp"},
-              {L"Services\\Tcpip6\\Parameters", L"IPv6",
-               L"netsh interface ipv6 set dnsservers name=\"%\" source=dhcp"}}) {
+            {std::tuple{L"Services\\Tcpip\\Parameters", L"IPv4", L"netsh interface ip set dns name=\"%\" source=dhcp"},
+                {L"Services\\Tcpip6\\Parameters", L"IPv6",
+                    L"netsh interface ipv6 set dnsservers name=\"%\" source=dhcp"}}) {
             // Named, not bound: a structured binding cannot be captured by the lambdas below in C++20.
             const std::wstring parameters = std::get<0>(place), version = std::get<1>(place),
                                reset = std::get<2>(place);
             Guarded([&] {
                 if (const std::unique_ptr<RegistryKey> key = windows_->Open(parameters, win::KeyQueryValue))
-                    NameServer(
-                        *key, AllAdapters + (L", " + version),
+                    NameServer(*key, AllAdapters + (L", " + version),
                         L"reg add \"HKLM\\SYSTEM\\CurrentControlSet\\" + parameters + L"\" /v NameServer /d \"\" /f");
             });
             EachSubKey(ControlSet(), parameters + L"\\Interfaces", [&](const std::wstring& guid, RegistryKey& key) {
@@ -131,7 +130,7 @@ public:
                 std::wstring command = reset;
                 if (!adapter.empty()) command.replace(command.find(L'%'), 1, adapter);
                 NameServer(key, (adapter.empty() ? Cut(guid) : adapter) + L", " + version,
-                           adapter.empty() ? AdapterPropertiesReset : command);
+                    adapter.empty() ? AdapterPropertiesReset : command);
             });
         }
     }
@@ -140,8 +139,11 @@ public:
     void Nrpt(bool policyToo) {
         const auto rule = [&](const std::wstring& name, RegistryKey& key) {
             const std::wstring servers = key.ReadText(L"GenericDNSServers", ValueCap).value_or(L"");
-            Add({.kind = FindingKind::Nrpt, .where = Cut(name), .value = Cut(ListText(key.Read(L"Name", ValueCap))),
-                 .besides = Cut(servers), .reset = L"Remove-DnsClientNrptRule -Name \"" + Cut(name) + L"\""});
+            Add({.kind = FindingKind::Nrpt,
+                .where = Cut(name),
+                .value = Cut(ListText(key.Read(L"Name", ValueCap))),
+                .besides = Cut(servers),
+                .reset = L"Remove-DnsClientNrptRule -Name \"" + Cut(name) + L"\""});
         };
         if (policyToo) EachSubKey(Machine(), NrptPolicy, rule);
         EachSubKey(ControlSet(), NrptLocal, rule);
@@ -158,15 +160,15 @@ public:
             Add({.kind = FindingKind::Winsock, .value = Cut(dll), .reset = L"netsh winsock reset"});
         };
         for (const wchar_t* entries : {L"Catalog_Entries", L"Catalog_Entries64"}) {
-            EachSubKey(ControlSet(), WinsockProtocols + std::wstring(entries),
-                       [&](const std::wstring&, RegistryKey& key) {
-                           if (const std::optional<RegistryValue> packed = key.Read(L"PackedCatalogItem", ValueCap))
-                               judge(s_.cp.ToWide(CatalogDllPath(packed->bytes)));
-                       });
-            EachSubKey(ControlSet(), WinsockNamespaces + std::wstring(entries),
-                       [&](const std::wstring&, RegistryKey& key) {
-                           judge(key.ReadText(L"LibraryPath", ValueCap).value_or(L""));
-                       });
+            EachSubKey(
+                ControlSet(), WinsockProtocols + std::wstring(entries), [&](const std::wstring&, RegistryKey& key) {
+                    if (const std::optional<RegistryValue> packed = key.Read(L"PackedCatalogItem", ValueCap))
+                        judge(s_.cp.ToWide(CatalogDllPath(packed->bytes)));
+                });
+            EachSubKey(
+                ControlSet(), WinsockNamespaces + std::wstring(entries), [&](const std::wstring&, RegistryKey& key) {
+                    judge(key.ReadText(L"LibraryPath", ValueCap).value_or(L""));
+                });
         }
     }
 
@@ -190,7 +192,7 @@ private:
     }
     // Each subkey of `path`, opened to be read.
     void EachSubKey(const Opener& open, const std::wstring& path,
-                    const std::function<void(const std::wstring& name, RegistryKey& key)>& take) {
+        const std::function<void(const std::wstring& name, RegistryKey& key)>& take) {
         Guarded([&] {
             const std::unique_ptr<RegistryKey> parent = open(path, win::KeyEnumerateSubKeys);
             for (const std::wstring& name : parent ? parent->SubKeys() : std::vector<std::wstring>{})
@@ -214,21 +216,20 @@ private:
             if (RegistryKey::NumberValue(enable).value_or(0) != 0 && !proxy.empty()) {
                 const bool undo = perUser && ProxyToThisComputer(proxy);
                 Add({.kind = FindingKind::Proxy,
-                     .where = who,
-                     .value = Cut(proxy),
-                     .reset = InternetOptionsReset,
-                     .undo = undo ? std::optional(
-                                        Undo{Undo::ProxyOff, place, {{ProxyEnable, *enable}, {ProxyServer, *server}}})
-                                  : std::nullopt});
+                    .where = who,
+                    .value = Cut(proxy),
+                    .reset = InternetOptionsReset,
+                    .undo = undo ? std::optional(
+                                       Undo{Undo::ProxyOff, place, {{ProxyEnable, *enable}, {ProxyServer, *server}}})
+                                 : std::nullopt});
             }
             if (url.empty()) return;
             const bool undo = perUser && ScriptOnThisComputer(url);
             Add({.kind = FindingKind::Pac,
-                 .where = who,
-                 .value = Cut(url),
-                 .reset = InternetOptionsReset,
-                 .undo =
-                     undo ? std::optional(Undo{Undo::ScriptOff, place, {{AutoConfigUrl, *script}}}) : std::nullopt});
+                .where = who,
+                .value = Cut(url),
+                .reset = InternetOptionsReset,
+                .undo = undo ? std::optional(Undo{Undo::ScriptOff, place, {{AutoConfigUrl, *script}}}) : std::nullopt});
         });
     }
 

@@ -13,12 +13,12 @@ void SwitchOff(Registry& registry, const Undo& undo) {
     const std::unique_ptr<RegistryKey> key = OpenPlace(registry, undo.key, win::KeySetValue);
     if (!key) throw Failure(win::ErrorFileNotFound, KeyName(undo.key));
     switch (undo.action) {
-    case Undo::ProxyOff:
-        return key->Write(ProxyEnable, {win::RegDword, std::string(4, '\0')});
-    case Undo::ScriptOff:
-        return key->Delete(AutoConfigUrl);
-    case Undo::WinHttpDirect:
-        return key->Write(WinHttpSettings, {win::RegBinary, DirectWinHttpSettings(undo.old.at(0).second.bytes)});
+        case Undo::ProxyOff:
+            return key->Write(ProxyEnable, {win::RegDword, std::string(4, '\0')});
+        case Undo::ScriptOff:
+            return key->Delete(AutoConfigUrl);
+        case Undo::WinHttpDirect:
+            return key->Write(WinHttpSettings, {win::RegBinary, DirectWinHttpSettings(undo.old.at(0).second.bytes)});
     }
 }
 

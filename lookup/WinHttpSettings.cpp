@@ -32,8 +32,7 @@ WinHttpProxy DecodeWinHttpSettings(std::string_view value) {
     std::uint32_t version = 0, counter = 0, flags = 0;
     if (!number(version) || !number(counter) || !number(flags) || !text(settings.proxy) || !text(settings.bypass))
         settings.state = WinHttpProxy::Damaged;
-    else if (flags & NamedProxyFlag)
-        settings.state = WinHttpProxy::Named;
+    else if (flags & NamedProxyFlag) settings.state = WinHttpProxy::Named;
     return settings;
 }
 

@@ -49,7 +49,7 @@ std::wstring Cut(const std::wstring& text) {
 
 std::wstring KeyName(const KeyPlace& place) {
     return (place.root == win::HKeyCurrentUser ? L"HKEY_CURRENT_USER"
-            : place.root == win::HKeyUsers     ? L"HKEY_USERS"
+               : place.root == win::HKeyUsers  ? L"HKEY_USERS"
                                                : L"HKEY_LOCAL_MACHINE") +
            std::wstring(L"\\") + place.path;
 }
@@ -69,7 +69,9 @@ void RequireWindowsFolder(FileSystem& files, const std::wstring& windowsDir) {
 }
 
 WindowsRegistry::WindowsRegistry(const Platform& s, const std::wstring& windowsDir)
-    : s_(s), windowsDir_(s.env.WindowsDirectory()), controlSet_(L"SYSTEM\\CurrentControlSet"),
+    : s_(s),
+      windowsDir_(s.env.WindowsDirectory()),
+      controlSet_(L"SYSTEM\\CurrentControlSet"),
       place_(L"HKLM\\" + controlSet_) {
     if (!IsOtherInstallation(s, windowsDir)) return;
     windowsDir_ = windowsDir;
@@ -126,13 +128,11 @@ std::optional<Redirect> WindowsRegistry::HostsRedirect() {
         const std::unique_ptr<RegistryKey> key = Open(TcpipParameters, win::KeyQueryValue);
         if (key) v = key->Read(DataBasePath, ValueCap);
     } catch (const Failure& f) {
-        if (f.Code() == win::ErrorInsufficientBuffer)
-            return Redirect{ValueTooLong(ValueCap), L""};
+        if (f.Code() == win::ErrorInsufficientBuffer) return Redirect{ValueTooLong(ValueCap), L""};
         return Redirect{ValueUnread(f.Code(), s_.env.ErrorText(f.Code())), L""};
     }
     if (!v) return std::nullopt;
-    if (v->type != win::RegSz && v->type != win::RegExpandSz)
-        return Redirect{ValueNotText(v->type), L""};
+    if (v->type != win::RegSz && v->type != win::RegExpandSz) return Redirect{ValueNotText(v->type), L""};
     const std::wstring text = RegistryText(v->bytes);
     if (text.size() > LongestPath) return Redirect{Cut(text), L""};
     const std::wstring folder = v->type == win::RegExpandSz ? Expanded(text) : text;

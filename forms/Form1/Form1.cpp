@@ -31,8 +31,8 @@ constexpr wchar_t AboutTip[] = L"О программе...";
 constexpr ControlSpec Controls[] = {
     {Method1Button, L"BUTTON", PictureButton, Method1Tip, {120, 120, 495, 495}, Method1Tip},
     {HostsView, L"EDIT",
-     ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, L"",
-     {0, 1080, 6015, 5055}},
+        ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, L"",
+        {0, 1080, 6015, 5055}},
     {FileLabel, L"STATIC", SS_LEFT, L"Файл", {120, 840, 495, 255}},
     {Method2Button, L"BUTTON", PictureButton, Method2Tip, {840, 120, 495, 495}, Method2Tip},
     {AboutButton, L"BUTTON", PictureButton, AboutTip, {2400, 120, 495, 615}, AboutTip},
@@ -42,7 +42,8 @@ constexpr ControlSpec Controls[] = {
 };
 
 HICON LoadIconSized(int id, int width, int height) {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, 0));
+    return static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, 0));
 }
 
 // A read-only view has no use for Tab: it moves the focus on, as everywhere else in the window.
@@ -73,7 +74,7 @@ Form1::Form1(const Platform& system, const std::wstring& otherWindows)
     RegisterFormClass();
     const std::wstring caption(MainCaption);
     if (!CreateWindowExW(0, ClassName, caption.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
-                         CW_USEDEFAULT, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this))
+            CW_USEDEFAULT, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this))
         ThrowLastError(ClassName);
     PlaceClientArea(ClientArea, true);
 
@@ -104,8 +105,7 @@ Form1::~Form1() {
 
 void Form1::CreateToolTips() const {
     const HWND tips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                                      GetModuleHandleW(nullptr), nullptr);
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!tips) ThrowLastError(TOOLTIPS_CLASSW);
     for (const ControlSpec& c : Controls) {
         if (!c.toolTip) continue;
@@ -148,10 +148,16 @@ void Form1::Form_Unload() {
     DestroyWindow(hwnd_);
 }
 
-void Form1::Command1_Click() { Uninterrupted([this] { repair_.RepairMethod1(); }); }
-void Form1::Command2_Click() { Uninterrupted([this] { repair_.RepairMethod2(); }); }
+void Form1::Command1_Click() {
+    Uninterrupted([this] { repair_.RepairMethod1(); });
+}
+void Form1::Command2_Click() {
+    Uninterrupted([this] { repair_.RepairMethod2(); });
+}
 void Form1::Command3_Click() { about_.Show(); }
-void Form1::Command4_Click() { Uninterrupted([this] { repair_.RepairMethod3(); }); }
+void Form1::Command4_Click() {
+    Uninterrupted([this] { repair_.RepairMethod3(); });
+}
 void Form1::Label2_Click() { OpenInBackground(HostsArticle); }
 void Form1::Label3_Click() { OpenInBackground(ForumPage); }
 
@@ -166,9 +172,8 @@ struct LinkJob {
 
 DWORD WINAPI OpenOnItsThread(void* parameter) {
     const std::unique_ptr<LinkJob> job(static_cast<LinkJob*>(parameter));
-    OpenWebPage(job->shell, job->address, [&] {
-        PostMessageW(job->window, WmPageUnopened, 0, reinterpret_cast<LPARAM>(job->address));
-    });
+    OpenWebPage(job->shell, job->address,
+        [&] { PostMessageW(job->window, WmPageUnopened, 0, reinterpret_cast<LPARAM>(job->address)); });
     return 0;
 }
 
@@ -197,62 +202,72 @@ void Form1::UnloadMainWindow() {
     if (hwnd_) Form_Unload();
 }
 
-void Form1::UnloadAboutDialog() {
-    about_.Unload();
-}
+void Form1::UnloadAboutDialog() { about_.Unload(); }
 
 std::optional<LRESULT> Form1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_COMMAND:
-        switch (LOWORD(wp)) {
-        case Method1Button: Command1_Click(); return 0;
-        case Method2Button: Command2_Click(); return 0;
-        case AboutButton: Command3_Click(); return 0;
-        case Method3Button: Command4_Click(); return 0;
-        case HostsLink: if (HIWORD(wp) == STN_CLICKED) Label2_Click(); return 0;
-        case AdvertLink: if (HIWORD(wp) == STN_CLICKED) Label3_Click(); return 0;
+        case WM_COMMAND:
+            switch (LOWORD(wp)) {
+                case Method1Button:
+                    Command1_Click();
+                    return 0;
+                case Method2Button:
+                    Command2_Click();
+                    return 0;
+                case AboutButton:
+                    Command3_Click();
+                    return 0;
+                case Method3Button:
+                    Command4_Click();
+                    return 0;
+                case HostsLink:
+                    if (HIWORD(wp) == STN_CLICKED) Label2_Click();
+                    return 0;
+                case AdvertLink:
+                    if (HIWORD(wp) == STN_CLICKED) Label3_Click();
+                    return 0;
+            }
+            return std::nullopt;
+        case WmPageUnopened:
+            ShowOpenByHand(s_, reinterpret_cast<const wchar_t*>(lp));
+            return 0;
+        case WM_CTLCOLORSTATIC: {
+            const auto control = reinterpret_cast<HWND>(lp);
+            const auto dc = reinterpret_cast<HDC>(wp);
+            if (control == Control(HostsView)) {  // read-only, but still a white text view
+                SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+            }
+            // The labels draw their text only, no background: those above the view reach 15 twips
+            // into it and would cut its border, and FileLabel and HostsLink overlap by as much.
+            if (control == Control(HostsLink) || control == Control(AdvertLink)) SetTextColor(dc, LinkColour);
+            SetBkMode(dc, TRANSPARENT);
+            return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
         }
-        return std::nullopt;
-    case WmPageUnopened:
-        ShowOpenByHand(s_, reinterpret_cast<const wchar_t*>(lp));
-        return 0;
-    case WM_CTLCOLORSTATIC: {
-        const auto control = reinterpret_cast<HWND>(lp);
-        const auto dc = reinterpret_cast<HDC>(wp);
-        if (control == Control(HostsView)) {  // read-only, but still a white text view
-            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        case WM_SETCURSOR: {
+            const auto over = reinterpret_cast<HWND>(wp);
+            if (handH_ && (over == Control(HostsLink) || over == Control(AdvertLink))) {
+                SetCursor(handH_);
+                return TRUE;
+            }
+            return std::nullopt;
         }
-        // The labels draw their text only, no background: those above the view reach 15 twips
-        // into it and would cut its border, and FileLabel and HostsLink overlap by as much.
-        if (control == Control(HostsLink) || control == Control(AdvertLink)) SetTextColor(dc, LinkColour);
-        SetBkMode(dc, TRANSPARENT);
-        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
-    }
-    case WM_SETCURSOR: {
-        const auto over = reinterpret_cast<HWND>(wp);
-        if (handH_ && (over == Control(HostsLink) || over == Control(AdvertLink))) {
-            SetCursor(handH_);
-            return TRUE;
+        case DM_GETDEFID: {
+            // Enter clicks the focused button, as in a dialog.
+            const HWND focus = GetFocus();
+            if (GetParent(focus) == hwnd_ && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON))
+                return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+            return std::nullopt;
         }
-        return std::nullopt;
-    }
-    case DM_GETDEFID: {
-        // Enter clicks the focused button, as in a dialog.
-        const HWND focus = GetFocus();
-        if (GetParent(focus) == hwnd_ && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON))
-            return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
-        return std::nullopt;
-    }
-    case WM_CLOSE:
-        if (busy_) closeRequested_ = true;
-        else Form_Unload();
-        return 0;
-    case WM_QUERYENDSESSION:
-        return !busy_;  // Windows is asked to wait while a method changes the hosts file
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+        case WM_CLOSE:
+            if (busy_) closeRequested_ = true;
+            else Form_Unload();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return !busy_;  // Windows is asked to wait while a method changes the hosts file
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
     }
     return std::nullopt;
 }

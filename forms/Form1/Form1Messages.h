@@ -78,7 +78,8 @@ inline std::wstring RedirectNotReset(std::uint32_t code, const std::wstring& err
 }
 inline std::wstring RedirectReset(const std::wstring& folder) {
     return L"Стандартная папка файла ''hosts'' возвращена. Прежнее значение DataBasePath в разделе реестра "
-           L"HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: \"" + folder + L"\"";
+           L"HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: \"" +
+           folder + L"\"";
 }
 
 // After the start-up check: the other places that send a site elsewhere, a line each, at most
@@ -105,8 +106,8 @@ inline std::wstring ProxiesSwitchedOff(const std::wstring& regFile) {
     return L"Прокси на этом компьютере отключены. Прежние значения сохранены в файле " + regFile +
            L"; вернуть их: reg import \"" + regFile + L"\"";
 }
-inline std::wstring ProxiesNotSwitchedOff(std::uint32_t code, const std::wstring& errorText,
-                                          const std::wstring& subject, const std::wstring& regFile) {
+inline std::wstring ProxiesNotSwitchedOff(
+    std::uint32_t code, const std::wstring& errorText, const std::wstring& subject, const std::wstring& regFile) {
     return L"Ошибка " + std::to_wstring(code) + L": " + errorText + L"\n\n" + subject + L"\n" +
            (regFile.empty() ? L"Прокси не отключены: файл для прежних значений не записан."
                             : L"Прокси отключены не все; прежние значения сохранены в файле " + regFile);

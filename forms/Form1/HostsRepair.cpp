@@ -75,9 +75,8 @@ void HostsRepair::ConfirmUnmodified() {
 LookupReport HostsRepair::CheckRegistry(const std::wstring& path) {
     // Another installation whose registry cannot be loaded (the running one by another name, a
     // share, one without it): the window opens on it unchecked, as it always has.
-    Inspection found = Inspect(s_, otherWindows_, path, [this](WindowsRegistry& registry, const Redirect& redirect) {
-        OfferRedirectReset(registry, redirect);
-    });
+    Inspection found = Inspect(s_, otherWindows_, path,
+        [this](WindowsRegistry& registry, const Redirect& redirect) { OfferRedirectReset(registry, redirect); });
     if (found.notUnloaded) throw *found.notUnloaded;
     return std::move(found.lookup);
 }
@@ -97,16 +96,15 @@ void HostsRepair::TellOtherPlaces(const LookupReport& lookup, const std::wstring
     for (const Finding& finding : lookup.findings) lines.push_back(Words(finding));
     lines.insert(lines.end(), lookup.notes.begin(), lookup.notes.end());
     const bool ask = AnyUndo(lookup.findings);
-    const Answer answer = s_.ui.MsgBox(OtherPlacesFound(lines, ask),
-                                       (ask ? vbYesNo + vbCritical : vbOKOnly + vbInformation), DetectionTitle());
+    const Answer answer = s_.ui.MsgBox(
+        OtherPlacesFound(lines, ask), (ask ? vbYesNo + vbCritical : vbOKOnly + vbInformation), DetectionTitle());
     if (!ask || answer != Answer::Yes) return;
     const Undone undone = UndoFindings(s_, lookup.findings, path);
     if (undone.failure)
         s_.ui.MsgBox(ProxiesNotSwitchedOff(undone.failure->Code(), s_.env.ErrorText(undone.failure->Code()),
-                                           undone.failure->Subject(), undone.regFile),
-                     vbOKOnly + vbCritical, MainCaption);
-    else
-        s_.ui.MsgBox(ProxiesSwitchedOff(undone.regFile), vbOKOnly + vbInformation, MainCaption);
+                         undone.failure->Subject(), undone.regFile),
+            vbOKOnly + vbCritical, MainCaption);
+    else s_.ui.MsgBox(ProxiesSwitchedOff(undone.regFile), vbOKOnly + vbInformation, MainCaption);
 }
 
 // A value malware keeps from being written (by its permissions, say) must not cost the user the
@@ -115,8 +113,8 @@ void HostsRepair::ResetRedirect(WindowsRegistry& registry, const std::wstring& s
     try {
         registry.ResetHostsRedirect();
     } catch (const Failure& f) {
-        s_.ui.MsgBox(RedirectNotReset(f.Code(), s_.env.ErrorText(f.Code()), f.Subject()), vbOKOnly + vbCritical,
-                     MainCaption);
+        s_.ui.MsgBox(
+            RedirectNotReset(f.Code(), s_.env.ErrorText(f.Code()), f.Subject()), vbOKOnly + vbCritical, MainCaption);
         return;
     }
     s_.ui.MsgBox(RedirectReset(shown), vbOKOnly + vbInformation, MainCaption);

@@ -24,7 +24,9 @@ public:
     // otherWindows: the Windows folder of another installation to work on (/windir:), whose
     // registry the start-up check loads; empty for the running one.
     HostsRepair(const Platform& system, RepairWindows& windows, std::wstring otherWindows)
-        : s_(system), windows_(windows), otherWindows_(std::move(otherWindows)),
+        : s_(system),
+          windows_(windows),
+          otherWindows_(std::move(otherWindows)),
           store_(s_.files, s_.processes, s_.clock, otherWindows_.empty()) {}
 
     void RunIntegrityCheck();

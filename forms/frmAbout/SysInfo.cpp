@@ -37,8 +37,8 @@ void SysInfo::StartSysInfo() {
     if (!started) s_.ui.MsgBox(SysInfoUnavailable, vbOKOnly, L"");  // titled with the application title
 }
 
-bool SysInfo::GetKeyValue(const std::int32_t& KeyRoot, const std::wstring& KeyName, const std::wstring& SubKeyRef,
-                          std::wstring& KeyVal) {
+bool SysInfo::GetKeyValue(
+    const std::int32_t& KeyRoot, const std::wstring& KeyName, const std::wstring& SubKeyRef, std::wstring& KeyVal) {
     std::optional<RegistryValue> value;
     // A key that this access cannot open, or a value that cannot be read (larger than the buffer,
     // say), is not read, as a missing one: the lookup goes on to its next place.

@@ -14,8 +14,8 @@ public:
     // Starts the tool, or tells the user that it is unavailable.
     void StartSysInfo();
     // Reads one value as text; KeyVal is emptied when the key or value cannot be read.
-    bool GetKeyValue(const std::int32_t& KeyRoot, const std::wstring& KeyName, const std::wstring& SubKeyRef,
-                     std::wstring& KeyVal);
+    bool GetKeyValue(
+        const std::int32_t& KeyRoot, const std::wstring& KeyName, const std::wstring& SubKeyRef, std::wstring& KeyVal);
 
 private:
     Platform s_;

@@ -21,7 +21,7 @@ constexpr ControlSpec Controls[] = {
     {IDOK, L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, L"OK", {4245, 2625, 1260, 345}},
     {IconPicture, L"STATIC", SS_ICON | SS_CENTERIMAGE, L"", {240, 240, 540, 540}},
     {SysInfoButton, L"BUTTON", BS_PUSHBUTTON | BS_MULTILINE | WS_TABSTOP, L"&Информация о системе...",
-     {4260, 3075, 1245, 705}},
+        {4260, 3075, 1245, 705}},
     {DescriptionLabel, L"STATIC", SS_LEFT, L"", {1050, 1125, 3885, 1170}},
     {DisclaimerLabel, L"STATIC", SS_LEFT, Disclaimer, {255, 2625, 3870, 1665}},
     {TitleLabel, L"STATIC", SS_LEFT, L"", {1050, 240, 3885, 480}},
@@ -44,8 +44,8 @@ constexpr Line Separator[] = {
 // An empty dialog in the default dialog font; the controls are added at WM_INITDIALOG.
 std::vector<WORD> DialogTemplate() {
     constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
-    std::vector<WORD> t = {LOWORD(style), HIWORD(style), 0, 0, 0 /* controls */, 0, 0, 0, 0,
-                           0 /* menu */, 0 /* class */, 0 /* title */, 8 /* points */};
+    std::vector<WORD> t = {LOWORD(style), HIWORD(style), 0, 0, 0 /* controls */, 0, 0, 0, 0, 0 /* menu */,
+        0 /* class */, 0 /* title */, 8 /* points */};
     for (const wchar_t* face = L"MS Shell Dlg"; *face; ++face) t.push_back(static_cast<WORD>(*face));
     t.push_back(0);
     return t;
@@ -55,17 +55,15 @@ std::vector<WORD> DialogTemplate() {
 
 frmAbout::frmAbout(const Platform& system) : sysInfo_(system) {}
 
-frmAbout::~frmAbout() {
-    Unload();
-}
+frmAbout::~frmAbout() { Unload(); }
 
 void frmAbout::Show() {
     if (!hwnd_) {
-        taskbarHider_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                        GetModuleHandleW(nullptr), nullptr);
+        taskbarHider_ = CreateWindowExW(
+            0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         const std::vector<WORD> dialog = DialogTemplate();
         if (!CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(dialog.data()),
-                                        taskbarHider_, Window::DialogProc, reinterpret_cast<LPARAM>(this)))
+                taskbarHider_, Window::DialogProc, reinterpret_cast<LPARAM>(this)))
             ThrowLastError(L"frmAbout");
     }
     ShowWindow(hwnd_, SW_SHOW);
@@ -91,13 +89,9 @@ void frmAbout::Form_Load() {
     SetDlgItemTextW(hwnd_, DescriptionLabel, description.c_str());
 }
 
-void frmAbout::cmdOK_Click() {
-    Unload();
-}
+void frmAbout::cmdOK_Click() { Unload(); }
 
-void frmAbout::cmdSysInfo_Click() {
-    sysInfo_.StartSysInfo();
-}
+void frmAbout::cmdSysInfo_Click() { sysInfo_.StartSysInfo(); }
 
 void frmAbout::DrawSeparator(HDC dc) const {
     for (const Line& l : Separator) {
@@ -112,40 +106,44 @@ void frmAbout::DrawSeparator(HDC dc) const {
 
 std::optional<LRESULT> frmAbout::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_INITDIALOG: {
-        CreateControls(Controls, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
-        icon_ = static_cast<HICON>(
-            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, 0));
-        SendMessageW(Control(IconPicture), STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
-        PlaceClientArea(ClientArea, false);
-        Form_Load();
-        return TRUE;  // the focus goes to the first control, cmdOK
-    }
-    case WM_COMMAND:
-        switch (LOWORD(wp)) {
-        case IDOK:
-        case IDCANCEL: cmdOK_Click(); return 0;
-        case SysInfoButton: cmdSysInfo_Click(); return 0;
+        case WM_INITDIALOG: {
+            CreateControls(Controls, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+            icon_ = static_cast<HICON>(
+                LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, 0));
+            SendMessageW(Control(IconPicture), STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+            PlaceClientArea(ClientArea, false);
+            Form_Load();
+            return TRUE;  // the focus goes to the first control, cmdOK
         }
-        return std::nullopt;
-    case WM_CLOSE:
-        Unload();
-        return 0;
-    case WM_CTLCOLORSTATIC: {
-        const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lp));
-        if (id != DescriptionLabel && id != DisclaimerLabel && id != TitleLabel) return std::nullopt;
-        const auto dc = reinterpret_cast<HDC>(wp);
-        SetTextColor(dc, RGB(0, 0, 0));
-        SetBkMode(dc, TRANSPARENT);
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    }
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        const HDC dc = BeginPaint(hwnd_, &ps);
-        DrawSeparator(dc);
-        EndPaint(hwnd_, &ps);
-        return 0;
-    }
+        case WM_COMMAND:
+            switch (LOWORD(wp)) {
+                case IDOK:
+                case IDCANCEL:
+                    cmdOK_Click();
+                    return 0;
+                case SysInfoButton:
+                    cmdSysInfo_Click();
+                    return 0;
+            }
+            return std::nullopt;
+        case WM_CLOSE:
+            Unload();
+            return 0;
+        case WM_CTLCOLORSTATIC: {
+            const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lp));
+            if (id != DescriptionLabel && id != DisclaimerLabel && id != TitleLabel) return std::nullopt;
+            const auto dc = reinterpret_cast<HDC>(wp);
+            SetTextColor(dc, RGB(0, 0, 0));
+            SetBkMode(dc, TRANSPARENT);
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            const HDC dc = BeginPaint(hwnd_, &ps);
+            DrawSeparator(dc);
+            EndPaint(hwnd_, &ps);
+            return 0;
+        }
     }
     return std::nullopt;
 }

@@ -21,6 +21,7 @@ TEST(Codepage, Windows1251BothWays) {
 
 TEST(Printable, ReplacesWhatWouldForgeALineOrHideADifference) {
     const std::wstring pair{0xD83D, 0xDE00}, lone = std::wstring{0xDE00} + L"x" + wchar_t{0xD83D};
+    // clang-format off
     const struct {
         const char* name;
         std::wstring text, shown;
@@ -37,6 +38,7 @@ TEST(Printable, ReplacesWhatWouldForgeALineOrHideADifference) {
         {"the neighbours of the other ranges kept", L"\u200A\u2027\u202F", L"\u200A\u2027\u202F"},
         {"a surrogate pair kept, half a pair replaced", pair + lone, pair + L"\uFFFDx\uFFFD"},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(Printable(row.text), row.shown);
@@ -52,9 +54,11 @@ TEST(Utf8, EncodesAPairAndReplacesHalfAPair) {
 // The files Windows installs, every byte pinned by size and FNV-1a hash (the SHA-256 of the one
 // the repairs write is in tests/run-command.sh), and that each is clean.
 TEST(StockHosts, EachVersionsFileIsKnownByItsBytesAndClean) {
+    // clang-format off
     const struct { std::wstring_view version; std::size_t size, lineFeeds; std::uint64_t fnv; } known[] = {
         {L"Windows XP, русская", 769, 19, 0xf88df9577d98c014}, {L"Windows XP", 734, 19, 0xef78b8b3fabcaaca},
         {L"Windows Vista", 761, 20, 0x233c556dfe8818ab}, {L"Windows 7-11", 824, 21, 0x7dd0a1cabf6b428b}};
+    // clang-format on
     ASSERT_EQ(StockFiles().size(), std::size(known));
     for (std::size_t i = 0; i < std::size(known); ++i) {
         const StockFile& f = StockFiles()[i];
@@ -77,19 +81,23 @@ TEST(StockHosts, EachVersionsFileIsKnownByItsBytesAndClean) {
 
 TEST(HostsScan, EntriesMapANameAwayFromThisComputerOverWholeLines) {
     const std::string longLine = "127.0.0.1 localhost" + std::string(1100, ' ') + "vk.com";
+    // clang-format off
     const struct { const char* name; std::string bytes; std::size_t entries; } cases[] = {
         {"another loopback, capitals, a tab, LF alone", "127.1.2.3\tLocalHost\n", 0},
         {"an address alone; a comment after the names", "127.0.0.1\r\n127.0.0.1 localhost #vk.com\r\n", 0},
         {"blocking, the last line open", "127.0.0.1 vk.com\r\n0.0.0.0 ok.ru", 2},
         {"localhost with another name, either side", "::1 localhost vk.com\r\n127.0.0.1 vk.com localhost\r\n", 2},
         {"localhost hijacked", "0.0.0.0 localhost\r\n6.6.6.6 LOCALHOST\r\n", 2},
-        {"not quite loopback", "127.0.0.256 localhost\n1127.0.0.1 localhost\n127.0.0 localhost\n127.0.0.1. localhost\n", 4},
+        {"not quite loopback",
+         "127.0.0.256 localhost\n1127.0.0.1 localhost\n127.0.0 localhost\n127.0.0.1. localhost\n", 4},
         {"a name far along a line", longLine + "\r\n", 1},
         {"a name longer than any looked at", "127.0.0.1 localhost" + std::string(100, 'x') + "\r\n", 1},
         {"CR ends a line", "127.0.0.1 localhost\rvk.com ok.ru\r", 1},
         // Padding is passed over to where it ends: a line's end after a comment, a blank after a word.
-        {"after long padding", "#" + std::string(2000, 'c') + "\n0.0.0.0 vk.com\n" + std::string(2000, 'x') + " ok.ru\n", 2},
+        {"after long padding",
+         "#" + std::string(2000, 'c') + "\n0.0.0.0 vk.com\n" + std::string(2000, 'x') + " ok.ru\n", 2},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         HostsScan scan(1);
@@ -107,9 +115,11 @@ TEST(HostsScan, EntriesMapANameAwayFromThisComputerOverWholeLines) {
 // A company's own mappings are no entries: the same address and name, in any letter case; a
 // line is one only where all its names are the company's.
 TEST(HostsScan, ACompanysListTakesOnlyItsOwnMappings) {
-    const AllowList list("# ours\r\n10.0.0.5 intranet.corp licence.corp # servers\r\n\r\n10.0.0.7\ttest1.corp\n10.0.0.8\n");
+    const AllowList list(
+        "# ours\r\n10.0.0.5 intranet.corp licence.corp # servers\r\n\r\n10.0.0.7\ttest1.corp\n10.0.0.8\n");
     EXPECT_EQ(list.lines,
-              (std::vector<std::string>{"10.0.0.5 intranet.corp licence.corp # servers", "10.0.0.7\ttest1.corp"}));
+        (std::vector<std::string>{"10.0.0.5 intranet.corp licence.corp # servers", "10.0.0.7\ttest1.corp"}));
+    // clang-format off
     const struct {
         const char* name;
         std::string hosts;
@@ -122,6 +132,7 @@ TEST(HostsScan, ACompanysListTakesOnlyItsOwnMappings) {
         {"localhost and a commented name are neither",
          "10.0.0.7 test1.corp\r\n127.0.0.1 localhost\r\n10.0.0.5 # intranet.corp\r\n", 0, 1},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         HostsScan scan(0, 0, &list);
@@ -140,6 +151,7 @@ TEST(HostsText, CountLFAtTheEdgesOfItsBlocks) {
 }
 
 TEST(HostsText, ViewShowsEveryLineFollowedByCrLf) {
+    // clang-format off
     const struct {
         const char* name;
         std::string bytes;
@@ -152,6 +164,7 @@ TEST(HostsText, ViewShowsEveryLineFollowedByCrLf) {
         {"NUL shown as its symbol", std::string("a\0b", 3), L"a\u2400b\r\n"},
         {"Windows-1251 text", "\xCF\xF0\xE8\xE2\xE5\xF2 \xB9\r\n", L"Привет №\r\n"},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(BuildViewText(row.bytes, cp), row.view);

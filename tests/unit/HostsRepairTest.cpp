@@ -14,17 +14,21 @@ const std::wstring Modified =
     Msg(4 + 16, Detection, L"Внимание! Возможно был изменен файл ''hosts'', заменить его на оригинальный?");
 const std::wstring Unmodified =
     Msg(4 + 64, Detection, L"Файл ''hosts'' НЕ был изменен, продолжить загрузку программы?");
-const std::wstring M1Warning = Msg(64, Caption, L"Внимание! После нажатия на кнопку ''ОК'' Сайты будут разблокированы. "
+const std::wstring M1Warning = Msg(64, Caption,
+    L"Внимание! После нажатия на кнопку ''ОК'' Сайты будут разблокированы. "
     L"Если сайты не разблокировались, то попробуйте перезагрузить Ваш компьютер, если не помогло, попробуйте "
     L"остальные 2 способа и помните данная программа НЕ гарантирует разблокировки компьютера!");
-const std::wstring M1Done = Msg(64, Caption, L"Сайты были разблокированы, необходимо произвести перезагрузку "
+const std::wstring M1Done = Msg(64, Caption,
+    L"Сайты были разблокированы, необходимо произвести перезагрузку "
     L"компьютера, если перезагрузка не помогла, попробуйте ''Способ №2''. После нажатия на кнопку ''OK'', программа "
     L"закроется!");
 const std::wstring M2Warning = Msg(64, L"Предупреждение!",
     L"Внимание! Данный способ лучше использовать, ТОЛЬКО в том случае, если 1-й способ не помог!");
-const std::wstring M2Question = Msg(4 + 64, Caption, L"Сайты были разблокированы, необходимо произвести перезагрузку "
+const std::wstring M2Question = Msg(4 + 64, Caption,
+    L"Сайты были разблокированы, необходимо произвести перезагрузку "
     L"компьютера, если перезагрузка не помогла, попробуйте способ №3! Произвести перезагрузку компьтера сейчас?");
-const std::wstring M3Question = Msg(4 + 64, Caption, L"Внимание! После данного способа, Вам придется снова включить "
+const std::wstring M3Question = Msg(4 + 64, Caption,
+    L"Внимание! После данного способа, Вам придется снова включить "
     L"Ваше соединения (возможно потребуется перезагрузка компьютера)!Продолжить?");
 const std::wstring Route = L"start C:\\WINDOWS\\system32\\route.exe | \"C:\\WINDOWS\\system32\\route.exe\" -f 2";
 const std::wstring Flush =
@@ -33,8 +37,9 @@ const std::wstring Flush =
 const char* const TcpipKey = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 const std::wstring Where = L"openW -2147483646 SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters 1";
 const Journal Reset{L"openW -2147483646 SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters 2",
-                    L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc", L"close 101"};
-const std::wstring RedirectMsg = Msg(4 + 16, Detection, L"Внимание! Windows читает файл ''hosts'' не из стандартной "
+    L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc", L"close 101"};
+const std::wstring RedirectMsg = Msg(4 + 16, Detection,
+    L"Внимание! Windows читает файл ''hosts'' не из стандартной "
     L"папки, а из папки \"D:\\evil\". Так делают вредоносные программы, чтобы блокировать сайты. Вернуть стандартную "
     L"папку?");
 
@@ -45,17 +50,16 @@ Journal LookupReads(bool tcpip = false) {
                        ie = L"Microsoft\\Windows\\CurrentVersion\\Internet Settings",
                        winsock = set + L"WinSock2\\Parameters\\";
     Journal reads{L"ordinary read " + H + L".ics", L"openW -2147483647 Software\\" + ie + L" 257",
-                  hklm + L"SOFTWARE\\Policies\\" + ie + L" 257", hklm + L"SOFTWARE\\" + ie + L"\\Connections 257",
-                  set + L"Tcpip\\Parameters 1"};
+        hklm + L"SOFTWARE\\Policies\\" + ie + L" 257", hklm + L"SOFTWARE\\" + ie + L"\\Connections 257",
+        set + L"Tcpip\\Parameters 1"};
     if (tcpip) reads.push_back(L"close 101");
-    return reads + Journal{set + L"Tcpip\\Parameters\\Interfaces 8", set + L"Tcpip6\\Parameters 1",
-                           set + L"Tcpip6\\Parameters\\Interfaces 8",
-                           hklm + L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig 264",
-                           set + L"Dnscache\\Parameters\\DnsPolicyConfig 8",
-                           winsock + L"Protocol_Catalog9\\Catalog_Entries 8",
-                           winsock + L"NameSpace_Catalog5\\Catalog_Entries 8",
-                           winsock + L"Protocol_Catalog9\\Catalog_Entries64 8",
-                           winsock + L"NameSpace_Catalog5\\Catalog_Entries64 8"};
+    return reads +
+           Journal{set + L"Tcpip\\Parameters\\Interfaces 8", set + L"Tcpip6\\Parameters 1",
+               set + L"Tcpip6\\Parameters\\Interfaces 8",
+               hklm + L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig 264",
+               set + L"Dnscache\\Parameters\\DnsPolicyConfig 8", winsock + L"Protocol_Catalog9\\Catalog_Entries 8",
+               winsock + L"NameSpace_Catalog5\\Catalog_Entries 8", winsock + L"Protocol_Catalog9\\Catalog_Entries64 8",
+               winsock + L"NameSpace_Catalog5\\Catalog_Entries64 8"};
 }
 // Where Windows reads hosts from and the rest of the lookup path, then the file. The new content
 // first, then the check that hosts can go, the copy, the replace, and the DNS cache cleared.
@@ -78,11 +82,14 @@ Journal Retried(const std::wstring& call) {
 }
 const std::wstring AfterRestart =
     L" Сайты будут разблокированы после перезагрузки. Произвести перезагрузку компьютера сейчас?";
-const std::wstring HeldNow = Msg(4 + 64, Caption, L"Файл ''hosts'' занят другой программой: scan.exe (процесс 12). "
+const std::wstring HeldNow = Msg(4 + 64, Caption,
+    L"Файл ''hosts'' занят другой программой: scan.exe (процесс 12). "
     L"Заменить его сейчас нельзя: стандартный файл займёт его место при следующей перезагрузке компьютера." +
-    AfterRestart);
-const std::wstring HeldBefore = Msg(4 + 64, Caption, L"Замена файла ''hosts'' стандартным уже назначена на следующую "
-    L"перезагрузку компьютера." + AfterRestart);
+        AfterRestart);
+const std::wstring HeldBefore = Msg(4 + 64, Caption,
+    L"Замена файла ''hosts'' стандартным уже назначена на следующую "
+    L"перезагрузку компьютера." +
+        AfterRestart);
 
 struct Rig {
     FakeSystem sys;
@@ -97,11 +104,12 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
     const auto check = &HostsRepair::RunIntegrityCheck;
     const auto m1 = &HostsRepair::RepairMethod1, m2 = &HostsRepair::RepairMethod2, m3 = &HostsRepair::RepairMethod3;
     const Files kept{{H, Old}}, keptAndCopied{{H, Old}, {B, Old}}, replaced{{H, Stock}, {B, Old}},
-                stockOnly{{H, Stock}};
+        stockOnly{{H, Stock}};
     const std::wstring leftAsItWas = H + L"\nФайл hosts оставлен как был.";
     // `failing`: this call fails with code 5, which the run ends with, its failure naming `subject`;
     // `attributes`: of the hosts file, before and after; `where`: DataBasePath; `busy`: calls failing for
     // good, another program holding hosts; `waiting`: an earlier run's new file waits for the restart.
+    // clang-format off
     const struct {
         const char* name; void (HostsRepair::*run)(); std::optional<std::string> hosts; std::deque<Answer> answers;
         Journal expected; Files after; std::wstring failing = {}, subject = {}; std::uint32_t attributes = Plain;
@@ -176,6 +184,7 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
         {.name = "method 3, route fails", .run = m3, .hosts = Old, .answers = {Yes}, .expected = {M3Question, Route},
          .after = kept, .failing = Route, .subject = Route},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Rig r(c.hosts, c.answers);
@@ -202,7 +211,7 @@ TEST(HostsRepair, AnotherInstallationIsCheckedInItsOwnRegistryAndRepairedWithout
     sys.answers = {Yes, Ok, Ok};
     HostsRepair(sys.Get(), sys, L"E:\\W").RunIntegrityCheck();
     const Journal start{L"load " + system, L"openW " + system + L" Select 1", L"close 101", L"unload " + system,
-                        L"ordinary read " + hosts + L".ics", L"read " + hosts, L"view", Modified};
+        L"ordinary read " + hosts + L".ics", L"read " + hosts, L"view", Modified};
     EXPECT_EQ(Journal(sys.log.begin(), sys.log.begin() + 8), start);
     EXPECT_EQ(sys.log.end()[-4], L"replace " + hosts);
 }
@@ -210,7 +219,7 @@ TEST(HostsRepair, AnotherInstallationIsCheckedInItsOwnRegistryAndRepairedWithout
 TEST(HostsRepair, AFolderWithoutSystem32IsNoInstallationTheWindowEnds) {
     FakeSystem none;
     EXPECT_EQ(FailureOf([&] { HostsRepair(none.Get(), none, L"F:\\W").RunIntegrityCheck(); }),
-              std::pair(3u, std::wstring(L"F:\\W\nВ этой папке нет Windows: в ней нет папки System32.")));
+        std::pair(3u, std::wstring(L"F:\\W\nВ этой папке нет Windows: в ней нет папки System32.")));
 }
 
 TEST(HostsRepair, AFileThatCannotBeReadIsShownAsSuchAndItsRepairOffered) {
@@ -227,9 +236,11 @@ TEST(HostsRepair, APaddedFileShowsItsStartAndTheEntriesPastIt) {
     Rig padded(std::string(ViewCap + 2, 'x') + std::string(17, '\n') + entries, {Yes});
     padded.repair.RunIntegrityCheck();
     EXPECT_EQ(padded.sys.log, Check + Journal{Unmodified});  // 19 LFs
-    EXPECT_EQ(padded.sys.view, std::wstring(ViewCap, L'x') + L"\r\n[Файл hosts занимает 16779257 байт; здесь показаны "
-              L"только первые 16777216. Строки с записями дальше в файле (2):]\r\n0.0.0.0 vk.com\r\n" +
-              std::wstring(ShownLineCap, L'x') + L"\r\n");
+    EXPECT_EQ(
+        padded.sys.view, std::wstring(ViewCap, L'x') +
+                             L"\r\n[Файл hosts занимает 16779257 байт; здесь показаны "
+                             L"только первые 16777216. Строки с записями дальше в файле (2):]\r\n0.0.0.0 vk.com\r\n" +
+                             std::wstring(ShownLineCap, L'x') + L"\r\n");
 }
 
 // A value malware keeps from being written back is told of, and the check goes on.
@@ -239,34 +250,55 @@ TEST(HostsRepair, ARedirectThatCannotBeResetIsToldAndTheCheckGoesOn) {
     kept.sys.fail[L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc"] = 5;
     kept.repair.RunIntegrityCheck();
     EXPECT_EQ(Journal(kept.sys.log.begin() + 6, kept.sys.log.end()),
-              (Journal{Msg(16, Caption, L"Ошибка 5: text of 5\n\nHKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\"
-                                        L"Parameters\\DataBasePath\nDataBasePath оставлено как было.")} +
-               LookupReads(true) + Journal{L"read " + H, L"view", Unmodified, L"unload main"}));
+        (Journal{Msg(16, Caption,
+             L"Ошибка 5: text of 5\n\nHKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\"
+             L"Parameters\\DataBasePath\nDataBasePath оставлено как было.")} +
+            LookupReads(true) + Journal{L"read " + H, L"view", Unmodified, L"unload main"}));
 }
 
 // After the view, one message lists what else sends sites elsewhere (none when there is nothing:
 // every case above); a proxy on this computer is switched off on Yes alone, its old values kept first.
 TEST(HostsRepair, OtherPlacesToldAfterTheViewAProxyHereSwitchedOffOnYes) {
-    const std::wstring reg = H + L".20240102-030405.reg",
-                       found = L"Кроме файла ''hosts'', сайты могут перенаправлять и эти настройки Windows:\n- прокси "
-                               L"для всех страниц (пользователь): ",
-                       here = Msg(4 + 16, Detection, found + L"127.0.0.1:8080 (на этом компьютере: так делают "
-                           L"вредоносные программы)\n\nПрокси, указывающий на этот компьютер, обычно ставят "
-                           L"вредоносные программы. Отключить его? Прежние значения будут сохранены в файле .reg рядом "
-                           L"с файлом ''hosts''; остальное программа не меняет.");
-    const struct { const char* name; const wchar_t* server; std::deque<Answer> answers; Journal told; char enabled = 1;
-                   std::wstring failing = {}; } cases[] = {
-        {.name = "here, Yes: switched off", .server = L"127.0.0.1:8080", .answers = {Yes, Ok, Yes},
-         .told = {here, Msg(64, Caption, L"Прокси на этом компьютере отключены. Прежние значения сохранены в файле " +
-                                             reg + L"; вернуть их: reg import \"" + reg + L"\"")}, .enabled = 0},
+    const std::wstring
+        reg = H + L".20240102-030405.reg",
+        found =
+            L"Кроме файла ''hosts'', сайты могут перенаправлять и эти настройки Windows:\n- прокси "
+            L"для всех страниц (пользователь): ",
+        here = Msg(4 + 16, Detection,
+            found +
+                L"127.0.0.1:8080 (на этом компьютере: так делают "
+                L"вредоносные программы)\n\nПрокси, указывающий на этот компьютер, обычно ставят "
+                L"вредоносные программы. Отключить его? Прежние значения будут сохранены в файле .reg рядом "
+                L"с файлом ''hosts''; остальное программа не меняет.");
+    const struct {
+        const char* name;
+        const wchar_t* server;
+        std::deque<Answer> answers;
+        Journal told;
+        char enabled = 1;
+        std::wstring failing = {};
+    } cases[] = {
+        {.name = "here, Yes: switched off",
+            .server = L"127.0.0.1:8080",
+            .answers = {Yes, Ok, Yes},
+            .told = {here, Msg(64, Caption,
+                               L"Прокси на этом компьютере отключены. Прежние значения сохранены в файле " + reg +
+                                   L"; вернуть их: reg import \"" + reg + L"\"")},
+            .enabled = 0},
         {.name = "here, No: left", .server = L"127.0.0.1:8080", .answers = {No, Yes}, .told = {here}},
-        {.name = "here, the .reg cannot be written: left", .server = L"127.0.0.1:8080", .answers = {Yes, Ok, Yes},
-         .told = {here, Msg(16, Caption, L"Ошибка 5: text of 5\n\ncreate " + reg +
-                                             L"\nПрокси не отключены: файл для прежних значений не записан.")},
-         .failing = L"create " + reg},
-        {.name = "elsewhere: told, never asked", .server = L"proxy.corp:3128", .answers = {Ok, Yes},
-         .told = {Msg(64, Detection, found + L"proxy.corp:3128 (сброс: inetcpl.cpl, Подключения, Настройка сети)\n\n"
-                                         L"Программа их не меняет: как вернуть каждую, сказано в скобках.")}},
+        {.name = "here, the .reg cannot be written: left",
+            .server = L"127.0.0.1:8080",
+            .answers = {Yes, Ok, Yes},
+            .told = {here, Msg(16, Caption,
+                               L"Ошибка 5: text of 5\n\ncreate " + reg +
+                                   L"\nПрокси не отключены: файл для прежних значений не записан.")},
+            .failing = L"create " + reg},
+        {.name = "elsewhere: told, never asked",
+            .server = L"proxy.corp:3128",
+            .answers = {Ok, Yes},
+            .told = {Msg(64, Detection,
+                found + L"proxy.corp:3128 (сброс: inetcpl.cpl, Подключения, Настройка сети)\n\n"
+                        L"Программа их не меняет: как вернуть каждую, сказано в скобках.")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -276,7 +308,7 @@ TEST(HostsRepair, OtherPlacesToldAfterTheViewAProxyHereSwitchedOffOnYes) {
         r.repair.RunIntegrityCheck();
         Journal told;
         std::copy_if(r.sys.log.begin(), r.sys.log.end(), std::back_inserter(told),
-                     [](const std::wstring& e) { return e.starts_with(L"msg"); });
+            [](const std::wstring& e) { return e.starts_with(L"msg"); });
         EXPECT_EQ(told, c.told + Journal{Unmodified});
         EXPECT_EQ(*(std::find(r.sys.log.begin(), r.sys.log.end(), L"view") + 1), c.told[0]);
         EXPECT_EQ(r.sys.keys[UserSettings]["ProxyEnable"].bytes, std::string({c.enabled, 0, 0, 0}));
@@ -289,9 +321,9 @@ TEST(Form1Messages, TwelveOtherPlacesAtMostAndASwitchOffStoppedHalfway) {
     std::wstring twelve = L"Кроме файла ''hosts'', сайты могут перенаправлять и эти настройки Windows:";
     for (int i = 0; i < 11; ++i) twelve += L"\n- L";
     EXPECT_EQ(OtherPlacesFound(std::vector<std::wstring>(13, L"L"), false),
-              twelve + L"\n- ...и ещё 2\n\nПрограмма их не меняет: как вернуть каждую, сказано в скобках.");
+        twelve + L"\n- ...и ещё 2\n\nПрограмма их не меняет: как вернуть каждую, сказано в скобках.");
     EXPECT_EQ(ProxiesNotSwitchedOff(5, L"E", L"S", L"R"),
-              L"Ошибка 5: E\n\nS\nПрокси отключены не все; прежние значения сохранены в файле R");
+        L"Ошибка 5: E\n\nS\nПрокси отключены не все; прежние значения сохранены в файле R");
 }
 
 TEST(HostsStore, AFileThatOnlyStartsLikeTheStockOneIsCopied) {
@@ -335,7 +367,7 @@ TEST(HostsStore, AFileHeldForAMomentIsTriedAgainAndAReplaceThatTookEffectIsNotUn
     again.OpenHostsForOutput(H);
     again.WriteStockHosts();
     EXPECT_EQ(FailureOf([&] { again.CloseHosts(); }),
-              std::pair(64u, H + L"\nФайл hosts всё же заменён новым; прежний сохранён в " + B + L"."));
+        std::pair(64u, H + L"\nФайл hosts всё же заменён новым; прежний сохранён в " + B + L"."));
     EXPECT_TRUE(again.Replaced());
     EXPECT_EQ(lost.files, (Files{{H, Stock}, {B, Old}}));
     EXPECT_EQ(lost.Attributes(H), Plain);

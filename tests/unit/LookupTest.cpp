@@ -19,7 +19,13 @@ std::string Text(const std::string& s) { return Number(static_cast<std::uint32_t
 
 TEST(WinHttpSettings, DecodedOnlyWhenWholeAProxyOnlyWithItsFlag) {
     const std::string header = Number(0x28) + Number(7);
-    const struct { const char* name; std::string value; WinHttpProxy::State state; std::string proxy, bypass; }
+    const struct {
+        const char* name;
+        std::string value;
+        WinHttpProxy::State state;
+        std::string proxy, bypass;
+    }
+    // clang-format off
         cases[] = {
         {"direct", header + Number(1) + Text("") + Text(""), WinHttpProxy::Direct, "", ""},
         {"a proxy among other flags", header + Number(3) + Text("127.0.0.1:8080") + Text(""), WinHttpProxy::Named,
@@ -29,6 +35,7 @@ TEST(WinHttpSettings, DecodedOnlyWhenWholeAProxyOnlyWithItsFlag) {
         {"cut in the proxy list", header + Number(2) + Text("proxy:80").substr(0, 9), WinHttpProxy::Damaged, "", ""},
         {"no bypass list", header + Number(2) + Text("p:1"), WinHttpProxy::Damaged, "p:1", ""},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const WinHttpProxy decoded = DecodeWinHttpSettings(c.value);
@@ -38,6 +45,7 @@ TEST(WinHttpSettings, DecodedOnlyWhenWholeAProxyOnlyWithItsFlag) {
 }
 
 TEST(ProxyRules, OnlyALoopbackOrAFileScriptIsThisComputer) {
+    // clang-format off
     const struct { const char* name; const wchar_t* value; bool proxy, script; } cases[] = {
         {"IPv4 loopback", L"127.0.0.1:8080", true, true},
         {"localhost in other letters", L"LocalHost:3128", true, true},
@@ -49,6 +57,7 @@ TEST(ProxyRules, OnlyALoopbackOrAFileScriptIsThisComputer) {
         {"a loopback only in the path", L"http://pac.corp/127.0.0.1.pac", false, false},
         {"a file script", L"FILE:///C:/Users/u/AppData/p.pac", false, true},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ProxyToThisComputer(c.value), c.proxy);
@@ -85,67 +94,74 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
     const std::wstring here = L" (на этом компьютере: так делают вредоносные программы)",
                        byHand = L" (сброс: inetcpl.cpl, Подключения, Настройка сети)";
     // `system`: the run is SYSTEM's.
-    const struct { const char* name; FakeSystem::Keys keys; std::vector<std::wstring> lines; Files files = {};
-                   bool system = false; } cases[] = {
+    const struct {
+        const char* name;
+        FakeSystem::Keys keys;
+        std::vector<std::wstring> lines;
+        Files files = {};
+        bool system = false;
+    } cases[] = {
         {.name = "hosts.ics's entries, not localhost; the users' hives are read only in SYSTEM's run",
-         .keys = {{Hive + "\\" + Settings, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"localhost:1")}}}},
-         .lines = {L"hosts.ics: 10.0.0.9 bank.ru"},
-         .files = {{H + L".ics", "127.0.0.1 localhost\r\n10.0.0.9 bank.ru\r\n"}}},
+            .keys = {{Hive + "\\" + Settings, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"localhost:1")}}}},
+            .lines = {L"hosts.ics: 10.0.0.9 bank.ru"},
+            .files = {{H + L".ics", "127.0.0.1 localhost\r\n10.0.0.9 bank.ru\r\n"}}},
         {.name = "the user's proxy and a file script: both here",
-         .keys = {{User, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"[::1]:8888")},
-                          {"AutoConfigURL", Sz(L"file://C:/p.pac")}}}},
-         .lines = {L"!прокси для всех страниц (пользователь): [::1]:8888" + here,
-                   L"!сценарий настройки прокси (пользователь): file://C:/p.pac" + here}},
+            .keys = {{User,
+                {{"ProxyEnable", On}, {"ProxyServer", Sz(L"[::1]:8888")}, {"AutoConfigURL", Sz(L"file://C:/p.pac")}}}},
+            .lines = {L"!прокси для всех страниц (пользователь): [::1]:8888" + here,
+                L"!сценарий настройки прокси (пользователь): file://C:/p.pac" + here}},
         {.name = "a proxy switched off is none; a script elsewhere is reset by hand",
-         .keys = {{User, {{"ProxyServer", Sz(L"127.0.0.1:1")}, {"AutoConfigURL", Sz(L"http://wpad.corp/p.pac")}}}},
-         .lines = {L"сценарий настройки прокси (пользователь): http://wpad.corp/p.pac" + byHand}},
+            .keys = {{User, {{"ProxyServer", Sz(L"127.0.0.1:1")}, {"AutoConfigURL", Sz(L"http://wpad.corp/p.pac")}}}},
+            .lines = {L"сценарий настройки прокси (пользователь): http://wpad.corp/p.pac" + byHand}},
         {.name = "SYSTEM's run: each user's own hive, not its classes or a service's",
-         .keys = {{Hive + "\\" + Settings, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"localhost:3128")}}},
-                  {Hive + "_Classes\\" + Settings, {{"AutoConfigURL", Sz(L"file:x")}}},
-                  {"HKU\\S-1-5-18\\" + Settings, {{"AutoConfigURL", Sz(L"file:y")}}}},
-         .lines = {L"!прокси для всех страниц (пользователь S-1-5-21-7-1001): localhost:3128" + here}, .system = true},
+            .keys = {{Hive + "\\" + Settings, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"localhost:3128")}}},
+                {Hive + "_Classes\\" + Settings, {{"AutoConfigURL", Sz(L"file:x")}}},
+                {"HKU\\S-1-5-18\\" + Settings, {{"AutoConfigURL", Sz(L"file:y")}}}},
+            .lines = {L"!прокси для всех страниц (пользователь S-1-5-21-7-1001): localhost:3128" + here},
+            .system = true},
         {.name = "a policy makes them the whole computer's: reset by hand, never switched off",
-         .keys = {{"SOFTWARE\\Policies\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-                   {{"ProxySettingsPerUser", {4, Number(0)}}}},
-                  {Settings, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"127.0.0.1:1")},
-                              {"AutoConfigURL", Sz(L"file:z")}}}},
-         .lines = {L"прокси для всех страниц (весь компьютер): 127.0.0.1:1" + byHand,
-                   L"сценарий настройки прокси (весь компьютер): file:z" + byHand}},
+            .keys = {{"SOFTWARE\\Policies\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                         {{"ProxySettingsPerUser", {4, Number(0)}}}},
+                {Settings,
+                    {{"ProxyEnable", On}, {"ProxyServer", Sz(L"127.0.0.1:1")}, {"AutoConfigURL", Sz(L"file:z")}}}},
+            .lines = {L"прокси для всех страниц (весь компьютер): 127.0.0.1:1" + byHand,
+                L"сценарий настройки прокси (весь компьютер): file:z" + byHand}},
         {.name = "WinHTTP's proxy here, with its bypass list",
-         .keys = {{WinHttpKey, {{"WinHttpSettings", {3, WinHttpHere}}}}},
-         .lines = {L"!прокси WinHTTP (службы Windows, обновления): 127.0.0.1:3128, кроме <local>" + here}},
+            .keys = {{WinHttpKey, {{"WinHttpSettings", {3, WinHttpHere}}}}},
+            .lines = {L"!прокси WinHTTP (службы Windows, обновления): 127.0.0.1:3128, кроме <local>" + here}},
         {.name = "name servers by hand on an adapter with a name and on one without; DHCP's are none",
-         .keys = {{Tcpip + "\\Parameters\\Interfaces\\{A}", {{"NameServer", Sz(L"6.6.6.6,8.8.8.8")}}},
-                  {Tcpip + "\\Parameters\\Interfaces\\{B}",
-                   {{"DhcpNameServer", Sz(L"10.0.0.1")}, {"NameServer", Sz(L"")}}},
-                  {Tcpip + "6\\Parameters\\Interfaces\\{C}", {{"NameServer", Sz(L"::6")}}},
-                  {Control + "Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\{A}\\Connection",
-                   {{"Name", Sz(L"Ethernet")}}}},
-         .lines = {L"серверы имён заданы вручную (Ethernet, IPv4): 6.6.6.6,8.8.8.8 (сброс: netsh interface ip set dns "
-                   L"name=\"Ethernet\" source=dhcp)",
-                   L"серверы имён заданы вручную ({C}, IPv6): ::6 (сброс: в свойствах адаптера: получать адрес "
-                   L"DNS-сервера автоматически)"}},
+            .keys = {{Tcpip + "\\Parameters\\Interfaces\\{A}", {{"NameServer", Sz(L"6.6.6.6,8.8.8.8")}}},
+                {Tcpip + "\\Parameters\\Interfaces\\{B}",
+                    {{"DhcpNameServer", Sz(L"10.0.0.1")}, {"NameServer", Sz(L"")}}},
+                {Tcpip + "6\\Parameters\\Interfaces\\{C}", {{"NameServer", Sz(L"::6")}}},
+                {Control + "Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\{A}\\Connection",
+                    {{"Name", Sz(L"Ethernet")}}}},
+            .lines =
+                {L"серверы имён заданы вручную (Ethernet, IPv4): 6.6.6.6,8.8.8.8 (сброс: netsh interface ip set dns "
+                 L"name=\"Ethernet\" source=dhcp)",
+                    L"серверы имён заданы вручную ({C}, IPv6): ::6 (сброс: в свойствах адаптера: получать адрес "
+                    L"DNS-сервера автоматически)"}},
         {.name = "NRPT rules, Group Policy's first; a direct WinHTTP setting is none",
-         .keys = {{Set + "Dnscache\\Parameters\\DnsPolicyConfig\\{R}",
-                   {{"Name", {7, Utf16(L".bank.ru") + Utf16(L"pay.ru") + std::string(2, '\0')}},
-                    {"GenericDNSServers", Sz(L"6.6.6.6")}}},
-                  {"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig\\{P}",
-                   {{"Name", Sz(L".corp")}}},
-                  {WinHttpKey,
-                   {{"WinHttpSettings", {3, Number(0x28) + Number(7) + Number(1) + Text("127.0.0.1:1") + Text("")}}}}},
-         .lines = {L"правило NRPT \"{P}\": .corp -> серверы имён не заданы (удалить: групповой политикой или "
-                   L"Remove-DnsClientNrptRule -Name \"{P}\")",
-                   L"правило NRPT \"{R}\": .bank.ru, pay.ru -> 6.6.6.6 (удалить: групповой политикой или "
-                   L"Remove-DnsClientNrptRule -Name \"{R}\")"}},
+            .keys = {{Set + "Dnscache\\Parameters\\DnsPolicyConfig\\{R}",
+                         {{"Name", {7, Utf16(L".bank.ru") + Utf16(L"pay.ru") + std::string(2, '\0')}},
+                             {"GenericDNSServers", Sz(L"6.6.6.6")}}},
+                {"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig\\{P}",
+                    {{"Name", Sz(L".corp")}}},
+                {WinHttpKey,
+                    {{"WinHttpSettings", {3, Number(0x28) + Number(7) + Number(1) + Text("127.0.0.1:1") + Text("")}}}}},
+            .lines = {L"правило NRPT \"{P}\": .corp -> серверы имён не заданы (удалить: групповой политикой или "
+                      L"Remove-DnsClientNrptRule -Name \"{P}\")",
+                L"правило NRPT \"{R}\": .bank.ru, pay.ru -> 6.6.6.6 (удалить: групповой политикой или "
+                L"Remove-DnsClientNrptRule -Name \"{R}\")"}},
         {.name = "Winsock DLLs outside the system folder, each once, expanded with the machine's variables",
-         .keys = {{Protocols + "1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\mswsock.dll")}}},
-                  {Protocols + "2", {{"PackedCatalogItem", Catalog("C:\\u\\lsp.dll")}}},
-                  {Protocols + "3", {{"PackedCatalogItem", Catalog("c:\\U\\LSP.dll")}}},
-                  {Set + "WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries64\\1",
-                   {{"LibraryPath", {2, Utf16(L"%ProgramData%\\ns.dll")}}}},
-                  {Control + "Session Manager\\Environment", {{"ProgramData", Sz(L"C:\\PD")}}}},
-         .lines = {L"поставщик Winsock не из системной папки: C:\\u\\lsp.dll (сброс: netsh winsock reset)",
-                   L"поставщик Winsock не из системной папки: C:\\PD\\ns.dll (сброс: netsh winsock reset)"}},
+            .keys = {{Protocols + "1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\mswsock.dll")}}},
+                {Protocols + "2", {{"PackedCatalogItem", Catalog("C:\\u\\lsp.dll")}}},
+                {Protocols + "3", {{"PackedCatalogItem", Catalog("c:\\U\\LSP.dll")}}},
+                {Set + "WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries64\\1",
+                    {{"LibraryPath", {2, Utf16(L"%ProgramData%\\ns.dll")}}}},
+                {Control + "Session Manager\\Environment", {{"ProgramData", Sz(L"C:\\PD")}}}},
+            .lines = {L"поставщик Winsock не из системной папки: C:\\u\\lsp.dll (сброс: netsh winsock reset)",
+                L"поставщик Winsock не из системной папки: C:\\PD\\ns.dll (сброс: netsh winsock reset)"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -163,15 +179,16 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
 // give back byte for byte in hex); then the proxy, the script and WinHTTP's are switched off.
 TEST(Undo, OldValuesKeptInARegFileThenSwitchedOff) {
     const std::wstring user = L"[HKEY_CURRENT_USER\\" + Wide(Settings) + L"]\r\n";
-    const std::string text = Utf16(L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n" + user +
+    const std::string text = Utf16(
+        L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n" + user +
         L"\"ProxyEnable\"=dword:00000001\r\n\"ProxyServer\"=hex(1):5b,00,3a,00,3a,00,31,00,5d,00,3a,00,31,00\r\n\r\n" +
         user + L"\"AutoConfigURL\"=\"file://C:\\\\\\\"p\\\".pac\"\r\n\r\n[HKEY_LOCAL_MACHINE\\" + Wide(WinHttpKey) +
         L"]\r\n\"WinHttpSettings\"=hex:28,00,00,00,07,00,00,00,03,00,00,00,0e,00,00,00,31,32,37,2e,30,2e,30,2e,31,3a,"
         L"33,31,32,38,07,00,00,00,3c,6c,6f,63,61,6c,3e\r\n\r\n");
     FakeSystem sys;
     sys.keys = {{User, {{"ProxyEnable", On}, {"ProxyServer", {1, Utf16(L"[::1]:1").substr(0, 14)}},
-                        {"AutoConfigURL", Sz(L"file://C:\\\"p\".pac")}}},
-                {WinHttpKey, {{"WinHttpSettings", {3, WinHttpHere}}}}};
+                           {"AutoConfigURL", Sz(L"file://C:\\\"p\".pac")}}},
+        {WinHttpKey, {{"WinHttpSettings", {3, WinHttpHere}}}}};
     WindowsRegistry windows(sys.Get(), L"");
     const Undone undone = UndoFindings(sys.Get(), ReadLookupPath(sys.Get(), &windows, H, false).findings, H);
     EXPECT_EQ(std::pair(undone.regFile, undone.done), std::pair(H + L".20240102-030405.reg", std::size_t{3}));
@@ -179,8 +196,8 @@ TEST(Undo, OldValuesKeptInARegFileThenSwitchedOff) {
     EXPECT_EQ(sys.keys[User].count("AutoConfigURL"), 0u);
     EXPECT_EQ(sys.log.end()[-3], L"openW -2147483646 " + Wide(WinHttpKey) + L" 258");  // in the 64-bit registry
     EXPECT_EQ(sys.keys[User]["ProxyEnable"], (RegistryValue{4, Number(0)}));
-    EXPECT_EQ(sys.keys[WinHttpKey]["WinHttpSettings"].bytes,
-              Number(0x28) + Number(7) + Number(1) + Number(0) + Number(0));
+    EXPECT_EQ(
+        sys.keys[WinHttpKey]["WinHttpSettings"].bytes, Number(0x28) + Number(7) + Number(1) + Number(0) + Number(0));
 }
 
 // DataBasePath as the DNS client, a service, reads it. The default in any spelling is no redirect;
@@ -189,8 +206,15 @@ TEST(Undo, OldValuesKeptInARegFileThenSwitchedOff) {
 // malware must not switch the check off by making it unreadable.
 TEST(WindowsRegistry, DataBasePathJudgedAndShownSafely) {
     // `shown`: nothing when no redirect; `open`: the key's open fails with it; `query`: every read of the value does.
-    const struct { const char* name; std::optional<RegistryValue> value; std::optional<std::wstring> shown = {};
-                   std::wstring folder = {}; std::uint32_t open = 0; std::optional<std::int32_t> query = {}; }
+    const struct {
+        const char* name;
+        std::optional<RegistryValue> value;
+        std::optional<std::wstring> shown = {};
+        std::wstring folder = {};
+        std::uint32_t open = 0;
+        std::optional<std::int32_t> query = {};
+    }
+    // clang-format off
         cases[] = {
         {.name = "the default, expanded, in other letters", .value = Sz(L"c:\\windows\\SYSTEM32\\drivers\\etc\\")},
         {.name = "the default as Windows writes it", .value = ExpandSz(L"%SystemRoot%\\System32\\drivers\\etc")},
@@ -210,6 +234,7 @@ TEST(WindowsRegistry, DataBasePathJudgedAndShownSafely) {
         {.name = "a surrogate pair across the cut", .value = Sz(std::wstring(299, L'd') + L"\xD83D\xDE00"),
          .shown = std::wstring(299, L'd') + L"…"},
     };
+    // clang-format on
     const std::string tcpip = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -61,6 +61,7 @@ TEST(StartSysInfo, TriesThePathThenTheFolderElseSaysItIsUnavailable) {
     const RegistryValue tool{1, "C:\\Tools\\msinfo32.exe\0"s}, folder{1, "C:\\MSInfo\0"s};
     const Journal readTool = Read(ToolKey, L"PATH"), readFolder = Missing(ToolKey) + Read(FolderKey, L"MSINFO");
     const Journal lookup{L"lookup C:\\MSInfo\\MSINFO32.EXE"};
+    // clang-format off
     const struct {
         const char* name;
         std::optional<RegistryValue> path, folder;
@@ -78,6 +79,7 @@ TEST(StartSysInfo, TriesThePathThenTheFolderElseSaysItIsUnavailable) {
          readTool + Start(std::wstring(1024, L'x'))},
         {"no data: nothing read before the buffer", RegistryValue{1, ""}, {}, true, readTool + Journal{Unavailable}},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeSystem sys;
@@ -98,7 +100,8 @@ TEST(Links, OpenTheFullAddressAsTheDesktopsUserElseShowIt) {
     sys.desktopShell = false;  // no Explorer to ask: nothing starts from the elevated program
     sys.answers = {Answer::Ok};
     OpenWebPage(sys, ForumPage, [&] { ShowOpenByHand(sys.Get(), ForumPage); });
-    EXPECT_EQ(sys.log.back(), Msg(64, MainCaption, L"Откройте этот адрес в браузере:\nhttp://www.example.com/forum/3-22-1"));
+    EXPECT_EQ(
+        sys.log.back(), Msg(64, MainCaption, L"Откройте этот адрес в браузере:\nhttp://www.example.com/forum/3-22-1"));
 }
 
 TEST(DllSearch, TheSystemFolderOnlyWhereWindowsCanElseNeverTheCurrentFolder) {
@@ -124,6 +127,7 @@ std::string MultiSz(std::initializer_list<std::wstring_view> texts) {
 }
 
 TEST(PendingMovesIn, ReadsThePairsMoveFileExKeeps) {
+    // clang-format off
     const struct {
         const char* name;
         std::string value;
@@ -141,6 +145,7 @@ TEST(PendingMovesIn, ReadsThePairsMoveFileExKeeps) {
          {{L"C:\\a", L"C:\\b"}}},
         {"an empty value", "", {}},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const std::vector<PendingMove> moves = PendingMovesIn(row.value);
