@@ -356,3 +356,21 @@ TEST(CommandLine, ChecksListTheCopiesBesideHostsNewestFirst) {
 }
 
 }  // namespace
+
+// The backup privilege passes over a file's permissions: only the hosts file and its copies are
+// read with it. A /restore: source and the file in DataBasePath's folder are named by whoever
+// runs the program or controls the registry, so they are read with the run's own rights.
+TEST(CommandLine, FilesNamedFromOutsideAreReadWithTheRunsOwnRights) {
+    const struct { const char* name; std::vector<std::wstring> args; std::wstring file; } cases[] = {
+        {"a /restore: source", {L"/restore:D:\\saved\\hosts.txt"}, L"D:\\saved\\hosts.txt"},
+        {"the file in DataBasePath's folder", {L"/check"}, L"D:\\evil\\hosts"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSystem sys;
+        sys.files = {{H, Stock}, {c.file, Stock}};
+        sys.keys[TcpipKey]["DataBasePath"] = {2, Utf16(L"D:\\evil")};
+        RunCommand(sys.Get(), ParseCommandLine(c.args));
+        EXPECT_EQ(std::count(sys.log.begin(), sys.log.end(), L"ordinary read " + c.file), 1);
+    }
+}
