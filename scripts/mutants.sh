@@ -39,29 +39,20 @@ done
 
 # rows: the table's rows of the tiers asked for, as seven NUL-terminated fields each: the line
 # number, suite, file, text, replacement, fault, and why the row is stale (empty when it is
-# not). Fails, naming the line, on a row that is not five fields. The end-to-end case names come
-# from the driver's table of cases (their string literals, joined), matched as the driver
-# matches --only: TEXT anywhere in the name, '*' for any text.
+# not). Fails, naming the line, on a row that is not five fields. The end-to-end cases are
+# those of the driver's table (scripts/e2e-cases.py), matched as the driver matches --only.
 rows() {
-  python3 - "$table" tests/e2e/driver.cpp "$tiers" "$only" <<'PY'
-import re, sys
-table, driver, tiers, only = sys.argv[1], sys.argv[2], sys.argv[3].split(","), sys.argv[4]
-src = open(driver, encoding="utf-8").read()
-body = src[src.index("const std::vector<Case>& Cases()"):]
-body = body[:body.index("\n    return cases;")]
-literal = re.compile(r'\s*"((?:[^"\\]|\\.)*)"')
-names = []
-for m in re.finditer(r'^\s*\{(?:\.name\s*=\s*)?(?=")', body, re.M):
-    at, parts = m.end(), []
-    while (lit := literal.match(body, at)):
-        parts.append(lit.group(1))
-        at = lit.end()
-    names.append(re.sub(r"\\(.)", r"\1", "".join(parts)))
+  python3 - "$table" "$tiers" "$only" <<'PY'
+import importlib.util, sys
+table, tiers, only = sys.argv[1], sys.argv[2].split(","), sys.argv[3]
+spec = importlib.util.spec_from_file_location("e2e_cases", "scripts/e2e-cases.py")
+e2e = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(e2e)
+names = [name for _, name in e2e.cases(e2e.DRIVER.read_text(encoding="utf-8"))]
 if not names:
-    sys.exit(f"no end-to-end case names found in {driver}")
+    sys.exit(f"no end-to-end case names found in {e2e.DRIVER}")
 def case_matches(text):
-    pattern = re.compile(".*".join(map(re.escape, text.split("*"))), re.S)
-    return any(pattern.search(name) for name in names)
+    return any(e2e.matches(name, text) for name in names)
 header = ["suite", "file", "text", "replacement", "fault"]
 seen_header = False
 out = []
