@@ -2,10 +2,10 @@
 """The end-to-end cases, read from the driver's table (tests/e2e/driver.cpp) without building or
 running it: a line a case, its group (empty for the driver's main run), a tab, its name.
 
-  python3 scripts/e2e-cases.py [--group GROUP] [--only TEXT]...
+  python3 scripts/e2e-cases.py [--group GROUP] [--only TEXT]... [--skip TEXT]...
 
 --group keeps the cases of that group ('' for the main run); --only the cases whose name holds
-TEXT ('*' stands for any text), as the driver's --only matches. Exit status 1 when no case is
+TEXT ('*' stands for any text), --skip those whose name does not, as the driver matches them. Exit status 1 when no case is
 left. A case's name is the string literals its entry starts with, joined; its group the
 .group = "..." in its entry.
 """
@@ -42,12 +42,14 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--group")
     parser.add_argument("--only", action="append", default=[])
+    parser.add_argument("--skip", action="append", default=[])
     args = parser.parse_args()
     found = cases(DRIVER.read_text(encoding="utf-8"))
     if not found:
         sys.exit(f"no end-to-end case found in {DRIVER}")
     kept = [(group, name) for group, name in found
-            if (args.group is None or group == args.group) and (not args.only or any(matches(name, t) for t in args.only))]
+            if (args.group is None or group == args.group) and (not args.only or any(matches(name, t) for t in args.only))
+            and not any(matches(name, t) for t in args.skip)]
     for group, name in kept:
         print(f"{group}\t{name}")
     return 0 if kept else 1

@@ -6,20 +6,21 @@
 # anything): run as root, they run as the user nobody in a prefix of its own.
 # Wine plays the version of Windows given by --windows (winxp, win7, win10...; win10 when not given).
 # --only TEXT: only the cases whose name contains TEXT; given more than once, those of any TEXT.
+# --skip TEXT: not the cases whose name contains TEXT (more than once: none of them).
 # A whole run's output is kept in build/e2e-VERSION.log; --log FILE keeps a run of some cases too.
 # Screenshots go to build/screens/ (Windows 10) or build/screens-VERSION/, or to --screens DIR.
 # Assumes scripts/setup.sh has installed the packages.
-# Usage: bash scripts/e2e.sh [--windows VERSION] [--only TEXT]... [--log FILE] [--screens DIR]
+# Usage: bash scripts/e2e.sh [--windows VERSION] [--only TEXT]... [--skip TEXT]... [--log FILE] [--screens DIR]
 set -uo pipefail
 cd "$(dirname "$0")/.."
 only=() windows=win10 keep_log= screens=
 while [ $# -gt 0 ]; do
   case $1 in
-    --only) only+=(--only "$2"); shift ;;
+    --only | --skip) only+=("$1" "$2"); shift ;;
     --windows) windows=$2; shift ;;
     --log) keep_log=$2; shift ;;
     --screens) screens=$2; shift ;;
-    *) sed -n '2,13s/^# \{0,1\}//p' "$0"; exit 2 ;;
+    *) sed -n '2,14s/^# \{0,1\}//p' "$0"; exit 2 ;;
   esac
   shift
 done

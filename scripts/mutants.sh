@@ -37,7 +37,7 @@ while [ $# -gt 0 ]; do
   shift
 done
 
-# rows: the table's rows of the tiers asked for, as seven NUL-terminated fields each: the line
+# rows: the table's rows of the tiers asked for, file by file, as seven NUL-terminated fields each: the line
 # number, suite, file, text, replacement, fault, and why the row is stale (empty when it is
 # not). Fails, naming the line, on a row that is not five fields. The end-to-end cases are
 # those of the driver's table (scripts/e2e-cases.py), matched as the driver matches --only.
@@ -80,8 +80,10 @@ for n, line in enumerate(open(table, encoding="utf-8"), 1):
         why = f"there is no file {path}"
     if not why and suite.startswith("e2e:") and not case_matches(suite[4:]):
         why = f"no end-to-end case has '{suite[4:]}' in its name"
-    out.append("\0".join([str(n), suite, path, text, new, what, why]) + "\0")
-sys.stdout.write("".join(out))
+    out.append((suite.split(":")[0], path, "\0".join([str(n), suite, path, text, new, what, why]) + "\0"))
+# A file's rows one after another: the build that plants a row's fault then also takes back the
+# last one's, so a row costs one compile of its file, not two.
+sys.stdout.write("".join(row for *_, row in sorted(out, key=lambda r: r[:2])))
 PY
 }
 listed=$(mktemp)
