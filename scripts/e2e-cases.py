@@ -5,9 +5,9 @@ running it: a line a case, its group (empty for the driver's main run), a tab, i
   python3 scripts/e2e-cases.py [--group GROUP] [--only TEXT]... [--skip TEXT]...
 
 --group keeps the cases of that group ('' for the main run); --only the cases whose name holds
-TEXT ('*' stands for any text), --skip those whose name does not, as the driver matches them. Exit status 1 when no case is
-left. A case's name is the string literals its entry starts with, joined; its group the
-.group = "..." in its entry.
+TEXT ('*' stands for any text), as the driver's --only matches; --skip leaves out those whose
+name holds TEXT. Exit status 1 when no case is left. A case's name is the string literals its
+entry starts with, joined; its group the .group = "..." in its entry.
 """
 import argparse
 import pathlib

@@ -13,10 +13,11 @@
 # Usage: bash scripts/e2e.sh [--windows VERSION] [--only TEXT]... [--skip TEXT]... [--log FILE] [--screens DIR]
 set -uo pipefail
 cd "$(dirname "$0")/.."
-only=() windows=win10 keep_log= screens=
+only=() select=() windows=win10 keep_log= screens=
 while [ $# -gt 0 ]; do
   case $1 in
-    --only | --skip) only+=("$1" "$2"); shift ;;
+    --only) only+=(--only "$2"); select+=(--only "$2"); shift ;;
+    --skip) select+=(--skip "$2"); shift ;;
     --windows) windows=$2; shift ;;
     --log) keep_log=$2; shift ;;
     --screens) screens=$2; shift ;;
@@ -32,10 +33,15 @@ if [ -n "$keep_log" ]; then
   exec > >(tee "$keep_log") 2>&1
 fi
 # The driver's runs that have a case to run: its main one, and each group's (tests/e2e/driver.cpp).
-has_cases() { python3 scripts/e2e-cases.py --group "$1" "${only[@]}" >/dev/null; }
-if ! python3 scripts/e2e-cases.py "${only[@]}" >/dev/null; then
-  echo "E2E: 0 passed, 0 failed: no case's name holds ${only[*]}"
+has_cases() { python3 scripts/e2e-cases.py --group "$1" "${select[@]}" >/dev/null; }
+if ! python3 scripts/e2e-cases.py "${select[@]}" >/dev/null; then
+  echo "E2E: 0 passed, 0 failed: no case is ${select[*]}"
   exit 1
+fi
+# The driver takes --only alone: what --skip leaves, it is given by name.
+if [[ " ${select[*]} " == *" --skip "* ]]; then
+  only=()
+  while IFS= read -r name; do only+=(--only "$name"); done < <(python3 scripts/e2e-cases.py "${select[@]}" | cut -f2)
 fi
 source scripts/common.sh
 source scripts/wine-env.sh
