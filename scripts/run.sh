@@ -57,9 +57,8 @@ program() {
 if [ -z "$windows_dir" ] && [ $display -eq 0 ]; then
   echo "no display: walking through every screen the program can show, by its end-to-end cases on a"
   echo "virtual display (typically 2 min, 10 min under emulation); the pictures go to build/run/screens"
-  bash scripts/e2e.sh ${HOSTOVIK_WALK_ONLY:+--only "$HOSTOVIK_WALK_ONLY"} >build/run-walk.log 2>&1
+  bash scripts/e2e.sh ${HOSTOVIK_WALK_ONLY:+--only "$HOSTOVIK_WALK_ONLY"} --screens build/run/screens >build/run-walk.log 2>&1
   rc=$?
-  rm -rf build/run/screens && mkdir -p build/run && cp -r build/screens build/run/screens
   ls build/run/screens
   [ $rc -eq 0 ] || { tail -20 build/run-walk.log; echo "the walk-through failed (exit code $rc); its log: build/run-walk.log"; }
   exit $rc

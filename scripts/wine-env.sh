@@ -12,12 +12,15 @@
 #   WIN_ARCH    win32 or win64;  WIN_BUILD  the matching build folder (build/win32 or build/win64)
 #   WINEPREFIX  a fresh prefix for this run (made by wine_prefix_up), DISPLAY (by wine_display_up)
 #   E2E_SLOWDOWN  how many times slower than native Wine this Wine starts a program (1 or more),
-#               measured by wine_prefix_up unless set already; the end-to-end driver stretches
-#               its waits by it
+#               measured by wine_prefix_up unless set already (or measured in the last 30 minutes);
+#               the end-to-end driver stretches its waits by it
 # and the functions wine_build, wine_prefix_up, wine_display_up, wine_run, wine_unix_to_win,
 # wine_bmp_to_png, wine_env_down.
 # Call wine_env_down on exit (the scripts set a trap). WINE_KEEP_RUN_DIR=1 keeps the run's
 # folder (prefix, sandboxes, logs) for a look afterwards.
+# Booting a prefix costs 10-15 s with native Wine and 35-55 s under emulation, so the first run
+# keeps a booted one (for each Wine and user) in build/wine-prefixes/, and every run after it gets
+# a copy of that: a new prefix all the same, in a second or two.
 
 unset WINEPREFIX  # never a prefix of the user's own
 WINE_ENV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -74,12 +77,14 @@ WINE_RUN_DIR=${WINE_RUN_DIR:-$(mktemp -d /tmp/hostovik-wine.XXXXXX)}
 chmod 755 "$WINE_RUN_DIR"
 WINE_XVFB_PID=
 
-# wine_build TARGET...: builds TARGETs of the Windows build that this Wine runs.
+# wine_build TARGET...: builds TARGETs of the Windows build that this Wine runs. One build of a
+# folder at a time: suites run side by side then share one, and the later ones find it done.
 # Quiet, but a failure shows the build's output and exit code.
 wine_build() {
   local log=$WINE_RUN_DIR/build.log rc=0
-  (cd "$WINE_ENV_ROOT" && cmake --preset "$WIN_PRESET" -DHOSTOVIK_E2E=ON && cmake --build "$WIN_BUILD" --target "$@") \
-    >"$log" 2>&1 || rc=$?
+  mkdir -p "$WIN_BUILD"
+  (cd "$WINE_ENV_ROOT" && flock 9 && cmake --preset "$WIN_PRESET" -DHOSTOVIK_E2E=ON && cmake --build "$WIN_BUILD" --target "$@") \
+    9>"$WIN_BUILD.lock" >"$log" 2>&1 || rc=$?
   [ $rc -eq 0 ] || { cat "$log" >&2; echo "wine-env: building $* failed (exit code $rc)" >&2; }
   return $rc
 }
@@ -94,16 +99,22 @@ wine_bmp_to_png() {
   return 0
 }
 
-# wine_prefix_up [PREFIX] [USER]: a new prefix (as USER when given), ready for hidden windows.
-wine_prefix_up() {
-  local prefix=${1:-$WINE_RUN_DIR/prefix} user=${2:-} as=()
-  if [ -n "$user" ]; then
-    install -d -o "$user" "$prefix" "$WINE_RUN_DIR/home-$user"
-    as=(setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups env HOME="$WINE_RUN_DIR/home-$user")
-  fi
-  local started=$SECONDS
-  local log=$WINE_RUN_DIR/wineboot${user:+-$user}.log rc=0
-  "${as[@]}" env WINEPREFIX="$prefix" WINEDLLOVERRIDES="$WINE_BASE_OVERRIDES" "$WINE" wineboot -i >"$log" 2>&1 || rc=$?
+# Where the booted prefixes are kept, and what tells them apart: the Wine (its loader, and the
+# server's build), the kind, the user, and this layout (raise it when wine_prefix_boot changes).
+WINE_PREFIXES=${HOSTOVIK_WINE_PREFIXES:-$WINE_ENV_ROOT/build/wine-prefixes}
+WINE_PREFIX_LAYOUT=1
+wine_prefix_key() {  # USER
+  local server
+  server=$(stat -L -c '%s-%Y' "$WINESERVER" 2>/dev/null || echo none)
+  echo "$WIN_ARCH${WINE_EMULATED:+-emulated}-$(printf '%s' "$WINE" | cksum | cut -d' ' -f1)-$server-$WINE_PREFIX_LAYOUT-$1"
+}
+
+# wine_prefix_boot PREFIX [COMMAND PREFIX...]: boots a new prefix in PREFIX, ready for hidden windows.
+wine_prefix_boot() {
+  local prefix=$1 log rc=0
+  shift
+  log=$WINE_RUN_DIR/wineboot-$(basename "$prefix").log
+  "$@" env WINEPREFIX="$prefix" WINEDLLOVERRIDES="$WINE_BASE_OVERRIDES" "$WINE" wineboot -i >"$log" 2>&1 || rc=$?
   if [ $rc -ne 0 ]; then
     cat "$log" >&2
     echo "wine-env: making the prefix $prefix failed (wineboot exit code $rc)" >&2
@@ -113,10 +124,39 @@ wine_prefix_up() {
   # dialogs) where its programs find them: this Wine does not look in their package's folder.
   cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" || return 1
   # Without a window manager every hidden window costs seconds unless Wine leaves windows unmanaged.
-  "${as[@]}" env WINEPREFIX="$prefix" "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  "${as[@]}" env WINEPREFIX="$prefix" "$WINESERVER" -w
+  "$@" env WINEPREFIX="$prefix" "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  # Its server gone, the registry is on disk: the prefix can be copied.
+  "$@" env WINEPREFIX="$prefix" "$WINESERVER" -w
+}
+
+# wine_prefix_up [PREFIX] [USER]: a new prefix (as USER when given), ready for hidden windows: a
+# copy of the kept one, which the first call boots (one at a time: a second waits for it).
+wine_prefix_up() {
+  local prefix=${1:-$WINE_RUN_DIR/prefix} user=${2:-} as=() started=$SECONDS how=copied
+  if [ -n "$user" ]; then
+    install -d -o "$user" "$prefix" "$WINE_RUN_DIR/home-$user"
+    as=(setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups env HOME="$WINE_RUN_DIR/home-$user")
+  else
+    mkdir -p "$prefix" || return 1
+  fi
+  local kept
+  kept=$WINE_PREFIXES/$(wine_prefix_key "${user:-$(id -un)}")
+  mkdir -p "$WINE_PREFIXES" || return 1
+  {
+    flock 8 || return 1
+    if [ ! -f "$kept/.booted" ]; then
+      how=booted
+      # Booted where the run's user can write (the kept copies' folder may be closed to it), then kept.
+      wine_prefix_boot "$prefix" "${as[@]}" || return 1
+      rm -rf "$kept" "$kept.new" && cp -a "$prefix" "$kept.new" && touch "$kept.new/.booted" && mv "$kept.new" "$kept" ||
+        { echo "wine-env: could not keep the booted prefix in $kept" >&2; return 1; }
+    else
+      cp -a "$kept/." "$prefix/" || return 1
+    fi
+  } 8>"$kept.lock"
+  rm -f "$prefix/.booted"
   [ -z "$user" ] && export WINEPREFIX=$prefix
-  echo "wine-env: prefix ${user:+for $user }ready in $((SECONDS - started)) s ($prefix)"
+  echo "wine-env: prefix ${user:+for $user }ready in $((SECONDS - started)) s, $how ($prefix)"
   [ -n "$user" ] || wine_measure_slowdown
 }
 
@@ -126,11 +166,19 @@ WINE_PROBE_NATIVE=0.05
 
 # wine_measure_slowdown: sets E2E_SLOWDOWN (unless set already) from the fastest of three warm
 # starts of cmd.exe in the run's prefix against the same with native Wine; never below 1. The
-# fastest, since other work on the machine only ever adds time.
+# fastest, since other work on the machine only ever adds time. A measurement of the last 30
+# minutes, kept beside the booted prefixes, is taken again: the suites of one test command share it.
 wine_measure_slowdown() {
   if [ -n "${E2E_SLOWDOWN:-}" ]; then
     echo "wine-env: E2E_SLOWDOWN=$E2E_SLOWDOWN, as set"
     export E2E_SLOWDOWN
+    return 0
+  fi
+  local measured
+  measured=$WINE_PREFIXES/$(wine_prefix_key slowdown)
+  if [ -n "$(find "$measured" -mmin -30 2>/dev/null)" ] && E2E_SLOWDOWN=$(cat "$measured") && [ -n "$E2E_SLOWDOWN" ]; then
+    export E2E_SLOWDOWN
+    echo "wine-env: E2E_SLOWDOWN=$E2E_SLOWDOWN, measured $(( ($(date +%s) - $(stat -c %Y "$measured")) / 60 )) min ago"
     return 0
   fi
   local times=() i t0 fastest
@@ -146,6 +194,7 @@ wine_measure_slowdown() {
   fastest=$(printf '%s\n' "${times[@]}" | sort -n | head -1)
   E2E_SLOWDOWN=$(LC_ALL=C awk -v ns="$fastest" -v ref="$WINE_PROBE_NATIVE" 'BEGIN { s = ns / 1e9 / ref; printf "%.1f", s < 1 ? 1 : s }')
   export E2E_SLOWDOWN
+  echo "$E2E_SLOWDOWN" >"$measured.new" && mv "$measured.new" "$measured"
   echo "wine-env: E2E_SLOWDOWN=$E2E_SLOWDOWN: a warm cmd.exe start took" \
        "$(LC_ALL=C awk -v ns="$fastest" 'BEGIN { printf "%.3f", ns / 1e9 }') s here, $WINE_PROBE_NATIVE s with native Wine"
 }

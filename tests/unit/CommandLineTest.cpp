@@ -239,8 +239,9 @@ TEST(CommandLine, EachRunSaysChangesAndReturnsWhatItShould) {
         const auto count = [&](const std::wstring& call) { return std::count(sys.log.begin(), sys.log.end(), call + System); };
         EXPECT_LE(count(L"load "), count(L"unload "));
         EXPECT_TRUE(c.code != 3010 || c.hive.empty() || sys.hives[System][Tcpip1]["DataBasePath"] == Reset);
-        // The backup semantics and privileges only for the hosts file and its copies.
-        for (const std::wstring& call : sys.log) EXPECT_FALSE(call.starts_with(L"read ") && !call.ends_with(L"hosts") && !call.ends_with(L".bak"));
+        // The backup semantics and privileges only for the hosts file and its copies beside it, never
+        // for a file named from outside: a /restore: source, the hosts file in DataBasePath's folder.
+        for (const std::wstring& call : sys.log) EXPECT_FALSE(call.starts_with(L"read ") && !(call.substr(5) + L".").starts_with(HostsPathFor(windows) + L"."));
     }
 }
 
