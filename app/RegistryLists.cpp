@@ -8,7 +8,6 @@ std::vector<std::wstring> RegistryList(std::string_view bytes) {
         if (c) items.back().push_back(c);
         else items.emplace_back();
     }
-    if (items.back().empty()) items.pop_back();  // what the last NUL ends is no text
     return items;
 }
 

@@ -7,8 +7,8 @@
 
 #include "app/Platform.h"
 
-// Every text of the value in order, empty ones kept (a pending deletion's target is one); a
-// last byte of an odd count is not a character and is dropped.
+// Every text of the value in order, split at each NUL, empty ones kept (a pending deletion's target
+// is one); a last byte of an odd count is not a character and is dropped.
 std::vector<std::wstring> RegistryList(std::string_view bytes);
 
 // The moves that Windows makes at its next start, as MoveFileEx keeps them: pairs of names,
