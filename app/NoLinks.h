@@ -22,7 +22,7 @@ inline void RefuseLinks(FileSystem& fs, const std::wstring& path) {
         if (end < path.size() && path[end] != L'\\') continue;
         const std::wstring name = path.substr(0, end);
         const std::optional<FileFacts> facts = fs.Facts(name);
-        if (!facts) return;
+        if (!facts) continue;
         if (facts->attributes & win::FileAttributeReparsePoint)
             throw Failure(win::ErrorCantAccessFile,
                 name +

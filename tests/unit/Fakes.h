@@ -130,17 +130,10 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         Call(L"open to read", path);
         return files.count(path) ? std::make_unique<Input>(files[path]) : nullptr;
     }
-    // What a name is where it is not a plain file or folder: a link, a file of two names. Any
-    // name above a file or folder of the tests is a folder.
-    std::map<std::wstring, FileFacts> facts;
+    std::map<std::wstring, FileFacts> facts;  // what a name is where Attributes does not tell: a link, two names
     std::optional<FileFacts> Facts(const std::wstring& path) override {
         if (facts.count(path)) return facts[path];
-        if (const std::optional<std::uint32_t> a = Attributes(path)) return FileFacts{*a};
-        const auto under = [&](const std::wstring& name) { return name.starts_with(path + L"\\"); };
-        if (std::any_of(files.begin(), files.end(), [&](const auto& f) { return under(f.first); }) ||
-            std::any_of(folders.begin(), folders.end(), under))
-            return FileFacts{win::FileAttributeDirectory};
-        return std::nullopt;
+        return Attributes(path) ? std::optional(FileFacts{*Attributes(path)}) : std::nullopt;
     }
     void ProbeReplaceable(const std::wstring& path) override { Call(L"probe", path); }
     bool InUse(const std::wstring& path) override { return held.count(path); }

@@ -182,22 +182,18 @@ TEST(HostsText, ViewShowsEveryLineFollowedByCrLf) {
     }
 }
 
-}  // namespace
-
 // Any program can call itself anything: each holder shown by a name cut to 32 characters and the
 // path of its program file where Windows gives it, cut to 100, both cleaned; three holders at most.
 TEST(HolderNames, CappedCleanedAndShownWithTheirProgramFiles) {
     const std::wstring path = L"C:\\Users\\u\\AppData\\" + std::wstring(90, L'p') + L"\\x.exe";
     // clang-format off
     const struct { const char* name; std::vector<FileHolder> holders; std::wstring shown; } rows[] = {
-        {"a name and its file", {{12, L"Защитник Windows", L"C:\\Temp\\x.exe"}},
-         L"Защитник Windows (C:\\Temp\\x.exe, процесс 12)"},
         {"a long name and path cut, a control character cleaned", {{7, L"a\x1b" + std::wstring(40, L'я'), path}},
          L"a?" + std::wstring(29, L'я') + L"… (C:\\Users\\u\\AppData\\" + std::wstring(80, L'p') + L"…, процесс 7)"},
         {"no half a pair left by the cut", {{7, std::wstring(30, L'x') + L"\xD83D\xDE00y"}},
          std::wstring(30, L'x') + L"… (процесс 7)"},
-        {"four holders: three shown", {{1, L"a"}, {2, L"b"}, {3, L"c"}, {4, L"d"}},
-         L"a (процесс 1), b (процесс 2), c (процесс 3), …"},
+        {"four holders: three shown", {{12, L"Защитник Windows", L"C:\\Temp\\x.exe"}, {2, L"b"}, {3, L"c"}, {4, L"d"}},
+         L"Защитник Windows (C:\\Temp\\x.exe, процесс 12), b (процесс 2), c (процесс 3), …"},
     };
     // clang-format on
     for (const auto& row : rows) {
@@ -205,3 +201,5 @@ TEST(HolderNames, CappedCleanedAndShownWithTheirProgramFiles) {
         EXPECT_EQ(HolderNames(row.holders), row.shown);
     }
 }
+
+}  // namespace

@@ -341,13 +341,6 @@ TEST(Form1Messages, TwelveOtherPlacesAtMostAndASwitchOffStoppedHalfway) {
         L"Ошибка 5: E\n\nS\nПрокси отключены не все; прежние значения сохранены в файле R");
 }
 
-TEST(HostsStore, AFileThatOnlyStartsLikeTheStockOneIsCopied) {
-    FakeSystem sys;
-    sys.files = {{H, Stock.substr(0, 100)}};
-    HostsStore(sys, sys, sys, true).BackupHosts(H, Stamp);
-    EXPECT_EQ(sys.files.at(B), Stock.substr(0, 100));
-}
-
 TEST(HostsStore, AFileHeldForAMomentIsTriedAgainAndAReplaceThatTookEffectIsNotUndone) {
     // A scanner holds hosts through two probes and the new file through one replace: the repair
     // waits it out, 100 ms at a time. Held for good, in another installation (whose restart
@@ -393,12 +386,11 @@ TEST(HostsStore, AFileHeldForAMomentIsTriedAgainAndAReplaceThatTookEffectIsNotUn
 // Windows' own folder is administrators' alone: a link there is followed, and the repair replaces it.
 TEST(HostsStore, AnotherInstallationsLinksAndSecondNamesAreRefusedBeforeAnyCall) {
     const std::wstring W = L"E:\\W", Etc = W + L"\\System32\\drivers\\etc", Other = Etc + L"\\hosts";
-    const std::wstring link =
-                           L"\nЭто ссылка (точка повторной обработки): в другой установке Windows программа по "
-                           L"ссылкам не идёт.",
-                       names =
-                           L"\nУ файла несколько имён (жёсткие ссылки): в другой установке Windows программа "
-                           L"такой файл не читает и не меняет.";
+    const std::wstring
+        link = L"\nЭто ссылка (точка повторной обработки): в другой установке Windows программа по ссылкам не идёт.",
+        names =
+            L"\nУ файла несколько имён (жёсткие ссылки): в другой установке Windows программа такой файл не "
+            L"читает и не меняет.";
     const FileFacts reparse{win::FileAttributeReparsePoint | win::FileAttributeDirectory}, twoNames{Plain, 2};
     // clang-format off
     const struct {
@@ -438,27 +430,30 @@ TEST(HostsStore, AnotherInstallationsLinksAndSecondNamesAreRefusedBeforeAnyCall)
     EXPECT_TRUE(HostsStore(running, running, running, true).ReadHostsBytes(H, [](std::string_view) {}));
 }
 
-// An earlier copy is named instead of another only when its bytes themselves are the same.
+// An earlier copy is named instead of another only when its bytes themselves are the same; a file
+// that only starts like the stock one is copied.
 TEST(HostsStore, AnEarlierCopyIsNamedOnlyForTheSameBytes) {
     const std::wstring Earlier = H + L".20230101-000000.bak";
     std::string other = Old;
     other.back() = 'x';
     // clang-format off
     const struct {
-        const char* name; std::string earlier; bool runningWindows; FileFacts facts; std::wstring named;
+        const char* name; std::string hosts; Files earlier; bool runningWindows; FileFacts facts; std::wstring named;
     } rows[] = {
-        {"the same bytes", Old, true, {Plain}, Earlier},
-        {"the same size, other bytes", other, true, {Plain}, B},
-        {"another installation's copy of the same bytes with a second name", Old, false, {Plain, 2}, B},
+        {"the same bytes", Old, {{Earlier, Old}}, true, {Plain}, Earlier},
+        {"the same size, other bytes", Old, {{Earlier, other}}, true, {Plain}, B},
+        {"another installation's copy of them, with two names", Old, {{Earlier, Old}}, false, {Plain, 2}, B},
+        {"the stock file's start, no earlier copy", Stock.substr(0, 100), {}, true, {Plain}, B},
     };
     // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         FakeSystem sys;
-        sys.files = {{H, Old}, {Earlier, row.earlier}};
+        sys.files = row.earlier;
+        sys.files[H] = row.hosts;
         sys.facts[Earlier] = row.facts;
         EXPECT_EQ(HostsStore(sys, sys, sys, row.runningWindows).BackupHosts(H, Stamp), row.named);
-        EXPECT_EQ(sys.files.count(B), row.named == B);
+        EXPECT_EQ(sys.files.count(B) ? sys.files[B] : "", row.named == B ? row.hosts : "");
     }
 }
 
