@@ -195,7 +195,7 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
          Journal{L"delete " + T2, HeldBefore} + Unload, .after = {{H, Old}, {T, Stock}}, .waiting = Stock},
         {.name = "method 1 while an earlier run's replace of other bytes waits: the stock file in its place",
          .run = m1, .hosts = Old, .answers = {Ok, No}, .expected = Journal{M1Warning, L"create " + T} + TakeOver +
-         Journal{L"replace " + T, HeldSince} + Unload, .after = {{H, Old}, {T, Stock}}, .waiting = Old},
+         Journal{L"replace " + T, HeldSince} + Unload, .after = {{H, Old}, {T, Stock}}, .waiting = Stock + "\r\n"},
         {.name = "method 3, route fails", .run = m3, .hosts = Old, .answers = {Yes}, .expected = {M3Question, Route},
          .after = kept, .failing = Route, .subject = Route},
     };
