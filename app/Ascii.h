@@ -1,7 +1,7 @@
 #pragma once
 // Small text rules that every room shares: letter case as Windows folds the ASCII names the
-// program compares (paths it makes, switches, registry names, host names), the shape of a full
-// drive path, and the one hash the program keeps of a file's bytes.
+// program compares (paths it makes, switches, registry names, host names), and the shape of a full
+// drive path.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -39,12 +39,3 @@ inline bool IsDrivePath(std::wstring_view path) {
     return path.size() >= 3 && letter >= L'a' && letter <= L'z' && path[1] == L':' &&
            (path[2] == L'\\' || path[2] == L'/');
 }
-
-// 64-bit FNV-1a, fed piece by piece.
-struct Fnv1a64 {
-    std::uint64_t value = 0xcbf29ce484222325;
-
-    void Add(std::string_view bytes) {
-        for (unsigned char b : bytes) value = (value ^ b) * 0x100000001b3;
-    }
-};

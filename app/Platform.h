@@ -51,10 +51,19 @@ struct FileFacts {
     bool disk = true;              // a file on a disk, not a device, a pipe or a console
 };
 
-// A program that holds a file open, as Windows names it.
+// A program that holds a file open, as Windows names it: any program can call itself anything.
 struct FileHolder {
     std::uint32_t processId;
     std::wstring name;
+    std::wstring image = {};  // its program file's full path, where Windows tells it (Vista and later)
+};
+
+// A file opened for reading, piece by piece.
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+    // The next piece, valid until the next call; empty at the end.
+    virtual std::string_view Read() = 0;
 };
 
 // A move that Windows makes at its next start; `to` is empty for a deletion.
@@ -78,6 +87,12 @@ public:
     // whatever the file's size; false when the file or its folder does not exist. A regular file
     // on a disk only: a folder, a device or a pipe is refused before anything is read.
     virtual bool ReadChunks(const std::wstring& path, const std::function<void(std::string_view)>& chunk) = 0;
+    // The same, pulled piece by piece, so that two files can be compared side by side; nothing
+    // when the file does not exist.
+    virtual std::unique_ptr<InputFile> OpenToRead(const std::wstring& path) = 0;
+    // What stands at `path` itself, opened without following a reparse point (a symbolic link, a
+    // junction, a mount point) and with the backup privilege; nothing when it does not exist.
+    virtual std::optional<FileFacts> Facts(const std::wstring& path) = 0;
     // The same for a file that is not the hosts file's (a /restore: source, the file in the folder
     // DataBasePath names), with the run's ordinary rights: no privilege reaches it.
     virtual bool ReadOrdinaryFile(const std::wstring& path, const std::function<void(std::string_view)>& chunk) = 0;

@@ -59,7 +59,58 @@ bool ReadDiskFile(const std::wstring& path, const std::function<void(std::string
     }
 }
 
+class Win32InputFile final : public InputFile {
+public:
+    Win32InputFile(HANDLE h, std::wstring path) : file_(h), path_(std::move(path)) {}
+
+    std::string_view Read() override {
+        DWORD read = 0;
+        if (!ReadFile(file_.Get(), buffer_.data(), static_cast<DWORD>(buffer_.size()), &read, nullptr))
+            ThrowLastError(path_);
+        return std::string_view(buffer_.data(), read);
+    }
+
+private:
+    OwnedHandle file_;
+    std::wstring path_;
+    std::string buffer_ = std::string(1u << 16, '\0');
+};
+
 }  // namespace
+
+std::unique_ptr<InputFile> Win32FileSystem::OpenToRead(const std::wstring& path) {
+    const BackupRights rights;  // needed to open; the handle then reads without them
+    const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
+        FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        if (IsMissing(GetLastError())) return nullptr;
+        ThrowLastError(path);
+    }
+    auto file = std::make_unique<Win32InputFile>(h, path);  // closes it from here on
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw Failure(ERROR_NOT_SUPPORTED, path);
+    return file;
+}
+
+// Opened for its attributes alone, the link itself rather than what it points to; a folder too.
+std::optional<FileFacts> Win32FileSystem::Facts(const std::wstring& path) {
+    const BackupRights rights;
+    OwnedHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.Valid()) {
+        if (IsMissing(GetLastError())) return std::nullopt;
+        ThrowLastError(path);
+    }
+    FileFacts facts;
+    facts.disk = GetFileType(file.Get()) == FILE_TYPE_DISK;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.Get(), &info)) ThrowLastError(path);
+    facts.attributes = info.dwFileAttributes;
+    facts.links = info.nNumberOfLinks;
+    return facts;
+}
 
 bool Win32FileSystem::ReadChunks(const std::wstring& path, const std::function<void(std::string_view)>& chunk) {
     const BackupRights rights;
@@ -84,6 +135,26 @@ bool Win32FileSystem::InUse(const std::wstring& path) {
     OwnedHandle file(CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return !file.Valid() && GetLastError() == ERROR_SHARING_VIOLATION;
 }
+
+namespace {
+
+// The program file of a process, where Windows tells it: QueryFullProcessImageNameW is Vista's,
+// looked up at run time, and a handle with limited rights is all it needs.
+std::wstring ImagePath(DWORD processId) {
+    const auto query = NewerKernelCall<BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD)>("QueryFullProcessImageNameW");
+    constexpr DWORD QueryLimitedInformation = 0x1000;  // PROCESS_QUERY_LIMITED_INFORMATION, Vista's
+    if (!query) return L"";
+    const HANDLE h = OpenProcess(QueryLimitedInformation, FALSE, processId);
+    if (!h) return L"";
+    OwnedHandle process(h);
+    std::wstring image(MAX_PATH, L'\0');
+    DWORD size = static_cast<DWORD>(image.size());
+    if (!query(process.Get(), 0, image.data(), &size)) return L"";
+    image.resize(size);
+    return image;
+}
+
+}  // namespace
 
 // The Restart Manager is Vista's: its DLL is loaded by its full path in the system folder, never
 // searched for, and where it is missing (XP) no holder is named.
@@ -112,7 +183,8 @@ std::vector<FileHolder> Win32FileSystem::Holders(const std::wstring& path) {
             status = ERROR_SUCCESS;
         }
         for (UINT i = 0; status == ERROR_SUCCESS && i < std::min<std::size_t>(count, found.size()); ++i)
-            holders.push_back({found[i].Process.dwProcessId, found[i].strAppName});
+            holders.push_back(
+                {found[i].Process.dwProcessId, found[i].strAppName, ImagePath(found[i].Process.dwProcessId)});
         end(session);
     }
     FreeLibrary(rm);
@@ -120,7 +192,8 @@ std::vector<FileHolder> Win32FileSystem::Holders(const std::wstring& path) {
 }
 
 std::unique_ptr<OutputFile> Win32FileSystem::CreateNew(const std::wstring& path) {
-    const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) ThrowLastError(path);
     return std::make_unique<Win32OutputFile>(h, path);
 }

@@ -82,6 +82,8 @@ public:
 class Win32FileSystem final : public FileSystem {
 public:
     bool ReadChunks(const std::wstring& path, const std::function<void(std::string_view)>& chunk) override;
+    std::unique_ptr<InputFile> OpenToRead(const std::wstring& path) override;
+    std::optional<FileFacts> Facts(const std::wstring& path) override;
     bool ReadOrdinaryFile(const std::wstring& path, const std::function<void(std::string_view)>& chunk) override;
     void ProbeReplaceable(const std::wstring& path) override;
     bool InUse(const std::wstring& path) override;

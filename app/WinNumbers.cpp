@@ -20,6 +20,7 @@ static_assert(win::ErrorFileNotFound == ERROR_FILE_NOT_FOUND && win::ErrorPathNo
               win::ErrorInvalidParameter == ERROR_INVALID_PARAMETER && win::ErrorFileTooLarge == ERROR_FILE_TOO_LARGE &&
               win::ErrorMoreData == ERROR_MORE_DATA && win::ErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER &&
               win::ErrorArithmeticOverflow == ERROR_ARITHMETIC_OVERFLOW &&
+              win::ErrorTooManyLinks == ERROR_TOO_MANY_LINKS && win::ErrorCantAccessFile == ERROR_CANT_ACCESS_FILE &&
               win::ErrorInternalError == ERROR_INTERNAL_ERROR);
 static_assert(win::PlatformIdNt == VER_PLATFORM_WIN32_NT && win::ExitReboot == EWX_REBOOT &&
               win::ExitForce == EWX_FORCE && win::TokenAdjustPrivileges == TOKEN_ADJUST_PRIVILEGES &&

@@ -13,11 +13,25 @@ inline std::wstring HostsReplacedAnyway(const std::wstring& backup) {
     return L"Файл hosts всё же заменён новым" +
            (backup.empty() ? std::wstring(L".") : L"; прежний сохранён в " + backup + L".");
 }
+// Any program can call itself anything ("Защитник Windows", say), at any length: each name is
+// cut to HolderNameCap characters and shown with the program file's path where Windows gives
+// it, and a few holders at most are listed; "…" marks what was cut.
+inline constexpr std::size_t HolderNameCap = 32, HolderImageCap = 100, HolderCap = 3;
+inline std::wstring CutTo(std::wstring text, std::size_t cap) {
+    if (text.size() <= cap) return text;
+    text.resize(cap - 1);
+    if (!text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF) text.pop_back();  // no half a pair
+    return text + L"…";
+}
 // The programs that hold the hosts file, as Windows names them; empty when it cannot tell.
 inline std::wstring HolderNames(const std::vector<FileHolder>& holders) {
     std::wstring names;
-    for (const FileHolder& h : holders)
-        names +=
-            (names.empty() ? L"" : L", ") + Printable(h.name) + L" (процесс " + std::to_wstring(h.processId) + L")";
+    for (std::size_t i = 0; i < holders.size(); ++i) {
+        if (i == HolderCap) return names + L", …";
+        const FileHolder& h = holders[i];
+        names += (names.empty() ? L"" : L", ") + CutTo(Printable(h.name), HolderNameCap) + L" (" +
+                 (h.image.empty() ? L"" : CutTo(Printable(h.image), HolderImageCap) + L", ") + L"процесс " +
+                 std::to_wstring(h.processId) + L")";
+    }
     return names;
 }

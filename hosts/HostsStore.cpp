@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "app/Ascii.h"
+#include "app/NoLinks.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/StockHosts.h"
 
@@ -82,20 +83,22 @@ void Quietly(const std::function<void()>& undo) {
     }
 }
 
-// A file's size and 64-bit FNV-1a hash, and whether it is the stock file, taken piece by piece.
-struct Fingerprint {
-    std::uint64_t size = 0;
-    Fnv1a64 hash;
-    std::string head;  // the first bytes, while they may still be the stock file's
-
-    void Add(std::string_view chunk) {
-        if (size + chunk.size() <= StockHostsBytes().size()) head += chunk;
-        size += chunk.size();
-        hash.Add(chunk);
+// Whether two files hold the same bytes, compared piece by piece as both are read: memory stays
+// bounded whatever their size.
+bool SameBytes(FileSystem& fs, const std::wstring& a, const std::wstring& b) {
+    const std::unique_ptr<InputFile> left = fs.OpenToRead(a), right = fs.OpenToRead(b);
+    if (!left || !right) return false;
+    std::string_view x, y;
+    for (;;) {
+        if (x.empty()) x = left->Read();
+        if (y.empty()) y = right->Read();
+        if (x.empty() || y.empty()) return x.empty() && y.empty();
+        const std::size_t n = std::min(x.size(), y.size());
+        if (x.substr(0, n) != y.substr(0, n)) return false;
+        x.remove_prefix(n);
+        y.remove_prefix(n);
     }
-    bool Stock() const { return head.size() == size && head == StockHostsBytes(); }
-    bool operator==(const Fingerprint& other) const { return size == other.size && hash.value == other.hash.value; }
-};
+}
 
 }  // namespace
 
@@ -139,7 +142,11 @@ void HostsStore::Discard() {
 }
 
 Failure HostsStore::LeftAsItWas(const Failure& f) const {
-    return Failure(f.Code(), hostsPath_ + L"\n" + std::wstring(HostsLeftAsItWas));
+    return Failure(f.Code(), (LinkRefused(f) ? f.Subject() : hostsPath_) + L"\n" + std::wstring(HostsLeftAsItWas));
+}
+
+void HostsStore::Checked(const std::wstring& path) {
+    if (!mayWait_) RefuseLinks(fs_, path);
 }
 
 bool HostsStore::ReadHostsBytes(const std::wstring& path, const std::function<void(std::string_view)>& chunk) {
@@ -148,6 +155,7 @@ bool HostsStore::ReadHostsBytes(const std::wstring& path, const std::function<vo
     return Retried(
         [&] {
             std::uint64_t at = 0;
+            Checked(path);
             return fs_.ReadChunks(path, [&](std::string_view piece) {
                 const std::size_t skip =
                     static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), handed - std::min(handed, at)));
@@ -184,6 +192,7 @@ void HostsStore::OpenHostsForOutput(const std::wstring& path) {
     hostsPath_ = path;
     const std::wstring base = path + std::wstring(NewFileTag) + std::to_wstring(processes_.CurrentProcessId()) + L"-";
     try {
+        Checked(path);
         out_ = CreateNumbered(
             fs_, [&](int n) { return base + std::to_wstring(n) + std::wstring(NewFileEnd); }, newPath_);
     } catch (const Failure& f) {
@@ -237,10 +246,33 @@ struct HostsStore::Rollback {
 };
 
 HostsChange HostsStore::PutHosts(const std::wstring& path, const std::function<void(HostsStore&)>& write) {
-    if (std::optional<HostsChange> pending = PendingChange(path)) return *pending;
+    const std::optional<HostsChange> pending = PendingChange(path);
     OpenHostsForOutput(path);
     write(*this);
-    return CloseHosts();
+    return pending ? TakeOver(*pending) : CloseHosts();
+}
+
+// An earlier run's replace waits for the restart. It stands when its new file holds the bytes
+// this run wrote; otherwise this run's file takes that file's place, in one step, so that the
+// moves Windows makes at its start, in the order the earlier run asked for them (the old file
+// to its copy first, where it was held sharing nothing), bring this run's bytes. A move once
+// asked for cannot be taken back one by one; the copy of the old file is never touched.
+HostsChange HostsStore::TakeOver(HostsChange pending) {
+    try {
+        out_->Close();
+        if (SameBytes(fs_, newPath_, pending.newFile)) {
+            Discard();
+            return pending;
+        }
+        fs_.Replace(newPath_, pending.newFile);
+        out_.reset();
+    } catch (const Failure& f) {
+        Discard();
+        throw LeftAsItWas(f);
+    }
+    pending.state = HostsChange::AtRestart;
+    pending.holders = fs_.Holders(hostsPath_);
+    return pending;
 }
 
 HostsChange HostsStore::CloseHosts() {
@@ -250,12 +282,17 @@ HostsChange HostsStore::CloseHosts() {
     try {
         Rollback rollback(*this);
         out_->Close();
+        Checked(newPath_);
         // A holder that denies deletion is found before anything changes; one that allows it,
         // only by the replace.
         const bool free = Through([&] { fs_.ProbeReplaceable(hostsPath_); });
         const bool copied = Through([&] { change.copy = BackupHosts(hostsPath_, clock_.Now()); });
         rollback.attributes = Unprotect(fs_, hostsPath_);
-        if (free && Through([&] { fs_.Replace(newPath_, hostsPath_); })) replaced_ = true;
+        if (free && Through([&] {
+                Checked(hostsPath_);
+                fs_.Replace(newPath_, hostsPath_);
+            }))
+            replaced_ = true;
         else ScheduleAtRestart(change, copied, rollback);
         rollback.done = true;
         out_.reset();
@@ -319,17 +356,26 @@ std::vector<FoundFile> HostsCopies(FileSystem& fs, const std::wstring& path) {
 std::wstring HostsStore::BackupHosts(const std::wstring& path, const LocalTime& now) {
     // An earlier copy with the same bytes is named rather than made again: a start-up script
     // that repairs a file which malware keeps writing back must not fill the disk.
+    // The bytes themselves are compared, side by side, whatever the file's size.
+    Checked(path);
     const std::vector<FoundFile> earlier = fs_.Find(path + L".*.bak");
     if (!earlier.empty()) {
-        Fingerprint file;
-        if (!fs_.ReadChunks(path, [&](std::string_view chunk) { file.Add(chunk); })) return L"";
-        if (file.Stock()) return L"";
+        std::uint64_t size = 0;
+        std::string head;  // the first bytes, while they may still be the stock file's
+        const bool exists = fs_.ReadChunks(path, [&](std::string_view chunk) {
+            if (size + chunk.size() <= StockHostsBytes().size()) head += chunk;
+            size += chunk.size();
+        });
+        if (!exists || (head.size() == size && head == StockHostsBytes())) return L"";
         const std::wstring folder = path.substr(0, path.rfind(L'\\') + 1);
         for (const FoundFile& found : earlier) {
-            Fingerprint copy;
-            if (found.size != file.size) continue;
-            Quietly([&] { fs_.ReadChunks(folder + found.name, [&](std::string_view chunk) { copy.Add(chunk); }); });
-            if (copy == file) return folder + found.name;
+            bool same = false;
+            if (found.size != size) continue;
+            Quietly([&] {
+                Checked(folder + found.name);  // a copy that is a link is never taken for one
+                same = SameBytes(fs_, path, folder + found.name);
+            });
+            if (same) return folder + found.name;
         }
     }
     const std::string stock = StockHostsBytes();

@@ -71,7 +71,7 @@ public:
     bool ReadHostsBytes(const std::wstring& path, const std::function<void(std::string_view)>& chunk);
 
     // A replace of the hosts file that an earlier run left waiting for the next start of Windows,
-    // its new file still there: another run must neither copy nor schedule anything more.
+    // its new file still there: another run must neither copy nor schedule another move.
     std::optional<HostsChange> PendingChange(const std::wstring& path);
 
     // Opens a new file of this run's own beside `path` for the new content.
@@ -89,7 +89,8 @@ public:
     bool Replaced() const { return replaced_; }
     // The whole replace, as every front end makes it: the new content written by `write` into a
     // file of this run's own, then in the hosts file's place (CloseHosts); unless a replace that
-    // an earlier run left waits for the next start of Windows, which is taken as it is.
+    // an earlier run left waits for the next start of Windows: it is taken as it is when its new
+    // file holds the same bytes, and otherwise brings this run's (see TakeOver).
     HostsChange PutHosts(const std::wstring& path, const std::function<void(HostsStore&)>& write);
 
     // Keeps the file's current bytes as "hosts.yyyyMMdd-HHmmss.bak" beside it, copied piece by
@@ -113,6 +114,9 @@ private:
     // Closes and removes the new file, if one is open.
     void Discard();
     Failure LeftAsItWas(const Failure& f) const;
+    // In another installation, refuses a link along `path` (RefuseLinks) before each privileged call.
+    void Checked(const std::wstring& path);
+    HostsChange TakeOver(HostsChange pending);
 
     FileSystem& fs_;
     Processes& processes_;

@@ -115,6 +115,26 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         for (std::size_t at = 0; at < bytes.size(); at += 7) chunk(std::string_view(bytes).substr(at, 7));
         return true;
     }
+    // Pulled in pieces of 7 bytes too.
+    std::unique_ptr<InputFile> OpenToRead(const std::wstring& path) override {
+        struct Input final : InputFile {
+            explicit Input(std::string bytes) : bytes(std::move(bytes)) {}
+            std::string_view Read() override {
+                const std::string_view piece = std::string_view(bytes).substr(at, 7);
+                at += piece.size();
+                return piece;
+            }
+            std::string bytes;
+            std::size_t at = 0;
+        };
+        Call(L"open to read", path);
+        return files.count(path) ? std::make_unique<Input>(files[path]) : nullptr;
+    }
+    std::map<std::wstring, FileFacts> facts;  // what a name is where Attributes does not tell: a link, two names
+    std::optional<FileFacts> Facts(const std::wstring& path) override {
+        if (facts.count(path)) return facts[path];
+        return Attributes(path) ? std::optional(FileFacts{*Attributes(path)}) : std::nullopt;
+    }
     void ProbeReplaceable(const std::wstring& path) override { Call(L"probe", path); }
     bool InUse(const std::wstring& path) override { return held.count(path); }
     std::vector<FileHolder> Holders(const std::wstring&) override { return holders; }

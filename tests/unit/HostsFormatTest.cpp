@@ -4,13 +4,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <string_view>
 
-#include "app/Ascii.h"
 #include "app/Codepage.h"
+#include "hosts/HostsMessages.h"
 #include "hosts/HostsText.h"
 #include "hosts/StockHosts.h"
 
 namespace {
+
+// 64-bit FNV-1a, fed piece by piece: how the stock files are pinned below.
+struct Fnv1a64 {
+    std::uint64_t value = 0xcbf29ce484222325;
+
+    void Add(std::string_view bytes) {
+        for (unsigned char b : bytes) value = (value ^ b) * 0x100000001b3;
+    }
+};
 
 const Codepage& cp = Windows1251();
 
@@ -168,6 +179,26 @@ TEST(HostsText, ViewShowsEveryLineFollowedByCrLf) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(BuildViewText(row.bytes, cp), row.view);
+    }
+}
+
+// Any program can call itself anything: each holder shown by a name cut to 32 characters and the
+// path of its program file where Windows gives it, cut to 100, both cleaned; three holders at most.
+TEST(HolderNames, CappedCleanedAndShownWithTheirProgramFiles) {
+    const std::wstring path = L"C:\\Users\\u\\AppData\\" + std::wstring(90, L'p') + L"\\x.exe";
+    // clang-format off
+    const struct { const char* name; std::vector<FileHolder> holders; std::wstring shown; } rows[] = {
+        {"a long name and path cut, a control character cleaned", {{7, L"a\x1b" + std::wstring(40, L'я'), path}},
+         L"a?" + std::wstring(29, L'я') + L"… (C:\\Users\\u\\AppData\\" + std::wstring(80, L'p') + L"…, процесс 7)"},
+        {"no half a pair left by the cut", {{7, std::wstring(30, L'x') + L"\xD83D\xDE00y"}},
+         std::wstring(30, L'x') + L"… (процесс 7)"},
+        {"four holders: three shown", {{12, L"Защитник Windows", L"C:\\Temp\\x.exe"}, {2, L"b"}, {3, L"c"}, {4, L"d"}},
+         L"Защитник Windows (C:\\Temp\\x.exe, процесс 12), b (процесс 2), c (процесс 3), …"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(HolderNames(row.holders), row.shown);
     }
 }
 

@@ -108,12 +108,22 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
     const std::wstring leftAsItWas = H + L"\nФайл hosts оставлен как был.";
     // `failing`: this call fails with code 5, which the run ends with, its failure naming `subject`;
     // `attributes`: of the hosts file, before and after; `where`: DataBasePath; `busy`: calls failing for
-    // good, another program holding hosts; `waiting`: an earlier run's new file waits for the restart.
+    // good, another program holding hosts; `waiting`: an earlier run's new file, with these bytes, waits for
+    // the restart.
+    // This run's new file, beside the earlier one, compared with it.
+    const std::wstring T2 = H + L".hostovik-7-2.tmp";
+    const Journal TakeOver{
+        L"create " + T2, L"write " + T2, L"close " + T2, L"open to read " + T2, L"open to read " + T};
+    const std::wstring HeldSince = Msg(4 + 64, Caption,
+        L"Файл ''hosts'' занят другой программой. Заменить его сейчас "
+        L"нельзя: стандартный файл займёт его место при следующей перезагрузке компьютера." +
+            AfterRestart);
     // clang-format off
     const struct {
         const char* name; void (HostsRepair::*run)(); std::optional<std::string> hosts; std::deque<Answer> answers;
         Journal expected; Files after; std::wstring failing = {}, subject = {}; std::uint32_t attributes = Plain;
-        std::optional<RegistryValue> where = {}; std::map<std::wstring, std::uint32_t> busy = {}; bool waiting = false;
+        std::optional<RegistryValue> where = {}; std::map<std::wstring, std::uint32_t> busy = {};
+        std::optional<std::string> waiting = {};
     } cases[] = {
         // The check counts LF bytes only.
         {.name = "stock, stop", .run = check, .hosts = Stock, .answers = {No},
@@ -178,9 +188,14 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
                  L"at restart " + B + L" " + H, L"delete " + T},
          .after = kept, .failing = L"at restart " + T + L" " + H, .subject = leftAsItWas,
          .busy = {{L"probe " + H, 32}, {L"read " + H, 32}}},
-        {.name = "method 1 while an earlier run's replace waits for the restart: nothing more", .run = m1,
-         .hosts = Old, .answers = {Ok, No}, .expected = {M1Warning, HeldBefore, L"unload main", L"unload about"},
-         .after = {{H, Old}, {T, Stock}}, .waiting = true},
+        // An earlier run's replace waits for the restart: taken as it is when its file holds this run's bytes,
+        // else this run's file takes that file's place.
+        {.name = "method 1 while an earlier run's replace of the same bytes waits: nothing more", .run = m1,
+         .hosts = Old, .answers = {Ok, No}, .expected = Journal{M1Warning, L"create " + T} + TakeOver +
+         Journal{L"delete " + T2, HeldBefore} + Unload, .after = {{H, Old}, {T, Stock}}, .waiting = Stock},
+        {.name = "method 1 while an earlier run's replace of other bytes waits: the stock file in its place",
+         .run = m1, .hosts = Old, .answers = {Ok, No}, .expected = Journal{M1Warning, L"create " + T} + TakeOver +
+         Journal{L"replace " + T, HeldSince} + Unload, .after = {{H, Old}, {T, Stock}}, .waiting = Stock + "\r\n"},
         {.name = "method 3, route fails", .run = m3, .hosts = Old, .answers = {Yes}, .expected = {M3Question, Route},
          .after = kept, .failing = Route, .subject = Route},
     };
@@ -193,7 +208,7 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
         if (!c.failing.empty()) r.sys.fail[c.failing] = 5;
         r.sys.fail.insert(c.busy.begin(), c.busy.end());
         if (!c.busy.empty()) r.sys.held = {H}, r.sys.holders = {{12, L"scan.exe"}};
-        if (c.waiting) r.sys.files[T] = Stock, r.sys.pending = {{T, H}};
+        if (c.waiting) r.sys.files[T] = *c.waiting, r.sys.pending = {{T, H}};
         const auto [code, subject] = FailureOf([&] { (r.repair.*c.run)(); });
         EXPECT_EQ(code, c.failing.empty() ? 0u : 5u);
         EXPECT_EQ(subject, c.subject);
@@ -326,13 +341,6 @@ TEST(Form1Messages, TwelveOtherPlacesAtMostAndASwitchOffStoppedHalfway) {
         L"Ошибка 5: E\n\nS\nПрокси отключены не все; прежние значения сохранены в файле R");
 }
 
-TEST(HostsStore, AFileThatOnlyStartsLikeTheStockOneIsCopied) {
-    FakeSystem sys;
-    sys.files = {{H, Stock.substr(0, 100)}};
-    HostsStore(sys, sys, sys, true).BackupHosts(H, Stamp);
-    EXPECT_EQ(sys.files.at(B), Stock.substr(0, 100));
-}
-
 TEST(HostsStore, AFileHeldForAMomentIsTriedAgainAndAReplaceThatTookEffectIsNotUndone) {
     // A scanner holds hosts through two probes and the new file through one replace: the repair
     // waits it out, 100 ms at a time. Held for good, in another installation (whose restart
@@ -371,6 +379,82 @@ TEST(HostsStore, AFileHeldForAMomentIsTriedAgainAndAReplaceThatTookEffectIsNotUn
     EXPECT_TRUE(again.Replaced());
     EXPECT_EQ(lost.files, (Files{{H, Stock}, {B, Old}}));
     EXPECT_EQ(lost.Attributes(H), Plain);
+}
+
+// Another installation's tree is reached along plain names only: a link at any name on the way to
+// hosts, or a file of two names, is refused before anything is read or written. The running
+// Windows' own folder is administrators' alone: a link there is followed, and the repair replaces it.
+TEST(HostsStore, AnotherInstallationsLinksAndSecondNamesAreRefusedBeforeAnyCall) {
+    const std::wstring W = L"E:\\W", Etc = W + L"\\System32\\drivers\\etc", Other = Etc + L"\\hosts";
+    const std::wstring
+        link = L"\nЭто ссылка (точка повторной обработки): в другой установке Windows программа по ссылкам не идёт.",
+        names =
+            L"\nУ файла несколько имён (жёсткие ссылки): в другой установке Windows программа такой файл не "
+            L"читает и не меняет.";
+    const FileFacts reparse{win::FileAttributeReparsePoint | win::FileAttributeDirectory}, twoNames{Plain, 2};
+    // clang-format off
+    const struct {
+        const char* name; std::wstring at; FileFacts facts; std::uint32_t code; std::wstring why;
+    } rows[] = {
+        {"the installation's folder a junction", W, reparse, 1920, link},
+        {"System32 a junction", W + L"\\System32", reparse, 1920, link},
+        {"drivers a junction", W + L"\\System32\\drivers", reparse, 1920, link},
+        {"etc a junction", Etc, reparse, 1920, link},
+        {"hosts a symbolic link", Other, {win::FileAttributeReparsePoint}, 1920, link},
+        {"hosts a second name of another file", Other, twoNames, 1142, names},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeSystem sys;
+        sys.files[Other] = Old;
+        sys.facts[row.at] = row.facts;
+        HostsStore store(sys, sys, sys, false);
+        EXPECT_EQ(FailureOf([&] { store.ReadHostsBytes(Other, [](std::string_view) {}); }),
+            std::pair(row.code, row.at + row.why));
+        EXPECT_EQ(FailureOf([&] { store.PutHosts(Other, [](HostsStore& s) { s.WriteStockHosts(); }); }),
+            std::pair(row.code, row.at + row.why + L"\nФайл hosts оставлен как был."));
+        EXPECT_EQ(sys.log, Journal{});
+        EXPECT_EQ(sys.files, (Files{{Other, Old}}));
+    }
+    // The new file, its own only while nobody adds a name to it, is checked too.
+    FakeSystem added;
+    added.files[Other] = Old;
+    added.facts[Other + L".hostovik-7-1.tmp"] = twoNames;
+    HostsStore store(added, added, added, false);
+    EXPECT_EQ(FailureOf([&] { store.PutHosts(Other, [](HostsStore& s) { s.WriteStockHosts(); }); }).first, 1142u);
+    EXPECT_EQ(added.files, (Files{{Other, Old}}));
+    FakeSystem running;
+    running.files[H] = Old;
+    running.facts[L"C:\\WINDOWS\\System32\\drivers\\etc"] = reparse;
+    EXPECT_TRUE(HostsStore(running, running, running, true).ReadHostsBytes(H, [](std::string_view) {}));
+}
+
+// An earlier copy is named instead of another only when its bytes themselves are the same; a file
+// that only starts like the stock one is copied.
+TEST(HostsStore, AnEarlierCopyIsNamedOnlyForTheSameBytes) {
+    const std::wstring Earlier = H + L".20230101-000000.bak";
+    std::string other = Old;
+    other.back() = 'x';
+    // clang-format off
+    const struct {
+        const char* name; std::string hosts; Files earlier; bool runningWindows; FileFacts facts; std::wstring named;
+    } rows[] = {
+        {"the same bytes", Old, {{Earlier, Old}}, true, {Plain}, Earlier},
+        {"the same size, other bytes", Old, {{Earlier, other}}, true, {Plain}, B},
+        {"another installation's copy of them, with two names", Old, {{Earlier, Old}}, false, {Plain, 2}, B},
+        {"the stock file's start, no earlier copy", Stock.substr(0, 100), {}, true, {Plain}, B},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeSystem sys;
+        sys.files = row.earlier;
+        sys.files[H] = row.hosts;
+        sys.facts[Earlier] = row.facts;
+        EXPECT_EQ(HostsStore(sys, sys, sys, row.runningWindows).BackupHosts(H, Stamp), row.named);
+        EXPECT_EQ(sys.files.count(B) ? sys.files[B] : "", row.named == B ? row.hosts : "");
+    }
 }
 
 }  // namespace
