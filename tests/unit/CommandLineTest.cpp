@@ -1,6 +1,6 @@
 // The command line: what each switch means, and what each run says, changes, logs and returns.
 #include "Fakes.h"
-#include "hosts/HostsCommandLine.h"
+#include "console/CommandLine.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/LookupPath.h"
 #include "hosts/Resolver.h"

@@ -1,4 +1,4 @@
-#include "hosts/HostsCommandLine.h"
+#include "console/CommandLine.h"
 
 #include <algorithm>
 #include <cstdio>
