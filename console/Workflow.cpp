@@ -200,10 +200,7 @@ ExitCode Workflow::Replace() {
         Result(ReplaceWaitsAlready(change.newFile, change.copyAtRestart ? std::optional(change.copy) : std::nullopt));
         return ExitCode::AtRestart;
     }
-    if (change.state == HostsChange::AtRestart) out_.Say(HostsHeldBy(HolderNames(change.holders)));
-    out_.Say(change.copyAtRestart ? CopyAtRestart(change.copy)
-             : change.copy.empty() ? std::wstring(NoCopyNeeded)
-                                   : CopyMade(change.copy));
+    TellOldFile(change);
     if (change.state == HostsChange::AtRestart) {
         result_.changed = Changed::Pending;
         Result(ReplacedAtRestart(with, change.newFile));
@@ -213,6 +210,14 @@ ExitCode Workflow::Replace() {
     Result(Replaced(with));
     ClearDnsCache();
     return ExitCode::Done;
+}
+
+// What keeps the old file from being replaced now, if anything, and where its bytes are kept.
+void Workflow::TellOldFile(const HostsChange& change) {
+    if (change.state == HostsChange::AtRestart) out_.Say(HostsHeldBy(HolderNames(change.holders)));
+    out_.Say(change.copyAtRestart ? CopyAtRestart(change.copy)
+             : change.copy.empty() ? std::wstring(NoCopyNeeded)
+                                   : CopyMade(change.copy));
 }
 
 HostsChange Workflow::PutNewContent() {

@@ -46,6 +46,7 @@ private:
     void ListCopies();
     ExitCode Replace();
     HostsChange PutNewContent();
+    void TellOldFile(const HostsChange& change);
     void ClearDnsCache();
     std::wstring RestoreSource() const;
     void ReadAllowList();
