@@ -11,7 +11,9 @@ namespace {
 // The actions a switch goes with, as bits by Command::Action.
 using Actions = unsigned;
 constexpr Actions With(Command::Action action) { return 1u << action; }
-constexpr Actions Changes = With(Command::Check) | With(Command::Repair) | With(Command::Restore);
+// The actions that work on a hosts file, and those and the window.
+constexpr Actions OnHosts = With(Command::Check) | With(Command::Repair) | With(Command::Restore);
+constexpr Actions OnHostsOrWindow = With(Command::Window) | OnHosts;
 
 // A folder by its full name, on a drive (X:\...) or a share (\\server\share...): never one
 // relative to whatever the current folder or drive happens to be.
@@ -20,9 +22,10 @@ bool IsFullPath(std::wstring_view path) { return IsDrivePath(path) || path.start
 // A switch: its names (its own, then its aliases), whether it takes a value ("/name:value", never
 // empty), and either the action it asks for or, as a setting of one (`action` Window), where it
 // goes in the command and the actions it goes with.
+enum class Takes { Nothing, Value };
 struct Switch {
     std::wstring_view names[3];
-    bool takesValue;
+    Takes takes;
     Command::Action action;
     Actions goesWith = 0;
     std::wstring Command::*value = nullptr;
@@ -33,14 +36,15 @@ struct Switch {
 // The usage takes no folder and no log; a log and an output's code page are of an action; a
 // company's list is for a check and a repair.
 const Switch Switches[] = {
-    {{L"check"}, false, Command::Check},
-    {{L"repair"}, false, Command::Repair},
-    {{L"restore"}, true, Command::Restore, 0, &Command::restoreFrom},
-    {{L"?", L"help", L"-help"}, false, Command::Usage},
-    {{L"windir"}, true, Command::Window, With(Command::Window) | Changes, &Command::windowsDir, nullptr, IsFullPath},
-    {{L"log"}, true, Command::Window, Changes, &Command::log},
-    {{L"allow"}, true, Command::Window, With(Command::Check) | With(Command::Repair), &Command::allow},
-    {{L"utf8"}, false, Command::Window, Changes | With(Command::Usage), nullptr, &Command::utf8},
+    // names, value, the action it asks for or Window for a setting, the actions a setting goes with, where it goes
+    {{L"check"}, Takes::Nothing, Command::Check},
+    {{L"repair"}, Takes::Nothing, Command::Repair},
+    {{L"restore"}, Takes::Value, Command::Restore, 0, &Command::restoreFrom},
+    {{L"?", L"help", L"-help"}, Takes::Nothing, Command::Usage},
+    {{L"windir"}, Takes::Value, Command::Window, OnHostsOrWindow, &Command::windowsDir, nullptr, IsFullPath},
+    {{L"log"}, Takes::Value, Command::Window, OnHosts, &Command::log},
+    {{L"allow"}, Takes::Value, Command::Window, With(Command::Check) | With(Command::Repair), &Command::allow},
+    {{L"utf8"}, Takes::Nothing, Command::Window, OnHosts | With(Command::Usage), nullptr, &Command::utf8},
 };
 constexpr std::size_t SwitchCount = std::size(Switches);
 
@@ -68,7 +72,7 @@ std::size_t FindSwitch(std::wstring_view name) {
 
 // A value exactly where the switch takes one, and not empty, and of the switch's own form.
 bool ValueFits(const Switch& sw, const std::optional<std::wstring>& value) {
-    if (!sw.takesValue) return !value;
+    if (sw.takes == Takes::Nothing) return !value;
     return value && !value->empty() && (!sw.valid || sw.valid(*value));
 }
 
