@@ -14,7 +14,7 @@
 #include "app/Win32Platform.h"
 // The arrows upward: start-up creates the main window, or runs the command line.
 #include "forms/Form1/Form1.h"
-#include "hosts/HostsCommandLine.h"
+#include "console/CommandLine.h"
 
 namespace {
 

@@ -30,10 +30,8 @@ function(hostovik_check_layers logic_target)
       if(line MATCHES "^#include \"([^/\"]+)/")
         set(to "${CMAKE_MATCH_1}")
         # Up a layer, or across to the other front end.
-        # (The command line still in hosts/ reaches the lookup room until it moves to console/.)
         if(DEFINED rank_${to} AND NOT to STREQUAL folder AND NOT rank_${to} LESS rank_${folder} AND
-           NOT file STREQUAL "app/main.cpp" AND
-           NOT (file MATCHES "^hosts/HostsCommandLine\\." AND to STREQUAL "lookup"))
+           NOT file STREQUAL "app/main.cpp")
           list(APPEND faults "${file} reaches up: ${line}")
         endif()
       endif()

@@ -17,10 +17,9 @@ struct Command {
     bool utf8 = false;         // /utf8: redirected output in UTF-8 rather than the console's code page
 };
 
-// Exit codes besides 0 (clean, or done) and the Windows error of a failed action.
-inline constexpr int ExitFound = 1;  // /check found entries or a redirect
-
-// Switches in Windows style, /x or -x, in any letter case. No action (at most /windir:) opens the window.
+// Switches in Windows style, /x or -x, the name in any letter case; each at most once, at most
+// one action, and each setting with an action it goes with. No action (at most /windir:) opens
+// the window; anything else is Invalid.
 Command ParseCommandLine(const std::vector<std::wstring>& args);
 
 // Runs a command that needs no window, and shows none (but for the usage asked for with /?
