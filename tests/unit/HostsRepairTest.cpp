@@ -122,10 +122,10 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
          .expected = Check + Journal{Modified}, .after = {{H, Stock + "\r\n"}}},
         // Windows reading hosts from elsewhere is told of first; Yes puts the default back.
         {.name = "redirected, reset", .run = check, .hosts = Stock, .answers = {Yes, Ok, Yes},
-         .expected = Journal{Where, L"close 101", RedirectMsg} + Reset + Journal{Msg(64, Caption, L"Стандартная папка "
-                     L"файла ''hosts'' возвращена. Прежнее значение DataBasePath в разделе реестра "
-                     L"HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: \"D:\\evil\"")} +
-                     LookupReads(true) + Journal{L"read " + H, L"view", Unmodified},
+         .expected = Journal{Where, L"close 101"} + LookupReads(true) + Journal{RedirectMsg} + Reset +
+                     Journal{Msg(64, Caption, L"Стандартная папка файла ''hosts'' возвращена. Прежнее значение "
+                     L"DataBasePath в разделе реестра HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: "
+                     L"\"D:\\evil\"")} + Journal{L"read " + H, L"view", Unmodified},
          .after = stockOnly, .where = RegistryValue{2, Utf16(L"D:\\evil")}},
         // Method 1 tells of success only once the stock file is in place.
         {.name = "modified, repaired", .run = check, .hosts = Old, .answers = {Yes, Ok, Ok},
@@ -216,6 +216,27 @@ TEST(HostsRepair, AnotherInstallationIsCheckedInItsOwnRegistryAndRepairedWithout
     EXPECT_EQ(sys.log.end()[-4], L"replace " + hosts);
 }
 
+// The question on another installation's DataBasePath waits for the user with nothing loaded: a
+// key held open meanwhile by another program could keep the file loaded in HKLM. Yes loads it
+// again, for the write alone.
+TEST(HostsRepair, AnotherInstallationsRedirectIsAskedWithItsRegistryUnloaded) {
+    FakeSystem sys;
+    const std::wstring system = L"E:\\W\\System32\\config\\SYSTEM",
+                       tcpip = L"ControlSet001\\Services\\Tcpip\\Parameters";
+    sys.hives[system] = {{"Select", {{"Current", {4, std::string("\1\0\0\0", 4)}}}},
+        {Ascii(tcpip), {{"DataBasePath", {1, Utf16(L"D:\\evil")}}}}};
+    sys.appHives = true;
+    sys.answers = {Yes, Ok, No};
+    HostsRepair(sys.Get(), sys, L"E:\\W").RunIntegrityCheck();
+    const auto asked =
+        std::find_if(sys.log.begin(), sys.log.end(), [](const std::wstring& e) { return e.starts_with(L"msg"); });
+    ASSERT_NE(asked, sys.log.end());
+    EXPECT_EQ(Journal(asked - 1, asked + 6),
+        (Journal{L"unload " + system, RedirectMsg, L"load privately " + system + L" 131099",
+            L"openW " + system + L" " + tcpip + L" 2", L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc",
+            L"close 101", L"unload " + system}));
+}
+
 TEST(HostsRepair, AFolderWithoutSystem32IsNoInstallationTheWindowEnds) {
     FakeSystem none;
     EXPECT_EQ(FailureOf([&] { HostsRepair(none.Get(), none, L"F:\\W").RunIntegrityCheck(); }),
@@ -249,11 +270,12 @@ TEST(HostsRepair, ARedirectThatCannotBeResetIsToldAndTheCheckGoesOn) {
     kept.sys.keys[TcpipKey]["DataBasePath"] = {1, Utf16(L"D:\\evil")};
     kept.sys.fail[L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc"] = 5;
     kept.repair.RunIntegrityCheck();
-    EXPECT_EQ(Journal(kept.sys.log.begin() + 6, kept.sys.log.end()),
-        (Journal{Msg(16, Caption,
-             L"Ошибка 5: text of 5\n\nHKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\"
-             L"Parameters\\DataBasePath\nDataBasePath оставлено как было.")} +
-            LookupReads(true) + Journal{L"read " + H, L"view", Unmodified, L"unload main"}));
+    EXPECT_EQ(Journal(kept.sys.log.end() - 9, kept.sys.log.end()),
+        (Journal{RedirectMsg} + Reset +
+            Journal{Msg(16, Caption,
+                        L"Ошибка 5: text of 5\n\nHKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\"
+                        L"Parameters\\DataBasePath\nDataBasePath оставлено как было."),
+                L"read " + H, L"view", Unmodified, L"unload main"}));
 }
 
 // After the view, one message lists what else sends sites elsewhere (none when there is nothing:
@@ -286,6 +308,15 @@ TEST(HostsRepair, OtherPlacesToldAfterTheViewAProxyHereSwitchedOffOnYes) {
                                    L"; вернуть их: reg import \"" + reg + L"\"")},
             .enabled = 0},
         {.name = "here, No: left", .server = L"127.0.0.1:8080", .answers = {No, Yes}, .told = {here}},
+        {.name = "here, the user's key locked against the run: named with its error",
+            .server = L"127.0.0.1:8080",
+            .answers = {Yes, Ok, Yes},
+            .told = {here, Msg(16, Caption,
+                               L"Прокси на этом компьютере отключены не все: отключено 0 из 1. Не удалось изменить:\n- "
+                               L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings: Ошибка 5: "
+                               L"text of 5\n\nПрежние значения сохранены в файле " +
+                                   reg + L"; вернуть их: reg import \"" + reg + L"\"")},
+            .failing = L"openW -2147483647 Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings 258"},
         {.name = "here, the .reg cannot be written: left",
             .server = L"127.0.0.1:8080",
             .answers = {Yes, Ok, Yes},
@@ -315,15 +346,12 @@ TEST(HostsRepair, OtherPlacesToldAfterTheViewAProxyHereSwitchedOffOnYes) {
     }
 }
 
-// The window's texts that no run above shows: the cap of the other places' message, and a
-// switch-off stopped after the .reg was written.
-TEST(Form1Messages, TwelveOtherPlacesAtMostAndASwitchOffStoppedHalfway) {
+// The window's text that no run above shows: the cap of the other places' message.
+TEST(Form1Messages, TwelveOtherPlacesAtMost) {
     std::wstring twelve = L"Кроме файла ''hosts'', сайты могут перенаправлять и эти настройки Windows:";
     for (int i = 0; i < 11; ++i) twelve += L"\n- L";
     EXPECT_EQ(OtherPlacesFound(std::vector<std::wstring>(13, L"L"), false),
         twelve + L"\n- ...и ещё 2\n\nПрограмма их не меняет: как вернуть каждую, сказано в скобках.");
-    EXPECT_EQ(ProxiesNotSwitchedOff(5, L"E", L"S", L"R"),
-        L"Ошибка 5: E\n\nS\nПрокси отключены не все; прежние значения сохранены в файле R");
 }
 
 TEST(HostsStore, AFileThatOnlyStartsLikeTheStockOneIsCopied) {
