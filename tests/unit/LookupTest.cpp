@@ -203,25 +203,25 @@ TEST(Undo, OldValuesKeptInARegFileThenSwitchedOff) {
 // SYSTEM's run: its own settings are named in the .reg as its hive, not as whoever imports the
 // file; a user's key locked against the run is named with its error, and the others are undone.
 TEST(Undo, SystemsOwnKeysNamedAsItsHiveALockedUserKeyKeepsNoOtherFromItsUndo) {
-    const std::wstring settings = Wide(Settings), reg = H + L".20240102-030405.reg";
-    const std::string text =
-        Utf16(L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_USERS\\S-1-5-18\\" + settings +
-              L"]\r\n\"ProxyEnable\"=dword:00000001\r\n\"ProxyServer\"=\"127.0.0.1:1\"\r\n\r\n"
-              L"[HKEY_USERS\\S-1-5-21-7-1001\\" +
-              settings + L"]\r\n\"ProxyEnable\"=dword:00000001\r\n\"ProxyServer\"=\"127.0.0.1:2\"\r\n\r\n");
+    const std::wstring settings = Wide(Settings), reg = H + L".20240102-030405.reg",
+                       proxy = L"]\r\n\"ProxyEnable\"=dword:00000001\r\n\"ProxyServer\"=\"127.0.0.1:";
+    const std::string text = Utf16(L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_USERS\\S-1-5-18\\" +
+                                   settings + proxy + L"1\"\r\n\r\n[HKEY_USERS\\S-1-5-21-7-1001\\" + settings + proxy +
+                                   L"2\"\r\n\r\n[HKEY_USERS\\S-1-5-21-7-1002\\" + settings + proxy + L"3\"\r\n\r\n");
     FakeSystem sys;
     sys.rights.localSystem = true;
-    sys.keys = {{User, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"127.0.0.1:1")}}},
-        {Hive + "\\" + Settings, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"127.0.0.1:2")}}}};
+    for (const char* user : {"HKCU", "HKU\\S-1-5-21-7-1001", "HKU\\S-1-5-21-7-1002"})
+        sys.keys[user + ("\\" + Settings)] = {
+            {"ProxyEnable", On}, {"ProxyServer", Sz(L"127.0.0.1:" + std::to_wstring(sys.keys.size() + 1))}};
     sys.fail[L"openW -2147483645 S-1-5-21-7-1001\\" + settings + L" 258"] = 5;
     WindowsRegistry windows(sys.Get(), L"");
     const Undone undone = UndoFindings(sys.Get(), ReadLookupPath(sys.Get(), &windows, H, false).findings, H);
     EXPECT_EQ(sys.files[reg], text.substr(0, text.size() - 2));
-    EXPECT_EQ(std::pair(undone.regFile, undone.done), std::pair(reg, std::size_t{1}));
+    EXPECT_EQ(std::pair(undone.regFile, undone.done), std::pair(reg, std::size_t{2}));
     ASSERT_EQ(undone.notUndone.size(), 1u);
     EXPECT_EQ(std::pair(undone.notUndone[0].Code(), undone.notUndone[0].Subject()),
         std::pair(5u, L"HKU\\S-1-5-21-7-1001\\" + settings));
-    EXPECT_EQ(sys.keys[User]["ProxyEnable"], (RegistryValue{4, Number(0)}));
+    EXPECT_EQ(sys.keys["HKU\\S-1-5-21-7-1002\\" + Settings]["ProxyEnable"], (RegistryValue{4, Number(0)}));
 }
 
 // An earlier .reg beside hosts with the very bytes is named, and none is written; one of the same
