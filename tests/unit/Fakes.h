@@ -277,7 +277,6 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     std::unique_ptr<LoadedHive> LoadPrivately(const std::wstring& file, std::uint32_t access) override {
         if (!appHives) return nullptr;
         Call(L"load privately", file, access);
-        if (!hives.count(file)) files[file];
         return std::make_unique<Hive>(*this, hives[file], file);
     }
 

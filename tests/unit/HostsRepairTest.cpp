@@ -120,7 +120,7 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
          .expected = Check + Journal{Unmodified, L"unload main"}, .after = stockOnly},
         {.name = "stock and one more line", .run = check, .hosts = Stock + "\r\n", .answers = {No},
          .expected = Check + Journal{Modified}, .after = {{H, Stock + "\r\n"}}},
-        // Windows reading hosts from elsewhere is told of first; Yes puts the default back.
+        // Windows reading hosts from elsewhere is told of before the file is read; Yes puts the default back.
         {.name = "redirected, reset", .run = check, .hosts = Stock, .answers = {Yes, Ok, Yes},
          .expected = Journal{Where, L"close 101"} + LookupReads(true) + Journal{RedirectMsg} + Reset +
                      Journal{Msg(64, Caption, L"Стандартная папка файла ''hosts'' возвращена. Прежнее значение "
@@ -203,38 +203,25 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
     }
 }
 
-// (/windir:) Its own registry file is loaded; this computer's DNS cache is not flushed after method 1.
-TEST(HostsRepair, AnotherInstallationIsCheckedInItsOwnRegistryAndRepairedWithoutAFlush) {
-    FakeSystem sys;
-    const std::wstring system = L"E:\\W\\System32\\config\\SYSTEM", hosts = L"E:\\W\\System32\\drivers\\etc\\hosts";
-    sys.hives[system]["Select"]["Current"] = {1, Utf16(L"1")};  // not a number: unchecked
-    sys.answers = {Yes, Ok, Ok};
-    HostsRepair(sys.Get(), sys, L"E:\\W").RunIntegrityCheck();
-    const Journal start{L"load " + system, L"openW " + system + L" Select 1", L"close 101", L"unload " + system,
-        L"ordinary read " + hosts + L".ics", L"read " + hosts, L"view", Modified};
-    EXPECT_EQ(Journal(sys.log.begin(), sys.log.begin() + 8), start);
-    EXPECT_EQ(sys.log.end()[-4], L"replace " + hosts);
-}
-
-// The question on another installation's DataBasePath waits for the user with nothing loaded: a
-// key held open meanwhile by another program could keep the file loaded in HKLM. Yes loads it
-// again, for the write alone.
-TEST(HostsRepair, AnotherInstallationsRedirectIsAskedWithItsRegistryUnloaded) {
+// (/windir:) Its own registry file is loaded, and the question on its DataBasePath waits for the
+// user with nothing loaded: a key held open meanwhile by another program could keep the file in
+// HKLM. Yes loads it again, for the write alone. This computer's DNS cache is not flushed after method 1.
+TEST(HostsRepair, AnotherInstallationsRedirectIsAskedWithItsRegistryUnloadedItsRepairNotFlushed) {
     FakeSystem sys;
     const std::wstring system = L"E:\\W\\System32\\config\\SYSTEM",
                        tcpip = L"ControlSet001\\Services\\Tcpip\\Parameters";
     sys.hives[system] = {{"Select", {{"Current", {4, std::string("\1\0\0\0", 4)}}}},
         {Ascii(tcpip), {{"DataBasePath", {1, Utf16(L"D:\\evil")}}}}};
     sys.appHives = true;
-    sys.answers = {Yes, Ok, No};
+    sys.answers = {Yes, Ok, Yes, Ok, Ok};
     HostsRepair(sys.Get(), sys, L"E:\\W").RunIntegrityCheck();
-    const auto asked =
-        std::find_if(sys.log.begin(), sys.log.end(), [](const std::wstring& e) { return e.starts_with(L"msg"); });
+    const auto asked = std::find(sys.log.begin(), sys.log.end(), RedirectMsg);
     ASSERT_NE(asked, sys.log.end());
     EXPECT_EQ(Journal(asked - 1, asked + 6),
         (Journal{L"unload " + system, RedirectMsg, L"load privately " + system + L" 131099",
             L"openW " + system + L" " + tcpip + L" 2", L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc",
             L"close 101", L"unload " + system}));
+    EXPECT_EQ(sys.log.end()[-4], L"replace E:\\W\\System32\\drivers\\etc\\hosts");
 }
 
 TEST(HostsRepair, AFolderWithoutSystem32IsNoInstallationTheWindowEnds) {
