@@ -123,6 +123,9 @@ public:
     virtual bool Delete(const std::wstring& path) = 0;
     // The file's attributes (win::FileAttribute*); nothing when it does not exist.
     virtual std::optional<std::uint32_t> Attributes(const std::wstring& path) = 0;
+    // What stands at `path` itself, a link there opened and never followed: its attributes (a
+    // reparse point's among them) and its names; nothing when it does not exist.
+    virtual std::optional<FileFacts> NameFacts(const std::wstring& path) = 0;
     virtual void SetAttributes(const std::wstring& path, std::uint32_t attributes) = 0;
     // Opens the file to add to its end, creating it if need be, with the run's ordinary rights
     // (never backup semantics); a link at `path` is opened itself, never followed. Every write
@@ -251,8 +254,9 @@ public:
 };
 
 // A registry file of another installation (a hive: its System32\config\SYSTEM, say), loaded
-// under HKLM with a name of this run's own. Its keys are the file's: what is written to them is
-// written to it. The end of this object unloads it, whatever ended its use, when Unload has not.
+// privately or under HKLM with a name of this run's own. Its keys are the file's: what is written
+// to them is written to it. The end of this object unloads it, whatever ended its use, when Unload
+// has not.
 class LoadedHive {
 public:
     virtual ~LoadedHive() = default;
@@ -272,9 +276,15 @@ public:
     // The key at `path` under a root (win::HKey*), opened with `access`; nothing when it does not exist.
     virtual std::unique_ptr<RegistryKey> Open(
         std::int32_t root, const std::wstring& path, std::uint32_t access, Names names = Names::Unicode) = 0;
-    // Loads a registry file, with the backup and restore privileges enabled for the load and the
-    // unload alone. The running Windows' own files, in use, cannot be loaded (a sharing violation).
+    // Loads a registry file under HKLM, with the backup and restore privileges enabled for the load
+    // and the unload alone. The running Windows' own files, in use, cannot be loaded (a sharing
+    // violation). While it is loaded, anyone its keys let in can open them, and a key held open
+    // keeps the unload from working.
     virtual std::unique_ptr<LoadedHive> Load(const std::wstring& file) = 0;
+    // Loads it where no other program reaches it (RegLoadAppKey, Vista and later: named nowhere,
+    // loaded by no one else meanwhile, gone with its last key), its root opened with `access`.
+    // Nothing where this Windows cannot.
+    virtual std::unique_ptr<LoadedHive> LoadPrivately(const std::wstring& file, std::uint32_t access) = 0;
 };
 
 // The calls that narrow where Windows looks for the DLLs loaded later, one for one: nothing

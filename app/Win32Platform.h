@@ -95,6 +95,7 @@ public:
     std::vector<FoundFile> Find(const std::wstring& pattern) override;
     bool Delete(const std::wstring& path) override;
     std::optional<std::uint32_t> Attributes(const std::wstring& path) override;
+    std::optional<FileFacts> NameFacts(const std::wstring& path) override;
     void SetAttributes(const std::wstring& path, std::uint32_t attributes) override;
     std::unique_ptr<OutputFile> OpenToAppend(const std::wstring& path, FileFacts& facts) override;
 };
@@ -140,6 +141,8 @@ public:
     std::unique_ptr<RegistryKey> Open(
         std::int32_t root, const std::wstring& path, std::uint32_t access, Names names) override;
     std::unique_ptr<LoadedHive> Load(const std::wstring& file) override;
+    // RegLoadAppKeyW looked up in advapi32 at run time: XP lacks it.
+    std::unique_ptr<LoadedHive> LoadPrivately(const std::wstring& file, std::uint32_t access) override;
 };
 
 // Each call looked up in kernel32 at run time (NewerKernelCall): the headers for XP lack both.

@@ -120,6 +120,30 @@ private:
     bool unloaded_ = false;
 };
 
+// A registry file loaded by RegLoadAppKeyW: reached through its root key alone, and unloaded by
+// Windows once its last key is closed.
+class Win32AppHive final : public LoadedHive {
+public:
+    Win32AppHive(HKEY root, std::wstring file) : root_(root), file_(std::move(file)) {}
+    ~Win32AppHive() override {
+        if (root_) RegCloseKey(root_);
+    }
+    Win32AppHive(const Win32AppHive&) = delete;
+    Win32AppHive& operator=(const Win32AppHive&) = delete;
+
+    std::unique_ptr<RegistryKey> Open(const std::wstring& path, std::uint32_t access) override {
+        return OpenKey(root_, path, access, false, Under(file_, path));
+    }
+    void Unload() override {
+        if (root_) RegCloseKey(root_);
+        root_ = nullptr;
+    }
+
+private:
+    HKEY root_;
+    std::wstring file_;
+};
+
 }  // namespace
 
 std::unique_ptr<RegistryKey> Win32Registry::Open(
@@ -138,4 +162,22 @@ std::unique_ptr<LoadedHive> Win32Registry::Load(const std::wstring& file) {
         AsBackupOperator([&] { return RegLoadKeyW(HKEY_LOCAL_MACHINE, name.c_str(), file.c_str()); });
     if (status != ERROR_SUCCESS) throw Failure(status, file);
     return std::make_unique<Win32LoadedHive>(name, file);
+}
+
+std::unique_ptr<LoadedHive> Win32Registry::LoadPrivately(const std::wstring& file, std::uint32_t access) {
+    using LoadAppKey = LSTATUS(WINAPI*)(LPCWSTR, PHKEY, REGSAM, DWORD, DWORD);
+    const auto load = Procedure<LoadAppKey>(GetModuleHandleW(L"advapi32.dll"), "RegLoadAppKeyW");
+    if (!load) return nullptr;
+    // REG_PROCESS_APPKEY: no other program loads the file while this run has it.
+    constexpr DWORD ProcessAppKey = 1;
+    HKEY root = nullptr;
+    const LSTATUS status = load(file.c_str(), &root, access, ProcessAppKey, 0);
+    if (status != ERROR_SUCCESS) throw Failure(status, file);
+    // A stand-in that answers success with no key behind it (Wine's, which gives a made-up handle)
+    // loads nothing.
+    DWORD subKeys = 0;
+    if (RegQueryInfoKeyW(root, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr, nullptr, nullptr,
+            nullptr, nullptr) == ERROR_INVALID_HANDLE)
+        return nullptr;
+    return std::make_unique<Win32AppHive>(root, file);
 }

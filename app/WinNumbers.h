@@ -13,6 +13,7 @@ inline constexpr int ShowMinimized = 2;  // SW_SHOWMINIMIZED: minimized, with th
 inline constexpr std::uint32_t ErrorFileNotFound = 2;
 inline constexpr std::uint32_t ErrorPathNotFound = 3;
 inline constexpr std::uint32_t ErrorAccessDenied = 5;
+inline constexpr std::uint32_t ErrorInvalidHandle = 6;
 inline constexpr std::uint32_t ErrorNotEnoughMemory = 8;
 inline constexpr std::uint32_t ErrorInvalidData = 13;
 inline constexpr std::uint32_t ErrorSharingViolation = 32;  // another program holds the file
@@ -28,6 +29,7 @@ inline constexpr std::uint32_t ErrorCantAccessFile = 1920;  // a link where a pl
 inline constexpr std::uint32_t ErrorArithmeticOverflow = 534;
 inline constexpr std::uint32_t ErrorNotAllAssigned = 1300;  // a privilege the token does not hold
 inline constexpr std::uint32_t ErrorInternalError = 1359;
+inline constexpr std::uint32_t ErrorCantAccessFile = 1920;         // a link, or a file with a second name, refused
 inline constexpr std::uint32_t ErrorSuccessRebootRequired = 3010;  // done; takes effect at the next start
 // The run needs administrator rights (Vista's ERROR_ELEVATION_REQUIRED, which XP's headers lack).
 inline constexpr std::uint32_t ErrorElevationRequired = 740;
@@ -62,6 +64,7 @@ inline constexpr std::uint32_t KeyAllButDelete = 0x2003F;
 inline constexpr std::uint32_t KeyQueryValue = 0x1;
 inline constexpr std::uint32_t KeySetValue = 0x2;
 inline constexpr std::uint32_t KeyEnumerateSubKeys = 0x8;
+inline constexpr std::uint32_t KeyRead = 0x20019;  // query, enumerate, notify, read control
 // The 64-bit registry from this 32-bit program too: HKLM\SOFTWARE as Windows' own services read
 // it, not the copy WOW64 shows 32-bit programs (ignored by 32-bit Windows).
 inline constexpr std::uint32_t KeyWow64_64Key = 0x100;

@@ -13,12 +13,12 @@ Inspection Inspect(const Platform& s, const std::wstring& windowsDir, const std:
         return result;
     }
     result.redirect = registry->HostsRedirect();
-    if (result.redirect) onRedirect(*registry, *result.redirect);
     result.lookup = ReadLookupPath(s, &*registry, hostsPath, other);
     try {
         registry->Unload();
     } catch (const Failure& f) {
         result.notUnloaded = f;
     }
+    if (result.redirect) onRedirect(*registry, *result.redirect);
     return result;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // What a run looks at before it touches the hosts file, the same for the window and the command
 // line: where Windows reads hosts from, in the registry of the Windows worked on (another
-// installation's loaded for this alone), then the rest of the lookup path, then that registry
-// unloaded.
+// installation's loaded to be read, for this alone), then the rest of the lookup path, then that
+// registry unloaded.
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,7 +18,9 @@ struct Inspection {
     std::optional<Failure> notUnloaded;  // another installation's registry, left loaded
 };
 
-// `onRedirect` runs while the registry is loaded, for a front end to put the default back or to
-// offer to.
+// `onRedirect` runs once another installation's registry is unloaded, for a front end to put the
+// default back (ResetHostsRedirect loads it again for the write alone) or to ask whether to: a
+// question waits for whoever answers it, and meanwhile nothing is left loaded for another program
+// to hold open.
 Inspection Inspect(const Platform& s, const std::wstring& windowsDir, const std::wstring& hostsPath,
     const std::function<void(WindowsRegistry&, const Redirect&)>& onRedirect);

@@ -76,5 +76,8 @@ inline std::wstring ValueNotText(std::uint32_t type) {
 // Another installation's registry file whose current control set is missing: the ones it holds.
 inline std::wstring ControlSetsPresent(const std::wstring& sets) { return L"; есть " + sets; }
 
+// Another installation's registry file that is a link, or has a second name, is not loaded.
+inline constexpr std::wstring_view HiveNotPlain = L"это ссылка или у файла есть второе имя: файл реестра не загружен";
+
 // The folder named with /windir: is no Windows folder.
 inline constexpr std::wstring_view NoWindowsThere = L"В этой папке нет Windows: в ней нет папки System32.";

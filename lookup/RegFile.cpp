@@ -36,10 +36,11 @@ std::wstring RegData(const RegistryValue& value) {
 
 }  // namespace
 
-std::string RegFile(const std::vector<Undo>& undos) {
+std::string RegFile(const std::vector<Undo>& undos, bool localSystem) {
     std::wstring text = L"Windows Registry Editor Version 5.00\r\n\r\n";
     for (const Undo& undo : undos) {
-        text += L"[" + KeyName(undo.key) + L"]\r\n";
+        const bool systems = localSystem && undo.key.root == win::HKeyCurrentUser;
+        text += L"[" + (systems ? L"HKEY_USERS\\S-1-5-18\\" + undo.key.path : KeyName(undo.key)) + L"]\r\n";
         for (const auto& [name, value] : undo.old) text += Quoted(name) + L"=" + RegData(value) + L"\r\n";
         text += L"\r\n";
     }

@@ -6,5 +6,6 @@
 #include "lookup/Finding.h"
 
 // As regedit writes one: UTF-16 with its byte order mark, the keys as HKEY_CURRENT_USER\...,
-// HKEY_USERS\S-1-5-21-...\..., HKEY_LOCAL_MACHINE\..., each value of its own type and bytes.
-std::string RegFile(const std::vector<Undo>& undos);
+// HKEY_USERS\S-1-5-21-...\..., HKEY_LOCAL_MACHINE\..., each value of its own type and bytes. In a
+// run of SYSTEM's (`localSystem`) its current user's keys are SYSTEM's own hive's, HKEY_USERS\S-1-5-18\...
+std::string RegFile(const std::vector<Undo>& undos, bool localSystem = false);

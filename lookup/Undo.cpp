@@ -28,19 +28,51 @@ bool AnyUndo(const std::vector<Finding>& findings) {
     return std::any_of(findings.begin(), findings.end(), [](const Finding& f) { return f.undo.has_value(); });
 }
 
+namespace {
+
+// An earlier .reg beside hosts with these very bytes: a start-up script that undoes a proxy which
+// malware keeps setting again must not fill the disk. Empty when there is none.
+std::wstring EarlierRegFile(FileSystem& fs, const std::wstring& hostsPath, const std::string& bytes) {
+    const std::wstring folder = hostsPath.substr(0, hostsPath.rfind(L'\\') + 1);
+    for (const FoundFile& found : fs.Find(hostsPath + L".*.reg")) {
+        if (found.size != bytes.size()) continue;
+        std::string earlier;
+        try {
+            fs.ReadOrdinaryFile(folder + found.name, [&](std::string_view chunk) {
+                earlier.append(chunk.substr(0, bytes.size() + 1 - std::min(bytes.size() + 1, earlier.size())));
+            });
+        } catch (const Failure&) {
+            continue;
+        }
+        if (earlier == bytes) return folder + found.name;
+    }
+    return L"";
+}
+
+}  // namespace
+
 Undone UndoFindings(const Platform& s, const std::vector<Finding>& findings, const std::wstring& hostsPath) {
     std::vector<Undo> undos;
     for (const Finding& f : findings)
         if (f.undo) undos.push_back(*f.undo);
     Undone undone;
     try {
-        undone.regFile = WriteStamped(s.files, hostsPath, s.clock.Now(), L".reg", RegFile(undos));
-        for (const Undo& undo : undos) {
-            SwitchOff(s.registry, undo);
-            ++undone.done;
-        }
+        const std::string bytes = RegFile(undos, s.processes.Rights().localSystem);
+        undone.regFile = EarlierRegFile(s.files, hostsPath, bytes);
+        undone.earlier = !undone.regFile.empty();
+        if (!undone.earlier) undone.regFile = WriteStamped(s.files, hostsPath, s.clock.Now(), L".reg", bytes);
     } catch (const Failure& f) {
         undone.failure = f;
+        return undone;
     }
+    for (const Undo& undo : undos) {
+        try {
+            SwitchOff(s.registry, undo);
+            ++undone.done;
+        } catch (const Failure& f) {
+            undone.notUndone.push_back(f);
+        }
+    }
+    if (!undone.notUndone.empty()) undone.failure = undone.notUndone.front();
     return undone;
 }

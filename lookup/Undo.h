@@ -12,12 +12,18 @@ bool AnyUndo(const std::vector<Finding>& findings);
 
 // What came of switching off the findings that have an undo.
 struct Undone {
-    std::wstring
-        regFile;  // where their old values are; empty when it could not be written: nothing is switched off then
-    std::size_t done = 0;  // switched off, in their order
-    std::optional<Failure> failure;
+    // Where their old values are; empty when that file could not be written: nothing is switched off then.
+    std::wstring regFile;
+    bool earlier = false;  // an earlier file beside hosts held those very bytes: it is named, none written
+    std::size_t done = 0;  // switched off
+    // Each key that could not be written, with the Windows error: the others are switched off all
+    // the same, so that one user's key locked against the run keeps no other from its undo.
+    std::vector<Failure> notUndone;
+    std::optional<Failure> failure;  // the .reg file's, else the first of notUndone
 };
 // Keeps the old values first, whole on the disk, in "hosts.yyyyMMdd-HHmmss.reg" beside `hostsPath`,
-// which `reg import` takes back; then switches off each finding that has an undo, in order,
-// stopping at the first failure.
+// which `reg import` takes back (an earlier .reg there with the same bytes is named instead);
+// then switches off each finding that has an undo, in order. SYSTEM's own settings are named in
+// the file as the hive they are in, never as HKEY_CURRENT_USER, so that an administrator who
+// imports it does not get them in their own profile.
 Undone UndoFindings(const Platform& s, const std::vector<Finding>& findings, const std::wstring& hostsPath);

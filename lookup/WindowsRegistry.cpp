@@ -75,17 +75,31 @@ WindowsRegistry::WindowsRegistry(const Platform& s, const std::wstring& windowsD
       place_(L"HKLM\\" + controlSet_) {
     if (!IsOtherInstallation(s, windowsDir)) return;
     windowsDir_ = windowsDir;
-    place_ = windowsDir + L"\\System32\\config\\SYSTEM";
+    file_ = windowsDir + L"\\System32\\config\\SYSTEM";
+    hive_ = LoadHive(win::KeyRead);
+    controlSet_ = ActiveControlSet(*hive_, file_);
+    place_ = file_ + L"\\" + controlSet_;
+}
+
+// Privately where Windows can; where it cannot, or refuses, under HKLM.
+std::unique_ptr<LoadedHive> WindowsRegistry::LoadHive(std::uint32_t access) {
     // Windows would make an empty registry file where there is none: none is left there.
-    if (!s.files.Attributes(place_)) throw Failure(win::ErrorFileNotFound, place_);
-    hive_ = s.registry.Load(place_);
-    controlSet_ = ActiveControlSet(*hive_, place_);
-    place_ += L"\\" + controlSet_;
+    const std::optional<FileFacts> facts = s_.files.NameFacts(file_);
+    if (!facts) throw Failure(win::ErrorFileNotFound, file_);
+    if (facts->attributes & win::FileAttributeReparsePoint || facts->links != 1)
+        throw Failure(win::ErrorCantAccessFile, file_ + L"\n" + std::wstring(HiveNotPlain));
+    try {
+        if (std::unique_ptr<LoadedHive> hive = s_.registry.LoadPrivately(file_, access)) return hive;
+    } catch (const Failure&) {
+    }
+    return s_.registry.Load(file_);
 }
 
 std::unique_ptr<RegistryKey> WindowsRegistry::Open(const std::wstring& path, std::uint32_t access) {
     const std::wstring under = controlSet_ + L"\\" + path;
-    return hive_ ? hive_->Open(under, access) : s_.registry.Open(win::HKeyLocalMachine, under, access);
+    if (file_.empty()) return s_.registry.Open(win::HKeyLocalMachine, under, access);
+    if (!hive_) throw Failure(win::ErrorInvalidHandle, place_ + L"\\" + path);  // unloaded: never this Windows' own
+    return hive_->Open(under, access);
 }
 
 // A variable of the installation's machine environment; nothing when it is not there as text.
@@ -137,15 +151,30 @@ std::optional<Redirect> WindowsRegistry::HostsRedirect() {
     if (text.size() > LongestPath) return Redirect{Cut(text), L""};
     const std::wstring folder = v->type == win::RegExpandSz ? Expanded(text) : text;
     if (Folded(folder) == Folded(windowsDir_ + L"\\System32\\drivers\\etc")) return std::nullopt;
-    return Redirect{Cut(text), !hive_ && IsDrivePath(folder) ? folder : L""};
+    return Redirect{Cut(text), file_.empty() && IsDrivePath(folder) ? folder : L""};
 }
 
-void WindowsRegistry::ResetHostsRedirect() {
+void WindowsRegistry::WriteDefault() {
     const std::unique_ptr<RegistryKey> key = Open(TcpipParameters, win::KeySetValue);
     if (!key) throw Failure(win::ErrorFileNotFound, place_ + L"\\" + TcpipParameters);
     key->Write(DataBasePath, {win::RegExpandSz, RegistryBytes(DefaultHostsFolder)});
 }
 
+void WindowsRegistry::ResetHostsRedirect() {
+    if (file_.empty()) return WriteDefault();
+    Unload();
+    hive_ = LoadHive(win::KeyRead | win::KeySetValue);
+    try {
+        WriteDefault();
+    } catch (const Failure&) {
+        hive_.reset();
+        throw;
+    }
+    Unload();
+}
+
 void WindowsRegistry::Unload() {
-    if (hive_) hive_->Unload();
+    if (!hive_) return;
+    hive_->Unload();
+    hive_.reset();
 }

@@ -48,12 +48,15 @@ void RequireWindowsFolder(FileSystem& files, const std::wstring& windowsDir);
 
 // The registry of the Windows a run works on, where it keeps DataBasePath: the running one's
 // own, at its CurrentControlSet; or another installation's, whose System32\config\SYSTEM is
-// loaded while this lives, at the control set that it starts with (Select\Current).
+// loaded to be read while this lives or until Unload, at the control set that it starts with
+// (Select\Current). It is loaded privately where Windows can (Vista and later), else under HKLM,
+// and only to be read: the reset alone loads it again to write, for that write alone.
 class WindowsRegistry {
 public:
     // windowsDir: /windir:, or empty. Another installation's registry that cannot be loaded, or
     // names no control set that it holds, is a Failure naming what could not be read: never a
-    // guess at another control set.
+    // guess at another control set. A link at its file's name, or a file with a second name, is
+    // never loaded: the file loaded would be another than the one checked.
     WindowsRegistry(const Platform& s, const std::wstring& windowsDir);
 
     // DataBasePath, compared with the installation's own folder (letter case, a trailing
@@ -62,10 +65,12 @@ public:
     // folder counts as moved: malware must not switch the check off by making it unreadable.
     // Another installation's folder is never one to read: its drive letters are not this Windows'.
     std::optional<Redirect> HostsRedirect();
-    // Puts the default back, as REG_EXPAND_SZ.
+    // Puts the default back, as REG_EXPAND_SZ; another installation's registry is loaded for the
+    // write alone and unloaded before this returns.
     void ResetHostsRedirect();
     // Unloads another installation's registry, every key of it closed by now; a failure is told.
-    // (The end of this object unloads it too, whatever ended its use, then untold.)
+    // (The end of this object unloads it too, whatever ended its use, then untold.) Its keys are
+    // not read after this.
     void Unload();
 
     // A key under the control set (Services\..., Control\...); nothing when it does not exist.
@@ -77,10 +82,13 @@ public:
 
 private:
     std::optional<std::wstring> MachineVariable(const std::wstring& name);
+    std::unique_ptr<LoadedHive> LoadHive(std::uint32_t access);
+    void WriteDefault();
 
     Platform s_;
     std::wstring windowsDir_;           // %SystemRoot% there
-    std::unique_ptr<LoadedHive> hive_;  // another installation's registry
+    std::wstring file_;                 // another installation's registry file; empty for the running one's
+    std::unique_ptr<LoadedHive> hive_;  // that file, while loaded
     std::wstring controlSet_;           // under HKLM, or in the hive
     std::wstring place_;                // the control set as failures name it
 };

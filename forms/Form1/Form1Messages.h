@@ -106,9 +106,17 @@ inline std::wstring ProxiesSwitchedOff(const std::wstring& regFile) {
     return L"Прокси на этом компьютере отключены. Прежние значения сохранены в файле " + regFile +
            L"; вернуть их: reg import \"" + regFile + L"\"";
 }
+// `notUndone`: each key that could not be written, as "key: Ошибка N: text".
 inline std::wstring ProxiesNotSwitchedOff(
-    std::uint32_t code, const std::wstring& errorText, const std::wstring& subject, const std::wstring& regFile) {
-    return L"Ошибка " + std::to_wstring(code) + L": " + errorText + L"\n\n" + subject + L"\n" +
-           (regFile.empty() ? L"Прокси не отключены: файл для прежних значений не записан."
-                            : L"Прокси отключены не все; прежние значения сохранены в файле " + regFile);
+    const std::vector<std::wstring>& notUndone, std::size_t done, const std::wstring& regFile) {
+    std::wstring text = L"Прокси на этом компьютере отключены не все: отключено " + std::to_wstring(done) + L" из " +
+                        std::to_wstring(done + notUndone.size()) + L". Не удалось изменить:";
+    for (const std::wstring& key : notUndone) text += L"\n- " + key;
+    return text + L"\n\nПрежние значения сохранены в файле " + regFile + L"; вернуть их: reg import \"" + regFile +
+           L"\"";
+}
+// ...or the file for the old values could not be written: nothing is switched off.
+inline std::wstring RegFileNotWritten(std::uint32_t code, const std::wstring& errorText, const std::wstring& subject) {
+    return L"Ошибка " + std::to_wstring(code) + L": " + errorText + L"\n\n" + subject +
+           L"\nПрокси не отключены: файл для прежних значений не записан.";
 }

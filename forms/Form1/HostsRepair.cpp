@@ -70,8 +70,8 @@ void HostsRepair::ConfirmUnmodified() {
         windows_.UnloadMainWindow();
 }
 
-// Where Windows reads hosts from, offered back to its default; and the rest of the lookup path,
-// read while the registry of the Windows worked on is loaded.
+// The lookup path, read while the registry of the Windows worked on is loaded; then, with it
+// unloaded, where Windows reads hosts from offered back to its default.
 LookupReport HostsRepair::CheckRegistry(const std::wstring& path) {
     // Another installation whose registry cannot be loaded (the running one by another name, a
     // share, one without it): the window opens on it unchecked, as it always has.
@@ -100,11 +100,18 @@ void HostsRepair::TellOtherPlaces(const LookupReport& lookup, const std::wstring
         OtherPlacesFound(lines, ask), (ask ? vbYesNo + vbCritical : vbOKOnly + vbInformation), DetectionTitle());
     if (!ask || answer != Answer::Yes) return;
     const Undone undone = UndoFindings(s_, lookup.findings, path);
-    if (undone.failure)
-        s_.ui.MsgBox(ProxiesNotSwitchedOff(undone.failure->Code(), s_.env.ErrorText(undone.failure->Code()),
-                         undone.failure->Subject(), undone.regFile),
-            vbOKOnly + vbCritical, MainCaption);
-    else s_.ui.MsgBox(ProxiesSwitchedOff(undone.regFile), vbOKOnly + vbInformation, MainCaption);
+    if (undone.regFile.empty()) {
+        const Failure& f = *undone.failure;
+        s_.ui.MsgBox(
+            RegFileNotWritten(f.Code(), s_.env.ErrorText(f.Code()), f.Subject()), vbOKOnly + vbCritical, MainCaption);
+    } else if (!undone.notUndone.empty()) {
+        std::vector<std::wstring> keys;
+        for (const Failure& f : undone.notUndone)
+            keys.push_back(f.Subject() + L": Ошибка " + std::to_wstring(f.Code()) + L": " + s_.env.ErrorText(f.Code()));
+        s_.ui.MsgBox(ProxiesNotSwitchedOff(keys, undone.done, undone.regFile), vbOKOnly + vbCritical, MainCaption);
+    } else {
+        s_.ui.MsgBox(ProxiesSwitchedOff(undone.regFile), vbOKOnly + vbInformation, MainCaption);
+    }
 }
 
 // A value malware keeps from being written (by its permissions, say) must not cost the user the

@@ -64,6 +64,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     std::map<std::wstring, std::uint32_t> attributes;  // of the files that are not Plain
     std::set<std::wstring> folders{L"C:\\WINDOWS\\System32", L"c:\\windows\\System32", L"D:\\W\\System32", L"E:\\W\\System32"};  // of the Windows the tests name
     FileFacts appended;                                // what a file opened to append to is
+    std::map<std::wstring, FileFacts> facts;           // of the names that are links or a file's second one
     std::deque<Answer> answers;
     std::wstring windowsDir = L"C:\\WINDOWS";
     std::wstring view;
@@ -73,6 +74,7 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     using Keys = std::map<std::string, std::map<std::string, RegistryValue>>;
     Keys keys;
     std::map<std::wstring, Keys> hives;  // registry files, by path
+    bool appHives = false;               // Windows loads them privately (Vista and later)
     std::optional<std::uint32_t> queryStatus;  // what every Unicode read fails with, when set
     bool replaceTakesEffect = false;          // a failing replace moves the file all the same
     std::set<std::wstring> held;              // files another program holds open
@@ -178,6 +180,11 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         if (hives.count(path)) return Plain;
         if (!files.count(path)) return std::nullopt;
         return attributes.count(path) ? attributes[path] : Plain;
+    }
+    std::optional<FileFacts> NameFacts(const std::wstring& path) override {
+        if (facts.count(path)) return facts[path];
+        const std::optional<std::uint32_t> a = Attributes(path);
+        return a ? std::optional(FileFacts{*a}) : std::nullopt;
     }
     void SetAttributes(const std::wstring& path, std::uint32_t value) override {
         Call(L"attributes", path, value);
@@ -285,6 +292,11 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     std::unique_ptr<LoadedHive> Load(const std::wstring& file) override {
         Call(L"load", file);
         if (!hives.count(file)) files[file];
+        return std::make_unique<Hive>(*this, hives[file], file);
+    }
+    std::unique_ptr<LoadedHive> LoadPrivately(const std::wstring& file, std::uint32_t access) override {
+        if (!appHives) return nullptr;
+        Call(L"load privately", file, access);
         return std::make_unique<Hive>(*this, hives[file], file);
     }
 

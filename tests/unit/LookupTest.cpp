@@ -200,6 +200,47 @@ TEST(Undo, OldValuesKeptInARegFileThenSwitchedOff) {
         sys.keys[WinHttpKey]["WinHttpSettings"].bytes, Number(0x28) + Number(7) + Number(1) + Number(0) + Number(0));
 }
 
+// SYSTEM's run: its own settings are named in the .reg as its hive, not as whoever imports the
+// file; a user's key locked against the run is named with its error, and the others are undone.
+TEST(Undo, SystemsOwnKeysNamedAsItsHiveALockedUserKeyKeepsNoOtherFromItsUndo) {
+    const std::wstring settings = Wide(Settings), reg = H + L".20240102-030405.reg",
+                       proxy = L"]\r\n\"ProxyEnable\"=dword:00000001\r\n\"ProxyServer\"=\"127.0.0.1:";
+    const std::string text = Utf16(L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_USERS\\S-1-5-18\\" +
+                                   settings + proxy + L"1\"\r\n\r\n[HKEY_USERS\\S-1-5-21-7-1001\\" + settings + proxy +
+                                   L"2\"\r\n\r\n[HKEY_USERS\\S-1-5-21-7-1002\\" + settings + proxy + L"3\"\r\n\r\n");
+    FakeSystem sys;
+    sys.rights.localSystem = true;
+    for (const char* user : {"HKCU", "HKU\\S-1-5-21-7-1001", "HKU\\S-1-5-21-7-1002"})
+        sys.keys[user + ("\\" + Settings)] = {
+            {"ProxyEnable", On}, {"ProxyServer", Sz(L"127.0.0.1:" + std::to_wstring(sys.keys.size() + 1))}};
+    sys.fail[L"openW -2147483645 S-1-5-21-7-1001\\" + settings + L" 258"] = 5;
+    WindowsRegistry windows(sys.Get(), L"");
+    const Undone undone = UndoFindings(sys.Get(), ReadLookupPath(sys.Get(), &windows, H, false).findings, H);
+    EXPECT_EQ(sys.files[reg], text.substr(0, text.size() - 2));
+    EXPECT_EQ(std::pair(undone.regFile, undone.done), std::pair(reg, std::size_t{2}));
+    ASSERT_EQ(undone.notUndone.size(), 1u);
+    EXPECT_EQ(std::pair(undone.notUndone[0].Code(), undone.notUndone[0].Subject()),
+        std::pair(5u, L"HKU\\S-1-5-21-7-1001\\" + settings));
+    EXPECT_EQ(sys.keys["HKU\\S-1-5-21-7-1002\\" + Settings]["ProxyEnable"], (RegistryValue{4, Number(0)}));
+}
+
+// An earlier .reg beside hosts with the very bytes is named, and none is written; one of the same
+// size with other bytes is not it.
+TEST(Undo, AnEarlierRegFileWithTheSameBytesIsNamed) {
+    const std::string text = Utf16(L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\" +
+                                   Wide(Settings) +
+                                   L"]\r\n\"ProxyEnable\"=dword:00000001\r\n\"ProxyServer\"=\"127.0.0.1:1\"\r\n\r\n"),
+                      bytes = text.substr(0, text.size() - 2);
+    FakeSystem sys;
+    sys.keys = {{User, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"127.0.0.1:1")}}}};
+    sys.files = {{H + L".20240101-000000.reg", bytes}, {H + L".20231231-000000.reg", std::string(bytes.size(), 'x')}};
+    WindowsRegistry windows(sys.Get(), L"");
+    const Undone undone = UndoFindings(sys.Get(), ReadLookupPath(sys.Get(), &windows, H, false).findings, H);
+    EXPECT_EQ(std::pair(undone.regFile, undone.earlier), std::pair(H + L".20240101-000000.reg", true));
+    EXPECT_EQ(sys.files.size(), 2u);
+    EXPECT_EQ(undone.done, 1u);
+}
+
 // DataBasePath as the DNS client, a service, reads it. The default in any spelling is no redirect;
 // any other value is one, shown printable and cut, its folder opened only when local, its variables
 // the machine's. A value that cannot be read, of another type or too long counts as moved:
@@ -246,6 +287,56 @@ TEST(WindowsRegistry, DataBasePathJudgedAndShownSafely) {
         const std::optional<Redirect> redirect = WindowsRegistry(sys.Get(), L"").HostsRedirect();
         EXPECT_EQ(redirect ? std::optional(redirect->shown) : std::nullopt, c.shown);
         EXPECT_EQ(redirect ? redirect->folder : L"", c.folder);
+    }
+}
+
+// Another installation's registry file: loaded privately where Windows can, only to be read; the
+// reset loads it again to write, for the write alone; a link at its name, or a second name, is
+// never loaded (the file loaded would be another than the one checked).
+TEST(WindowsRegistry, AnotherInstallationsFileLoadedToReadThenAgainToWriteNeverThroughALink) {
+    const std::wstring file = L"E:\\W\\System32\\config\\SYSTEM", tcpip = L"ControlSet001\\Services\\Tcpip\\Parameters";
+    const Journal reads{L"openW " + file + L" Select 1", L"close 101", L"openW " + file + L" ControlSet001 1",
+        L"close 101", L"openW " + file + L" " + tcpip + L" 1", L"close 101", L"unload " + file},
+        write{L"openW " + file + L" " + tcpip + L" 2", L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc",
+            L"close 101", L"unload " + file};
+    const struct {
+        const char* name;
+        bool appHives;
+        Journal expected;
+        std::uint32_t failing = 0;  // of the private load to read
+        std::optional<FileFacts> facts = {};
+        std::uint32_t code = 0;
+    } cases[] = {
+        {.name = "privately where Windows can",
+            .appHives = true,
+            .expected = Journal{L"load privately " + file + L" 131097"} + reads +
+                        Journal{L"load privately " + file + L" 131099"} + write},
+        {.name = "where it cannot (XP), under HKLM",
+            .appHives = false,
+            .expected = Journal{L"load " + file} + reads + Journal{L"load " + file} + write},
+        {.name = "where it refuses, under HKLM",
+            .appHives = true,
+            .expected = Journal{L"load privately " + file + L" 131097", L"load " + file} + reads +
+                        Journal{L"load privately " + file + L" 131099"} + write,
+            .failing = 5},
+        {.name = "a link at its name", .appHives = true, .facts = FileFacts{0x420}, .code = 1920},
+        {.name = "a second name", .appHives = true, .facts = FileFacts{0x20, 2}, .code = 1920},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSystem sys;
+        sys.hives[file] = {{"Select", {{"Current", {4, Number(1)}}}}, {Ascii(tcpip), {}}};
+        sys.appHives = c.appHives;
+        if (c.failing) sys.fail[L"load privately " + file + L" 131097"] = c.failing;
+        if (c.facts) sys.facts[file] = *c.facts;
+        const auto [code, subject] = FailureOf([&] {
+            WindowsRegistry registry(sys.Get(), L"E:\\W");
+            registry.HostsRedirect();
+            registry.Unload();
+            registry.ResetHostsRedirect();
+        });
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(sys.log, c.expected);
     }
 }
 
