@@ -123,9 +123,6 @@ public:
     virtual bool Delete(const std::wstring& path) = 0;
     // The file's attributes (win::FileAttribute*); nothing when it does not exist.
     virtual std::optional<std::uint32_t> Attributes(const std::wstring& path) = 0;
-    // What stands at `path` itself, a link there opened and never followed: its attributes (a
-    // reparse point's among them) and its names; nothing when it does not exist.
-    virtual std::optional<FileFacts> NameFacts(const std::wstring& path) = 0;
     virtual void SetAttributes(const std::wstring& path, std::uint32_t attributes) = 0;
     // Opens the file to add to its end, creating it if need be, with the run's ordinary rights
     // (never backup semantics); a link at `path` is opened itself, never followed. Every write

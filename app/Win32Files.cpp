@@ -240,26 +240,6 @@ std::optional<std::uint32_t> Win32FileSystem::Attributes(const std::wstring& pat
     ThrowLastError(path);
 }
 
-std::optional<FileFacts> Win32FileSystem::NameFacts(const std::wstring& path) {
-    // No right to the content is asked, so the file's permissions do not stand in the way; backup
-    // semantics open a folder too.
-    OwnedHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr, OPEN_EXISTING,
-        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!file.Valid()) {
-        if (IsMissing(GetLastError())) return std::nullopt;
-        ThrowLastError(path);
-    }
-    FileFacts facts;
-    facts.disk = GetFileType(file.Get()) == FILE_TYPE_DISK;
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (facts.disk) {
-        if (!GetFileInformationByHandle(file.Get(), &info)) ThrowLastError(path);
-        facts.attributes = info.dwFileAttributes;
-        facts.links = info.nNumberOfLinks;
-    }
-    return facts;
-}
-
 namespace {
 
 // Where the file's permissions refuse even administrators: the attributes set through a handle

@@ -95,7 +95,6 @@ public:
     std::vector<FoundFile> Find(const std::wstring& pattern) override;
     bool Delete(const std::wstring& path) override;
     std::optional<std::uint32_t> Attributes(const std::wstring& path) override;
-    std::optional<FileFacts> NameFacts(const std::wstring& path) override;
     void SetAttributes(const std::wstring& path, std::uint32_t attributes) override;
     std::unique_ptr<OutputFile> OpenToAppend(const std::wstring& path, FileFacts& facts) override;
 };

@@ -29,7 +29,6 @@ inline constexpr std::uint32_t ErrorCantAccessFile = 1920;  // a link where a pl
 inline constexpr std::uint32_t ErrorArithmeticOverflow = 534;
 inline constexpr std::uint32_t ErrorNotAllAssigned = 1300;  // a privilege the token does not hold
 inline constexpr std::uint32_t ErrorInternalError = 1359;
-inline constexpr std::uint32_t ErrorCantAccessFile = 1920;         // a link, or a file with a second name, refused
 inline constexpr std::uint32_t ErrorSuccessRebootRequired = 3010;  // done; takes effect at the next start
 // The run needs administrator rights (Vista's ERROR_ELEVATION_REQUIRED, which XP's headers lack).
 inline constexpr std::uint32_t ErrorElevationRequired = 740;

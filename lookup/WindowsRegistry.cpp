@@ -84,7 +84,7 @@ WindowsRegistry::WindowsRegistry(const Platform& s, const std::wstring& windowsD
 // Privately where Windows can; where it cannot, or refuses, under HKLM.
 std::unique_ptr<LoadedHive> WindowsRegistry::LoadHive(std::uint32_t access) {
     // Windows would make an empty registry file where there is none: none is left there.
-    const std::optional<FileFacts> facts = s_.files.NameFacts(file_);
+    const std::optional<FileFacts> facts = s_.files.Facts(file_);
     if (!facts) throw Failure(win::ErrorFileNotFound, file_);
     if (facts->attributes & win::FileAttributeReparsePoint || facts->links != 1)
         throw Failure(win::ErrorCantAccessFile, file_ + L"\n" + std::wstring(HiveNotPlain));

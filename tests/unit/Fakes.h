@@ -64,7 +64,6 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     std::map<std::wstring, std::uint32_t> attributes;  // of the files that are not Plain
     std::set<std::wstring> folders{L"C:\\WINDOWS\\System32", L"c:\\windows\\System32", L"D:\\W\\System32", L"E:\\W\\System32"};  // of the Windows the tests name
     FileFacts appended;                                // what a file opened to append to is
-    std::map<std::wstring, FileFacts> facts;           // of the names that are links or a file's second one
     std::deque<Answer> answers;
     std::wstring windowsDir = L"C:\\WINDOWS";
     std::wstring view;
@@ -180,11 +179,6 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         if (hives.count(path)) return Plain;
         if (!files.count(path)) return std::nullopt;
         return attributes.count(path) ? attributes[path] : Plain;
-    }
-    std::optional<FileFacts> NameFacts(const std::wstring& path) override {
-        if (facts.count(path)) return facts[path];
-        const std::optional<std::uint32_t> a = Attributes(path);
-        return a ? std::optional(FileFacts{*a}) : std::nullopt;
     }
     void SetAttributes(const std::wstring& path, std::uint32_t value) override {
         Call(L"attributes", path, value);
