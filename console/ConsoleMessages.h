@@ -76,8 +76,8 @@ inline std::wstring RedirectNotPutBack(const std::wstring& failure) {
 inline std::wstring ProxiesLeftOn(const std::wstring& failure) {
     return L"прокси на этом компьютере не отключены: не записан файл для прежних значений: " + failure;
 }
-inline std::wstring ProxiesOff(std::size_t done, std::size_t total, const std::optional<std::wstring>& failure,
-                               const std::wstring& regFile) {
+inline std::wstring ProxiesOff(
+    std::size_t done, std::size_t total, const std::optional<std::wstring>& failure, const std::wstring& regFile) {
     return L"прокси на этом компьютере отключены" +
            (failure ? L" не все (" + std::to_wstring(done) + L" из " + std::to_wstring(total) + L"): " + *failure
                     : L" (" + std::to_wstring(total) + L")") +

@@ -23,10 +23,14 @@ constexpr ExitCode FailedWith(std::uint32_t windowsError) {
 // restart, then a finding, then nothing to tell.
 constexpr int Severity(ExitCode code) {
     switch (code) {
-    case ExitCode::Done: return 0;
-    case ExitCode::Found: return 1;
-    case ExitCode::AtRestart: return 2;
-    default: return 3;
+        case ExitCode::Done:
+            return 0;
+        case ExitCode::Found:
+            return 1;
+        case ExitCode::AtRestart:
+            return 2;
+        default:
+            return 3;
     }
 }
 

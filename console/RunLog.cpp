@@ -13,7 +13,7 @@ std::wstring TimeField(const LocalTime& t) {
     const int offset = t.utcOffsetMinutes < 0 ? -t.utcOffsetMinutes : t.utcOffsetMinutes;
     wchar_t stamp[40];
     std::swprintf(stamp, 40, L"%04d-%02d-%02dT%02d:%02d:%02d%lc%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
-                  t.second, t.utcOffsetMinutes < 0 ? L'-' : L'+', offset / 60, offset % 60);
+        t.second, t.utcOffsetMinutes < 0 ? L'-' : L'+', offset / 60, offset % 60);
     return stamp;
 }
 
@@ -50,10 +50,9 @@ const wchar_t* NotAPlainFile(const FileFacts& facts) {
 std::wstring LogLine(const LogFields& fields, const LocalTime& time, const std::wstring& computer, ExitCode code) {
     std::wstring line;
     for (const std::wstring& field : {TimeField(time), computer, VersionField(), std::wstring(fields.action),
-                                      fields.hostsPath.empty() ? L"-" : fields.hostsPath,
-                                      fields.entries ? std::to_wstring(*fields.entries) : L"-",
-                                      std::to_wstring(static_cast<int>(code)), fields.results,
-                                      fields.backup.empty() ? L"-" : fields.backup})
+             fields.hostsPath.empty() ? L"-" : fields.hostsPath,
+             fields.entries ? std::to_wstring(*fields.entries) : L"-", std::to_wstring(static_cast<int>(code)),
+             fields.results, fields.backup.empty() ? L"-" : fields.backup})
         line += (line.empty() ? L"" : L"\t") + Printable(field);
     return line + L"\r\n";
 }

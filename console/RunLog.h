@@ -10,11 +10,11 @@
 
 // What the run tells the log, gathered as it goes.
 struct LogFields {
-    std::wstring_view action;               // check, repair or restore
-    std::wstring hostsPath;                 // empty: not worked out
-    std::optional<std::uint64_t> entries;   // of the hosts file; nothing: not read
-    std::wstring results;                   // what came of the run, each result said
-    std::wstring backup;                    // the copy of the old file; empty: none
+    std::wstring_view action;              // check, repair or restore
+    std::wstring hostsPath;                // empty: not worked out
+    std::optional<std::uint64_t> entries;  // of the hosts file; nothing: not read
+    std::wstring results;                  // what came of the run, each result said
+    std::wstring backup;                   // the copy of the old file; empty: none
 
     void AddResult(const std::wstring& line) { results += (results.empty() ? L"" : L"; ") + line; }
 };

@@ -16,9 +16,7 @@ constexpr std::size_t ShownCopies = 10;
 
 // Vista and later tell by the token's elevation: an administrator's filtered token is no
 // administrator's. XP has no elevation, only the membership.
-bool MayChangeWindows(const TokenRights& rights) {
-    return rights.elevated ? *rights.elevated : rights.administrator;
-}
+bool MayChangeWindows(const TokenRights& rights) { return rights.elevated ? *rights.elevated : rights.administrator; }
 
 }  // namespace
 
@@ -31,7 +29,12 @@ std::wstring FailureWords(Environment& env, const Failure& f) {
 }
 
 Workflow::Workflow(const Platform& s, const Command& c, ConsoleOutput& out, LogFields& log, ResultFields& result)
-    : s_(s), c_(c), out_(out), log_(log), result_(result), other_(IsOtherInstallation(s, c.windowsDir)),
+    : s_(s),
+      c_(c),
+      out_(out),
+      log_(log),
+      result_(result),
+      other_(IsOtherInstallation(s, c.windowsDir)),
       store_(s.files, s.processes, s.clock, c.windowsDir.empty()) {}
 
 ExitCode Workflow::Run() {
@@ -103,8 +106,8 @@ ExitCode Workflow::TellOtherPlaces() {
 // Their old values kept first; a failure to switch one off ends the run with its error.
 ExitCode Workflow::SwitchOffProxies() {
     const Undone undone = UndoFindings(s_, lookup_.findings, hostsPath_);
-    const auto total = static_cast<std::size_t>(std::count_if(lookup_.findings.begin(), lookup_.findings.end(),
-                                                              [](const Finding& f) { return f.undo.has_value(); }));
+    const auto total = static_cast<std::size_t>(std::count_if(
+        lookup_.findings.begin(), lookup_.findings.end(), [](const Finding& f) { return f.undo.has_value(); }));
     if (undone.done) result_.changed = Changed::Yes;
     const std::optional<std::wstring> failure =
         undone.failure ? std::optional(FailureWords(*undone.failure)) : std::nullopt;
@@ -216,7 +219,7 @@ ExitCode Workflow::Replace() {
 // What keeps the old file from being replaced now, if anything, and where its bytes are kept.
 void Workflow::TellOldFile(const HostsChange& change) {
     if (change.state == HostsChange::AtRestart) out_.Say(HostsHeldBy(HolderNames(change.holders)));
-    out_.Say(change.copyAtRestart ? CopyAtRestart(change.copy)
+    out_.Say(change.copyAtRestart  ? CopyAtRestart(change.copy)
              : change.copy.empty() ? std::wstring(NoCopyNeeded)
                                    : CopyMade(change.copy));
 }

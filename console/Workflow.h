@@ -29,8 +29,8 @@ public:
 
 private:
     struct RegistryLook {
-        std::optional<Redirect> redirect;     // DataBasePath names another folder
-        ExitCode reset = ExitCode::Done;      // of a repair's putting the default back
+        std::optional<Redirect> redirect;  // DataBasePath names another folder
+        ExitCode reset = ExitCode::Done;   // of a repair's putting the default back
     };
 
     RegistryLook LookAtRegistry();
@@ -64,7 +64,7 @@ private:
     const bool other_;  // /windir: names another installation
     HostsStore store_;
     std::wstring hostsPath_;
-    LookupReport lookup_;                // the rest of the lookup path
-    std::wstring restoreFrom_;           // /restore:'s file, found
-    std::optional<AllowList> allowed_;   // /allow:'s list
+    LookupReport lookup_;               // the rest of the lookup path
+    std::wstring restoreFrom_;          // /restore:'s file, found
+    std::optional<AllowList> allowed_;  // /allow:'s list
 };

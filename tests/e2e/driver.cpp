@@ -65,15 +65,18 @@ const Message Redirected{Detection, RedirectWarning(Evil), L"Yes No", L"redirect
 const std::string Stock = StockHostsBytes();
 // What malware leaves: six blocking entries more.
 const std::string CompanyLines = "10.1.2.3\tintranet.corp licence.corp\r\n10.1.2.4 test1.corp\r\n";
-const std::string Infected = Stock + "127.0.0.1 vk.com\r\n127.0.0.1 www.vk.com\r\n127.0.0.1 ok.ru\r\n"
-                                     "127.0.0.1 www.ok.ru\r\n127.0.0.1 mail.ru\r\n127.0.0.1 www.mail.ru\r\n";
+const std::string Infected = Stock +
+                             "127.0.0.1 vk.com\r\n127.0.0.1 www.vk.com\r\n127.0.0.1 ok.ru\r\n"
+                             "127.0.0.1 www.ok.ru\r\n127.0.0.1 mail.ru\r\n127.0.0.1 www.mail.ru\r\n";
 
 // What the stand-ins record, started in the system folder: the DNS cache cleared (hidden,
 // waited for), route -f started.
-const std::string Flushed = "C:\\windows\\system32\\ipconfig.exe|\"C:\\windows\\system32\\ipconfig.exe\" /flushdns|0|"
-                            "C:\\windows\\system32\n";
-const std::string Routed = "C:\\windows\\system32\\route.exe|\"C:\\windows\\system32\\route.exe\" -f|2|"
-                           "C:\\windows\\system32\n";
+const std::string Flushed =
+    "C:\\windows\\system32\\ipconfig.exe|\"C:\\windows\\system32\\ipconfig.exe\" /flushdns|0|"
+    "C:\\windows\\system32\n";
+const std::string Routed =
+    "C:\\windows\\system32\\route.exe|\"C:\\windows\\system32\\route.exe\" -f|2|"
+    "C:\\windows\\system32\n";
 
 // ---- A case and its run ----
 
@@ -100,11 +103,13 @@ struct Case {
     bool system = false;  // on the prefix's own Windows folder, without /windir: (nor for --help, which takes none)
 };
 
+// clang-format off
 struct {
     std::wstring exe, cli, root, bin, record, screens, decoy, group;
     double slow = 1;              // every wait is stretched by this
     std::set<std::wstring> shot;  // the screenshots taken
 } options;
+// clang-format on
 
 [[noreturn]] void Fail(const std::string& why) { throw std::runtime_error(why); }
 std::string Quote(std::wstring_view text) { return '"' + Narrow(text) + '"'; }
@@ -140,7 +145,7 @@ RECT ScreenRect(HWND hwnd) {
     return r;
 }
 
-std::wstring SystemFolder(UINT (WINAPI* get)(LPWSTR, UINT) = GetSystemDirectoryW) {
+std::wstring SystemFolder(UINT(WINAPI* get)(LPWSTR, UINT) = GetSystemDirectoryW) {
     wchar_t folder[MAX_PATH];
     get(folder, MAX_PATH);
     return folder;
@@ -192,7 +197,8 @@ struct Run {
     // Waits for `done` (longer for a large file); fails with what is shown instead.
     Scene Await(bool (*done)(const Scene&), const std::string& expected) {
         const bool large = before && before->size() > 1'000'000;
-        const Scene s = program->WaitFor([&](const Scene& s) { return s.ended || done(s); }, (large ? 120 : 20) * options.slow);
+        const Scene s =
+            program->WaitFor([&](const Scene& s) { return s.ended || done(s); }, (large ? 120 : 20) * options.slow);
         if (done(s)) return s;
         std::string shown = s.ended ? " the program ended with exit code " + std::to_string(program->ExitCode()) : "";
         for (HWND box : s.boxes) shown += " the message " + Quote(TextOf(GetDlgItem(box, 0xFFFF))) + ";";
@@ -231,8 +237,8 @@ struct Run {
 
 // Starts `exe` with `args`: on the sandbox with /windir:, or on the prefix's own Windows
 // without it. Its output goes to a pipe unless `pipe` is false.
-void StartWith(Run& r, const std::wstring& args, const std::wstring& exe = options.exe, DWORD flags = 0,
-               bool pipe = true) {
+void StartWith(
+    Run& r, const std::wstring& args, const std::wstring& exe = options.exe, DWORD flags = 0, bool pipe = true) {
     if (!r.program) r.attributes = GetFileAttributesW(r.hosts.c_str());
     const std::wstring windir = r.c.system || args == L"--help" ? L"" : L" \"/windir:" + r.windir + L"\"";
     r.program.emplace(L"\"" + exe + L"\"" + windir + (args.empty() ? L"" : L" " + args), L"HostovikForm1", flags, pipe);
@@ -253,9 +259,10 @@ Step Cli(const std::wstring& args, const std::string& said) {
         const std::string bytes = r.program->Output();
         std::wstring text(bytes.size(), L'\0');
         text.resize(MultiByteToWideChar(args.find(L"/utf8") == args.npos ? CP_OEMCP : CP_UTF8, 0, bytes.data(),
-                                        static_cast<int>(bytes.size()), text.data(), static_cast<int>(text.size())));
+            static_cast<int>(bytes.size()), text.data(), static_cast<int>(text.size())));
         const std::string output = Narrow(text);
-        const bool controls = std::any_of(output.begin(), output.end(), [](char c) { return c >= 0 && c < 0x20 && c != '\r' && c != '\n'; });
+        const bool controls = std::any_of(
+            output.begin(), output.end(), [](char c) { return c >= 0 && c < 0x20 && c != '\r' && c != '\n'; });
         if (controls || !Matches(output, said)) Fail(Narrow(args) + " said \"" + output + '"');
         const size_t exit = output.rfind(" exit=");
         if (exit == output.npos || output.substr(exit + 6) != std::to_string(r.program->ExitCode()) + "\r\n")
@@ -277,8 +284,7 @@ Step Answer(const Message& m, int answer) {
             const HWND button = GetDlgItem(box, id);
             if (button && IsWindowVisible(button)) buttons += (buttons.empty() ? L"" : L" ") + std::wstring(name);
         }
-        const std::string seen =
-            Narrow(TextOf(box) + L" | " + TextOf(GetDlgItem(box, 0xFFFF)) + L" | " + buttons);
+        const std::string seen = Narrow(TextOf(box) + L" | " + TextOf(GetDlgItem(box, 0xFFFF)) + L" | " + buttons);
         r.Seen(box, shot);
         if (!Matches(seen, expected)) Fail("expected the message \"" + expected + "\", got \"" + seen + '"');
         PostMessageW(GetDlgItem(box, answer), BM_CLICK, 0, 0);
@@ -317,7 +323,8 @@ void MainShown(Run& r) {
     if (TextOf(r.main) != Caption) Fail("main window title " + Quote(TextOf(r.main)));
     const std::string file = r.before.value_or("");
     std::wstring expected = BuildViewText(file.substr(0, ViewCap), Windows1251());
-    if (file.size() > ViewCap) expected += ViewCutNote(file.size(), ViewCap, 1) + BuildViewText(PaddedEntry, Windows1251());
+    if (file.size() > ViewCap)
+        expected += ViewCutNote(file.size(), ViewCap, 1) + BuildViewText(PaddedEntry, Windows1251());
     const HWND view = GetDlgItem(r.main, HostsView);
     DWORD_PTR length = 0;
     SendMessageTimeoutW(view, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, static_cast<UINT>(60000 * options.slow), &length);
@@ -401,16 +408,16 @@ const std::vector<Widget> MainWidgets = {
     {AdvertLink, L"Static", SS_NOTIFY, 3000, 120, 3015, 375, L"Рекламное место сдается..."},
     {HostsLink, L"Static", SS_NOTIFY, 600, 840, 495, 255, L"hosts:"},
 };
-const std::vector<std::pair<int, std::wstring>> MainToolTips = {
-    {Method1Button, L"Разблокировать способ №1"}, {Method2Button, L"Разблокировать способ №2"}, {AboutButton, L"О программе..."},
+const std::vector<std::pair<int, std::wstring>> MainToolTips = {{Method1Button, L"Разблокировать способ №1"},
+    {Method2Button, L"Разблокировать способ №2"}, {AboutButton, L"О программе..."},
     {Method3Button, L"Разблокировать способ №3"}, {HostsLink, L"Посмотреть информацию в интернете."}};
 const std::vector<Widget> AboutWidgets = {
     {IDOK, L"Button", BS_DEFPUSHBUTTON | WS_TABSTOP, 4245, 2625, 1260, 345, L"OK"},
     {IconPicture, L"Static", SS_ICON, 240, 240, 540, 540, nullptr},
     {SysInfoButton, L"Button", WS_TABSTOP, 4260, 3075, 1245, 705, L"&Информация о системе..."},
     {DescriptionLabel, L"Static", SS_LEFT, 1050, 1125, 3885, 1170,
-     L"Хостовик сайтов поможет Вам разблокировать сайты, которые были заблокированы вирусами, или интернет "
-     L"мошениками."},
+        L"Хостовик сайтов поможет Вам разблокировать сайты, которые были заблокированы вирусами, или интернет "
+        L"мошениками."},
     {DisclaimerLabel, L"Static", SS_LEFT, 255, 2625, 3870, 1665, L""},
     {TitleLabel, L"Static", SS_LEFT, 1050, 240, 3885, 480, L"Хостовик"},
     {VersionLabel, L"Static", SS_LEFT, 1050, 780, 3885, 225, L"Версия 1.0.6"},
@@ -423,7 +430,8 @@ void CheckLayout(Run& r, HWND w, const std::string& what, SIZE client, const std
     constexpr LONG_PTR frame = WS_SYSMENU | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     RECT area;
     GetClientRect(w, &area);
-    if ((GetWindowLongPtrW(w, GWL_STYLE) & frame) != (WS_CAPTION | WS_SYSMENU) || !r.At(area, 0, 0, client.cx, client.cy))
+    if ((GetWindowLongPtrW(w, GWL_STYLE) & frame) != (WS_CAPTION | WS_SYSMENU) ||
+        !r.At(area, 0, 0, client.cx, client.cy))
         Fail(what + ": not a fixed frame with a close box only, or a client area of another size");
     HWND h = GetWindow(w, GW_CHILD);
     for (const Widget& c : table) {
@@ -436,7 +444,7 @@ void CheckLayout(Run& r, HWND w, const std::string& what, SIZE client, const std
             !IsWindowVisible(h) || !r.At(p, c.left, c.top, c.width, c.height) || (c.text && TextOf(h) != c.text)) {
             char got[160];
             std::snprintf(got, sizeof got, " is a %s, style 0x%lx, at %ld,%ld size %ldx%ld, text ",
-                          Narrow(ClassOf(h)).c_str(), s, p.left, p.top, p.right - p.left, p.bottom - p.top);
+                Narrow(ClassOf(h)).c_str(), s, p.left, p.top, p.right - p.left, p.bottom - p.top);
             Fail(what + ": control " + std::to_string(c.id) + got + Quote(TextOf(h)));
         }
         h = GetWindow(h, GW_HWNDNEXT);
@@ -482,9 +490,13 @@ void MainLayout(Run& r) {
     RECT view = ScreenRect(GetDlgItem(r.main, HostsView));  // its top border whole under the labels
     view.bottom = view.top + 1;
     view.right = ScreenRect(GetDlgItem(r.main, HostsLink)).right;
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);  // the window's own colour, where the border is not yet drawn, or painted over
+    const COLORREF face =
+        GetSysColor(COLOR_BTNFACE);  // the window's own colour, where the border is not yet drawn, or painted over
     const DWORD cut = GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face);
-    if (!Within(5, [&] { const std::vector<DWORD> line = Capture(view); return std::count(line.begin(), line.end(), cut) == 0; }))
+    if (!Within(5, [&] {
+            const std::vector<DWORD> line = Capture(view);
+            return std::count(line.begin(), line.end(), cut) == 0;
+        }))
         Fail("the view's border is cut");
     ToolTipsShown(r);
     for (int id : {HostsLink, AdvertLink}) {  // the link labels are drawn in blue
@@ -517,14 +529,15 @@ Step CloseAbout(int id, UINT message, WPARAM wp = 0, LPARAM lp = 0) {
     };
 }
 const Step AboutOK = CloseAbout(IDOK, BM_CLICK), AboutEsc = CloseAbout(IDOK, WM_KEYDOWN, VK_ESCAPE, 0x00010001),
-           AboutCloseBox = CloseAbout(0, WM_SYSCOMMAND, SC_CLOSE), ClickSysInfo = Post(&Run::about, SysInfoButton, BM_CLICK);
+           AboutCloseBox = CloseAbout(0, WM_SYSCOMMAND, SC_CLOSE),
+           ClickSysInfo = Post(&Run::about, SysInfoButton, BM_CLICK);
 
 // ---- Preparations ----
 
 // Sets a value in the registry of the run's own prefix (none: deletes it). Each case sets the
 // values it depends on.
-void SetValue(HKEY root, const wchar_t* key, const wchar_t* name, const std::optional<std::wstring>& text,
-              DWORD type = REG_SZ) {
+void SetValue(
+    HKEY root, const wchar_t* key, const wchar_t* name, const std::optional<std::wstring>& text, DWORD type = REG_SZ) {
     if (!text) RegDeleteKeyValueW(root, key, name);
     else RegSetKeyValueW(root, key, name, type, text->c_str(), static_cast<DWORD>((text->size() + 1) * 2));
 }
@@ -567,7 +580,8 @@ const Step ResetToDefault = WindowsReadsHostsFrom(L"%SystemRoot%\\System32\\driv
 // hands the page to a Unix browser, if any.
 void BrowserStandIn(Run&) {
     for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-        SetValue(root, L"Software\\Classes\\http\\shell\\open\\command", L"", L"\"" + options.bin + L"\\browser.exe\" \"%1\"");
+        SetValue(root, L"Software\\Classes\\http\\shell\\open\\command", L"",
+            L"\"" + options.bin + L"\\browser.exe\" \"%1\"");
 }
 // A link label clicked: its page opens (the browser stand-in records its start) or its message
 // shows within 2 s, as a user expects of a link; the time taken is printed.
@@ -594,7 +608,8 @@ std::wstring Env(const wchar_t* name) {
 // uses the copy only with wineboot.exe=n in WINEDLLOVERRIDES, as scripts/e2e.sh sets.
 void WinebootStandIn(Run& r) {
     const std::wstring boot = SystemFolder() + L"\\wineboot.exe", saved = options.root + L"\\wineboot.exe";
-    if (!CopyFileW(boot.c_str(), saved.c_str(), FALSE) || !CopyFileW((options.bin + L"\\recorder.exe").c_str(), boot.c_str(), FALSE))
+    if (!CopyFileW(boot.c_str(), saved.c_str(), FALSE) ||
+        !CopyFileW((options.bin + L"\\recorder.exe").c_str(), boot.c_str(), FALSE))
         Fail("cannot replace " + Narrow(boot));
     r.undo.push_back([=] { CopyFileW(saved.c_str(), boot.c_str(), FALSE); });
 }
@@ -639,7 +654,7 @@ std::optional<std::wstring> PendingRenames() {
     std::wstring names(32768, L'\0');
     DWORD size = static_cast<DWORD>(names.size() * sizeof(wchar_t));
     if (RegGetValueW(HKEY_LOCAL_MACHINE, SessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr,
-                     names.data(), &size))
+            names.data(), &size))
         return std::nullopt;
     return names.substr(0, size / sizeof(wchar_t));
 }
@@ -647,7 +662,8 @@ void RenamesPutBack(Run& r) {
     r.undo.push_back([saved = PendingRenames(), etc = r.etc] {
         std::error_code ignored;  // an undo runs in a destructor too
         for (const auto& entry : std::filesystem::directory_iterator(etc, ignored))
-            if (entry.path().filename().wstring().starts_with(L"hosts.hostovik-")) std::filesystem::remove(entry.path(), ignored);
+            if (entry.path().filename().wstring().starts_with(L"hosts.hostovik-"))
+                std::filesystem::remove(entry.path(), ignored);
         if (!saved) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, SessionManager, L"PendingFileRenameOperations");
         else SetValue(HKEY_LOCAL_MACHINE, SessionManager, L"PendingFileRenameOperations", *saved, REG_MULTI_SZ);
     });
@@ -657,16 +673,19 @@ Step RenamedAtRestart(const std::string& expected) {
     return [=](Run&) {
         std::string names = Narrow(PendingRenames().value_or(L""));
         std::replace(names.begin(), names.end(), '\0', '|');
-        if (!Matches(names, expected) || std::count(names.begin(), names.end(), '|') != std::count(expected.begin(), expected.end(), '|'))
+        if (!Matches(names, expected) ||
+            std::count(names.begin(), names.end(), '|') != std::count(expected.begin(), expected.end(), '|'))
             Fail("Windows would move at its start: " + names);
     };
 }
-const std::string HostsAt = "\\??\\C:\\windows\\System32\\drivers\\etc\\hosts", NewFileAt = HostsAt + ".hostovik-*-1.tmp|";
+const std::string HostsAt = "\\??\\C:\\windows\\System32\\drivers\\etc\\hosts",
+                  NewFileAt = HostsAt + ".hostovik-*-1.tmp|";
 // /repair of the prefix's own hosts file, which another program holds, twice: the second run
 // asks for nothing more.
 Steps HeldRepairTwice(const std::string& hosts, const std::string& renames) {
-    return {RenamesPutBack, Cli(L"/repair", "*RESULT hosts=" + hosts + " redirected=no other=none changed=pending exit=3010\r\n"),
-            RenamedAtRestart(renames), Cli(L"/repair", "*changed=pending exit=3010\r\n"), RenamedAtRestart(renames)};
+    return {RenamesPutBack,
+        Cli(L"/repair", "*RESULT hosts=" + hosts + " redirected=no other=none changed=pending exit=3010\r\n"),
+        RenamedAtRestart(renames), Cli(L"/repair", "*changed=pending exit=3010\r\n"), RenamedAtRestart(renames)};
 }
 
 // The main window on a file it could not read: the view says why.
@@ -678,7 +697,8 @@ void ViewSaysUnread(Run& r) {
 
 // /restore: of a pipe that never writes is refused at once: it must not keep a run waiting.
 void PipeRefused(Run& r) {
-    const HANDLE pipe = CreateNamedPipeW(L"\\\\.\\pipe\\hostovik-e2e", PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
+    const HANDLE pipe =
+        CreateNamedPipeW(L"\\\\.\\pipe\\hostovik-e2e", PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
     Cli(L"/restore:\\\\.\\pipe\\hostovik-e2e", "*ошибка 50: *exit=50\r\n")(r);
     CloseHandle(pipe);
 }
@@ -690,8 +710,10 @@ Step Planted(const std::wstring& name, DWORD type, const std::string& bytes) {
     return [=](Run& r) {
         std::string old(1 << 16, '\0');
         DWORD oldType = 0, size = static_cast<DWORD>(old.size());
-        const bool had = !RegGetValueW(HKEY_CURRENT_USER, Settings.c_str(), name.c_str(), RRF_RT_ANY, &oldType, old.data(), &size);
-        RegSetKeyValueW(HKEY_CURRENT_USER, Settings.c_str(), name.c_str(), type, bytes.data(), static_cast<DWORD>(bytes.size()));
+        const bool had =
+            !RegGetValueW(HKEY_CURRENT_USER, Settings.c_str(), name.c_str(), RRF_RT_ANY, &oldType, old.data(), &size);
+        RegSetKeyValueW(
+            HKEY_CURRENT_USER, Settings.c_str(), name.c_str(), type, bytes.data(), static_cast<DWORD>(bytes.size()));
         r.undo.push_back([=] {
             if (had) RegSetKeyValueW(HKEY_CURRENT_USER, Settings.c_str(), name.c_str(), oldType, old.data(), size);
             else RegDeleteKeyValueW(HKEY_CURRENT_USER, Settings.c_str(), name.c_str());
@@ -700,21 +722,27 @@ Step Planted(const std::wstring& name, DWORD type, const std::string& bytes) {
 }
 const std::wstring ProxyServer = L"127.0.0.1:8080";
 const Steps ProxyHere = {Planted(L"ProxyEnable", REG_DWORD, std::string("\1\0\0\0", 4)),
-                         Planted(L"ProxyServer", REG_SZ, std::string(reinterpret_cast<const char*>(ProxyServer.c_str()), 30))};
+    Planted(L"ProxyServer", REG_SZ, std::string(reinterpret_cast<const char*>(ProxyServer.c_str()), 30))};
 // ...switched off, its old values in the one .reg beside hosts, as `reg import` takes them back;
 void ProxySwitchedOff(Run& r) {
     DWORD enabled = 1, size = sizeof enabled;
     RegGetValueW(HKEY_CURRENT_USER, Settings.c_str(), L"ProxyEnable", RRF_RT_REG_DWORD, nullptr, &enabled, &size);
     const std::wstring text = L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\" + Settings +
-                              L"]\r\n\"ProxyEnable\"=dword:00000001\r\n\"ProxyServer\"=\"" + ProxyServer + L"\"\r\n\r\n";
+                              L"]\r\n\"ProxyEnable\"=dword:00000001\r\n\"ProxyServer\"=\"" + ProxyServer +
+                              L"\"\r\n\r\n";
     for (const auto& entry : std::filesystem::directory_iterator(r.etc))
-        if (entry.path().extension() == L".reg" && ReadFileBytes(entry.path()) == std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2) && !enabled) return;
+        if (entry.path().extension() == L".reg" &&
+            ReadFileBytes(entry.path()) == std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2) &&
+            !enabled)
+            return;
     Fail("the proxy stays on, or no .reg beside hosts holds its old values");
 }
 // ...an adapter whose name servers are set by hand, as DNS changers set them; hosts.ics with an entry.
 void NameServerAndIcs(Run& r) {
-    const std::wstring adapter = L"\\{0E2E0E2E-0000-4000-8000-000000000001}", keys[] = {std::wstring(Tcpip) + L"\\Interfaces" + adapter,
-        L"SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}" + adapter};
+    const std::wstring adapter = L"\\{0E2E0E2E-0000-4000-8000-000000000001}",
+                       keys[] = {std::wstring(Tcpip) + L"\\Interfaces" + adapter,
+                           L"SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}" +
+                               adapter};
     SetValue(HKEY_LOCAL_MACHINE, keys[0].c_str(), L"NameServer", L"6.6.6.6");
     SetValue(HKEY_LOCAL_MACHINE, (keys[1] + L"\\Connection").c_str(), L"Name", L"Сеть e2e");
     WriteFileBytes(r.hosts + L".ics", "10.0.0.9 bank.ru\r\n");
@@ -723,8 +751,10 @@ void NameServerAndIcs(Run& r) {
         DeleteFileW(ics.c_str());
     });
 }
-const Message ProxyFound{Detection, OtherPlacesFound({L"прокси для всех страниц (пользователь): " + ProxyServer + OnThisComputer}, true),
-                         L"Yes No", L"other-places"}, ProxyOff{Caption, ProxiesSwitchedOff(L"*"), L"OK"};
+const Message ProxyFound{Detection,
+    OtherPlacesFound({L"прокси для всех страниц (пользователь): " + ProxyServer + OnThisComputer}, true), L"Yes No",
+    L"other-places"},
+    ProxyOff{Caption, ProxiesSwitchedOff(L"*"), L"OK"};
 
 // ---- The cases ----
 
@@ -755,7 +785,8 @@ void HardLinkedLogRefused(Run& r) {
     const std::wstring ini = r.windir + L"\\win.ini";
     WriteFileBytes(ini, "[fonts]\r\n");
     if (!CreateHardLinkW((r.windir + L"\\linked.txt").c_str(), ini.c_str(), nullptr)) Fail("cannot make a hard link");
-    Cli(L"/check /log:%W%\\linked.txt", "*строка журнала не записана: у файла несколько имён *\r\nRESULT *exit=1\r\n")(r);
+    Cli(L"/check /log:%W%\\linked.txt", "*строка журнала не записана: у файла несколько имён *\r\nRESULT *exit=1\r\n")(
+        r);
     if (ReadFileBytes(ini) != "[fonts]\r\n") Fail("the log's line went to the other name");
 }
 const std::wstring LongPath(40000, L'x');  // a DataBasePath far longer than any folder's name
@@ -766,9 +797,10 @@ const std::wstring LongPath(40000, L'x');  // a DataBasePath far longer than any
 void SystemFileMoved(Run& r) {
     const std::wstring scratch = L"SOFTWARE\\HostovikE2E", file = r.windir + L"\\System32\\config\\SYSTEM";
     const DWORD current = 1;
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, (scratch + L"\\Select").c_str(), L"Current", REG_DWORD, &current, sizeof current);
+    RegSetKeyValueW(
+        HKEY_LOCAL_MACHINE, (scratch + L"\\Select").c_str(), L"Current", REG_DWORD, &current, sizeof current);
     SetValue(HKEY_LOCAL_MACHINE, (scratch + L"\\ControlSet001\\" + TcpipParameters).c_str(), L"DataBasePath", Evil,
-             REG_EXPAND_SZ);
+        REG_EXPAND_SZ);
     std::filesystem::create_directories(std::filesystem::path(file).parent_path());
     HANDLE token = nullptr;
     TOKEN_PRIVILEGES backup{1, {{{}, SE_PRIVILEGE_ENABLED}}};
@@ -788,12 +820,13 @@ void SystemFileMoved(Run& r) {
 // No registry file of a run is left loaded once it has ended.
 void NoneLoaded(Run&) {
     wchar_t name[256];
-    for (DWORD i = 0, size = 256; !RegEnumKeyExW(HKEY_LOCAL_MACHINE, i, name, &size, nullptr, nullptr, nullptr, nullptr);
-         ++i, size = 256)
+    for (DWORD i = 0, size = 256;
+         !RegEnumKeyExW(HKEY_LOCAL_MACHINE, i, name, &size, nullptr, nullptr, nullptr, nullptr); ++i, size = 256)
         if (std::wstring_view(name).starts_with(LoadedHivePrefix)) Fail("still loaded: HKLM\\" + Narrow(name));
 }
 
 const std::vector<Case>& Cases() {
+    // clang-format off
     static const std::vector<Case> cases = {
         // The start-up check and method 1
         {"modified file, No: the main window shows it; its layout, tool tips and About at 96 DPI", Infected,
@@ -931,6 +964,7 @@ const std::vector<Case>& Cases() {
         {"no console: a mistyped switch shows no window and ends with 87", Stock,
          {[](Run& r) { StartWith(r, L"/fix", options.exe, 0, false); }, EndsUnseen}, Unchanged, "", 87},
     };
+    // clang-format on
     return cases;
 }
 
@@ -958,7 +992,8 @@ void CheckSandbox(Run& r, const std::string& from, const std::string& to) {
         const std::string name = Narrow(entry.path().filename().wstring());
         if (name == "hosts" || (r.c.system && !name.starts_with("hosts"))) continue;  // Wine's own files
         const bool reg = (r.c.after & RegKept) && Matches(name, "hosts.*.reg");  // its bytes are the case's to check
-        if (name.size() != 25 || !(reg || Matches(name, "hosts.*.bak")) || name.substr(6, 15) < from || name.substr(6, 15) > to)
+        if (name.size() != 25 || !(reg || Matches(name, "hosts.*.bak")) || name.substr(6, 15) < from ||
+            name.substr(6, 15) > to)
             Fail("unexpected file beside the hosts file: " + name);
         if (reg && ++regs) continue;
         if (ReadFileBytes(entry.path()) != r.before) Fail("the copy " + name + " differs from the old file");
@@ -982,7 +1017,8 @@ std::string RunCase(const Case& c, size_t index) {
             r.program.reset();  // it may still hold the file when the case failed
             r.Restore();        // so may a holder the case started
             for (const auto& entry : std::filesystem::directory_iterator(r.etc))
-                if (entry.path().extension() == L".bak" || entry.path().extension() == L".reg") std::filesystem::remove(entry.path());
+                if (entry.path().extension() == L".bak" || entry.path().extension() == L".reg")
+                    std::filesystem::remove(entry.path());
             SetFileAttributesW(r.hosts.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (saved) WriteFileBytes(r.hosts, *saved);
         } catch (const std::exception& e) {
@@ -1024,10 +1060,9 @@ int RunCases(const std::vector<std::string>& only, const std::string& group) {
     std::filesystem::create_directories(options.bin);
     std::filesystem::create_directories(options.root + L"\\msinfo");
     SetCurrentDirectoryW(options.root.c_str());
-    for (const std::wstring& copy :
-         {options.bin + L"\\recorder.exe", options.bin + L"\\route.exe", options.bin + L"\\browser.exe",
-          options.bin + L"\\sysinfo.exe", options.root + L"\\msinfo\\MSINFO32.EXE", options.root + L"\\route.exe",
-          SystemFolder() + L"\\route.exe", SystemFolder() + L"\\ipconfig.exe"})
+    for (const std::wstring& copy : {options.bin + L"\\recorder.exe", options.bin + L"\\route.exe",
+             options.bin + L"\\browser.exe", options.bin + L"\\sysinfo.exe", options.root + L"\\msinfo\\MSINFO32.EXE",
+             options.root + L"\\route.exe", SystemFolder() + L"\\route.exe", SystemFolder() + L"\\ipconfig.exe"})
         if (!CopyFileW(recorder.c_str(), copy.c_str(), FALSE)) Fail("cannot copy the recorder to " + Narrow(copy));
     SetEnvironmentVariableW(L"PATH", (options.bin + L";" + Env(L"PATH")).c_str());
     // A decoy Windows folder in windir, as code with the user's rights can set it: the program
@@ -1040,7 +1075,10 @@ int RunCases(const std::vector<std::string>& only, const std::string& group) {
     int passed = 0, failed = 0;
     const std::vector<Case>& cases = Cases();
     for (size_t i = 0; i < cases.size(); ++i) {
-        if (cases[i].group != group || (!only.empty() && std::none_of(only.begin(), only.end(), [&](const std::string& text) { return Matches(cases[i].name, "*" + text + "*"); }))) continue;
+        if (cases[i].group != group ||
+            (!only.empty() && std::none_of(only.begin(), only.end(),
+                                  [&](const std::string& text) { return Matches(cases[i].name, "*" + text + "*"); })))
+            continue;
         const double start = Seconds();
         std::string failure, recorded;
         try {
@@ -1049,7 +1087,7 @@ int RunCases(const std::vector<std::string>& only, const std::string& group) {
             failure = e.what();
         }
         std::printf("%s  %s (%.1f s)%s%s\n", failure.empty() ? "PASS" : "FAIL", cases[i].name, Seconds() - start,
-                    failure.empty() ? "" : ": ", failure.c_str());
+            failure.empty() ? "" : ": ", failure.c_str());
         if (!recorded.empty()) std::printf("      recorded: %s", recorded.c_str());
         std::fflush(stdout);
         ++(failure.empty() ? passed : failed);

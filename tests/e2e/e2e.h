@@ -15,7 +15,7 @@
 inline std::string Narrow(std::wstring_view text, UINT codepage = CP_UTF8) {
     std::string out(text.size() * 3, '\0');
     out.resize(WideCharToMultiByte(codepage, 0, text.data(), static_cast<int>(text.size()), out.data(),
-                                   static_cast<int>(out.size()), nullptr, nullptr));
+        static_cast<int>(out.size()), nullptr, nullptr));
     return out;
 }
 
@@ -70,20 +70,22 @@ struct Program {
     double started = Seconds();
     bool mainShown = false;
 
-    explicit Program(std::wstring commandLine, std::wstring mainClass_ = L"HostovikForm1", DWORD flags = 0,
-                     bool pipe = true)
+    explicit Program(
+        std::wstring commandLine, std::wstring mainClass_ = L"HostovikForm1", DWORD flags = 0, bool pipe = true)
         : mainClass(mainClass_) {
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         HANDLE write = nullptr;
         STARTUPINFOW si{};
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESTDHANDLES;
-        if (pipe && CreatePipe(&output, &write, &inherit, 1 << 20)) SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
+        if (pipe && CreatePipe(&output, &write, &inherit, 1 << 20))
+            SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
         si.hStdOutput = si.hStdError = write;
-        const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, pipe, flags, nullptr, nullptr,
-                                            &si, &pi);
+        const BOOL started =
+            CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, pipe, flags, nullptr, nullptr, &si, &pi);
         if (write) CloseHandle(write);
-        if (!started) throw std::runtime_error("cannot start " + Narrow(commandLine) + ": " + std::to_string(GetLastError()));
+        if (!started)
+            throw std::runtime_error("cannot start " + Narrow(commandLine) + ": " + std::to_string(GetLastError()));
     }
     ~Program() {  // ends the process if it still runs
         TerminateProcess(pi.hProcess, 99);
@@ -96,7 +98,8 @@ struct Program {
     std::string Output() const {
         std::string text;
         char buffer[4096];
-        for (DWORD read = 0; ReadFile(output, buffer, sizeof buffer, &read, nullptr) && read;) text.append(buffer, read);
+        for (DWORD read = 0; ReadFile(output, buffer, sizeof buffer, &read, nullptr) && read;)
+            text.append(buffer, read);
         return text;
     }
     Program(const Program&) = delete;

@@ -11,8 +11,9 @@ bool BackupPrivilegeEnabled() {
     PRIVILEGE_SET backup{1, PRIVILEGE_SET_ALL_NECESSARY, {{{0, 0}, 0}}};
     HANDLE token = nullptr;
     BOOL enabled = FALSE;
-    return LookupPrivilegeValueW(nullptr, SE_BACKUP_NAME, &backup.Privilege[0].Luid) && ImpersonateSelf(SecurityImpersonation) &&
-           OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token) && PrivilegeCheck(token, &backup, &enabled) && enabled;
+    return LookupPrivilegeValueW(nullptr, SE_BACKUP_NAME, &backup.Privilege[0].Luid) &&
+           ImpersonateSelf(SecurityImpersonation) && OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token) &&
+           PrivilegeCheck(token, &backup, &enabled) && enabled;
 }
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -23,12 +24,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     STARTUPINFOW si{};
     GetStartupInfoW(&si);
     const int show = si.dwFlags & STARTF_USESHOWWINDOW ? si.wShowWindow : -1;
-    const std::wstring line =
-        self + (L"|" + std::wstring(GetCommandLineW())) + L"|" + std::to_wstring(show) + L"|" + folder +
-        (BackupPrivilegeEnabled() ? L"|backup privilege enabled\n" : L"\n");
+    const std::wstring line = self + (L"|" + std::wstring(GetCommandLineW())) + L"|" + std::to_wstring(show) + L"|" +
+                              folder + (BackupPrivilegeEnabled() ? L"|backup privilege enabled\n" : L"\n");
     std::string utf8(line.size() * 3, '\0');
     utf8.resize(WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(),
-                                    static_cast<int>(utf8.size()), nullptr, nullptr));
+        static_cast<int>(utf8.size()), nullptr, nullptr));
     // Another recorder may be writing: tried again for a minute, long enough for a busy machine.
     for (const ULONGLONG until = GetTickCount64() + 60000; GetTickCount64() < until; Sleep(10)) {
         const HANDLE f = CreateFileW(record, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);

@@ -11,6 +11,7 @@ using enum Command::Action;
 auto Fields(const Command& c) { return std::tuple(c.action, c.restoreFrom, c.windowsDir, c.log, c.allow, c.utf8); }
 
 TEST(Switches, EachArgumentListReadsAsItsCommandOrAsAMistake) {
+    // clang-format off
     const struct {
         const char* name;
         std::vector<std::wstring> args;
@@ -44,10 +45,12 @@ TEST(Switches, EachArgumentListReadsAsItsCommandOrAsAMistake) {
         {"a name that only starts like one", {L"/checks"}, {.action = Invalid}},
         {"no / or -", {L"check"}, {.action = Invalid}},
     };
+    // clang-format on
     for (const auto& c : cases) EXPECT_EQ(Fields(ParseCommandLine(c.args)), Fields(c.command)) << c.name;
 }
 
 TEST(ExitCodes, TheWorseCodeOfTwoStepsStandsAndOfTwoFailuresTheEarlier) {
+    // clang-format off
     const struct {
         const char* name;
         std::uint32_t earlier, later, run;
@@ -60,6 +63,7 @@ TEST(ExitCodes, TheWorseCodeOfTwoStepsStandsAndOfTwoFailuresTheEarlier) {
         {"a failure after a finding", 1, 32, 32},
         {"two failures", 5, 32, 5},
     };
+    // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(static_cast<std::uint32_t>(Combined(ExitCode{c.earlier}, ExitCode{c.later})), c.run) << c.name;
     EXPECT_EQ(static_cast<std::uint32_t>(FailedWith(0)), 1359u);  // a failure without a code is no success
@@ -71,7 +75,8 @@ const std::wstring Where = L"openW -2147483646 SYSTEM\\CurrentControlSet\\Servic
 // What a scan of a file says: its line feeds, the version it is, its entries.
 Journal Scanned(int lineFeeds, const std::wstring& version, int entries, const Journal& listed = {}) {
     return Journal{L"переводов строк: " + std::to_wstring(lineFeeds) + version,
-                   L"записей, кроме localhost на этом компьютере: " + std::to_wstring(entries)} + listed;
+               L"записей, кроме localhost на этом компьютере: " + std::to_wstring(entries)} +
+           listed;
 }
 
 // Another installation's registry file, starting with control set `current`, whose DataBasePath
@@ -81,7 +86,7 @@ const std::string Tcpip1 = "ControlSet001\\Services\\Tcpip\\Parameters";
 const RegistryValue Reset{2, Utf16(L"%SystemRoot%\\System32\\drivers\\etc")};
 FakeSystem::Keys SystemFile(char current) {
     return {{"Select", {{"Current", {4, std::string{current, 0, 0, 0}}}}},
-            {Tcpip1, {{"DataBasePath", {1, Utf16(L"C:\\WINDOWS\\System32\\drivers\\etc")}}}}};
+        {Tcpip1, {{"DataBasePath", {1, Utf16(L"C:\\WINDOWS\\System32\\drivers\\etc")}}}}};
 }
 
 const std::string Infected = Stock + "127.0.0.1 vk.com ok.ru # blocked\r\n::1 localhost\r\n";
@@ -90,8 +95,9 @@ const Journal StockScanned = Scanned(19, L" (стандартный файл Win
               Blocked = Scanned(21, L"", 1, {L"  127.0.0.1 vk.com ok.ru # blocked"}),
               Redirected = {L"DataBasePath: Windows читает hosts не из стандартной папки: D:\\evil"},
               Repaired = {L"копия старого файла: " + B, L"файл hosts заменён стандартным", L"кэш DNS очищен"},
-              ResetEvil = {L"DataBasePath возвращено к стандартному, было: D:\\evil; Windows прочтёт его после "
-                           L"перезагрузки"},
+              ResetEvil =
+                  {L"DataBasePath возвращено к стандартному, было: D:\\evil; Windows прочтёт его после "
+                   L"перезагрузки"},
               Missing = {L"файла нет: записей нет", L"файла hosts нет"};
 
 // A run on the fake system: what is there before it, and what it must say, change and return.
@@ -100,12 +106,12 @@ struct RunRow {
     std::vector<std::wstring> args;
     std::wstring at = H;  // the hosts file
     std::optional<std::string> hosts = {};
-    Files others = {};                          // other files there before the run
-    std::optional<RegistryValue> redirect = {}; // the running Windows' DataBasePath
-    FakeSystem::Keys keys = {};                 // the running Windows' registry besides DataBasePath
-    FakeSystem::Keys hive = {};                 // the registry file of D:\W
-    std::wstring failing = {};                  // a call that fails with error 5
-    bool tookEffect = false;  // the failing call is a replace that moved the file all the same
+    Files others = {};                                // other files there before the run
+    std::optional<RegistryValue> redirect = {};       // the running Windows' DataBasePath
+    FakeSystem::Keys keys = {};                       // the running Windows' registry besides DataBasePath
+    FakeSystem::Keys hive = {};                       // the registry file of D:\W
+    std::wstring failing = {};                        // a call that fails with error 5
+    bool tookEffect = false;                          // the failing call is a replace that moved the file all the same
     std::map<std::wstring, std::uint32_t> busy = {};  // calls failing for good: another program holds hosts
     bool waiting = false;  // an earlier run's new file waits for the restart to replace hosts
     int code;
@@ -142,6 +148,7 @@ void ExpectRun(const RunRow& c) {
 }
 
 TEST(ConsoleRuns, ACheckSaysWhatItFindsAndChangesNothing) {
+    // clang-format off
     const RunRow rows[] = {
         {.name = "stock", .args = {L"/check"}, .hosts = Stock, .code = 0,
          .said = StockScanned + Journal{L"файл hosts чистый"},
@@ -166,22 +173,26 @@ TEST(ConsoleRuns, ACheckSaysWhatItFindsAndChangesNothing) {
          .said = Scanned(1, L"", 1, {L"  0.0.0.0 a?[2Jb?"}) + Journal{L"файл hosts изменён"},
          .last = L"hosts=modified redirected=no other=none changed=no", .after = {{H, "0.0.0.0 a\x1b[2Jb\x07\rc\r\n"}}},
     };
+    // clang-format on
     for (const RunRow& row : rows) ExpectRun(row);
 }
 
 TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
     const std::string windows10 = StockFiles()[3].bytes;
     const std::wstring unchanged = L"файл hosts не изменён: записей в нём нет", reg = H + L".20240102-030405.reg",
-                       proxied = L"прокси для всех страниц (пользователь): 127.0.0.1:8080 (на этом компьютере: так "
-                                 L"делают "
-                                 L"вредоносные программы)";
+                       proxied =
+                           L"прокси для всех страниц (пользователь): 127.0.0.1:8080 (на этом компьютере: так "
+                           L"делают "
+                           L"вредоносные программы)";
     const FakeSystem::Keys proxy = UserProxy(L"127.0.0.1:8080");  // a user's proxy on this computer
-    const std::string regText = Utf16(L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n"
+    const std::string regText = Utf16(
+        L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n"
         L"[HKEY_CURRENT_USER\\Software\\"
         L"Microsoft\\Windows\\CurrentVersion\\Internet Settings]\r\n\"ProxyEnable\"=dword:00000001\r\n\"ProxyServer\"="
         L"\"127.0.0.1:8080\"\r\n\r\n");
-    const Journal noEntries = StockScanned + Journal{unchanged}, refused = {L"ошибка 5: text of 5 (" + H +
-                                                                           L" Файл hosts оставлен как был.)"};
+    const Journal noEntries = StockScanned + Journal{unchanged},
+                  refused = {L"ошибка 5: text of 5 (" + H + L" Файл hosts оставлен как был.)"};
+    // clang-format off
     const RunRow rows[] = {
         {.name = "a clean file: nothing changes, no copy", .args = {L"/repair"}, .hosts = windows10, .code = 0,
          .said = Scanned(21, L" (стандартный файл Windows 7-11)", 0) + Journal{unchanged},
@@ -263,6 +274,7 @@ TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
          .code = 2, .said = Blocked + Journal{L"ошибка 2: text of 2 (none.bak)"},
          .last = L"hosts=modified redirected=unchecked other=unchecked changed=no", .after = {{H, Infected}}},
     };
+    // clang-format on
     for (const RunRow& row : rows) ExpectRun(row);
 }
 
@@ -270,20 +282,24 @@ TEST(ConsoleRuns, AnotherInstallationIsWorkedOnInItsOwnRegistryAndNeverGuessed) 
     const std::vector<std::wstring> check = {L"/check", L"/windir:D:\\W"};
     const wchar_t* const unchecked = L"hosts=missing redirected=unchecked other=none changed=no";
     const std::wstring unread = L"DataBasePath не проверено: реестр Windows в /windir: не прочитан: ";
-    const Journal moved = {L"DataBasePath: Windows читает hosts не из стандартной папки: "
-                           L"C:\\WINDOWS\\System32\\drivers\\etc"},
-                  loaded = {L"в /windir: проверены только hosts.ics и реестр SYSTEM той Windows (серверы имён, NRPT, "
-                            L"Winsock); прокси пользователей, WinHTTP и правила NRPT групповой политики "
-                            L"(реестр SOFTWARE) "
-                            L"не проверены"},
-                  notLoaded = {L"в /windir: проверен только hosts.ics: реестр той Windows не прочитан, прокси, серверы "
-                               L"имён, NRPT и Winsock не проверены"};
+    const Journal moved =
+                      {L"DataBasePath: Windows читает hosts не из стандартной папки: "
+                       L"C:\\WINDOWS\\System32\\drivers\\etc"},
+                  loaded =
+                      {L"в /windir: проверены только hosts.ics и реестр SYSTEM той Windows (серверы имён, NRPT, "
+                       L"Winsock); прокси пользователей, WinHTTP и правила NRPT групповой политики "
+                       L"(реестр SOFTWARE) "
+                       L"не проверены"},
+                  notLoaded = {
+                      L"в /windir: проверен только hosts.ics: реестр той Windows не прочитан, прокси, серверы "
+                      L"имён, NRPT и Winsock не проверены"};
     FakeSystem::Keys second = SystemFile(2), noSelect = SystemFile(1), gone = SystemFile(3);
-    second["ControlSet002\\Services\\Tcpip\\Parameters"]["DataBasePath"] = {2,
-        Utf16(L"%SystemRoot%\\System32\\%D%\\etc")};
+    second["ControlSet002\\Services\\Tcpip\\Parameters"]["DataBasePath"] = {
+        2, Utf16(L"%SystemRoot%\\System32\\%D%\\etc")};
     second["ControlSet002\\Control\\Session Manager\\Environment"]["D"] = {1, Utf16(L"drivers")};
     noSelect.erase("Select");
     gone["ControlSet002"];
+    // clang-format off
     const RunRow rows[] = {
         // Its own registry file, at the control set it starts with: the running one's default is not its.
         {.name = "a check", .args = check, .at = OtherHosts, .hive = SystemFile(1), .code = 1, .said = moved + loaded +
@@ -339,12 +355,14 @@ TEST(ConsoleRuns, AnotherInstallationIsWorkedOnInItsOwnRegistryAndNeverGuessed) 
          .after = {{L"c:\\windows\\System32\\drivers\\etc\\hosts", Infected},
                    {L"c:\\windows\\System32\\drivers\\etc\\hosts.20240102-030405.bak", Infected}}},
     };
+    // clang-format on
     for (const RunRow& row : rows) ExpectRun(row);
 }
 
 // Only a check runs without administrator rights: Vista's filtered token of an administrator
 // has none, XP's member of Administrators has them (XP has no elevation).
 TEST(ConsoleRuns, ChangesOnlyWithAdministratorRights) {
+    // clang-format off
     const struct {
         const char* name;
         TokenRights rights;
@@ -357,6 +375,7 @@ TEST(ConsoleRuns, ChangesOnlyWithAdministratorRights) {
         {"a restore, filtered", {false, true}, L"/restore:x", 740},
         {"a check, filtered", {false, false}, L"/check", 1},
     };
+    // clang-format on
     for (const auto& c : cases) {
         FakeSystem sys;
         sys.files[H] = Old;
@@ -375,16 +394,18 @@ TEST(ConsoleLog, ALineARunWithItsActionFileEntriesCodeResultsAndCopy) {
     RunCommand(sys.Get(), ParseCommandLine({L"/repair", L"/log:L"}));
     sys.rights = {false, true};
     RunCommand(sys.Get(), ParseCommandLine({L"/restore:x", L"/log:L"}));
-    EXPECT_EQ(sys.files[L"L"], Utf8(LogFields + L"check\t" + H + L"\t1\t1\tфайл hosts изменён\t-\r\n" + LogFields +
-                                    L"repair\t" + H + L"\t1\t0\tфайл hosts заменён стандартным; кэш DNS очищен\t" + B +
-                                    L"\r\n" + LogFields + L"restore\t" + H + L"\t-\t740\tнужны права администратора: "
-                                    L"запустите из командной строки от имени администратора; ничего не "
-                                    L"изменено\t-\r\n"));
+    EXPECT_EQ(sys.files[L"L"],
+        Utf8(LogFields + L"check\t" + H + L"\t1\t1\tфайл hosts изменён\t-\r\n" + LogFields + L"repair\t" + H +
+             L"\t1\t0\tфайл hosts заменён стандартным; кэш DNS очищен\t" + B + L"\r\n" + LogFields + L"restore\t" + H +
+             L"\t-\t740\tнужны права администратора: "
+             L"запустите из командной строки от имени администратора; ничего не "
+             L"изменено\t-\r\n"));
 }
 
 // A log that cannot be written is told of and changes no code: an error, or a log that is no
 // plain disk file (another file's second name, win.ini's say, a link, a folder, a device).
 TEST(ConsoleLog, ALogNotWrittenIsToldOfAndChangesNoCode) {
+    // clang-format off
     const struct {
         const char* name;
         FileFacts facts;
@@ -397,6 +418,7 @@ TEST(ConsoleLog, ALogNotWrittenIsToldOfAndChangesNoCode) {
         {"a folder", {0x10}, 0, L"это папка"},
         {"a device", {0, 1, false}, 0, L"это не файл на диске"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         FakeSystem sys;
         sys.files[H] = Stock;
@@ -437,8 +459,8 @@ TEST(ConsoleRuns, ACopyIsMadeOnceForTheSameBytes) {
     EXPECT_TRUE(sys.files[L"L"].ends_with(Utf8(L"\t" + B + L"\r\n")));
     sys.files[H] = Old + "x";
     RunCommand(sys.Get(), ParseCommandLine({L"/repair"}));
-    EXPECT_EQ(sys.files, (Files{{H, Stock}, {B, Old}, {H + L".20240102-030405-2.bak", Old + "x"}, {L"L",
-        sys.files[L"L"]}}));
+    EXPECT_EQ(
+        sys.files, (Files{{H, Stock}, {B, Old}, {H + L".20240102-030405-2.bak", Old + "x"}, {L"L", sys.files[L"L"]}}));
 }
 
 // The usage goes to the console; where there is none, a box only for /?, never for a mistake.
@@ -461,8 +483,9 @@ TEST(ConsoleUsage, ShownOnTheConsoleElseInABoxOnlyWhenAskedFor) {
 TEST(ConsoleRuns, ACompanysListIsKeptAndNeverGuessed) {
     FakeSystem sys;
     const std::wstring list = L"\\\\srv\\allow.txt";
-    const auto run = [&](const wchar_t* action) { return RunCommand(sys.Get(), ParseCommandLine({action,
-        L"/allow:" + list})); };
+    const auto run = [&](const wchar_t* action) {
+        return RunCommand(sys.Get(), ParseCommandLine({action, L"/allow:" + list}));
+    };
     sys.files = {{list, "# ours\r\n10.0.0.5 intranet.corp\n"}, {H, Old}};
     EXPECT_EQ(run(L"/repair"), 0);
     EXPECT_EQ(sys.files[H], Stock + "10.0.0.5 intranet.corp\r\n");
@@ -482,14 +505,14 @@ TEST(ConsoleRuns, ACheckListsTheCopiesBesideHostsNewestFirst) {
     FakeSystem sys;
     sys.files[H] = Stock;
     for (const wchar_t* name : {L"old", L"20240102-030405", L"20240102-030405-2", L"20240102-030405-3",
-                                L"20240102-030405-10", L"20231231-235959"})
+             L"20240102-030405-10", L"20231231-235959"})
         sys.files[H + L"." + name + L".bak"] = "12";
     for (int day = 1; day <= 7; ++day) sys.files[H + L".2022010" + std::to_wstring(day) + L"-000000.bak"] = "1";
     RunCommand(sys.Get(), ParseCommandLine({L"/check"}));
     EXPECT_EQ(Journal(sys.out.begin() + 3, sys.out.begin() + 9),
-              (Journal{L"копии рядом с hosts, новые первыми: 13", L"  hosts.20240102-030405-10.bak (2 байт)",
-                       L"  hosts.20240102-030405-3.bak (2 байт)", L"  hosts.20240102-030405-2.bak (2 байт)",
-                       L"  hosts.20240102-030405.bak (2 байт)", L"  hosts.20231231-235959.bak (2 байт)"}));
+        (Journal{L"копии рядом с hosts, новые первыми: 13", L"  hosts.20240102-030405-10.bak (2 байт)",
+            L"  hosts.20240102-030405-3.bak (2 байт)", L"  hosts.20240102-030405-2.bak (2 байт)",
+            L"  hosts.20240102-030405.bak (2 байт)", L"  hosts.20231231-235959.bak (2 байт)"}));
     EXPECT_EQ(sys.out[14], L"  и ещё 3");  // the last two days and the name of another form
 }
 

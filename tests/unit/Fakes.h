@@ -55,15 +55,26 @@ inline std::string Utf16(std::wstring_view text) {
     return bytes + std::string(2, '\0');
 }
 
-struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, Clock, Processes, RebootCalls,
-                          Registry, FileLookup, Shell, Console, DllSearchCalls {
+struct FakeSystem final : FileSystem,
+                          MessageBoxUi,
+                          RepairWindows,
+                          Environment,
+                          Clock,
+                          Processes,
+                          RebootCalls,
+                          Registry,
+                          FileLookup,
+                          Shell,
+                          Console,
+                          DllSearchCalls {
     Journal log;
     std::map<std::wstring, std::uint32_t> fail;
     std::map<std::wstring, int> failTimes;  // how often an entry of `fail` fails before it works; unset: always
-    Files files;                                       // also what the file lookup finds
+    Files files;                            // also what the file lookup finds
     std::map<std::wstring, std::uint32_t> attributes;  // of the files that are not Plain
-    std::set<std::wstring> folders{L"C:\\WINDOWS\\System32", L"c:\\windows\\System32", L"D:\\W\\System32", L"E:\\W\\System32"};  // of the Windows the tests name
-    FileFacts appended;                                // what a file opened to append to is
+    std::set<std::wstring> folders{L"C:\\WINDOWS\\System32", L"c:\\windows\\System32", L"D:\\W\\System32",
+        L"E:\\W\\System32"};  // of the Windows the tests name
+    FileFacts appended;       // what a file opened to append to is
     std::deque<Answer> answers;
     std::wstring windowsDir = L"C:\\WINDOWS";
     std::wstring view;
@@ -72,13 +83,13 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     // other roots after "HKCU\\" or "HKU\\".
     using Keys = std::map<std::string, std::map<std::string, RegistryValue>>;
     Keys keys;
-    std::map<std::wstring, Keys> hives;  // registry files, by path
-    bool appHives = false;               // Windows loads them privately (Vista and later)
+    std::map<std::wstring, Keys> hives;        // registry files, by path
+    bool appHives = false;                     // Windows loads them privately (Vista and later)
     std::optional<std::uint32_t> queryStatus;  // what every Unicode read fails with, when set
-    bool replaceTakesEffect = false;          // a failing replace moves the file all the same
-    std::set<std::wstring> held;              // files another program holds open
-    std::vector<FileHolder> holders;          // what the Restart Manager names
-    std::vector<PendingMove> pending;         // what Windows moves at its next start
+    bool replaceTakesEffect = false;           // a failing replace moves the file all the same
+    std::set<std::wstring> held;               // files another program holds open
+    std::vector<FileHolder> holders;           // what the Restart Manager names
+    std::vector<PendingMove> pending;          // what Windows moves at its next start
     bool desktopShell = true, console = true, defaultDllDirectories = true;
     TokenRights rights{true, true};
     std::size_t consoleLines = SIZE_MAX;  // lines the console takes before it fails
@@ -211,7 +222,8 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     void Start(const std::wstring& application, const std::wstring& commandLine, int showCommand) override {
         Call(L"start", application, L"|", commandLine, showCommand);
     }
-    std::uint32_t RunHidden(const std::wstring& application, const std::wstring& commandLine, unsigned seconds) override {
+    std::uint32_t RunHidden(
+        const std::wstring& application, const std::wstring& commandLine, unsigned seconds) override {
         Call(L"run", application, L"|", commandLine, seconds);
         return 0;
     }
@@ -243,11 +255,10 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         return Answer32(L"LookupPrivilegeValueA", Ansi(systemName), Ansi(name));
     }
     std::int32_t AdjustTokenPrivileges(Handle token, std::int32_t disableAll, PrivilegeRecord& wanted,
-                                       std::uint32_t length, PrivilegeRecord& previous,
-                                       std::uint32_t& returnLength) override {
+        std::uint32_t length, PrivilegeRecord& previous, std::uint32_t& returnLength) override {
         const LuidAndAttributes& p = wanted.privileges[0];
         return Answer32(L"AdjustTokenPrivileges", token, disableAll, L"{", wanted.count, p.luid.low, p.luid.high,
-                        p.attributes, L"}", length, L"previous", previous.count, returnLength);
+            p.attributes, L"}", length, L"previous", previous.count, returnLength);
     }
     std::int32_t ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override {
         return Answer32(L"ExitWindowsEx", flags, reason);
@@ -263,16 +274,16 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
     // An open key is handle 101 in the journal. Unicode opens and writes are journaled, ANSI calls
     // each with its answer; a failure listed in `fail` is the open's or the write's answer, and
     // ERROR_FILE_NOT_FOUND (a missing key or value) is nothing.
-    std::unique_ptr<RegistryKey> Open(std::int32_t root, const std::wstring& path, std::uint32_t access,
-                                      Names names) override {
+    std::unique_ptr<RegistryKey> Open(
+        std::int32_t root, const std::wstring& path, std::uint32_t access, Names names) override {
         const bool ansi = names == Names::Ansi;
         const std::wstring rootName = root == win::HKeyCurrentUser ? L"HKCU" : root == win::HKeyUsers ? L"HKU" : L"";
         const std::wstring under = rootName.empty() ? path : path.empty() ? rootName : rootName + L"\\" + path;
         return OpenKey(keys, under, ansi, Entry(ansi ? L"open" : L"openW", root, path, access),
-                       (rootName.empty() ? L"HKLM" : rootName) + L"\\" + path);
+            (rootName.empty() ? L"HKLM" : rootName) + L"\\" + path);
     }
-    std::unique_ptr<RegistryKey> OpenKey(Keys& in, const std::wstring& path, bool ansi, const std::wstring& entry,
-                                         const std::wstring& place) {
+    std::unique_ptr<RegistryKey> OpenKey(
+        Keys& in, const std::wstring& path, bool ansi, const std::wstring& entry, const std::wstring& place) {
         const bool found = std::any_of(in.begin(), in.end(), [&](const auto& key) {  // the key, or one under it
             return key.first == Ascii(path) || key.first.starts_with(Under(Ascii(path)));
         });
@@ -298,10 +309,13 @@ struct FakeSystem final : FileSystem, MessageBoxUi, RepairWindows, Environment, 
         Call(L"lookup", pattern);
         return files.count(pattern) ? pattern.substr(pattern.rfind(L'\\') + 1) : L"";
     }
+
 private:
     struct Key final : RegistryKey {
         Key(FakeSystem& sys, Keys& keys, std::string path, bool ansi, std::wstring place)
-            : sys(sys), keys(keys), path(std::move(path)), ansi(ansi), place(std::move(place)) { ++sys.openKeys_; }
+            : sys(sys), keys(keys), path(std::move(path)), ansi(ansi), place(std::move(place)) {
+            ++sys.openKeys_;
+        }
         ~Key() override {
             sys.log.push_back(L"close 101");
             --sys.openKeys_;
@@ -309,16 +323,18 @@ private:
         // Larger than `cap`: ERROR_INSUFFICIENT_BUFFER.
         std::optional<RegistryValue> Read(const std::wstring& name, std::uint32_t cap) override {
             const auto value = keys[path].find(Ascii(name));
-            const std::uint32_t status = !ansi && sys.queryStatus ? *sys.queryStatus
-                                         : value == keys[path].end() ? win::ErrorFileNotFound
-                                         : value->second.bytes.size() > cap ? win::ErrorInsufficientBuffer : 0;
+            const std::uint32_t status = !ansi && sys.queryStatus           ? *sys.queryStatus
+                                         : value == keys[path].end()        ? win::ErrorFileNotFound
+                                         : value->second.bytes.size() > cap ? win::ErrorInsufficientBuffer
+                                                                            : 0;
             if (ansi) sys.log.push_back(Entry(L"query 101", name, cap, L"=", status));
             if (status && status != win::ErrorFileNotFound) throw Failure(status, place + L"\\" + name);
             return status ? std::nullopt : std::optional(value->second);
         }
         void Write(const std::wstring& name, const RegistryValue& value) override {
             std::wstring text;  // UTF-16 of ASCII, as the program writes it
-            for (std::size_t at = 0; at + 2 < value.bytes.size(); at += 2) text += static_cast<wchar_t>(value.bytes[at]);
+            for (std::size_t at = 0; at + 2 < value.bytes.size(); at += 2)
+                text += static_cast<wchar_t>(value.bytes[at]);
             const std::wstring entry = Entry(L"set", name, value.type, text);
             sys.log.push_back(entry);
             if (sys.fail.count(entry)) throw Failure(sys.fail[entry], place + L"\\" + name);
@@ -332,7 +348,8 @@ private:
             std::set<std::wstring> names;
             for (const auto& [key, values] : keys)
                 if (key.starts_with(Under(path)) && key.size() > Under(path).size())
-                    names.insert(Wide(key.substr(Under(path).size(), key.find('\\', Under(path).size()) - Under(path).size())));
+                    names.insert(
+                        Wide(key.substr(Under(path).size(), key.find('\\', Under(path).size()) - Under(path).size())));
             return {names.begin(), names.end()};
         }
         FakeSystem& sys;

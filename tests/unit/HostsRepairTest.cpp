@@ -294,6 +294,7 @@ TEST(HostsRepair, OtherPlacesToldAfterTheViewAProxyHereSwitchedOffOnYes) {
                 L"вредоносные программы)\n\nПрокси, указывающий на этот компьютер, обычно ставят "
                 L"вредоносные программы. Отключить его? Прежние значения будут сохранены в файле .reg рядом "
                 L"с файлом ''hosts''; остальное программа не меняет.");
+    // clang-format off
     const struct {
         const char* name;
         const wchar_t* server;
@@ -333,6 +334,7 @@ TEST(HostsRepair, OtherPlacesToldAfterTheViewAProxyHereSwitchedOffOnYes) {
                 found + L"proxy.corp:3128 (сброс: inetcpl.cpl, Подключения, Настройка сети)\n\n"
                         L"Программа их не меняет: как вернуть каждую, сказано в скобках.")}},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Rig r(Stock, c.answers);

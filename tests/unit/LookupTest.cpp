@@ -19,6 +19,7 @@ std::string Text(const std::string& s) { return Number(static_cast<std::uint32_t
 
 TEST(WinHttpSettings, DecodedOnlyWhenWholeAProxyOnlyWithItsFlag) {
     const std::string header = Number(0x28) + Number(7);
+    // clang-format off
     const struct {
         const char* name;
         std::string value;
@@ -35,6 +36,7 @@ TEST(WinHttpSettings, DecodedOnlyWhenWholeAProxyOnlyWithItsFlag) {
         {"cut in the proxy list", header + Number(2) + Text("proxy:80").substr(0, 9), WinHttpProxy::Damaged, "", ""},
         {"no bypass list", header + Number(2) + Text("p:1"), WinHttpProxy::Damaged, "p:1", ""},
     };
+    // clang-format on
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -94,6 +96,7 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
     const std::wstring here = L" (на этом компьютере: так делают вредоносные программы)",
                        byHand = L" (сброс: inetcpl.cpl, Подключения, Настройка сети)";
     // `system`: the run is SYSTEM's.
+    // clang-format off
     const struct {
         const char* name;
         FakeSystem::Keys keys;
@@ -163,6 +166,7 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
             .lines = {L"поставщик Winsock не из системной папки: C:\\u\\lsp.dll (сброс: netsh winsock reset)",
                 L"поставщик Winsock не из системной папки: C:\\PD\\ns.dll (сброс: netsh winsock reset)"}},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeSystem sys;
@@ -247,6 +251,7 @@ TEST(Undo, AnEarlierRegFileWithTheSameBytesIsNamed) {
 // malware must not switch the check off by making it unreadable.
 TEST(WindowsRegistry, DataBasePathJudgedAndShownSafely) {
     // `shown`: nothing when no redirect; `open`: the key's open fails with it; `query`: every read of the value does.
+    // clang-format off
     const struct {
         const char* name;
         std::optional<RegistryValue> value;
@@ -276,6 +281,7 @@ TEST(WindowsRegistry, DataBasePathJudgedAndShownSafely) {
          .shown = std::wstring(299, L'd') + L"…"},
     };
     // clang-format on
+    // clang-format on
     const std::string tcpip = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -299,6 +305,7 @@ TEST(WindowsRegistry, AnotherInstallationsFileLoadedToReadThenAgainToWriteNeverT
         L"close 101", L"openW " + file + L" " + tcpip + L" 1", L"close 101", L"unload " + file},
         write{L"openW " + file + L" " + tcpip + L" 2", L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc",
             L"close 101", L"unload " + file};
+    // clang-format off
     const struct {
         const char* name;
         bool appHives;
@@ -322,6 +329,7 @@ TEST(WindowsRegistry, AnotherInstallationsFileLoadedToReadThenAgainToWriteNeverT
         {.name = "a link at its name", .appHives = true, .facts = FileFacts{0x420}, .code = 1920},
         {.name = "a second name", .appHives = true, .facts = FileFacts{0x20, 2}, .code = 1920},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeSystem sys;
