@@ -169,4 +169,11 @@ TEST(NestedSwitch, AnInnerScopeKeepsTheOuterOneOn) {
     EXPECT_EQ(set, (std::vector<bool>{true, false}));
 }
 
+// A ProxyEnable that malware stores as text must not read as a number it never held.
+TEST(RegistryKey, NumberValueTakesADwordOfFourBytesOnly) {
+    EXPECT_EQ(RegistryKey::NumberValue(RegistryValue{win::RegDword, std::string("\1\0\0\0", 4)}), 1u);
+    EXPECT_EQ(RegistryKey::NumberValue(RegistryValue{win::RegSz, std::string("1\0\0\0", 4)}), std::nullopt);
+    EXPECT_EQ(RegistryKey::NumberValue(RegistryValue{win::RegDword, std::string("\1\0", 2)}), std::nullopt);
+}
+
 }  // namespace
