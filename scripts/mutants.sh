@@ -45,9 +45,9 @@ rows() {
   python3 - "$table" "$tiers" "$only" <<'PY'
 import importlib.util, sys
 table, tiers, only = sys.argv[1], sys.argv[2].split(","), sys.argv[3]
-spec = importlib.util.spec_from_file_location("e2e_cases", "scripts/e2e-cases.py")
-e2e = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(e2e)
+found = importlib.util.spec_from_file_location("e2e_cases", "scripts/e2e-cases.py")
+e2e = importlib.util.module_from_spec(found)
+found.loader.exec_module(e2e)
 names = [name for _, name in e2e.cases(e2e.DRIVER.read_text(encoding="utf-8"))]
 if not names:
     sys.exit(f"no end-to-end case names found in {e2e.DRIVER}")
