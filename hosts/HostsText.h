@@ -11,9 +11,10 @@
 
 std::size_t CountLF(std::string_view bytes);
 
-// The view shows a file up to this many bytes, far above any real hosts file, so that a file
-// padded to hundreds of megabytes cannot exhaust the program before a repair can run.
-inline constexpr std::size_t ViewCap = std::size_t{16} << 20;
+// The view shows a file up to this many bytes, above the largest block lists people install, so
+// that a file padded to hundreds of megabytes cannot exhaust the program, nor make the view
+// crawl on an old PC, before a repair can run.
+inline constexpr std::size_t ViewCap = std::size_t{4} << 20;
 
 // Shown instead of a NUL byte, at which the view's text would otherwise end.
 inline constexpr wchar_t NulPlaceholder = L'\u2400';

@@ -169,7 +169,7 @@ std::vector<DWORD> Capture(const RECT& r) {
     return pixels;
 }
 
-// The one padded file's entry, past 20 MB of NUL bytes: what padding is for.
+// The one padded file's entry, past 5 MB of NUL bytes: what padding is for.
 const std::string PaddedEntry = "0.0.0.0 kaspersky.ru";
 
 struct Run {
@@ -898,8 +898,8 @@ const std::vector<Case>& Cases() {
                                                                  Answer(NoSysInfo, IDOK), Idle(0.5), CloseMain},
          Unchanged, "*\\sysinfo.exe|*|1|C:\\windows\\system32\n*\\MSINFO32.EXE|*|1|C:\\windows\\system32\n"},
         // Hostile hosts files
-        {"an entry after 20 MB of padding: the view shows it; method 1 repairs the file",
-         Infected + std::string(20'000'000, '\0') + "\r\n" + PaddedEntry + "\r\n",
+        {"an entry after 5 MB of padding: the view shows it; method 1 repairs the file",
+         Infected + std::string(5'000'000, '\0') + "\r\n" + PaddedEntry + "\r\n",
          ModifiedNo + Steps{Click(Method1Button)} + Method1, Stocked | BackedUp},
         // The command line, its output read through a pipe
         {"cli: /check through a pipe in the OEM code page and in UTF-8: entries, no control character; --help; a "

@@ -261,8 +261,8 @@ TEST(HostsRepair, APaddedFileShowsItsStartAndTheEntriesPastIt) {
     EXPECT_EQ(padded.sys.log, Check + Journal{Unmodified});  // 19 LFs
     EXPECT_EQ(
         padded.sys.view, std::wstring(ViewCap, L'x') +
-                             L"\r\n[Файл hosts занимает 16779257 байт; здесь показаны "
-                             L"только первые 16777216. Строки с записями дальше в файле (2):]\r\n0.0.0.0 vk.com\r\n" +
+                             L"\r\n[Файл hosts занимает 4196345 байт; здесь показаны "
+                             L"только первые 4194304. Строки с записями дальше в файле (2):]\r\n0.0.0.0 vk.com\r\n" +
                              std::wstring(ShownLineCap, L'x') + L"\r\n");
 }
 
