@@ -4,6 +4,7 @@
 
 #include "console/ConsoleMessages.h"
 #include "hosts/DnsCache.h"
+#include "hosts/HostsCopies.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/StockHosts.h"
 #include "lookup/Inspection.h"

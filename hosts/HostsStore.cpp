@@ -1,68 +1,18 @@
 #include "hosts/HostsStore.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <cwchar>
-#include <tuple>
-
 #include "app/Ascii.h"
 #include "app/NoLinks.h"
+#include "hosts/HostsCopies.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/StockHosts.h"
 
 namespace {
-
-// Numbered names tried when one is taken: copies made within one second, or new files an
-// earlier run left behind.
-constexpr int MaxNumber = 99;
 
 // The attributes with which malware keeps a hosts file from being replaced.
 constexpr std::uint32_t Protecting = win::FileAttributeReadOnly | win::FileAttributeHidden | win::FileAttributeSystem;
 
 // What the new files of a run are called: "hosts.hostovik-<process>-<n>.tmp".
 constexpr std::wstring_view NewFileTag = L".hostovik-", NewFileEnd = L".tmp";
-
-std::wstring TimeStamp(const LocalTime& t) {
-    wchar_t stamp[32];
-    std::swprintf(stamp, 32, L"%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
-    return stamp;
-}
-
-// "hosts.yyyyMMdd-HHmmss.bak", then "...-2.bak" and on; or with another ending.
-std::wstring CopyName(const std::wstring& path, const LocalTime& now, int n, std::wstring_view ending = L".bak") {
-    return path + L"." + TimeStamp(now) + (n > 1 ? L"-" + std::to_wstring(n) : L"") + std::wstring(ending);
-}
-
-// Where a copy stands among the others: "hosts.<yyyyMMdd-HHmmss>[-n].bak" by its time, then by n;
-// a name of another form after all of ours, by the name.
-std::tuple<bool, std::wstring, long> CopyOrder(const std::wstring& name) {
-    const std::wstring middle = name.size() > 10 ? name.substr(6, name.size() - 10) : name;  // "hosts." ... ".bak"
-    const bool digits = middle.size() >= 15 && std::all_of(middle.begin(), middle.begin() + 15,
-                                                   [](wchar_t c) { return c == L'-' || (c >= L'0' && c <= L'9'); });
-    const bool ours = digits && middle[8] == L'-' && (middle.size() == 15 || middle[15] == L'-');
-    if (!ours) return {false, name, 0};
-    return {true, middle.substr(0, 15), middle.size() > 16 ? std::wcstol(middle.c_str() + 16, nullptr, 10) : 1};
-}
-
-// A new file under the first free name of `name(1)`, `name(2)`...; `path` receives it.
-std::unique_ptr<OutputFile> CreateNumbered(
-    FileSystem& fs, const std::function<std::wstring(int)>& name, std::wstring& path) {
-    for (int n = 1;; ++n) {
-        path = name(n);
-        try {
-            return fs.CreateNew(path);
-        } catch (const Failure& f) {
-            if (f.Code() != win::ErrorFileExists || n == MaxNumber) throw;
-        }
-    }
-}
-
-// A new file beside `path` named by the time (see WriteStamped).
-std::unique_ptr<OutputFile> CreateStamped(
-    FileSystem& fs, const std::wstring& path, const LocalTime& now, std::wstring_view ending, std::wstring& made) {
-    return CreateNumbered(
-        fs, [&](int n) { return CopyName(path, now, n, ending); }, made);
-}
 
 // Clears the protecting attributes, which would refuse the replace; returns the file's
 // attributes when it changed them, to be put back if the repair fails.
@@ -72,32 +22,6 @@ std::optional<std::uint32_t> Unprotect(FileSystem& fs, const std::wstring& path)
     const std::uint32_t rest = *attributes & ~Protecting;
     fs.SetAttributes(path, rest ? rest : win::FileAttributeNormal);
     return attributes;
-}
-
-// Cleaning up after a failure: the failure that brought us here is the one the user must
-// see, so a failure to clean up is not reported over it.
-void Quietly(const std::function<void()>& undo) {
-    try {
-        undo();
-    } catch (const Failure&) {
-    }
-}
-
-// Whether two files hold the same bytes, compared piece by piece as both are read: memory stays
-// bounded whatever their size.
-bool SameBytes(FileSystem& fs, const std::wstring& a, const std::wstring& b) {
-    const std::unique_ptr<InputFile> left = fs.OpenToRead(a), right = fs.OpenToRead(b);
-    if (!left || !right) return false;
-    std::string_view x, y;
-    for (;;) {
-        if (x.empty()) x = left->Read();
-        if (y.empty()) y = right->Read();
-        if (x.empty() || y.empty()) return x.empty() && y.empty();
-        const std::size_t n = std::min(x.size(), y.size());
-        if (x.substr(0, n) != y.substr(0, n)) return false;
-        x.remove_prefix(n);
-        y.remove_prefix(n);
-    }
 }
 
 }  // namespace
@@ -327,81 +251,4 @@ bool HostsStore::NewFileStays() {
     } catch (const Failure&) {
         return true;  // unknown: the safe guess is that nothing happened yet
     }
-}
-
-std::wstring WriteStamped(
-    FileSystem& fs, const std::wstring& path, const LocalTime& now, std::wstring_view ending, std::string_view bytes) {
-    std::wstring made;
-    std::unique_ptr<OutputFile> file = CreateStamped(fs, path, now, ending, made);
-    try {
-        file->Write(bytes);
-        file->Close();
-    } catch (const Failure&) {
-        Quietly([&] {
-            file.reset();
-            fs.Delete(made);
-        });
-        throw;
-    }
-    return made;
-}
-
-std::vector<FoundFile> HostsCopies(FileSystem& fs, const std::wstring& path) {
-    std::vector<FoundFile> copies = fs.Find(path + L".*.bak");
-    std::sort(copies.begin(), copies.end(),
-        [](const FoundFile& a, const FoundFile& b) { return CopyOrder(b.name) < CopyOrder(a.name); });
-    return copies;
-}
-
-std::wstring HostsStore::BackupHosts(const std::wstring& path, const LocalTime& now) {
-    // An earlier copy with the same bytes is named rather than made again: a start-up script
-    // that repairs a file which malware keeps writing back must not fill the disk.
-    // The bytes themselves are compared, side by side, whatever the file's size.
-    Checked(path);
-    const std::vector<FoundFile> earlier = fs_.Find(path + L".*.bak");
-    if (!earlier.empty()) {
-        std::uint64_t size = 0;
-        std::string head;  // the first bytes, while they may still be the stock file's
-        const bool exists = fs_.ReadChunks(path, [&](std::string_view chunk) {
-            if (size + chunk.size() <= StockHostsBytes().size()) head += chunk;
-            size += chunk.size();
-        });
-        if (!exists || (head.size() == size && head == StockHostsBytes())) return L"";
-        const std::wstring folder = path.substr(0, path.rfind(L'\\') + 1);
-        for (const FoundFile& found : earlier) {
-            bool same = false;
-            if (found.size != size) continue;
-            Quietly([&] {
-                Checked(folder + found.name);  // a copy that is a link is never taken for one
-                same = SameBytes(fs_, path, folder + found.name);
-            });
-            if (same) return folder + found.name;
-        }
-    }
-    const std::string stock = StockHostsBytes();
-    std::string head;  // the file's first bytes, while they may still be the stock file
-    std::unique_ptr<OutputFile> copy;
-    std::wstring copyPath;
-    const auto startCopy = [&] {
-        copy = CreateStamped(fs_, path, now, L".bak", copyPath);
-        copy->Write(head);
-    };
-    try {
-        const bool exists = fs_.ReadChunks(path, [&](std::string_view chunk) {
-            if (copy) return copy->Write(chunk);
-            head += chunk;
-            if (head.size() > stock.size() || stock.compare(0, head.size(), head) != 0) startCopy();
-        });
-        if (!exists) return L"";
-        if (!copy && head != stock) startCopy();
-        if (copy) copy->Close();
-    } catch (...) {
-        if (copy)
-            Quietly([&] {
-                copy.reset();
-                fs_.Delete(copyPath);
-            });
-        throw;
-    }
-    return copyPath;
 }

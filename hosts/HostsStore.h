@@ -47,16 +47,6 @@ inline constexpr std::wstring_view HostsSuffix = L"\\System32\\drivers\\etc\\hos
 // Plain concatenation: no separator added or removed, nothing validated.
 std::wstring HostsPathFor(std::wstring_view windowsDir);
 
-// A new file beside `path` named by the time, "hosts.yyyyMMdd-HHmmss<ending>", then
-// "...-2<ending>" and on while a name is taken, never over an earlier file, holding `bytes` whole
-// on the disk; a failure leaves no part of it. Returns its path.
-std::wstring WriteStamped(
-    FileSystem& fs, const std::wstring& path, const LocalTime& now, std::wstring_view ending, std::string_view bytes);
-
-// The copies of the hosts file at `path` beside it ("hosts.*.bak"), newest first by the time in
-// their names, a copy made in the same second after the one before it.
-std::vector<FoundFile> HostsCopies(FileSystem& fs, const std::wstring& path);
-
 class HostsStore {
 public:
     // runningWindows: the hosts file is the running Windows' own, so that a replace can wait for

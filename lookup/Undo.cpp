@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "hosts/HostsStore.h"
+#include "hosts/HostsCopies.h"
 #include "lookup/Places.h"
 #include "lookup/RegFile.h"
 #include "lookup/WinHttpSettings.h"

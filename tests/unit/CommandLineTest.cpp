@@ -138,7 +138,9 @@ void ExpectRun(const RunRow& c) {
     EXPECT_EQ(sys.out, Journal{L"файл hosts: " + c.at} + c.said +
                            Journal{L"RESULT " + std::wstring(c.last) + L" exit=" + std::to_wstring(c.code)});
     EXPECT_EQ(sys.files, c.after);
-    if (c.resetInHive) EXPECT_EQ(sys.hives[System][Tcpip1]["DataBasePath"], Reset);
+    if (c.resetInHive) {
+        EXPECT_EQ(sys.hives[System][Tcpip1]["DataBasePath"], Reset);
+    }
     // Another installation's registry file unloaded whatever happens; the backup semantics and
     // privileges only for the hosts file and its copies.
     const auto count = [&](const std::wstring& call) { return std::count(sys.log.begin(), sys.log.end(), call); };
