@@ -18,6 +18,7 @@ inline constexpr std::uint32_t ErrorNotEnoughMemory = 8;
 inline constexpr std::uint32_t ErrorInvalidData = 13;
 inline constexpr std::uint32_t ErrorSharingViolation = 32;  // another program holds the file
 inline constexpr std::uint32_t ErrorLockViolation = 33;
+inline constexpr std::uint32_t ErrorNetworkAccessDenied = 65;  // a path on a server the hosts file maps
 inline constexpr std::uint32_t ErrorFileExists = 80;
 inline constexpr std::uint32_t ErrorInvalidParameter = 87;
 inline constexpr std::uint32_t ErrorInsufficientBuffer = 122;  // a registry value larger than the room allowed for it

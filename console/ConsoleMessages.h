@@ -54,6 +54,15 @@ inline std::wstring AllowListRead(const std::wstring& path, std::size_t lines) {
 }
 inline constexpr wchar_t AllowListEmpty[] = L"в этом списке нет ни одной записи";
 
+// A path on a server that the hosts file under repair could send elsewhere (said after the path).
+inline std::wstring ShareMapped(const std::wstring& server, const std::wstring& line) {
+    return L"не открыт: адрес сервера " + server + L" задан в файле hosts строкой \"" + line +
+           L"\"; восстановите hosts без этого пути или укажите сервер по IP-адресу";
+}
+inline std::wstring ShareUnchecked(const std::wstring& server, const std::wstring& why) {
+    return L"не открыт: не прочитан файл hosts, который мог бы задать адрес сервера " + server + L": " + why;
+}
+
 // DataBasePath, the folder Windows reads hosts from: another one, not read, put back or not.
 inline std::wstring RedirectSaid(const std::wstring& shown) {
     return L"DataBasePath: Windows читает hosts не из стандартной папки: " + shown;

@@ -5,6 +5,7 @@
 #include "console/ExitCode.h"
 #include "console/ResultLine.h"
 #include "console/RunLog.h"
+#include "console/Shares.h"
 #include "console/Workflow.h"
 
 namespace {
@@ -37,8 +38,9 @@ int RunCommand(const Platform& s, const Command& c) {
     log.action = ActionName(c.action);
     ResultFields result;
     ExitCode code;
+    const ShareGuard shares(s, {c.allow, c.restoreFrom, c.log});
     try {
-        code = Workflow(s, c, out, log, result).Run();
+        code = Workflow(s, c, shares, out, log, result).Run();
     } catch (const Failure& f) {
         code = FailedWith(f.Code());
         const std::wstring said = FailureWords(s.env, f);  // the file, and what became of it
@@ -47,7 +49,8 @@ int RunCommand(const Platform& s, const Command& c) {
     }
     if (!c.log.empty()) {
         if (out.LostWith()) log.results += OutputLostNote(ErrorWords(s.env, out.LostWith()));
-        const std::wstring notLogged = AppendToLog(s, c.log, log, code);
+        const std::optional<std::wstring> refused = shares.Refusal(c.log);
+        const std::wstring notLogged = refused ? *refused : AppendToLog(s, c.log, log, code);
         if (!notLogged.empty()) out.Say(LogNotWritten(notLogged, Printable(c.log)));
     }
     out.Say(ResultLine(result, code));

@@ -29,9 +29,11 @@ std::wstring FailureWords(Environment& env, const Failure& f) {
     return FailureSaid(ErrorWords(env, f.Code()), subject.empty() ? L"" : Printable(subject));
 }
 
-Workflow::Workflow(const Platform& s, const Command& c, ConsoleOutput& out, LogFields& log, ResultFields& result)
+Workflow::Workflow(const Platform& s, const Command& c, const ShareGuard& shares, ConsoleOutput& out, LogFields& log,
+    ResultFields& result)
     : s_(s),
       c_(c),
+      shares_(shares),
       out_(out),
       log_(log),
       result_(result),
@@ -41,6 +43,7 @@ Workflow::Workflow(const Platform& s, const Command& c, ConsoleOutput& out, LogF
 ExitCode Workflow::Run() {
     hostsPath_ = log_.hostsPath = HostsPathFor(c_.windowsDir.empty() ? s_.env.WindowsDirectory() : c_.windowsDir);
     out_.Say(HostsFileSaid(Printable(hostsPath_)));
+    for (const std::wstring* path : {&c_.allow, &c_.restoreFrom, &c_.log}) shares_.Check(*path);
     // Without administrator rights a change would be refused half-way, or on Vista and later,
     // for a program without a manifest, made in a per-user copy that Windows never reads.
     if (c_.action != Command::Check && !MayChangeWindows(s_.processes.Rights())) {

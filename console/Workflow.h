@@ -11,6 +11,7 @@
 #include "console/ExitCode.h"
 #include "console/ResultLine.h"
 #include "console/RunLog.h"
+#include "console/Shares.h"
 #include "hosts/HostsStore.h"
 #include "hosts/HostsText.h"
 #include "lookup/LookupPath.h"
@@ -22,7 +23,8 @@ std::wstring FailureWords(Environment& env, const Failure& f);
 
 class Workflow {
 public:
-    Workflow(const Platform& s, const Command& c, ConsoleOutput& out, LogFields& log, ResultFields& result);
+    Workflow(const Platform& s, const Command& c, const ShareGuard& shares, ConsoleOutput& out, LogFields& log,
+        ResultFields& result);
 
     // The command's action: its exit code; or it throws the failure that stops it.
     ExitCode Run();
@@ -58,6 +60,7 @@ private:
 
     const Platform& s_;
     const Command& c_;
+    const ShareGuard& shares_;
     ConsoleOutput& out_;
     LogFields& log_;
     ResultFields& result_;

@@ -137,9 +137,14 @@ void HostsScan::EndWord() {
     if (++words_ == 1) {
         toThisComputer_ = IsThisComputer(word_);
         address_ = word_;
-    } else if (!toThisComputer_ || !IsLocalhost(word_)) {
-        const bool allowed = allowed_ && word_.size() <= WordCap && allowed_->Allows(address_, word_);
-        (allowed ? allowedMapping_ : entry_) = true;
+    } else {
+        watchedHere_.resize(watched.size());
+        for (std::size_t i = 0; i < watched.size(); ++i)
+            if (MapsServer(word_, watched[i].server)) watchedHere_[i] = true;
+        if (!toThisComputer_ || !IsLocalhost(word_)) {
+            const bool allowed = allowed_ && word_.size() <= WordCap && allowed_->Allows(address_, word_);
+            (allowed ? allowedMapping_ : entry_) = true;
+        }
     }
     word_.clear();
 }
@@ -148,6 +153,10 @@ void HostsScan::EndLine() {
     EndWord();
     if (entry_ && offset_ > listFrom_ && ++entries <= keep_) listed.push_back(line_);
     if (!entry_ && allowedMapping_) ++allowedLines;
+    for (std::size_t i = 0; i < watchedHere_.size(); ++i) {
+        if (watchedHere_[i] && !watched[i].line) watched[i].line = line_;
+        watchedHere_[i] = false;
+    }
     line_.clear();
     words_ = 0;
     comment_ = toThisComputer_ = entry_ = allowedMapping_ = false;
@@ -176,4 +185,14 @@ AllowList::AllowList(std::string_view bytes) {
 
 bool AllowList::Allows(std::string_view address, std::string_view name) const {
     return mappings_.count(AsciiLower(address) + ' ' + AsciiLower(name)) > 0;
+}
+
+bool MapsServer(std::string_view name, std::string_view server) {
+    const auto trimmed = [](std::string_view n) { return n.ends_with('.') ? n.substr(0, n.size() - 1) : n; };
+    name = trimmed(name);
+    server = trimmed(server);
+    if (server.empty()) return false;
+    if (AsciiEqualNoCase(name, server)) return true;
+    return server.find('.') == std::string_view::npos && name.size() > server.size() && name[server.size()] == '.' &&
+           AsciiEqualNoCase(name.substr(0, server.size()), server);
 }

@@ -2,6 +2,7 @@
 // Reading the hosts file's bytes: the LF count that decides whether it is stock,
 // and the text its view shows.
 #include <cstddef>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -49,6 +50,14 @@ public:
     void Add(std::string_view chunk);
     void Finish();  // the last line, if no line break closed it
 
+    // A server a path of the run reaches (\\server\...), and the first line that maps it, if any
+    // (see MapsServer), cut as `listed` are.
+    struct Watched {
+        std::string server;
+        std::optional<std::string> line;
+    };
+    std::vector<Watched> watched;  // set before the first Add
+
     std::size_t lineFeeds = 0;
     std::size_t entries = 0;          // of the lines that end past `listFrom`
     std::size_t allowedLines = 0;     // lines that would be entries but for the allow-list
@@ -65,6 +74,12 @@ private:
     std::string line_, word_, address_;  // their first bytes: more tells nothing
     int words_ = 0;
     bool comment_ = false, toThisComputer_ = false, entry_ = false, allowedMapping_ = false;
+    std::vector<bool> watchedHere_;  // a name of this line is that server
 };
+
+// Whether a name of a hosts line decides where a path on `server` goes: the same name, letter
+// case and a final dot aside; or, for a server named by one word, a full name that starts with
+// it, which Windows reaches by adding its DNS suffix.
+bool MapsServer(std::string_view name, std::string_view server);
 
 inline constexpr std::size_t ShownLineCap = 1024;

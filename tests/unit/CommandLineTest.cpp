@@ -3,6 +3,7 @@
 #include "Fakes.h"
 #include "console/CommandLine.h"
 #include "console/ExitCode.h"
+#include "console/Shares.h"
 
 namespace {
 
@@ -358,6 +359,61 @@ TEST(ConsoleRuns, AnotherInstallationIsWorkedOnInItsOwnRegistryAndNeverGuessed) 
          .last = L"hosts=modified redirected=no other=none changed=no",
          .after = {{L"c:\\windows\\System32\\drivers\\etc\\hosts", Infected},
                    {L"c:\\windows\\System32\\drivers\\etc\\hosts.20240102-030405.bak", Infected}}},
+    };
+    // clang-format on
+    for (const RunRow& row : rows) ExpectRun(row);
+}
+
+TEST(Shares, TheServerOfAPath) {
+    // clang-format off
+    const struct { const char* name; std::wstring path, server; } rows[] = {
+        {"a share", L"\\\\srv\\it$\\allow.txt", L"srv"},
+        {"forward slashes", L"//srv.corp/it$/a", L"srv.corp"},
+        {"the long form", L"\\\\?\\unc\\srv\\x", L"srv"},
+        {"a drive in the long form", L"\\\\?\\C:\\x", L""},
+        {"a device", L"\\\\.\\pipe\\x", L""},
+        {"a drive", L"C:\\x", L""},
+        {"a bare name", L"allow.txt", L""},
+    };
+    // clang-format on
+    for (const auto& row : rows) EXPECT_EQ(ServerOf(row.path), row.server) << row.name;
+}
+
+// A path on a server that a hosts file the running Windows reads maps, or a path on any server
+// when such a file cannot be read, is refused before anything is read or changed; the log too.
+TEST(ConsoleRuns, APathOnAServerThatHostsMapsIsRefusedBeforeAnythingChanges) {
+    const std::wstring list = L"\\\\srv\\it$\\allow.txt", log = L"\\\\?\\UNC\\srv\\logs\\h.log",
+                       backup = L"\\\\files\\x\\hosts";
+    const std::string mapped = Infected + "6.6.6.6 SRV.corp.local # ours\r\n";
+    const std::wstring refused = L"не открыт: адрес сервера srv задан в файле hosts строкой \"6.6.6.6 SRV.corp.local "
+                                 L"# ours\"; восстановите hosts без этого пути или укажите сервер по IP-адресу";
+    const wchar_t* const untouched = L"hosts=unchecked redirected=unchecked other=unchecked changed=no";
+    // clang-format off
+    const RunRow rows[] = {
+        {.name = "a company's list", .args = {L"/repair", L"/allow:" + list}, .hosts = mapped,
+         .others = {{list, "10.0.0.5 intranet\r\n"}}, .code = 65,
+         .said = {L"ошибка 65: text of 65 (" + list + L" " + refused + L")"}, .last = untouched,
+         .after = {{H, mapped}, {list, "10.0.0.5 intranet\r\n"}}},
+        {.name = "a log, not written either", .args = {L"/check", L"/log:" + log}, .hosts = mapped, .code = 65,
+         .said = {L"ошибка 65: text of 65 (" + log + L" " + refused + L")",
+                  L"строка журнала не записана: " + refused + L" (" + log + L")"},
+         .last = untouched, .after = {{H, mapped}}},
+        {.name = "a file to restore, mapped in the folder Windows reads hosts from instead",
+         .args = {L"/restore:" + backup}, .hosts = Stock,
+         .others = {{L"D:\\evil\\hosts", "6.6.6.6 files\n"}, {backup, Old}}, .redirect = Evil, .code = 65,
+         .said = {L"ошибка 65: text of 65 (" + backup + L" не открыт: адрес сервера files задан в файле hosts строкой "
+                  L"\"6.6.6.6 files\"; восстановите hosts без этого пути или укажите сервер по IP-адресу)"},
+         .last = untouched, .after = {{H, Stock}, {L"D:\\evil\\hosts", "6.6.6.6 files\n"}, {backup, Old}}},
+        {.name = "Windows reads hosts from a share", .args = {L"/check", L"/allow:" + list}, .hosts = Stock,
+         .redirect = RegistryValue{1, Utf16(L"\\\\evil\\etc")}, .code = 65,
+         .said = {L"ошибка 65: text of 65 (" + list + L" не открыт: не прочитан файл hosts, который мог бы задать "
+                  L"адрес сервера srv: DataBasePath: Windows читает hosts не из стандартной папки: \\\\evil\\etc)"},
+         .last = untouched, .after = {{H, Stock}}},
+        {.name = "hosts unread", .args = {L"/check", L"/allow:" + list}, .hosts = Stock,
+         .busy = {{L"read " + H, 32}}, .code = 65,
+         .said = {L"ошибка 65: text of 65 (" + list + L" не открыт: не прочитан файл hosts, который мог бы задать "
+                  L"адрес сервера srv: ошибка 32: text of 32 (read " + H + L"))"},
+         .last = untouched, .after = {{H, Stock}}},
     };
     // clang-format on
     for (const RunRow& row : rows) ExpectRun(row);

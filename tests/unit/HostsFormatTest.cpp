@@ -154,6 +154,28 @@ TEST(HostsScan, ACompanysListTakesOnlyItsOwnMappings) {
     }
 }
 
+// A server a run's path names is watched for: the first line that maps it, a name on a comment
+// or at the address's place none; a one-word server is reached by its full names too.
+TEST(HostsScan, TheFirstLineMappingAWatchedServerIsKept) {
+    // clang-format off
+    const struct { const char* name, *server; std::string hosts; std::optional<std::string> line; } rows[] = {
+        {"the same name, another case, a final dot", "srv", "10.0.0.1 a\r\n6.6.6.6 x SRV. # it\r\n7.7.7.7 srv\r\n",
+         "6.6.6.6 x SRV. # it"},
+        {"a full name of a one-word server", "srv", "6.6.6.6 srv.corp.local\n", "6.6.6.6 srv.corp.local"},
+        {"a full server: its first word alone is another name", "srv.corp", "6.6.6.6 srv\n6.6.6.6 srv.corp.x\n", {}},
+        {"commented, an address, a longer word", "srv", "# 6.6.6.6 srv\nsrv\n6.6.6.6 srv2 srvx.corp corp.srv\n", {}},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        HostsScan scan(0);
+        scan.watched = {{row.server, std::nullopt}};
+        for (std::size_t at = 0; at < row.hosts.size(); at += 7) scan.Add(std::string_view(row.hosts).substr(at, 7));
+        scan.Finish();
+        EXPECT_EQ(scan.watched[0].line, row.line);
+    }
+}
+
 TEST(HostsText, CountLFAtTheEdgesOfItsBlocks) {
     constexpr std::size_t Block = 32 * 255;  // where the per-lane counters are summed
     for (std::size_t n : {0, 31, 32, 33, 8159, 8160, 8161, 24525})
