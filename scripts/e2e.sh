@@ -92,7 +92,7 @@ wine_session_up() {
   "$@" "$WINESERVER" -p &&
     "$@" "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$windows" /f >/dev/null 2>&1
 }
-echo "running the cases, Wine playing Windows $windows (typically 1-2 min; a 1 GB file among them; 5-10 min under emulation)..."
+echo "running the cases, Wine playing Windows $windows (all of them: typically 2-3 min, 4-6 under emulation)..."
 wine_session_up || { echo "E2E: 0 passed, 1 failed (Windows version $windows)"; exit 1; }
 # The driver and the program get wineboot.exe=n: a restart request then reaches the recording
 # stand-in the driver puts in its place, instead of ending the session.

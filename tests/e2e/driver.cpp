@@ -1011,6 +1011,15 @@ const std::vector<Case>& Cases() {
                     "*заменён стандартным и записями из списка /allow:\r\n*changed=yes exit=0\r\n"),
                 Cli(L"/repair /allow:%W%\\allow.txt", "*changed=no exit=0\r\n")},
             .after = StockedAndListed | BackedUp},
+        // The share would be reached through the hosts file under repair: malware's server, not the company's.
+        {.name = "cli: /repair /allow: on a server that hosts maps: refused before anything changes, the line named",
+            .hosts = Infected + "6.6.6.6 e2e-share.corp # malware's\r\n",
+            .steps = {Cli(L"/repair /allow:\\\\e2e-share\\it$\\allow.txt",
+                "*ошибка 65: *\\\\e2e-share\\it$\\allow.txt не открыт: адрес сервера e2e-share задан в файле hosts "
+                "строкой \"6.6.6.6 e2e-share.corp # malware's\"*"
+                "RESULT hosts=unchecked redirected=unchecked other=unchecked changed=no exit=65\r\n")},
+            .exitCode = 65,
+            .system = true},
         {.name = "cli: /repair of a folder that does not exist: error 3, hosts unchecked",
             .hosts = Stock,
             .steps = {Cli(

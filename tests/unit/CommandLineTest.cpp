@@ -371,7 +371,7 @@ TEST(Shares, TheServerOfAPath) {
         {"forward slashes", L"//srv.corp/it$/a", L"srv.corp"},
         {"the long form", L"\\\\?\\unc\\srv\\x", L"srv"},
         {"a drive in the long form", L"\\\\?\\C:\\x", L""},
-        {"a device", L"\\\\.\\pipe\\x", L""},
+        {"a device", L"\\\\.\\nul\\x", L""},
         {"a drive", L"C:\\x", L""},
         {"a bare name", L"allow.txt", L""},
     };
