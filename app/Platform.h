@@ -45,6 +45,17 @@ public:
 };
 
 // What an open file is, as its handle tells.
+// One entry of a file's or a folder's permissions (its DACL), as Windows keeps it.
+struct AccessEntry {
+    std::wstring sid;   // S-1-5-...
+    std::wstring name;  // DOMAIN\name, or the SID where Windows knows no name for it
+    std::uint32_t mask = 0;
+    bool allows = true;        // false: it denies
+    bool inheritOnly = false;  // it is for what the folder holds, not for the folder
+};
+// Nothing: no DACL at all, which lets everyone do everything.
+using Permissions = std::optional<std::vector<AccessEntry>>;
+
 struct FileFacts {
     std::uint32_t attributes = 0;  // win::FileAttribute*
     std::uint32_t links = 1;       // its names (hard links)
@@ -129,6 +140,13 @@ public:
     // goes to the end as it stands then: a file on a share that other computers append to at the
     // same time gets each one's bytes whole. `facts` tells what was opened.
     virtual std::unique_ptr<OutputFile> OpenToAppend(const std::wstring& path, FileFacts& facts) = 0;
+    // The permissions of a file or a folder on this computer, read without following a link at
+    // its name.
+    virtual Permissions PermissionsOf(const std::wstring& path) = 0;
+    // Whether this process may open the file or the folder at `path` with `access`, and closes it
+    // at once, unchanged: what a server's share and its files allow is known only by asking it.
+    // A refusal is false; any other failure is thrown.
+    virtual bool MayOpen(const std::wstring& path, std::uint32_t access) = 0;
 };
 
 // What this process's token allows: `elevated` is the token's elevation (Vista and later;

@@ -2,7 +2,9 @@
 // the run's ordinary rights, and file-name lookups.
 #include "app/Win32Platform.h"
 
+#include <aclapi.h>
 #include <restartmanager.h>
+#include <sddl.h>
 
 #include "app/RegistryLists.h"
 
@@ -319,4 +321,61 @@ std::wstring Win32FileLookup::FirstMatch(const std::wstring& pattern) {
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return name;
+}
+
+namespace {
+
+std::wstring SidText(PSID sid) {
+    LPWSTR text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text)) return L"?";
+    std::wstring copy(text);
+    LocalFree(text);
+    return copy;
+}
+
+// DOMAIN\name as Windows knows the account; its SID where it knows no name.
+std::wstring AccountName(PSID sid, const std::wstring& sidText) {
+    wchar_t name[256], domain[256];
+    DWORD nameSize = 256, domainSize = 256;
+    SID_NAME_USE use;
+    if (!LookupAccountSidW(nullptr, sid, name, &nameSize, domain, &domainSize, &use)) return sidText;
+    return domain[0] ? std::wstring(domain) + L"\\" + name : std::wstring(name);
+}
+
+}  // namespace
+
+// Read through a handle of the name itself: a link there is not followed to another's permissions.
+Permissions Win32FileSystem::PermissionsOf(const std::wstring& path) {
+    OwnedHandle file(CreateFileW(path.c_str(), READ_CONTROL, ShareAll, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.Valid()) ThrowLastError(path);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD error = GetSecurityInfo(
+        file.Get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr, &descriptor);
+    if (error != ERROR_SUCCESS) throw Failure(error, path);
+    const std::unique_ptr<void, decltype(&LocalFree)> freed(descriptor, LocalFree);
+    if (!dacl) return std::nullopt;
+    std::vector<AccessEntry> entries;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!GetAce(dacl, i, &ace)) ThrowLastError(path);
+        const auto* header = static_cast<const ACE_HEADER*>(ace);
+        // Files carry plain entries; an allowed and a denied one share their layout.
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_DENIED_ACE_TYPE) continue;
+        auto* entry = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+        const PSID sid = &entry->SidStart;
+        const std::wstring text = SidText(sid);
+        entries.push_back({text, AccountName(sid, text), entry->Mask, header->AceType == ACCESS_ALLOWED_ACE_TYPE,
+            (header->AceFlags & INHERIT_ONLY_ACE) != 0});
+    }
+    return entries;
+}
+
+bool Win32FileSystem::MayOpen(const std::wstring& path, std::uint32_t access) {
+    const OwnedHandle file(CreateFileW(path.c_str(), access, ShareAll, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (file.Valid()) return true;
+    if (GetLastError() == ERROR_ACCESS_DENIED) return false;
+    ThrowLastError(path);
 }

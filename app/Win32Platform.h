@@ -97,6 +97,8 @@ public:
     std::optional<std::uint32_t> Attributes(const std::wstring& path) override;
     void SetAttributes(const std::wstring& path, std::uint32_t attributes) override;
     std::unique_ptr<OutputFile> OpenToAppend(const std::wstring& path, FileFacts& facts) override;
+    Permissions PermissionsOf(const std::wstring& path) override;
+    bool MayOpen(const std::wstring& path, std::uint32_t access) override;
 };
 
 class Win32Processes final : public Processes {

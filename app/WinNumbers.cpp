@@ -22,6 +22,10 @@ static_assert(win::ErrorFileNotFound == ERROR_FILE_NOT_FOUND && win::ErrorPathNo
               win::ErrorArithmeticOverflow == ERROR_ARITHMETIC_OVERFLOW &&
               win::ErrorTooManyLinks == ERROR_TOO_MANY_LINKS && win::ErrorCantAccessFile == ERROR_CANT_ACCESS_FILE &&
               win::ErrorInternalError == ERROR_INTERNAL_ERROR);
+static_assert(win::FileWriteData == FILE_WRITE_DATA && win::FileAppendData == FILE_APPEND_DATA &&
+              win::FileDeleteChild == FILE_DELETE_CHILD && win::Delete == DELETE && win::WriteDac == WRITE_DAC &&
+              win::WriteOwner == WRITE_OWNER && win::GenericAll == GENERIC_ALL && win::GenericWrite == GENERIC_WRITE &&
+              win::ErrorNetworkAccessDenied == ERROR_NETWORK_ACCESS_DENIED);
 static_assert(win::PlatformIdNt == VER_PLATFORM_WIN32_NT && win::ExitReboot == EWX_REBOOT &&
               win::ExitForce == EWX_FORCE && win::TokenAdjustPrivileges == TOKEN_ADJUST_PRIVILEGES &&
               win::TokenQuery == TOKEN_QUERY && win::PrivilegeEnabled == SE_PRIVILEGE_ENABLED);

@@ -43,6 +43,17 @@ inline constexpr std::uint32_t FileAttributeDirectory = 0x10;
 inline constexpr std::uint32_t FileAttributeNormal = 0x80;
 inline constexpr std::uint32_t FileAttributeReparsePoint = 0x400;
 
+// Rights over a file or a folder that change what it holds, or let someone change its permissions
+// (or, for a folder, put another file in place of one it holds).
+inline constexpr std::uint32_t FileWriteData = 0x2;     // FILE_WRITE_DATA; FILE_ADD_FILE for a folder
+inline constexpr std::uint32_t FileAppendData = 0x4;    // FILE_APPEND_DATA
+inline constexpr std::uint32_t FileDeleteChild = 0x40;  // FILE_DELETE_CHILD
+inline constexpr std::uint32_t Delete = 0x10000;        // DELETE
+inline constexpr std::uint32_t WriteDac = 0x40000;      // WRITE_DAC
+inline constexpr std::uint32_t WriteOwner = 0x80000;    // WRITE_OWNER
+inline constexpr std::uint32_t GenericAll = 0x10000000;
+inline constexpr std::uint32_t GenericWrite = 0x40000000;
+
 // Where DLLs are loaded from: the system folder only (LOAD_LIBRARY_SEARCH_SYSTEM32, which the
 // headers for XP lack).
 inline constexpr std::uint32_t LoadLibrarySearchSystem32 = 0x800;

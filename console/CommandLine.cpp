@@ -92,6 +92,21 @@ bool GoesWith(const Switch& sw, Command::Action action) {
     return sw.action != Command::Window || (sw.goesWith & With(action));
 }
 
+// "FILE#" and 64 hexadecimal digits pins the list's SHA-256; a '#' followed by anything else is
+// part of the file's name.
+void SplitPin(Command& c) {
+    const std::size_t hash = c.allow.rfind(L'#');
+    if (hash == std::wstring::npos || c.allow.size() - hash != 65) return;
+    std::string digits;
+    for (const wchar_t d : std::wstring_view(c.allow).substr(hash + 1)) {
+        const wchar_t lower = AsciiLower(d);
+        if (!((lower >= L'0' && lower <= L'9') || (lower >= L'a' && lower <= L'f'))) return;
+        digits += static_cast<char>(lower);
+    }
+    c.allow.resize(hash);
+    c.allowSha256 = digits;
+}
+
 Command Invalid() {
     Command c;
     c.action = Command::Invalid;
@@ -112,5 +127,6 @@ Command ParseCommandLine(const std::vector<std::wstring>& args) {
     }
     for (std::size_t i = 0; i < SwitchCount; ++i)
         if (seen[i] && !GoesWith(Switches[i], c.action)) return Invalid();
+    SplitPin(c);
     return c;
 }

@@ -14,6 +14,7 @@ struct Command {
     std::wstring windowsDir;   // /windir:PATH, absolute; empty: the running Windows
     std::wstring log;          // /log:FILE
     std::wstring allow;        // /allow:FILE, a company's own entries
+    std::string allowSha256;   // /allow:FILE#SHA256, the list's pinned hash in small letters; empty: none
     bool utf8 = false;         // /utf8: redirected output in UTF-8 rather than the console's code page
 };
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 inline constexpr wchar_t UsageText[] =
     L"Хостовик: проверка и восстановление файла hosts.\n"
@@ -18,7 +19,8 @@ inline constexpr wchar_t UsageText[] =
     L"  /windir:ПАПКА  работать с Windows в ПАПКЕ и с её реестром, путь полный "
     L"(например D:\\Windows из WinPE)\n"
     L"  /allow:ФАЙЛ    записи компании (файл в формате hosts): для /check они не находка, /repair\n"
-    L"                 пишет их после стандартного файла\n"
+    L"                 пишет их после стандартного файла; изменять список должны мочь только администраторы\n"
+    L"                 и SYSTEM, а на общем ресурсе - никто из компьютеров; ФАЙЛ#SHA256 - только с этим хэшем\n"
     L"  /log:ФАЙЛ      дописать в ФАЙЛ (UTF-8, можно на общем ресурсе) строку об этом запуске\n"
     L"  /utf8          вывод в канал или файл в UTF-8, а не в кодовой странице консоли\n"
     L"Проверяются и другие места, откуда Windows берёт адреса сайтов: "
@@ -53,6 +55,21 @@ inline std::wstring AllowListRead(const std::wstring& path, std::size_t lines) {
     return L"список /allow: " + path + L", строк с записями: " + std::to_wstring(lines);
 }
 inline constexpr wchar_t AllowListEmpty[] = L"в этом списке нет ни одной записи";
+// A list that others than administrators and SYSTEM may change, or whose bytes are not the ones
+// /allow: pins (said after its path).
+inline constexpr wchar_t ListOnWritableShare[] =
+    L"список на общем ресурсе, который этот запуск сам может изменить, а значит, может и SYSTEM любого "
+    L"компьютера сети: дайте компьютерам право только читать его, а журнал ведите в другой папке";
+inline constexpr wchar_t EveryoneForNoPermissions[] = L"все (у файла или папки нет списка разрешений)";
+inline std::wstring ListChangeableBy(const std::vector<std::wstring>& names) {
+    std::wstring joined;
+    for (const std::wstring& name : names) joined += (joined.empty() ? L"" : L", ") + name;
+    return L"этот список могут изменить не только администраторы и SYSTEM: " + joined +
+           L"; оставьте право изменять его и его папку только им";
+}
+inline std::wstring ListHashDiffers(const std::string& actual) {
+    return L"SHA-256 списка не тот, что задан в /allow:; у этого файла " + std::wstring(actual.begin(), actual.end());
+}
 
 // A path on a server that the hosts file under repair could send elsewhere (said after the path).
 inline std::wstring ShareMapped(const std::wstring& server, const std::wstring& line) {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "app/Sha256.h"
 #include "console/ConsoleMessages.h"
+#include "console/ListTrust.h"
 #include "hosts/DnsCache.h"
 #include "hosts/HostsCopies.h"
 #include "hosts/HostsMessages.h"
@@ -261,12 +263,18 @@ std::wstring Workflow::RestoreSource() const {
 // The company's list, read whole before anything changes: without it a repair would wipe what
 // the company needs. A list of nothing is a mistake, not a wish to keep nothing.
 void Workflow::ReadAllowList() {
+    // A pinned hash proves the bytes themselves, whoever may write them.
+    if (c_.allowSha256.empty()) RequireOnlyAdministratorsMayChange(s_.files, c_.allow);
     std::string bytes;
+    Sha256 hash;
     const bool exists = s_.files.ReadOrdinaryFile(c_.allow, [&](std::string_view chunk) {
         if (bytes.size() + chunk.size() > ViewCap) throw Failure(win::ErrorFileTooLarge, c_.allow);
         bytes += chunk;
+        hash.Add(chunk);
     });
     if (!exists) throw Failure(win::ErrorFileNotFound, c_.allow);
+    if (const std::string actual = hash.Hex(); !c_.allowSha256.empty() && actual != c_.allowSha256)
+        throw Failure(win::ErrorInvalidData, c_.allow + L"\n" + ListHashDiffers(actual));
     allowed_.emplace(bytes);
     if (allowed_->lines.empty()) throw Failure(win::ErrorInvalidParameter, c_.allow + L"\n" + AllowListEmpty);
     out_.Say(AllowListRead(Printable(c_.allow), allowed_->lines.size()));

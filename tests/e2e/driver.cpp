@@ -818,6 +818,16 @@ void SystemFileMoved(Run& r) {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, scratch.c_str());
     if (saved != ERROR_SUCCESS) Fail("cannot save a registry file: error " + std::to_string(saved));
 }
+// The company's list in a folder of its own, as the driver's user writes it: Wine gives that
+// account the right to change both, whatever the permissions set; and its SHA-256.
+const std::string CompanyList = "# ours\r\n" + CompanyLines + "# end\r\n";
+const std::wstring ListPinned =
+    L"/allow:%W%\\lists\\allow.txt#982f0d5a3906a5f1db8c3aa0e2ab1ee2d5b6eabc52e73f53ebc0cef9d749cb51";
+void ListWritten(Run& r) {
+    std::filesystem::create_directories(r.windir + L"\\lists");
+    WriteFileBytes(r.windir + L"\\lists\\allow.txt", CompanyList);
+}
+
 // No registry file of a run is left loaded once it has ended.
 void NoneLoaded(Run&) {
     wchar_t name[256];
@@ -998,18 +1008,19 @@ const std::vector<Case>& Cases() {
                                      Answer(Unmodified, IDYES), MainShown, CloseMain, ProxySwitchedOff},
             .after = RegKept,
             .system = true},
-        {.name = "cli: /allow: a company's entries are no finding, a foreign one is; /repair keeps the company's, "
-                 "twice (the second changes nothing)",
+        {.name = "cli: /allow: a list others may change refused; pinned, a company's entries are no finding, a "
+                 "foreign one is; /repair keeps the company's, twice (the second changes nothing)",
             .hosts = Stock + CompanyLines,
-            .steps = {
-                [](Run& r) { WriteFileBytes(r.windir + L"\\allow.txt", "# ours\r\n" + CompanyLines + "# end\r\n"); },
-                Cli(L"/check /allow:%W%\\allow.txt",
+            .steps = {ListWritten,
+                Cli(L"/check /allow:%W%\\lists\\allow.txt",
+                    "*ошибка 5: *allow.txt этот список могут изменить не только администраторы и SYSTEM: *exit=5\r\n"),
+                Cli(L"/check " + ListPinned,
                     "*записей из списка /allow:, они не в счёт: 2\r\n*hosts=clean *exit=0\r\n"),
                 [](Run& r) { WriteFileBytes(r.hosts, *(r.before = Stock + CompanyLines + "0.0.0.0 vk.com\r\n")); },
-                Cli(L"/check /allow:%W%\\allow.txt", "*  0.0.0.0 vk.com\r\n*hosts=modified *exit=1\r\n"),
-                Cli(L"/repair /allow:%W%\\allow.txt",
+                Cli(L"/check " + ListPinned, "*  0.0.0.0 vk.com\r\n*hosts=modified *exit=1\r\n"),
+                Cli(L"/repair " + ListPinned,
                     "*заменён стандартным и записями из списка /allow:\r\n*changed=yes exit=0\r\n"),
-                Cli(L"/repair /allow:%W%\\allow.txt", "*changed=no exit=0\r\n")},
+                Cli(L"/repair " + ListPinned, "*changed=no exit=0\r\n")},
             .after = StockedAndListed | BackedUp},
         // The share would be reached through the hosts file under repair: malware's server, not the company's.
         {.name = "cli: /repair /allow: on a server that hosts maps: refused before anything changes, the line named",

@@ -3,13 +3,19 @@
 #include "Fakes.h"
 #include "console/CommandLine.h"
 #include "console/ExitCode.h"
+#include "console/ListTrust.h"
 #include "console/Shares.h"
 
 namespace {
 
 using enum Command::Action;
 
-auto Fields(const Command& c) { return std::tuple(c.action, c.restoreFrom, c.windowsDir, c.log, c.allow, c.utf8); }
+auto Fields(const Command& c) {
+    return std::tuple(c.action, c.restoreFrom, c.windowsDir, c.log, c.allow, c.allowSha256, c.utf8);
+}
+// A list's SHA-256, and the same in capitals.
+const std::string Pin = "21e04615cfc4ca2754090043fea2a80b851166ed6c2fb1bf3d60cdad93845ef2";
+const std::wstring PinGiven = L"21E04615CFC4CA2754090043FEA2A80B851166ED6C2FB1BF3D60CDAD93845EF2";
 
 TEST(Switches, EachArgumentListReadsAsItsCommandOrAsAMistake) {
     // clang-format off
@@ -27,6 +33,10 @@ TEST(Switches, EachArgumentListReadsAsItsCommandOrAsAMistake) {
         {"a restore in another Windows", {L"/restore:C:\\hosts.bak", L"/windir:D:\\W"},
          {.action = Restore, .restoreFrom = L"C:\\hosts.bak", .windowsDir = L"D:\\W"}},
         {"a company's list with a check", {L"/check", L"/allow:a.txt"}, {.action = Check, .allow = L"a.txt"}},
+        {"its hash pinned", {L"/check", L"/allow:a#b.txt#" + PinGiven}, {.action = Check, .allow = L"a#b.txt",
+            .allowSha256 = Pin}},
+        {"a '#' in its name", {L"/check", L"/allow:a.txt#" + PinGiven.substr(1)}, {.action = Check,
+            .allow = L"a.txt#" + PinGiven.substr(1)}},
         {"/?", {L"/?"}, {.action = Usage}},
         {"-help", {L"-help"}, {.action = Usage}},
         {"--help", {L"--help"}, {.action = Usage}},
@@ -557,6 +567,75 @@ TEST(ConsoleRuns, ACompanysListIsKeptAndNeverGuessed) {
     sys.files.erase(list);
     EXPECT_EQ(run(L"/repair"), 2);
     EXPECT_EQ(sys.files[H], Stock + "10.0.0.5 intranet.corp\r\n");
+}
+
+// Who may change a list, by its permissions and its folder's: anyone who may write it, change
+// its permissions or owner, or add and delete files in its folder; never administrators, SYSTEM
+// and Windows' installer, nor an entry that denies, or is for what a folder holds.
+TEST(ListTrust, OthersWhoMayChangeAListOrReplaceIt) {
+    const AccessEntry admins{L"S-1-5-32-544", L"BUILTIN\\Administrators", win::GenericAll},
+        system{L"S-1-5-18", L"NT AUTHORITY\\SYSTEM", win::GenericAll},
+        installer{L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", L"TrustedInstaller", 0x1F01FF},
+        usersRead{L"S-1-5-32-545", L"BUILTIN\\Users", 0x1200A9};
+    const std::vector<AccessEntry> onlyThem = {admins, system, installer, usersRead};
+    const auto plus = [&](AccessEntry e) {
+        std::vector<AccessEntry> all = onlyThem;
+        all.push_back(std::move(e));
+        return all;
+    };
+    const std::wstring users = L"BUILTIN\\Users", everyone = L"Everyone";
+    // clang-format off
+    const struct { const char* name; Permissions file, folder; std::vector<std::wstring> who; } rows[] = {
+        {"administrators, SYSTEM and the installer; users read", onlyThem, onlyThem, {}},
+        {"users write it", plus({L"S-1-5-32-545", users, win::FileWriteData}), onlyThem, {users}},
+        {"everyone appends, may delete it, change its permissions, its owner; generic writing",
+         plus({L"S-1-1-0", everyone, win::FileAppendData}), plus({L"S-1-5-11", L"Authenticated Users", win::WriteDac}),
+         {everyone, L"Authenticated Users"}},
+        {"one account for each right on the file",
+         std::vector<AccessEntry>{{L"S-1-5-21-1", L"PC\\a", win::Delete}, {L"S-1-5-21-2", L"PC\\b", win::WriteOwner},
+                                  {L"S-1-5-21-3", L"PC\\c", win::GenericWrite}, {L"S-1-5-21-4", L"PC\\d", win::GenericAll}},
+         onlyThem, {L"PC\\a", L"PC\\b", L"PC\\c", L"PC\\d"}},
+        {"a deny, an entry for what a folder holds, CREATOR OWNER",
+         plus({L"S-1-1-0", everyone, win::GenericAll, false}),
+         plus({L"S-1-5-32-545", users, win::GenericAll, true, true}), {}},
+        {"users add files to its folder but delete none", onlyThem, plus({L"S-1-5-32-545", users, win::FileWriteData}), {}},
+        {"users add and delete files in its folder", onlyThem,
+         plus({L"S-1-5-32-545", users, win::FileWriteData | win::FileDeleteChild}), {users}},
+        {"users change the folder's owner; named once for both", plus({L"S-1-5-32-545", users, win::FileWriteData}),
+         plus({L"S-1-5-32-545", users, win::WriteOwner}), {users}},
+        {"no permissions on the file", std::nullopt, onlyThem, {L"все (у файла или папки нет списка разрешений)"}},
+        {"CREATOR OWNER's pattern", plus({L"S-1-3-0", L"CREATOR OWNER", win::GenericAll}), onlyThem, {}},
+    };
+    // clang-format on
+    for (const auto& row : rows) EXPECT_EQ(OthersWhoMayChange(row.file, row.folder), row.who) << row.name;
+}
+
+// The list is refused before it is read when others may change it, unless its hash is pinned:
+// then its bytes must be those.
+TEST(ConsoleRuns, ACompanysListOnlyAdministratorsMayChangeWithItsHashPinned) {
+    FakeSystem sys;
+    const std::wstring local = L"C:\\lists\\allow.txt", share = L"\\\\srv\\it$\\allow.txt";
+    const std::string list = "# ours\r\n10.0.0.5 intranet.corp\n";
+    sys.files = {{local, list}, {share, list}, {H, Old}};
+    const auto run = [&](const std::wstring& allow) {
+        sys.out.clear();
+        return RunCommand(sys.Get(), ParseCommandLine({L"/check", L"/allow:" + allow}));
+    };
+    sys.permissions[L"C:\\lists\\"] = std::vector{AccessEntry{L"S-1-5-32-545", L"BUILTIN\\Users", 0x1F01FF}};
+    EXPECT_EQ(run(local), 5);
+    EXPECT_EQ(sys.out.at(1), L"ошибка 5: text of 5 (" + local + L" этот список могут изменить не только администраторы "
+                             L"и SYSTEM: BUILTIN\\Users; оставьте право изменять его и его папку только им)");
+    sys.writable = {L"\\\\srv\\it$\\"};
+    EXPECT_EQ(run(share), 5);
+    EXPECT_EQ(sys.out.at(1), L"ошибка 5: text of 5 (" + share + L" список на общем ресурсе, который этот запуск сам "
+                             L"может изменить, а значит, может и SYSTEM любого компьютера сети: дайте компьютерам "
+                             L"право только читать его, а журнал ведите в другой папке)");
+    EXPECT_EQ(run(share + L"#" + PinGiven), 1);  // read, and vk.com in hosts found
+    sys.files[share] += "10.0.0.6 evil.corp\n";
+    EXPECT_EQ(run(share + L"#" + PinGiven), 13);
+    EXPECT_EQ(sys.out.at(1), L"ошибка 13: text of 13 (" + share + L" SHA-256 списка не тот, что задан в /allow:; у "
+                             L"этого файла ba6701a7cd9622d832fbb84cacec4ae4a5123096304516b382c1e6753f3bf9b7)");
+    EXPECT_EQ(sys.files[H], Old);
 }
 
 // Ten at most, by the time in their names: a copy of the same second with its number after the

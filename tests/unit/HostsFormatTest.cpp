@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/Codepage.h"
+#include "app/Sha256.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/HostsText.h"
 #include "hosts/StockHosts.h"
@@ -53,6 +54,26 @@ TEST(Printable, ReplacesWhatWouldForgeALineOrHideADifference) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(Printable(row.text), row.shown);
+    }
+}
+
+// Fed seven bytes at a time, across the 64-byte blocks and the lengths where the padding takes a
+// block of its own.
+TEST(Sha256, KnownDigests) {
+    // clang-format off
+    const struct { const char* name; std::string bytes; const char* digest; } rows[] = {
+        {"nothing", "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"55 bytes: the length fits", std::string(55, 'x'), "d5e285683cd4efc02d021a5c62014694958901005d6f71e89e0989fac77e4072"},
+        {"56 bytes: it does not", std::string(56, 'x'), "04c26261370ee7541549d16dee320c723e3fd14671e66a099afe0a377c16888e"},
+        {"one block", std::string(64, 'x'), "7ce100971f64e7001e8fe5a51973ecdfe1ced42befe7ee8d5fd6219506b5393c"},
+        {"a million", std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        Sha256 hash;
+        for (std::size_t at = 0; at < row.bytes.size(); at += 7) hash.Add(std::string_view(row.bytes).substr(at, 7));
+        EXPECT_EQ(hash.Hex(), row.digest) << row.name;
     }
 }
 
