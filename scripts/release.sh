@@ -6,11 +6,13 @@
 # The programs come from the Windows builds the end-to-end tests run (build/win32 and
 # build/win64, brought up to date here): what is published is what was tested.
 #
-#   bash scripts/release.sh [--check]
+#   bash scripts/release.sh [--check] [--test-cert]
 #
 # --check: builds them again from nothing in build/release-b and packs twice; every .exe and the
 # zip must come out byte for byte the same. Then checks each .exe's PE header, imports and
 # signature, the zip's content, its read-me and the sums.
+# --test-cert: signs with a throw-away self-signed certificate made here, offline, whatever the
+# variables below say: to try the signing, never to publish.
 #
 # Given a certificate, it signs the four .exe files (Authenticode, SHA-256) before they are
 # packed and summed:
@@ -22,20 +24,24 @@
 #                            against (default: the system's)
 set -euo pipefail
 
-check=0
+check=0 test_cert=0
 for arg in "$@"; do
   case $arg in
     --check) check=1 ;;
-    *) sed -n '2,22s/^# \{0,1\}//p' "$0"; exit 2 ;;
+    --test-cert) test_cert=1 ;;
+    *) sed -n '2,24s/^# \{0,1\}//p' "$0"; exit 2 ;;
   esac
 done
 
 # The certificate: its files may be named from where the script was started, so they are made
-# absolute before the cd.
+# absolute before the cd. --test-cert makes its own below.
 absolute() { [ -z "$1" ] || realpath -e -- "$1"; }
-pfx=$(absolute "${HOSTOVIK_SIGN_PFX:-}")
-cafile=$(absolute "${HOSTOVIK_SIGN_CAFILE:-}")
-timestamp=${HOSTOVIK_SIGN_TIMESTAMP:-}
+pfx= cafile= timestamp=
+if [ $test_cert -eq 0 ]; then
+  pfx=$(absolute "${HOSTOVIK_SIGN_PFX:-}")
+  cafile=$(absolute "${HOSTOVIK_SIGN_CAFILE:-}")
+  timestamp=${HOSTOVIK_SIGN_TIMESTAMP:-}
+fi
 cd "$(dirname "$0")/.."
 
 version=$(awk '/APP_VERSION_(MAJOR|MINOR|REVISION)/ {v = v (v ? "." : "") $3} END {print v}' app/version.h)
@@ -70,6 +76,15 @@ released() {  # release folder, .exe as laid out: the file packed and published
   if [ -n "$pfx" ]; then echo "$1/signed/$2"; else built "$1" "$2"; fi
 }
 
+make_test_cert() (  # folder: test.pfx, its certificate test.crt and its random password, the owner's alone
+  umask 077
+  openssl rand -hex 24 > "$1/password" &&
+    openssl req -x509 -newkey rsa:3072 -noenc -keyout "$1/test.key" -out "$1/test.crt" -days 1 \
+      -subj "/CN=Hostovik test signing" -addext "keyUsage=critical,digitalSignature" \
+      -addext "extendedKeyUsage=critical,codeSigning" &&
+    openssl pkcs12 -export -inkey "$1/test.key" -in "$1/test.crt" -out "$1/test.pfx" -passout "file:$1/password"
+)
+
 sign() {  # release folder: its .exe files signed, in signed/ beside them
   local exe
   rm -rf "$1/signed" && mkdir -p "$1/signed/x64" || return
@@ -103,6 +118,10 @@ unset HOSTOVIK_SIGN_PASSWORD  # the builds need not see it
 
 bash scripts/setup.sh
 source scripts/common.sh
+if [ $test_cert -eq 1 ]; then
+  step "making a throw-away self-signed certificate to sign with" "1 s" make_test_cert "$work"
+  pfx=$work/test.pfx cafile=$work/test.crt
+fi
 
 # Whatever an earlier run, or an earlier layout, left there goes first.
 rm -rf build/release-a
@@ -128,7 +147,7 @@ if [ -n "$pfx" ]; then
   step "signing the four .exe files with ${pfx##*/}${timestamp:+, timestamped by $timestamp}" \
     "1 s${timestamp:+, more for the timestamps}" sign build/release-a
 else
-  echo "not signing the .exe files: no certificate (HOSTOVIK_SIGN_PFX)"
+  echo "not signing the .exe files: no certificate (HOSTOVIK_SIGN_PFX, or --test-cert)"
 fi
 run pack build/release-a "$zip"
 mkdir -p dist/x64
