@@ -6,26 +6,50 @@
 # The programs come from the Windows builds the end-to-end tests run (build/win32 and
 # build/win64, brought up to date here): what is published is what was tested.
 #
-#   bash scripts/release.sh [--check]
+#   bash scripts/release.sh [--check] [--test-cert]
 #
 # --check: builds them again from nothing in build/release-b and packs twice; every .exe and the
-# zip must come out byte for byte the same. Then checks each .exe's PE header and imports, the
-# zip's content, its read-me and the sums.
+# zip must come out byte for byte the same. Then checks each .exe's PE header, imports and
+# signature, the zip's content, its read-me and the sums.
+# --test-cert: signs with a throw-away self-signed certificate made here, offline, whatever the
+# variables below say: to try the signing, never to publish.
+#
+# Given a certificate, it signs the four .exe files (Authenticode, SHA-256) before they are
+# packed and summed:
+#   HOSTOVIK_SIGN_PFX        the certificate with its key, a .pfx (PKCS #12) file
+#   HOSTOVIK_SIGN_PASSWORD   its password, handed to the signing tool in a file, never as an argument
+#   HOSTOVIK_SIGN_TIMESTAMP  the URL of an RFC 3161 timestamp server, so that the signature stays
+#                            valid after the certificate expires; without it, none is asked for
+#   HOSTOVIK_SIGN_CAFILE     the CA certificates (PEM) --check verifies the signer and the timestamp
+#                            against (default: the system's)
 set -euo pipefail
-cd "$(dirname "$0")/.."
 
-check=0
-case "${1:-}" in
-  "") ;;
-  --check) check=1 ;;
-  *) sed -n '2,11s/^# \{0,1\}//p' "$0"; exit 2 ;;
-esac
+check=0 test_cert=0
+for arg in "$@"; do
+  case $arg in
+    --check) check=1 ;;
+    --test-cert) test_cert=1 ;;
+    *) sed -n '2,24s/^# \{0,1\}//p' "$0"; exit 2 ;;
+  esac
+done
+
+# The certificate: its files may be named from where the script was started, so they are made
+# absolute before the cd. --test-cert makes its own below.
+absolute() { [ -z "$1" ] || realpath -e -- "$1"; }
+pfx= cafile= timestamp=
+if [ $test_cert -eq 0 ]; then
+  pfx=$(absolute "${HOSTOVIK_SIGN_PFX:-}")
+  cafile=$(absolute "${HOSTOVIK_SIGN_CAFILE:-}")
+  timestamp=${HOSTOVIK_SIGN_TIMESTAMP:-}
+fi
+cd "$(dirname "$0")/.."
 
 version=$(awk '/APP_VERSION_(MAJOR|MINOR|REVISION)/ {v = v (v ? "." : "") $3} END {print v}' app/version.h)
 name="hostovik-$version-win32"
 zip=dist/$name.zip
 readme=docs/release/README.txt
-# The package's file times: the commit's, so the same sources give the same zip.
+# The package's file times and the signatures' signing time: the commit's, so the same sources
+# give the same zip, and the same files signed with the same certificate the same bytes.
 stamp=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 315532800)}
 # Every .exe of the release, as laid out in the zip and in dist/: the 32-bit builds at the top,
 # which run on every Windows; the 64-bit ones in x64/, for 64-bit WinPE, which cannot run them.
@@ -48,11 +72,34 @@ built() {  # release folder (build for the tested builds), .exe as laid out: whe
   esac
 }
 
+released() {  # release folder, .exe as laid out: the file packed and published
+  if [ -n "$pfx" ]; then echo "$1/signed/$2"; else built "$1" "$2"; fi
+}
+
+make_test_cert() (  # folder: test.pfx, its certificate test.crt and its random password, the owner's alone
+  umask 077
+  openssl rand -hex 24 > "$1/password" &&
+    openssl req -x509 -newkey rsa:3072 -noenc -keyout "$1/test.key" -out "$1/test.crt" -days 1 \
+      -subj "/CN=Hostovik test signing" -addext "keyUsage=critical,digitalSignature" \
+      -addext "extendedKeyUsage=critical,codeSigning" &&
+    openssl pkcs12 -export -inkey "$1/test.key" -in "$1/test.crt" -out "$1/test.pfx" -passout "file:$1/password"
+)
+
+sign() {  # release folder: its .exe files signed, in signed/ beside them
+  local exe
+  rm -rf "$1/signed" && mkdir -p "$1/signed/x64" || return
+  # -n: the program's name in the UAC prompt.
+  for exe in "${exes[@]}"; do
+    osslsigncode sign -pkcs12 "$pfx" -readpass "$work/password" -h sha256 -n "Хостовик сайтов" \
+      -time "$stamp" ${timestamp:+-ts "$timestamp"} -in "$(built "$1" "$exe")" -out "$1/signed/$exe" || return
+  done
+}
+
 pack() {  # release folder, zip to make
   local stage=$1/$name exe
   rm -rf "$stage" "$2" && mkdir -p "$stage/x64" "$(dirname "$2")" || return
   for exe in "${exes[@]}"; do
-    cp "$(built "$1" "$exe")" "$stage/$exe" || return
+    cp "$(released "$1" "$exe")" "$stage/$exe" || return
   done
   # A BOM and CR LF: Notepad before Windows 10 takes text without a BOM for the ANSI
   # code page, and shows LF-only text on one line.
@@ -62,8 +109,19 @@ pack() {  # release folder, zip to make
     (cd "$1" && TZ=UTC zip -X -D "$OLDPWD/$2" "${packed[@]/#/$name/}")
 }
 
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# The signing tool reads the password from a file of the owner's alone, gone with $work at the
+# end; printf is the shell's own, so the password is no program's argument.
+[ -z "$pfx" ] || (umask 077 && printf '%s' "${HOSTOVIK_SIGN_PASSWORD:-}" > "$work/password")
+unset HOSTOVIK_SIGN_PASSWORD  # the builds need not see it
+
 bash scripts/setup.sh
 source scripts/common.sh
+if [ $test_cert -eq 1 ]; then
+  step "making a throw-away self-signed certificate to sign with" "1 s" make_test_cert "$work"
+  pfx=$work/test.pfx cafile=$work/test.crt
+fi
 
 # Whatever an earlier run, or an earlier layout, left there goes first.
 rm -rf build/release-a
@@ -85,9 +143,15 @@ rm -f "$zip" dist/SHA256SUMS "${exes[@]/#/dist/}"
 # The tested programs, copied first: a test run after this one may rebuild them.
 mkdir -p build/release-a/win32 build/release-a/win64
 for exe in "${exes[@]}"; do cp "$(built build "$exe")" "$(built build/release-a "$exe")"; done
+if [ -n "$pfx" ]; then
+  step "signing the four .exe files with ${pfx##*/}${timestamp:+, timestamped by $timestamp}" \
+    "1 s${timestamp:+, more for the timestamps}" sign build/release-a
+else
+  echo "not signing the .exe files: no certificate (HOSTOVIK_SIGN_PFX, or --test-cert)"
+fi
 run pack build/release-a "$zip"
 mkdir -p dist/x64
-for exe in "${exes[@]}"; do cp "$(built build/release-a "$exe")" "dist/$exe"; done
+for exe in "${exes[@]}"; do cp "$(released build/release-a "$exe")" "dist/$exe"; done
 (cd dist && sha256sum "$name.zip" "${exes[@]}" > SHA256SUMS)
 echo "made in dist/:"
 for file in "$name.zip" "${exes[@]}"; do printf '     %-28s %9d bytes\n' "$file" "$(stat -c %s "dist/$file")"; done
@@ -182,17 +246,41 @@ not_on_xp_patterns() {
   not_on_xp | awk 'NF > 1 {for (i = 2; i <= NF; i++) {p = $i; gsub(/\*/, ".*", p); print "^" $1 "!" p "$"}}'
 }
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 not_on_xp_patterns > "$work/not-on-xp"
 unpacked=$work/unpacked
 run unzip -q "$zip" -d "$unpacked"
 
+# osslsigncode's verdict on a signed .exe, and its report when it fails. It passes a timestamp it
+# cannot verify, checking the signature at the current time instead: that one is looked for.
+verifies() {
+  osslsigncode verify ${cafile:+-CAfile "$cafile" -TSA-CAfile "$cafile"} -in "$1" > "$work/verify.log" 2>&1 &&
+    { [ -z "$timestamp" ] || grep -qxF 'Timestamp Server Signature verification: ok' "$work/verify.log"; } ||
+    { cat "$work/verify.log"; false; }
+}
+unsigned_is() {  # signed .exe, built .exe
+  rm -f "$work/unsigned.exe" && osslsigncode remove-signature -in "$1" -out "$work/unsigned.exe" > /dev/null &&
+    cmp "$work/unsigned.exe" "$2"
+}
+# Without a timestamp the same files signed again come out the same; a timestamp is new each time.
+if [ -n "$pfx" ] && [ -z "$timestamp" ]; then
+  step "signing them again in build/release-b, to compare" "1 s" sign build/release-b
+fi
+
 for exe in "${exes[@]}"; do
-  a=$(built build/release-a "$exe")
-  check "two builds give the same $exe" cmp "$a" "$(built build/release-b "$exe")"
-  check "the packed $exe and dist/$exe are the built one" \
+  a=$(released build/release-a "$exe")
+  if [ -z "$timestamp" ]; then
+    check "two builds give the same $exe${pfx:+, signed}" cmp "$a" "$(released build/release-b "$exe")"
+  else
+    check "two builds give the same $exe before signing (a timestamp differs each time)" \
+      cmp "$(built build/release-a "$exe")" "$(built build/release-b "$exe")"
+  fi
+  check "the packed $exe and dist/$exe are the built one${pfx:+, signed}" \
     bash -c 'cmp "$1" "$2" && cmp "$1" "$3"' _ "$a" "$unpacked/$name/$exe" "dist/$exe"
+  if [ -n "$pfx" ]; then
+    check "$exe's signature verifies${timestamp:+, timestamp included} (osslsigncode verify${cafile:+ -CAfile ${cafile##*/}})" \
+      verifies "$a"
+    check "$exe without its signature is the built one" unsigned_is "$a" "$(built build/release-a "$exe")"
+  fi
 
   # x86_64-w64-mingw32-objdump reads both kinds of PE file, and says which it is.
   case $exe in x64/*) format=pei-x86-64 ;; *) format=pei-i386 ;; esac
@@ -236,7 +324,10 @@ PY
   fi
 done
 
-run pack build/release-b "build/release-b/$name.zip"
+# With a timestamp, the same signed files are packed twice.
+second=build/release-b
+[ -z "$timestamp" ] || second=build/release-a
+run pack "$second" "build/release-b/$name.zip"
 check "two packs give the same zip" cmp "$zip" "build/release-b/$name.zip"
 check "the zip holds ${packed[*]}, in that order, and nothing else" \
   test "$(unzip -Z1 "$zip" | tr '\n' ' ')" = "${packed[*]/#/$name/} "

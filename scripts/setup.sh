@@ -6,6 +6,9 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
       googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
       wine wine32:i386 wine64 xvfb xauth x11-utils locales imagemagick python3 zip unzip
+      # osslsigncode signs the release (Authenticode); openssl makes the throw-away certificate of
+      # release.sh --test-cert.
+      osslsigncode openssl
       # The fonts a Windows screen has: Wine's own (Marlett draws the close boxes and the scroll
       # bar arrows, Tahoma the dialogs) and Liberation, with the metrics of Times New Roman and Arial.
       fonts-wine fonts-liberation fonts-liberation2)
