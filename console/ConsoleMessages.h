@@ -98,17 +98,19 @@ inline std::wstring RedirectNotPutBack(const std::wstring& failure) {
 }
 
 // The proxies on this computer that a repair switches off: none when their old values could not
-// be kept; else `done` of `total`, stopped by `failure` if any.
+// be kept; else `done` of `total`, their old values in a new .reg or an `earlier` one with the
+// same bytes; then each key that could not be written.
 inline std::wstring ProxiesLeftOn(const std::wstring& failure) {
     return L"прокси на этом компьютере не отключены: не записан файл для прежних значений: " + failure;
 }
-inline std::wstring ProxiesOff(
-    std::size_t done, std::size_t total, const std::optional<std::wstring>& failure, const std::wstring& regFile) {
+inline std::wstring ProxiesOff(std::size_t done, std::size_t total, bool earlier, const std::wstring& regFile) {
     return L"прокси на этом компьютере отключены" +
-           (failure ? L" не все (" + std::to_wstring(done) + L" из " + std::to_wstring(total) + L"): " + *failure
-                    : L" (" + std::to_wstring(total) + L")") +
-           L"; прежние значения в " + regFile + L", вернуть их: reg import";
+           (done < total ? L" не все (" + std::to_wstring(done) + L" из " + std::to_wstring(total) + L")"
+                         : L" (" + std::to_wstring(total) + L")") +
+           (earlier ? L"; прежние значения уже сохранены в " : L"; прежние значения в ") + regFile +
+           L", вернуть их: reg import";
 }
+inline std::wstring ProxyLeftOn(const std::wstring& failure) { return L"не отключено: " + failure; }
 
 // What a file holds: its line feeds (and which stock file it is), its entries, the company's
 // lines, then the first entries, indented.

@@ -56,9 +56,9 @@ ExitCode Workflow::Run() {
     if (!c_.allow.empty()) ReadAllowList();
     if (c_.action == Command::Restore) return Restore();
     const RegistryLook look = LookAtRegistry();
-    const ExitCode proxies = TellOtherPlaces();
+    TellOtherPlaces();
     const ExitCode hosts = c_.action == Command::Check ? Check(look.redirect) : Repair();
-    return Combined(Combined(look.reset, proxies), hosts);
+    return Combined(look.reset, hosts);
 }
 
 void Workflow::Result(const std::wstring& line) {
@@ -102,24 +102,23 @@ ExitCode Workflow::PutDefaultFolderBack(WindowsRegistry& registry, const std::ws
 
 // The other places that send a site elsewhere, a line each; a repair switches off a proxy on
 // this computer.
-ExitCode Workflow::TellOtherPlaces() {
+void Workflow::TellOtherPlaces() {
     for (const std::wstring& note : lookup_.notes) out_.Say(note);
     for (const Finding& finding : lookup_.findings) out_.Say(Words(finding));
-    if (c_.action != Command::Repair || !AnyUndo(lookup_.findings)) return ExitCode::Done;
-    return SwitchOffProxies();
+    if (c_.action == Command::Repair && AnyUndo(lookup_.findings)) SwitchOffProxies();
 }
 
-// Their old values kept first; a failure to switch one off ends the run with its error.
-ExitCode Workflow::SwitchOffProxies() {
+// Their old values kept first. What could not be switched off (one user's key locked against
+// the run, say) is said and logged, and the exit code stays the hosts file's: a fleet's script
+// reads from it whether hosts was repaired, and from the RESULT line's fields what else is left.
+void Workflow::SwitchOffProxies() {
     const Undone undone = UndoFindings(s_, lookup_.findings, hostsPath_);
     const auto total = static_cast<std::size_t>(std::count_if(
         lookup_.findings.begin(), lookup_.findings.end(), [](const Finding& f) { return f.undo.has_value(); }));
     if (undone.done) result_.changed = Changed::Yes;
-    const std::optional<std::wstring> failure =
-        undone.failure ? std::optional(FailureWords(*undone.failure)) : std::nullopt;
-    if (undone.regFile.empty()) Result(ProxiesLeftOn(*failure));
-    else Result(ProxiesOff(undone.done, total, failure, undone.regFile));
-    return undone.failure ? FailedWith(undone.failure->Code()) : ExitCode::Done;
+    if (undone.regFile.empty()) return Result(ProxiesLeftOn(FailureWords(*undone.failure)));
+    Result(ProxiesOff(undone.done, total, undone.earlier, undone.regFile));
+    for (const Failure& f : undone.notUndone) Result(ProxyLeftOn(FailureWords(f)));
 }
 
 ExitCode Workflow::Check(const std::optional<Redirect>& redirect) {

@@ -37,8 +37,8 @@ private:
 
     RegistryLook LookAtRegistry();
     ExitCode PutDefaultFolderBack(WindowsRegistry& registry, const std::wstring& shown);
-    ExitCode TellOtherPlaces();
-    ExitCode SwitchOffProxies();
+    void TellOtherPlaces();
+    void SwitchOffProxies();
 
     ExitCode Check(const std::optional<Redirect>& redirect);
     ExitCode Repair();
