@@ -167,20 +167,17 @@ TEST(ConsoleRuns, ACheckSaysWhatItFindsAndChangesNothing) {
     const RunRow rows[] = {
         // Nothing to block with: Windows 7 and later need no hosts file.
         // The file Windows reads is looked at too, with the run's ordinary rights.
-        {.name = "redirected", .args = {L"/check"}, .hosts = Stock,
-         .redirect = Evil, .code = 1,
+        {.name = "redirected", .args = {L"/check"}, .hosts = Stock, .redirect = Evil, .code = 1,
          .said = Redirected + StockScanned + Journal{L"файл, который читает Windows: D:\\evil\\hosts"} +
          Journal{Missing[0], L"файл hosts чистый", L"папка hosts перенаправлена"},
          .last = L"hosts=clean redirected=yes other=none changed=no", .after = {{H, Stock}}},
         // A file that cannot be read is never called clean.
         {.name = "hosts held", .args = {L"/check"}, .hosts = Infected, .busy = {{L"read " + H, 32}}, .code = 32,
          .said = {L"ошибка 32: text of 32 (read " + H + L")"},
-         .last = L"hosts=unchecked redirected=no other=none changed=no",
-         .after = {{H, Infected}}},
+         .last = L"hosts=unchecked redirected=no other=none changed=no", .after = {{H, Infected}}},
         // Text that malware controls is shown without control characters: one line stays one.
         {.name = "a line with an escape and a bare CR", .args = {L"/check"}, .hosts = "0.0.0.0 a\x1b[2Jb\x07\rc\r\n",
-         .code = 1,
-         .said = Scanned(1, L"", 1, {L"  0.0.0.0 a?[2Jb?"}) + Journal{L"файл hosts изменён"},
+         .code = 1, .said = Scanned(1, L"", 1, {L"  0.0.0.0 a?[2Jb?"}) + Journal{L"файл hosts изменён"},
          .last = L"hosts=modified redirected=no other=none changed=no", .after = {{H, "0.0.0.0 a\x1b[2Jb\x07\rc\r\n"}}},
     };
     // clang-format on
@@ -212,8 +209,7 @@ TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
         // A DataBasePath that cannot be read never stops the repair, nor one that cannot be written back:
         // the run ends with its error.
         {.name = "DataBasePath denied", .args = {L"/repair"}, .hosts = Infected, .redirect = RegistryValue{},
-         .failing = Where,
-         .code = 3010,
+         .failing = Where, .code = 3010,
          .said = Journal{L"DataBasePath: Windows читает hosts не из стандартной папки: <не прочитано: ошибка 5: "
          L"text of 5>",
              L"DataBasePath возвращено к стандартному, было: <не прочитано: ошибка 5: text of 5>; Windows прочтёт "
@@ -234,8 +230,7 @@ TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
         {.name = "a proxy here", .args = {L"/repair"}, .hosts = Stock, .keys = proxy, .code = 0,
          .said = Journal{proxied,
          L"прокси на этом компьютере отключены (1); прежние значения в " + reg + L", вернуть их: reg import"} +
-         noEntries,
-         .last = L"hosts=clean redirected=no other=proxy changed=yes",
+         noEntries, .last = L"hosts=clean redirected=no other=proxy changed=yes",
          .after = {{H, Stock}, {reg, regText.substr(0, regText.size() - 2)}}},
         {.name = "a proxy here, its old values kept already", .args = {L"/repair"}, .hosts = Stock,
          .others = {{H + L".20231231-000000.reg", regText.substr(0, regText.size() - 2)}}, .keys = proxy, .code = 0,
@@ -253,8 +248,7 @@ TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
          .keys = proxy, .failing = L"openW -2147483647 " + userSettings + L" 258", .code = 0,
          .said = Journal{proxied, L"прокси на этом компьютере отключены не все (0 из 1); прежние значения в " + reg +
                  L", вернуть их: reg import", L"не отключено: ошибка 5: text of 5 (HKCU\\" + userSettings + L")"} +
-                 Blocked + Repaired,
-         .last = L"hosts=modified redirected=no other=proxy changed=yes",
+                 Blocked + Repaired, .last = L"hosts=modified redirected=no other=proxy changed=yes",
          .after = {{H, Stock}, {B, Infected}, {reg, regText.substr(0, regText.size() - 2)}}},
         // Held for good: a copy now if it can be made, the replace at the next start of Windows.
         {.name = "hosts held by a program sharing all", .args = {L"/repair"}, .hosts = Infected,
@@ -277,14 +271,12 @@ TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
          .said = Blocked + Journal{L"замена файла hosts уже назначена на перезагрузку Windows: его место займёт " + T},
          .last = L"hosts=modified redirected=no other=none changed=pending", .after = {{H, Infected}, {T, Stock}}},
         {.name = "a restore of a copy by its bare name", .args = {L"/restore:hosts.20240102-030405.bak"},
-         .hosts = Stock,
-         .others = {{B, Old}}, .code = 0,
+         .hosts = Stock, .others = {{B, Old}}, .code = 0,
          .said = StockScanned + Journal{L"копия старого файла не нужна: его не было или он "
          L"стандартный", L"файл hosts заменён файлом " + B, L"кэш DNS очищен"},
          .last = L"hosts=clean redirected=unchecked other=unchecked changed=yes", .after = {{H, Old}, {B, Old}}},
         {.name = "a restore of a file that is not there: nothing changes", .args = {L"/restore:none.bak"},
-         .hosts = Infected,
-         .code = 2, .said = Blocked + Journal{L"ошибка 2: text of 2 (none.bak)"},
+         .hosts = Infected, .code = 2, .said = Blocked + Journal{L"ошибка 2: text of 2 (none.bak)"},
          .last = L"hosts=modified redirected=unchecked other=unchecked changed=no", .after = {{H, Infected}}},
     };
     // clang-format on
@@ -332,8 +324,7 @@ TEST(ConsoleRuns, AnotherInstallationIsWorkedOnInItsOwnRegistryAndNeverGuessed) 
          .last = L"hosts=modified redirected=yes other=none changed=yes",
          .after = {{OtherHosts, Stock}, {OtherHosts + L".20240102-030405.bak", Infected}}, .resetInHive = true},
         {.name = "at ControlSet002, its variables its own, this computer's proxy not its", .args = check,
-         .at = OtherHosts,
-         .keys = UserProxy(L"127.0.0.1:8080"), .hive = second, .code = 0, .said = loaded + Missing,
+         .at = OtherHosts, .keys = UserProxy(L"127.0.0.1:8080"), .hive = second, .code = 0, .said = loaded + Missing,
          .last = L"hosts=missing redirected=no other=none changed=no"},
         // Never a guess at the control set; and the file unloaded whatever happens, never made.
         {.name = "no Select\\Current", .args = check, .at = OtherHosts, .hive = noSelect, .code = 0,

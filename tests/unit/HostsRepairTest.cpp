@@ -167,8 +167,7 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
          .run = m2, .hosts = Old, .answers = {Ok, No},
          .expected = Journal{M2Warning} + NewFile + Retried(L"probe " + H) +
                      Journal{L"read " + H, L"at restart " + H + L" " + B, L"at restart " + T + L" " + H, HeldNow} +
-                     Unload,
-         .after = {{H, Old}, {T, Stock}}, .busy = {{L"probe " + H, 32}, {L"read " + H, 32}}},
+                     Unload, .after = {{H, Old}, {T, Stock}}, .busy = {{L"probe " + H, 32}, {L"read " + H, 32}}},
         {.name = "method 1, the restart's moves refused: the first one undone", .run = m1, .hosts = Old,
          .answers = {Ok}, .expected = Journal{M1Warning} + NewFile + Retried(L"probe " + H) +
          Journal{L"read " + H, L"at restart " + H + L" " + B, L"at restart " + T + L" " + H,
@@ -290,18 +289,13 @@ TEST(HostsRepair, OtherPlacesToldAfterTheViewAProxyHereSwitchedOffOnYes) {
         char enabled = 1;
         std::wstring failing = {};
     } cases[] = {
-        {.name = "here, Yes: switched off",
-            .server = L"127.0.0.1:8080",
-            .answers = {Yes, Ok, Yes},
+        {.name = "here, Yes: switched off", .server = L"127.0.0.1:8080", .answers = {Yes, Ok, Yes},
             .told = {here, Msg(64, Caption,
                                L"Прокси на этом компьютере отключены. Прежние значения сохранены в файле " + reg +
-                                   L"; вернуть их: reg import \"" + reg + L"\"")},
-            .enabled = 0},
+                                   L"; вернуть их: reg import \"" + reg + L"\"")}, .enabled = 0},
         {.name = "here, No: left", .server = L"127.0.0.1:8080", .answers = {No, Yes}, .told = {here}},
-        {.name = "here, the user's key locked against the run: named with its error",
-            .server = L"127.0.0.1:8080",
-            .answers = {Yes, Ok, Yes},
-            .told = {here, Msg(16, Caption,
+        {.name = "here, the user's key locked against the run: named with its error", .server = L"127.0.0.1:8080",
+            .answers = {Yes, Ok, Yes}, .told = {here, Msg(16, Caption,
                                L"Прокси на этом компьютере отключены не все: отключено 0 из 1. Не удалось изменить:\n- "
                                L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings: Ошибка 5: "
                                L"text of 5\n\nПрежние значения сохранены в файле " +
@@ -310,9 +304,7 @@ TEST(HostsRepair, OtherPlacesToldAfterTheViewAProxyHereSwitchedOffOnYes) {
         {.name = "here, the .reg cannot be written: left", .server = L"127.0.0.1:8080", .answers = {Yes, Ok, Yes},
             .told = {here, Msg(16, Caption, L"Ошибка 5: text of 5\n\ncreate " + reg +
                 L"\nПрокси не отключены: файл для прежних значений не записан.")}, .failing = L"create " + reg},
-        {.name = "elsewhere: told, never asked",
-            .server = L"proxy.corp:3128",
-            .answers = {Ok, Yes},
+        {.name = "elsewhere: told, never asked", .server = L"proxy.corp:3128", .answers = {Ok, Yes},
             .told = {Msg(64, Detection,
                 found + L"proxy.corp:3128 (сброс: inetcpl.cpl, Подключения, Настройка сети)\n\n"
                         L"Программа их не меняет: как вернуть каждую, сказано в скобках.")}},

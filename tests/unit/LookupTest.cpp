@@ -298,18 +298,14 @@ TEST(WindowsRegistry, AnotherInstallationsFileLoadedToReadThenAgainToWriteNeverT
         std::optional<FileFacts> facts = {};
         std::uint32_t code = 0;
     } cases[] = {
-        {.name = "privately where Windows can",
-            .appHives = true,
+        {.name = "privately where Windows can", .appHives = true,
             .expected = Journal{L"load privately " + file + L" 131097"} + reads +
                         Journal{L"load privately " + file + L" 131099"} + write},
-        {.name = "where it cannot (XP), under HKLM",
-            .appHives = false,
+        {.name = "where it cannot (XP), under HKLM", .appHives = false,
             .expected = Journal{L"load " + file} + reads + Journal{L"load " + file} + write},
-        {.name = "where it refuses, under HKLM",
-            .appHives = true,
+        {.name = "where it refuses, under HKLM", .appHives = true,
             .expected = Journal{L"load privately " + file + L" 131097", L"load " + file} + reads +
-                        Journal{L"load privately " + file + L" 131099"} + write,
-            .failing = 5},
+                        Journal{L"load privately " + file + L" 131099"} + write, .failing = 5},
         {.name = "a link at its name", .appHives = true, .facts = FileFacts{0x420}, .code = 1920},
         {.name = "a second name", .appHives = true, .facts = FileFacts{0x20, 2}, .code = 1920},
     };
