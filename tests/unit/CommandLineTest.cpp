@@ -209,14 +209,13 @@ TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
         // A DataBasePath that cannot be read never stops the repair, nor one that cannot be written back:
         // the run ends with its error.
         {.name = "DataBasePath denied", .args = {L"/repair"}, .hosts = Infected, .redirect = RegistryValue{},
-         .failing = Where, .code = 3010,
-         .said = Journal{L"DataBasePath: Windows читает hosts не из стандартной папки: <не прочитано: ошибка 5: "
-         L"text of 5>",
-             L"DataBasePath возвращено к стандартному, было: <не прочитано: ошибка 5: text of 5>; Windows прочтёт "
-         L"его после перезагрузки",
-             L"не прочитано: HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: ошибка 5: "
-         L"text of 5"} + Blocked + Repaired, .last = L"hosts=modified redirected=yes other=none changed=yes",
-         .after = {{H, Stock}, {B, Infected}}},
+         .failing = Where, .code = 3010, .said = Journal{
+             L"DataBasePath: Windows читает hosts не из стандартной папки: <не прочитано: ошибка 5: text of 5>",
+             L"DataBasePath возвращено к стандартному, было: <не прочитано: ошибка 5: text of 5>; Windows прочтёт его "
+             L"после перезагрузки",
+             L"не прочитано: HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: ошибка 5: text of 5"} +
+             Blocked + Repaired,
+         .last = L"hosts=modified redirected=yes other=none changed=yes", .after = {{H, Stock}, {B, Infected}}},
         {.name = "DataBasePath kept from being written", .args = {L"/repair"}, .hosts = Infected, .redirect = Evil,
          .failing = L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc", .code = 5, .said = Redirected +
          Journal{L"DataBasePath не возвращено к стандартному: ошибка 5: text of 5 (HKLM\\SYSTEM\\CurrentControlSet\\"
