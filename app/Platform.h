@@ -244,6 +244,7 @@ public:
     // Deletes a value; one that does not exist is none to delete.
     virtual void Delete(const std::wstring& name) = 0;
     virtual std::vector<std::wstring> SubKeys() = 0;
+    virtual std::vector<std::wstring> ValueNames() = 0;
 
     std::optional<std::wstring> ReadText(const std::wstring& name, std::uint32_t cap) {
         return TextValue(Read(name, cap));

@@ -61,6 +61,18 @@ public:
         }
     }
 
+    std::vector<std::wstring> ValueNames() override {
+        std::vector<std::wstring> names;
+        for (DWORD index = 0;; ++index) {
+            std::wstring name(16384, L'\0');  // the longest name of a value, and its NUL
+            DWORD size = 16384;
+            const LSTATUS status = RegEnumValueW(key_, index, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
+            if (status == ERROR_NO_MORE_ITEMS) return names;
+            if (status != ERROR_SUCCESS) throw Failure(status, place_);
+            names.push_back(name.substr(0, size));
+        }
+    }
+
 private:
     std::wstring Of(const std::wstring& name) const { return place_ + L"\\" + name; }
 

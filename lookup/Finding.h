@@ -14,9 +14,10 @@
 enum class FindingKind { Ics, Proxy, Pac, WinHttp, Dns, Nrpt, Winsock };
 
 // How a finding that is plainly malware's is switched off: a proxy's ProxyEnable set to 0, an
-// auto-config URL deleted, WinHTTP's proxy set to direct. Nothing else is ever changed.
+// auto-config URL deleted, WinHTTP's proxy set to direct, a connection value's proxy and script
+// switched off. Nothing else is ever changed.
 struct Undo {
-    enum Action { ProxyOff, ScriptOff, WinHttpDirect };
+    enum Action { ProxyOff, ScriptOff, WinHttpDirect, ConnectionOff };
     Action action;
     KeyPlace key;
     std::vector<std::pair<std::wstring, RegistryValue>> old;  // the values as they were, which bring it back
@@ -30,7 +31,7 @@ struct Finding {
     std::wstring besides = {};  // what goes with the value: WinHTTP's bypass list, the servers a rule sends names to
     std::wstring reset = {};    // the command or advice that resets it by hand; unused when it has an undo
     std::optional<Undo> undo = {};  // a proxy or an auto-config script on this computer
-    bool damaged = false;           // WinHTTP: its value could not be decoded
+    bool damaged = false;           // WinHTTP, a connection value: its value could not be decoded
     std::size_t more = 0;           // hosts.ics: a finding for the entries past those listed, this many
 };
 

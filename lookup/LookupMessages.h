@@ -19,6 +19,16 @@ inline constexpr wchar_t AdapterPropertiesReset[] = L"в свойствах ад
 inline constexpr wchar_t CurrentUser[] = L"пользователь";
 inline std::wstring UserOf(const std::wstring& sid) { return L"пользователь " + sid; }
 inline constexpr wchar_t WholeComputer[] = L"весь компьютер";
+// Which of WinINET's connection values: the local network's, its saved copy, a dial-up, VPN or
+// PPPoE entry's; and one that could not be decoded.
+inline std::wstring ConnectionOf(const std::wstring& who, const std::wstring& value) {
+    if (value == L"DefaultConnectionSettings") return who + L", локальная сеть";
+    if (value == L"SavedLegacySettings") return who + L", сохранённая копия настроек локальной сети";
+    return who + L", подключение \"" + value + L"\"";
+}
+inline std::wstring ConnectionDamaged(const std::wstring& value) {
+    return L"значение " + value + L" в Connections повреждено";
+}
 // Name servers set for every adapter.
 inline constexpr wchar_t AllAdapters[] = L"все адаптеры";
 

@@ -9,6 +9,7 @@
 #include "app/Ascii.h"
 #include "app/RegistryLists.h"
 #include "hosts/HostsText.h"
+#include "lookup/ConnectionSettings.h"
 #include "lookup/LookupMessages.h"
 #include "lookup/Places.h"
 #include "lookup/ProxyRules.h"
@@ -203,8 +204,16 @@ private:
         });
     }
 
-    // A proxy for every page and an auto-config script; undone only where a user's points here.
+    // A proxy for every page and an auto-config script, in each connection's value that browsers
+    // read, then in the old mirrors; undone only where a user's points here.
     void InternetOptions(const KeyPlace& place, const std::wstring& who, bool perUser) {
+        Guarded([&] {
+            const KeyPlace connections{place.root, place.path + Connections};
+            const std::unique_ptr<RegistryKey> key = OpenPlace(s_.registry, connections, win::KeyQueryValue);
+            for (const std::wstring& name : key ? key->ValueNames() : std::vector<std::wstring>{})
+                if (const std::optional<RegistryValue> value = key->Read(name, ValueCap))
+                    Connection(connections, name, *value, ConnectionOf(who, Cut(name)), perUser);
+        });
         Guarded([&] {
             const std::unique_ptr<RegistryKey> key = OpenPlace(s_.registry, place, win::KeyQueryValue);
             if (!key) return;
@@ -231,6 +240,40 @@ private:
                 .reset = InternetOptionsReset,
                 .undo = undo ? std::optional(Undo{Undo::ScriptOff, place, {{AutoConfigUrl, *script}}}) : std::nullopt});
         });
+    }
+
+    // A value whose layout is not WinINET's is not one of its connections; one cut short is damaged.
+    // The value's proxy and script are switched off together, where either points here.
+    void Connection(const KeyPlace& place, const std::wstring& name, const RegistryValue& value,
+        const std::wstring& where, bool perUser) {
+        if (value.type != win::RegBinary) return;
+        const ConnectionSettings settings = DecodeConnectionSettings(value.bytes);
+        if (settings.damaged) {
+            Add({.kind = FindingKind::Proxy,
+                .where = where,
+                .value = ConnectionDamaged(Cut(name)),
+                .reset = InternetOptionsReset,
+                .damaged = true});
+            return;
+        }
+        const std::wstring proxy = s_.cp.ToWide(settings.proxy), script = s_.cp.ToWide(settings.script);
+        const bool proxyOn = (settings.flags & ConnectionSettings::Proxy) && !proxy.empty(),
+                   scriptOn = (settings.flags & ConnectionSettings::Script) && !script.empty();
+        const bool proxyHere = perUser && proxyOn && ProxyToThisComputer(proxy),
+                   scriptHere = perUser && scriptOn && ScriptOnThisComputer(script);
+        const Undo undo{Undo::ConnectionOff, place, {{name, value}}};  // carried by the finding that is here
+        if (proxyOn)
+            Add({.kind = FindingKind::Proxy,
+                .where = where,
+                .value = Cut(proxy),
+                .reset = InternetOptionsReset,
+                .undo = proxyHere ? std::optional(undo) : std::nullopt});
+        if (scriptOn)
+            Add({.kind = FindingKind::Pac,
+                .where = where,
+                .value = Cut(script),
+                .reset = InternetOptionsReset,
+                .undo = scriptHere && !proxyHere ? std::optional(undo) : std::nullopt});
     }
 
     void NameServer(RegistryKey& key, const std::wstring& where, const std::wstring& reset) {

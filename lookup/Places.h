@@ -14,5 +14,8 @@ inline constexpr wchar_t AdapterNames[] = L"Control\\Network\\{4D36E972-E325-11C
 inline constexpr wchar_t WinsockProtocols[] = L"Services\\WinSock2\\Parameters\\Protocol_Catalog9\\";
 inline constexpr wchar_t WinsockNamespaces[] = L"Services\\WinSock2\\Parameters\\NameSpace_Catalog5\\";
 
+// Under InternetSettings: WinINET's own values, one a connection.
+inline constexpr wchar_t Connections[] = L"\\Connections";
+
 inline constexpr wchar_t ProxyEnable[] = L"ProxyEnable", ProxyServer[] = L"ProxyServer",
                          AutoConfigUrl[] = L"AutoConfigURL", WinHttpSettings[] = L"WinHttpSettings";

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "hosts/HostsCopies.h"
+#include "lookup/ConnectionSettings.h"
 #include "lookup/Places.h"
 #include "lookup/RegFile.h"
 #include "lookup/WinHttpSettings.h"
@@ -19,6 +20,9 @@ void SwitchOff(Registry& registry, const Undo& undo) {
             return key->Delete(AutoConfigUrl);
         case Undo::WinHttpDirect:
             return key->Write(WinHttpSettings, {win::RegBinary, DirectWinHttpSettings(undo.old.at(0).second.bytes)});
+        case Undo::ConnectionOff:
+            return key->Write(
+                undo.old.at(0).first, {win::RegBinary, ConnectionSwitchedOff(undo.old.at(0).second.bytes)});
     }
 }
 

@@ -17,6 +17,7 @@
 #include "e2e.h"
 
 #include <commctrl.h>
+#include <winhttp.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -707,17 +708,17 @@ void PipeRefused(Run& r) {
 // The rest of the lookup path, planted in the prefix's own registry and files and put back as
 // they were when the case ends: a user's proxy to this computer, as malware sets one...
 const std::wstring Settings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-Step Planted(const std::wstring& name, DWORD type, const std::string& bytes) {
+Step Planted(const std::wstring& name, DWORD type, const std::string& bytes, const std::wstring& key = Settings) {
     return [=](Run& r) {
         std::string old(1 << 16, '\0');
         DWORD oldType = 0, size = static_cast<DWORD>(old.size());
         const bool had =
-            !RegGetValueW(HKEY_CURRENT_USER, Settings.c_str(), name.c_str(), RRF_RT_ANY, &oldType, old.data(), &size);
+            !RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_ANY, &oldType, old.data(), &size);
         RegSetKeyValueW(
-            HKEY_CURRENT_USER, Settings.c_str(), name.c_str(), type, bytes.data(), static_cast<DWORD>(bytes.size()));
+            HKEY_CURRENT_USER, key.c_str(), name.c_str(), type, bytes.data(), static_cast<DWORD>(bytes.size()));
         r.undo.push_back([=] {
-            if (had) RegSetKeyValueW(HKEY_CURRENT_USER, Settings.c_str(), name.c_str(), oldType, old.data(), size);
-            else RegDeleteKeyValueW(HKEY_CURRENT_USER, Settings.c_str(), name.c_str());
+            if (had) RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), oldType, old.data(), size);
+            else RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str());
         });
     };
 }
@@ -737,6 +738,33 @@ void ProxySwitchedOff(Run& r) {
             !enabled)
             return;
     Fail("the proxy stays on, or no .reg beside hosts holds its old values");
+}
+// A proxy here only in the value browsers read, its old mirror off; what they are told is the proxy,
+// asked as Chromium's browsers ask; the old value kept in the .reg beside hosts.
+const std::wstring ConnectionsKey = Settings + L"\\Connections";
+const Steps ConnectionProxyHere = {Planted(L"ProxyEnable", REG_DWORD, std::string(4, '\0')),
+    Planted(L"DefaultConnectionSettings", REG_BINARY,
+        std::string("\x46\0\0\0\1\0\0\0\3\0\0\0\x0e\0\0\0" "127.0.0.1:8080", 30) + std::string(40, '\0'),
+        ConnectionsKey)};
+Step BrowsersTold(const std::wstring& proxy) {
+    return [=](Run&) {
+        WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};
+        if (!WinHttpGetIEProxyConfigForCurrentUser(&config)) Fail("WinHTTP did not tell the proxy browsers use");
+        const std::wstring told = config.lpszProxy ? config.lpszProxy : L"";
+        for (LPWSTR text : {config.lpszProxy, config.lpszProxyBypass, config.lpszAutoConfigUrl}) GlobalFree(text);
+        if (told != proxy) Fail("browsers are told the proxy " + Quote(told));
+    };
+}
+void ConnectionKeptInReg(Run& r) {
+    const std::wstring old = L"[HKEY_CURRENT_USER\\" + ConnectionsKey +
+                             L"]\r\n\"DefaultConnectionSettings\"=hex:46,00,00,00,01,00,00,00,03,00,00,00,0e,";
+    for (const auto& entry : std::filesystem::directory_iterator(r.etc))
+        if (entry.path().extension() == L".reg" &&
+            ReadFileBytes(entry.path())
+                    .value_or("")
+                    .find(std::string(reinterpret_cast<const char*>(old.data()), old.size() * 2)) != std::string::npos)
+            return;
+    Fail("no .reg beside hosts holds the connection's old value");
 }
 // ...an adapter whose name servers are set by hand, as DNS changers set them; hosts.ics with an entry.
 void NameServerAndIcs(Run& r) {
@@ -962,6 +990,12 @@ const std::vector<Case>& Cases() {
                                        "(Сеть e2e, IPv4): 6.6.6.6 *other=ics,proxy,dns changed=no exit=0\r\n"),
                         Cli(L"/repair", "*отключены (1); прежние значения в *\\etc\\hosts.20*.reg*exit=0\r\n"),
                         ProxySwitchedOff}, .after = RegKept, .system = true},
+        {.name = "cli: a proxy here only in the value browsers read: named; /repair switches it off for them, its old "
+                 "value kept", .hosts = Stock,
+         .steps = ConnectionProxyHere + Steps{BrowsersTold(L"127.0.0.1:8080"),
+                  Cli(L"/check", "*(пользователь, локальная сеть): 127.0.0.1:8080 (на этом компьютере*exit=0\r\n"),
+                  Cli(L"/repair", "*отключены (1)*changed=yes exit=0\r\n"), BrowsersTold(L""), ConnectionKeptInReg},
+         .after = RegKept, .system = true},
         {.name = "a proxy here: after the check one message lists it and asks; Yes switches it off, its .reg kept",
          .hosts = Stock,
          .steps = ProxyHere + Steps{Start, Answer(ProxyFound, IDYES), Answer(ProxyOff, IDOK),

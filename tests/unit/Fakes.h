@@ -366,6 +366,11 @@ private:
                         Wide(key.substr(Under(path).size(), key.find('\\', Under(path).size()) - Under(path).size())));
             return {names.begin(), names.end()};
         }
+        std::vector<std::wstring> ValueNames() override {
+            std::vector<std::wstring> names;
+            for (const auto& value : keys[path]) names.push_back(Wide(value.first));
+            return names;
+        }
         FakeSystem& sys;
         Keys& keys;
         std::string path;

@@ -49,7 +49,8 @@ Journal LookupReads(bool tcpip = false) {
     const std::wstring hklm = L"openW -2147483646 ", set = hklm + L"SYSTEM\\CurrentControlSet\\Services\\",
                        ie = L"Microsoft\\Windows\\CurrentVersion\\Internet Settings",
                        winsock = set + L"WinSock2\\Parameters\\";
-    Journal reads{L"ordinary read " + H + L".ics", L"openW -2147483647 Software\\" + ie + L" 257",
+    Journal reads{L"ordinary read " + H + L".ics", L"openW -2147483647 Software\\" + ie + L"\\Connections 257",
+        L"openW -2147483647 Software\\" + ie + L" 257",
         hklm + L"SOFTWARE\\Policies\\" + ie + L" 257", hklm + L"SOFTWARE\\" + ie + L"\\Connections 257",
         set + L"Tcpip\\Parameters 1"};
     if (tcpip) reads.push_back(L"close 101");

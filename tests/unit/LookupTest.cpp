@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
+#include "lookup/ConnectionSettings.h"
 #include "lookup/LookupMessages.h"
 #include "lookup/LookupPath.h"
 #include "lookup/ProxyRules.h"
@@ -44,6 +45,22 @@ TEST(WinHttpSettings, DecodedOnlyWhenWholeAProxyOnlyWithItsFlag) {
         EXPECT_EQ(decoded.state, c.state);
         EXPECT_EQ(decoded.proxy + "|" + decoded.bypass, c.proxy + "|" + c.bypass);
     }
+}
+
+// A connection's value: each flag; a value cut at any byte before its script's end, or with a
+// length past its end, is damaged; WinINET's own fields after the script are no damage. The
+// switch-off clears the proxy and the script, keeps the rest, and moves the counter on.
+TEST(ConnectionSettings, DecodedOnlyWhenWholeSwitchedOffWithItsCounterMovedOn) {
+    const std::string whole = Number(0x46) + Number(9) + Number(0xF) + Text("127.0.0.1:8080") + Text("<local>") +
+                              Text("file://C:/p.pac") + std::string(32, '\x01');
+    const ConnectionSettings decoded = DecodeConnectionSettings(whole);
+    EXPECT_FALSE(decoded.damaged);
+    EXPECT_EQ(decoded.flags, 0xFu);
+    EXPECT_EQ(decoded.proxy + "|" + decoded.bypass + "|" + decoded.script, "127.0.0.1:8080|<local>|file://C:/p.pac");
+    for (std::size_t cut = 0; cut < whole.size() - 32; ++cut)
+        EXPECT_TRUE(DecodeConnectionSettings(whole.substr(0, cut)).damaged) << cut;
+    EXPECT_TRUE(DecodeConnectionSettings(Number(0x46) + Number(9) + Number(2) + Number(0xFFFFFFF0) + "x").damaged);
+    EXPECT_EQ(ConnectionSwitchedOff(whole), Number(0x46) + Number(10) + Number(9) + whole.substr(12));
 }
 
 TEST(ProxyRules, OnlyALoopbackOrAFileScriptIsThisComputer) {
@@ -115,6 +132,17 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
                     {{"ProxyEnable", On}, {"ProxyServer", Sz(L"127.0.0.1:1")}, {"AutoConfigURL", Sz(L"file:z")}}}},
             .lines = {L"прокси для всех страниц (весь компьютер): 127.0.0.1:1" + byHand,
                 L"сценарий настройки прокси (весь компьютер): file:z" + byHand}},
+        // What browsers read: each connection's value, named after it; the mirrors say nothing here.
+        {.name = "the local network's proxy here, a PPPoE entry's script elsewhere, a damaged value, another type",
+            .keys = {{User + "\\Connections", {
+                {"DefaultConnectionSettings", {3, Number(0x46) + Number(1) + Number(3) + Text("[::1]:8888") +
+                                                      Text("") + Text("")}},
+                {"PPPoE Beeline", {3, Number(0x46) + Number(1) + Number(5) + Text("p:1") + Text("") + Text("http://w/p")}},
+                {"SavedLegacySettings", {3, Number(0x46) + Number(1)}}, {"Other", Sz(L"x")}}}},
+            .lines = {L"!прокси для всех страниц (пользователь, локальная сеть): [::1]:8888" + here,
+                L"сценарий настройки прокси (пользователь, подключение \"PPPoE Beeline\"): http://w/p" + byHand,
+                L"прокси для всех страниц (пользователь, сохранённая копия настроек локальной сети): значение "
+                L"SavedLegacySettings в Connections повреждено" + byHand}},
         {.name = "WinHTTP's proxy here, with its bypass list",
             .keys = {{WinHttpKey, {{"WinHttpSettings", {3, WinHttpHere}}}}},
             .lines = {L"!прокси WinHTTP (службы Windows, обновления): 127.0.0.1:3128, кроме <local>" + here}},
@@ -170,24 +198,30 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
 TEST(Undo, OldValuesKeptInARegFileThenSwitchedOff) {
     const std::wstring user = L"[HKEY_CURRENT_USER\\" + Wide(Settings) + L"]\r\n";
     const std::string text = Utf16(
-        L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n" + user +
+        L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\" + Wide(Settings) +
+        L"\\Connections]\r\n\"DefaultConnectionSettings\"=hex:46,00,00,00,01,00,00,00,03,00,00,00,07,00,00,00,5b,3a,"
+        L"3a,31,5d,3a,39,00,00,00,00,00,00,00,00,01\r\n\r\n" + user +
         L"\"ProxyEnable\"=dword:00000001\r\n\"ProxyServer\"=hex(1):5b,00,3a,00,3a,00,31,00,5d,00,3a,00,31,00\r\n\r\n" +
         user + L"\"AutoConfigURL\"=\"file://C:\\\\\\\"p\\\".pac\"\r\n\r\n[HKEY_LOCAL_MACHINE\\" + Wide(WinHttpKey) +
         L"]\r\n\"WinHttpSettings\"=hex:28,00,00,00,07,00,00,00,03,00,00,00,0e,00,00,00,31,32,37,2e,30,2e,30,2e,31,3a,"
         L"33,31,32,38,07,00,00,00,3c,6c,6f,63,61,6c,3e\r\n\r\n");
     FakeSystem sys;
-    sys.keys = {{User, {{"ProxyEnable", On}, {"ProxyServer", {1, Utf16(L"[::1]:1").substr(0, 14)}},
+    const std::string connection = Number(0x46) + Number(1) + Number(3) + Text("[::1]:9") + Text("") + Text("") + "\x01";
+    sys.keys = {{User + "\\Connections", {{"DefaultConnectionSettings", {3, connection}}}},
+        {User, {{"ProxyEnable", On}, {"ProxyServer", {1, Utf16(L"[::1]:1").substr(0, 14)}},
                            {"AutoConfigURL", Sz(L"file://C:\\\"p\".pac")}}},
         {WinHttpKey, {{"WinHttpSettings", {3, WinHttpHere}}}}};
     WindowsRegistry windows(sys.Get(), L"");
     const Undone undone = UndoFindings(sys.Get(), ReadLookupPath(sys.Get(), &windows, H, false).findings, H);
-    EXPECT_EQ(std::pair(undone.regFile, undone.done), std::pair(H + L".20240102-030405.reg", std::size_t{3}));
+    EXPECT_EQ(std::pair(undone.regFile, undone.done), std::pair(H + L".20240102-030405.reg", std::size_t{4}));
     EXPECT_EQ(sys.files[undone.regFile], text.substr(0, text.size() - 2));
     EXPECT_EQ(sys.keys[User].count("AutoConfigURL"), 0u);
     EXPECT_EQ(sys.log.end()[-3], L"openW -2147483646 " + Wide(WinHttpKey) + L" 258");  // in the 64-bit registry
     EXPECT_EQ(sys.keys[User]["ProxyEnable"], (RegistryValue{4, Number(0)}));
     EXPECT_EQ(
         sys.keys[WinHttpKey]["WinHttpSettings"].bytes, Number(0x28) + Number(7) + Number(1) + Number(0) + Number(0));
+    EXPECT_EQ(sys.keys[User + "\\Connections"]["DefaultConnectionSettings"].bytes,
+        Number(0x46) + Number(2) + Number(1) + connection.substr(12));
 }
 
 // SYSTEM's run: its own settings are named in the .reg as its hive, not as whoever imports the
