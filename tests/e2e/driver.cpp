@@ -742,10 +742,13 @@ void ProxySwitchedOff(Run& r) {
 // A proxy here only in the value browsers read, its old mirror off; what they are told is the proxy,
 // asked as Chromium's browsers ask; the old value kept in the .reg beside hosts.
 const std::wstring ConnectionsKey = Settings + L"\\Connections";
-const Steps ConnectionProxyHere = {Planted(L"ProxyEnable", REG_DWORD, std::string(4, '\0')),
-    Planted(L"DefaultConnectionSettings", REG_BINARY,
-        std::string("\x46\0\0\0\1\0\0\0\3\0\0\0\x0e\0\0\0" "127.0.0.1:8080", 30) + std::string(40, '\0'),
-        ConnectionsKey)};
+const Steps ConnectionProxyHere = {
+    Planted(L"ProxyEnable", REG_DWORD, std::string(4, '\0')), Planted(L"DefaultConnectionSettings", REG_BINARY,
+                                                                  std::string("\x46\0\0\0\1\0\0\0\3\0\0\0\x0e\0\0\0"
+                                                                              "127.0.0.1:8080",
+                                                                      30) +
+                                                                      std::string(40, '\0'),
+                                                                  ConnectionsKey)};
 Step BrowsersTold(const std::wstring& proxy) {
     return [=](Run&) {
         WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};
