@@ -202,20 +202,9 @@ TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
                   refused = {L"ошибка 5: text of 5 (" + H + L" Файл hosts оставлен как был.)"};
     // clang-format off
     const RunRow rows[] = {
-        {.name = "a clean file: nothing changes, no copy", .args = {L"/repair"}, .hosts = windows10, .code = 0,
-         .said = Scanned(21, L" (стандартный файл Windows 7-11)", 0) + Journal{unchanged},
-         .last = L"hosts=clean redirected=no other=none changed=no", .after = {{H, windows10}}},
         // It takes effect at the next start when it had to put the folder back.
         // A DataBasePath that cannot be read never stops the repair, nor one that cannot be written back:
         // the run ends with its error.
-        {.name = "DataBasePath denied", .args = {L"/repair"}, .hosts = Infected, .redirect = RegistryValue{},
-         .failing = Where, .code = 3010, .said = Journal{
-             L"DataBasePath: Windows читает hosts не из стандартной папки: <не прочитано: ошибка 5: text of 5>",
-             L"DataBasePath возвращено к стандартному, было: <не прочитано: ошибка 5: text of 5>; Windows прочтёт его "
-             L"после перезагрузки",
-             L"не прочитано: HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters: ошибка 5: text of 5"} +
-             Blocked + Repaired,
-         .last = L"hosts=modified redirected=yes other=none changed=yes", .after = {{H, Stock}, {B, Infected}}},
         {.name = "DataBasePath kept from being written", .args = {L"/repair"}, .hosts = Infected, .redirect = Evil,
          .failing = L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc", .code = 5, .said = Redirected +
          Journal{L"DataBasePath не возвращено к стандартному: ошибка 5: text of 5 (HKLM\\SYSTEM\\CurrentControlSet\\"
@@ -519,27 +508,6 @@ TEST(ConsoleUsage, ShownOnTheConsoleElseInABoxOnlyWhenAskedFor) {
     EXPECT_TRUE(sys.log.back().starts_with(L"msg 64 [] Хостовик: проверка"));
 }
 
-// A company's list: a repair writes its lines after the stock file; a list that cannot be read,
-// or holds nothing, stops the run before anything changes.
-TEST(ConsoleRuns, ACompanysListIsKeptAndNeverGuessed) {
-    FakeSystem sys;
-    const std::wstring list = L"\\\\srv\\allow.txt";
-    const auto run = [&](const wchar_t* action) {
-        return RunCommand(sys.Get(), ParseCommandLine({action, L"/allow:" + list}));
-    };
-    sys.files = {{list, "# ours\r\n10.0.0.5 intranet.corp\n"}, {H, Old}};
-    EXPECT_EQ(run(L"/repair"), 0);
-    EXPECT_EQ(sys.files[H], Stock + "10.0.0.5 intranet.corp\r\n");
-    sys.files[list] = "10.0.0.9\r\n";  // no name: no entry
-    EXPECT_EQ(run(L"/repair"), 87);
-    sys.fail[L"ordinary read " + list] = 5;
-    EXPECT_EQ(run(L"/repair"), 5);
-    sys.fail.clear();
-    sys.files.erase(list);
-    EXPECT_EQ(run(L"/repair"), 2);
-    EXPECT_EQ(sys.files[H], Stock + "10.0.0.5 intranet.corp\r\n");
-}
-
 // Who may change a list, by its permissions and its folder's: anyone who may write it, change
 // its permissions or owner, or add and delete files in its folder; never administrators, SYSTEM
 // and Windows' installer, nor an entry that denies, or is for what a folder holds.
@@ -581,29 +549,39 @@ TEST(ListTrust, OthersWhoMayChangeAListOrReplaceIt) {
     for (const auto& row : rows) EXPECT_EQ(OthersWhoMayChange(row.file, row.folder), row.who) << row.name;
 }
 
-// The list is refused before it is read when others may change it, unless its hash is pinned:
-// then its bytes must be those.
-TEST(ConsoleRuns, ACompanysListOnlyAdministratorsMayChangeWithItsHashPinned) {
+// A company's list: a repair writes its lines after the stock file. A list that cannot be read,
+// holds nothing, or that others than administrators and SYSTEM may change, stops the run before
+// anything changes; unless its hash is pinned: then its bytes must be those.
+TEST(ConsoleRuns, ACompanysListIsKeptAndNeverGuessed) {
     FakeSystem sys;
     const std::wstring local = L"C:\\lists\\allow.txt", share = L"\\\\srv\\it$\\allow.txt";
     const std::string list = "# ours\r\n10.0.0.5 intranet.corp\n";
     sys.files = {{local, list}, {share, list}, {H, Old}};
-    const auto run = [&](const std::wstring& allow) {
+    const auto run = [&](const wchar_t* action, const std::wstring& allow) {
         sys.out.clear();
-        return RunCommand(sys.Get(), ParseCommandLine({L"/check", L"/allow:" + allow}));
+        return RunCommand(sys.Get(), ParseCommandLine({action, L"/allow:" + allow}));
     };
+    EXPECT_EQ(run(L"/repair", share), 0);
+    EXPECT_EQ(sys.files[H], Stock + "10.0.0.5 intranet.corp\r\n");
+    sys.files[local] = "10.0.0.9\r\n";  // no name: no entry
+    EXPECT_EQ(run(L"/repair", local), 87);
+    sys.fail[L"ordinary read " + share] = 5;
+    EXPECT_EQ(run(L"/repair", share), 5);
+    EXPECT_EQ(run(L"/repair", L"C:\\none.txt"), 2);
     sys.permissions[L"C:\\lists\\"] = std::vector{AccessEntry{L"S-1-5-32-545", L"BUILTIN\\Users", 0x1F01FF}};
-    EXPECT_EQ(run(local), 5);
+    EXPECT_EQ(run(L"/repair", local), 5);
     EXPECT_EQ(sys.out.at(1), L"ошибка 5: text of 5 (" + local + L" этот список могут изменить не только администраторы "
                              L"и SYSTEM: BUILTIN\\Users; оставьте право изменять его и его папку только им)");
+    sys.fail.clear();
     sys.writable = {L"\\\\srv\\it$\\"};
-    EXPECT_EQ(run(share), 5);
+    EXPECT_EQ(run(L"/check", share), 5);
     EXPECT_EQ(sys.out.at(1), L"ошибка 5: text of 5 (" + share + L" список на общем ресурсе, который этот запуск сам "
                              L"может изменить, а значит, может и SYSTEM любого компьютера сети: дайте компьютерам "
                              L"право только читать его, а журнал ведите в другой папке)");
-    EXPECT_EQ(run(share + L"#" + PinGiven), 1);  // read, and vk.com in hosts found
+    sys.files[H] = Old;
+    EXPECT_EQ(run(L"/check", share + L"#" + PinGiven), 1);  // read, and vk.com in hosts found
     sys.files[share] += "10.0.0.6 evil.corp\n";
-    EXPECT_EQ(run(share + L"#" + PinGiven), 13);
+    EXPECT_EQ(run(L"/repair", share + L"#" + PinGiven), 13);
     EXPECT_EQ(sys.out.at(1), L"ошибка 13: text of 13 (" + share + L" SHA-256 списка не тот, что задан в /allow:; у "
                              L"этого файла ba6701a7cd9622d832fbb84cacec4ae4a5123096304516b382c1e6753f3bf9b7)");
     EXPECT_EQ(sys.files[H], Old);

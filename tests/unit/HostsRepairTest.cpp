@@ -144,9 +144,6 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
         {.name = "missing, created", .run = check, .hosts = std::nullopt, .answers = {Yes, Ok, Ok},
          .expected = Check + Journal{Modified, M1Warning} + Written +
                      Journal{L"read " + H, L"replace " + H, Flush, M1Done} + Unload, .after = stockOnly},
-        {.name = "method 1 on the stock file: no copy", .run = m1, .hosts = Stock, .answers = {Ok, Ok},
-         .expected = Journal{M1Warning} + Written + Journal{L"read " + H, L"replace " + H, Flush, M1Done} + Unload,
-         .after = stockOnly},
         // Method 2 puts the stock file in place before it asks, and restarts only on Yes.
         {.name = "method 2, restart", .run = m2, .hosts = Old, .answers = {Ok, Yes},
          .expected = Journal{M2Warning} + Replaced + Journal{M2Question} + Restart + Unload, .after = replaced},
