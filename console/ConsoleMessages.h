@@ -28,7 +28,7 @@ inline constexpr wchar_t UsageText[] =
     L"NRPT, Winsock; /repair отключает только прокси на этом компьютере "
     L"(прежние значения - в файле .reg рядом с hosts).\n"
     L"Последняя строка вывода: RESULT hosts=clean|modified|missing|unchecked redirected=yes|no|unchecked\n"
-    L"other=none|unchecked|ics,proxy,pac,winhttp,dns,nrpt,winsock changed=yes|no|pending exit=КОД; "
+    L"other=none|unchecked|ics,proxy,pac,winhttp,dns,nrpt,winsock,route changed=yes|no|pending exit=КОД; "
     L"читайте поля по имени.\n"
     L"/check и /? работают с любыми правами, /repair и /restore: - только с правами администратора.\n"
     L"Коды выхода: 0 - файл чистый или готово; 1 - в файле есть записи или папка перенаправлена;\n"

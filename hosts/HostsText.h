@@ -24,13 +24,20 @@ inline constexpr wchar_t NulPlaceholder = L'\u2400';
 // its line but is shown as a line break too, so that LF-only files read as lines.
 std::wstring BuildViewText(std::string_view bytes, const Codepage& cp);
 
+// Mappings of an address to a name that are no entries.
+class MappingFilter {
+public:
+    virtual ~MappingFilter() = default;
+    virtual bool Allows(std::string_view address, std::string_view name) const = 0;
+};
+
 // A company's own entries (/allow:FILE), in the hosts file's own format: each mapping of an
 // address to a name on its active lines, and those lines as the file has them, in its order.
-class AllowList {
+class AllowList final : public MappingFilter {
 public:
     explicit AllowList(std::string_view bytes);
     // The same address and the same name, both case-blind (names are, and so are IPv6's digits).
-    bool Allows(std::string_view address, std::string_view name) const;
+    bool Allows(std::string_view address, std::string_view name) const override;
 
     std::vector<std::string> lines;
 
@@ -45,7 +52,7 @@ class HostsScan {
 public:
     // Keeps up to `keep` of the entries whose line ends past byte `listFrom`. A line whose every
     // mapping `allowed` holds is no entry: it is counted apart.
-    explicit HostsScan(std::size_t keep, unsigned long long listFrom = 0, const AllowList* allowed = nullptr)
+    explicit HostsScan(std::size_t keep, unsigned long long listFrom = 0, const MappingFilter* allowed = nullptr)
         : keep_(keep), listFrom_(listFrom), allowed_(allowed) {}
     void Add(std::string_view chunk);
     void Finish();  // the last line, if no line break closed it
@@ -70,7 +77,7 @@ private:
 
     std::size_t keep_;
     unsigned long long listFrom_, offset_ = 0;
-    const AllowList* allowed_;
+    const MappingFilter* allowed_;
     std::string line_, word_, address_;  // their first bytes: more tells nothing
     int words_ = 0;
     bool comment_ = false, toThisComputer_ = false, entry_ = false, allowedMapping_ = false;

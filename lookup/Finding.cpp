@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr const wchar_t* KindWords[] = {L"ics", L"proxy", L"pac", L"winhttp", L"dns", L"nrpt", L"winsock"};
+constexpr const wchar_t* KindWords[] = {L"ics", L"proxy", L"pac", L"winhttp", L"dns", L"nrpt", L"winsock", L"route"};
 
 }  // namespace
 
@@ -27,6 +27,8 @@ std::wstring Words(const Finding& f) {
             return NrptLine(f.where, f.value, f.besides, f.reset);
         case FindingKind::Winsock:
             return WinsockLine(f.value, tail);
+        case FindingKind::Route:
+            return RouteLine(f.value, tail);
     }
     return f.value;
 }

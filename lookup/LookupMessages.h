@@ -63,6 +63,11 @@ inline std::wstring WinsockLine(const std::wstring& dll, const std::wstring& tai
     return L"поставщик Winsock не из системной папки: " + dll + tail;
 }
 
+// A persistent route as Windows keeps it: "address,mask,gateway,metric".
+inline std::wstring RouteLine(const std::wstring& route, const std::wstring& tail) {
+    return L"постоянный маршрут через этот компьютер или в никуда (адрес, маска, шлюз, метрика): " + route + tail;
+}
+
 // A place that could not be read: what it was, and the Windows error.
 inline std::wstring NotReadNote(const std::wstring& subject, std::uint32_t code, const std::wstring& errorText) {
     return L"не прочитано: " + subject + L": ошибка " + std::to_wstring(code) + L": " + errorText;

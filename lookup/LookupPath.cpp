@@ -9,6 +9,7 @@
 #include "app/Ascii.h"
 #include "app/RegistryLists.h"
 #include "hosts/HostsText.h"
+#include "lookup/Addresses.h"
 #include "lookup/ConnectionSettings.h"
 #include "lookup/LookupMessages.h"
 #include "lookup/Places.h"
@@ -51,6 +52,16 @@ std::wstring ListText(const std::optional<RegistryValue>& value) {
     return list;
 }
 
+// Windows' own names for the networks it shares a connection with (Hyper-V, WSL, the mobile
+// hotspot): NAME.mshome.net at a private address.
+class IcsOwnNames final : public MappingFilter {
+public:
+    bool Allows(std::string_view address, std::string_view name) const override {
+        const std::optional<std::array<std::uint8_t, 4>> ip = Ipv4Of(address);
+        return ip && IsPrivate(*ip) && AsciiLower(name).ends_with(".mshome.net");
+    }
+};
+
 using Opener = std::function<std::unique_ptr<RegistryKey>(const std::wstring& path, std::uint32_t access)>;
 
 class Reader {
@@ -61,7 +72,8 @@ public:
 
     void Ics(const std::wstring& hostsPath) {
         Guarded([&] {
-            HostsScan scan(ListedIcsEntries);
+            const IcsOwnNames windows;
+            HostsScan scan(ListedIcsEntries, 0, &windows);
             if (!s_.files.ReadOrdinaryFile(hostsPath + L".ics", [&](std::string_view chunk) { scan.Add(chunk); }))
                 return;
             scan.Finish();
@@ -173,7 +185,29 @@ public:
         }
     }
 
+    // Routes Windows puts back at every start, which `route -f` leaves: one to a public address,
+    // or to every address, through this computer or through no gateway at all is malware's way to
+    // cut sites off. Each value's name is "address,mask,gateway,metric".
+    void PersistentRoutes() {
+        Guarded([&] {
+            const std::unique_ptr<RegistryKey> key = windows_->Open(TcpipRoutes, win::KeyQueryValue);
+            for (const std::wstring& route : key ? key->ValueNames() : std::vector<std::wstring>{}) {
+                std::vector<std::string> parts(1);
+                for (const wchar_t c : route) {
+                    if (c == L',') parts.emplace_back();
+                    else parts.back() += static_cast<char>(c < 0x80 ? c : '?');
+                }
+                if (parts.size() < 3) continue;
+                const auto to = Ipv4Of(parts[0]), mask = Ipv4Of(parts[1]), via = Ipv4Of(parts[2]);
+                if (!to || !mask || !via || !(IsPublic(*to) || *mask == std::array<std::uint8_t, 4>{})) continue;
+                if ((*via)[0] != 127 && *via != std::array<std::uint8_t, 4>{}) continue;
+                Add({.kind = FindingKind::Route, .value = Cut(route), .reset = L"route delete " + Cut(Wide(parts[0]))});
+            }
+        });
+    }
+
 private:
+    static std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
     // A place that cannot be read is noted, with what it was and the Windows error; the others go on.
     void Guarded(const std::function<void()>& read) {
         try {
@@ -304,6 +338,6 @@ LookupReport ReadLookupPath(const Platform& s, WindowsRegistry* windows, const s
     reader.Ics(hostsPath);
     if (other) reader.report.notes.push_back(windows ? OtherUnread : OtherSystemUnread);
     else reader.Proxies(), reader.WinHttp();
-    if (windows) reader.NameServers(), reader.Nrpt(!other), reader.Winsock();
+    if (windows) reader.NameServers(), reader.Nrpt(!other), reader.Winsock(), reader.PersistentRoutes();
     return reader.report;
 }

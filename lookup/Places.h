@@ -10,6 +10,7 @@ inline constexpr wchar_t WinHttpConnections[] =
 inline constexpr wchar_t NrptPolicy[] = L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig";
 // Under the control set.
 inline constexpr wchar_t NrptLocal[] = L"Services\\Dnscache\\Parameters\\DnsPolicyConfig";
+inline constexpr wchar_t TcpipRoutes[] = L"Services\\Tcpip\\Parameters\\PersistentRoutes";
 inline constexpr wchar_t AdapterNames[] = L"Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\";
 inline constexpr wchar_t WinsockProtocols[] = L"Services\\WinSock2\\Parameters\\Protocol_Catalog9\\";
 inline constexpr wchar_t WinsockNamespaces[] = L"Services\\WinSock2\\Parameters\\NameSpace_Catalog5\\";

@@ -106,7 +106,8 @@ const std::string WinHttpHere = Number(0x28) + Number(7) + Number(3) + Text("127
 // has an undo, and says it is on this computer.
 TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
     const std::wstring here = L" (на этом компьютере: так делают вредоносные программы)",
-                       byHand = L" (сброс: inetcpl.cpl, Подключения, Настройка сети)";
+                       byHand = L" (сброс: inetcpl.cpl, Подключения, Настройка сети)",
+                       Route = L"постоянный маршрут через этот компьютер или в никуда (адрес, маска, шлюз, метрика): ";
     // `system`: the run is SYSTEM's.
     // clang-format off
     const struct {
@@ -143,6 +144,16 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
                 L"сценарий настройки прокси (пользователь, подключение \"PPPoE Beeline\"): http://w/p" + byHand,
                 L"прокси для всех страниц (пользователь, сохранённая копия настроек локальной сети): значение "
                 L"SavedLegacySettings в Connections повреждено" + byHand}},
+        {.name = "hosts.ics: Windows' own shared-connection names at private addresses are none",
+            .lines = {L"hosts.ics: 8.8.8.8 evil.mshome.net", L"hosts.ics: 172.32.0.1 pc.mshome.net"},
+            .files = {{H + L".ics", "192.168.137.1 PC.mshome.net\r\n172.31.0.5 wsl.MSHOME.net\r\n8.8.8.8 "
+                                    "evil.mshome.net\r\n172.32.0.1 pc.mshome.net\r\n"}}},
+        {.name = "persistent routes: to every address or a public one, through this computer or nowhere",
+            .keys = {{Tcpip + "\\Parameters\\PersistentRoutes", {{"0.0.0.0,0.0.0.0,127.0.0.1,1", Sz(L"")},
+                {"1.2.3,255.0.0.0,127.0.0.1,1", Sz(L"")}, {"10.0.0.0,255.0.0.0,0.0.0.0,1", Sz(L"")},
+                {"77.88.55.60,255.255.255.255,0.0.0.0,1", Sz(L"")}, {"8.8.8.8,255.255.255.255,192.168.1.1,1", Sz(L"")}}}},
+            .lines = {Route + L"0.0.0.0,0.0.0.0,127.0.0.1,1 (сброс: route delete 0.0.0.0)",
+                Route + L"77.88.55.60,255.255.255.255,0.0.0.0,1 (сброс: route delete 77.88.55.60)"}},
         {.name = "WinHTTP's proxy here, with its bypass list",
             .keys = {{WinHttpKey, {{"WinHttpSettings", {3, WinHttpHere}}}}},
             .lines = {L"!прокси WinHTTP (службы Windows, обновления): 127.0.0.1:3128, кроме <local>" + here}},
