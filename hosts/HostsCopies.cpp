@@ -100,30 +100,41 @@ std::vector<FoundFile> HostsCopies(FileSystem& fs, const std::wstring& path) {
 }
 
 std::wstring HostsStore::BackupHosts(const std::wstring& path, const LocalTime& now) {
-    // An earlier copy with the same bytes is named rather than made again: a start-up script
-    // that repairs a file which malware keeps writing back must not fill the disk.
-    // The bytes themselves are compared, side by side, whatever the file's size.
     Checked(path);
+    if (const std::optional<std::wstring> earlier = EarlierCopy(path)) return *earlier;
+    return NewCopy(path, now);
+}
+
+// An earlier copy with the same bytes is named rather than made again: a start-up script that
+// repairs a file which malware keeps writing back must not fill the disk. The bytes themselves are
+// compared, side by side, whatever the file's size. Empty: no copy is needed (the file is missing
+// or stock); nothing: none has its bytes.
+std::optional<std::wstring> HostsStore::EarlierCopy(const std::wstring& path) {
     const std::vector<FoundFile> earlier = fs_.Find(path + L".*.bak");
-    if (!earlier.empty()) {
-        std::uint64_t size = 0;
-        std::string head;  // the first bytes, while they may still be the stock file's
-        const bool exists = fs_.ReadChunks(path, [&](std::string_view chunk) {
-            if (size + chunk.size() <= StockHostsBytes().size()) head += chunk;
-            size += chunk.size();
+    if (earlier.empty()) return std::nullopt;
+    std::uint64_t size = 0;
+    std::string head;  // the first bytes, while they may still be the stock file's
+    const bool exists = fs_.ReadChunks(path, [&](std::string_view chunk) {
+        if (size + chunk.size() <= StockHostsBytes().size()) head += chunk;
+        size += chunk.size();
+    });
+    if (!exists || (head.size() == size && head == StockHostsBytes())) return L"";
+    const std::wstring folder = path.substr(0, path.rfind(L'\\') + 1);
+    for (const FoundFile& found : earlier) {
+        bool same = false;
+        if (found.size != size) continue;
+        Quietly([&] {
+            Checked(folder + found.name);  // a copy that is a link is never taken for one
+            same = SameBytes(fs_, path, folder + found.name);
         });
-        if (!exists || (head.size() == size && head == StockHostsBytes())) return L"";
-        const std::wstring folder = path.substr(0, path.rfind(L'\\') + 1);
-        for (const FoundFile& found : earlier) {
-            bool same = false;
-            if (found.size != size) continue;
-            Quietly([&] {
-                Checked(folder + found.name);  // a copy that is a link is never taken for one
-                same = SameBytes(fs_, path, folder + found.name);
-            });
-            if (same) return folder + found.name;
-        }
+        if (same) return folder + found.name;
     }
+    return std::nullopt;
+}
+
+// The file's bytes copied piece by piece into a new file named by the time, once they are known
+// not to be the stock file's; no part of a copy stays when it fails.
+std::wstring HostsStore::NewCopy(const std::wstring& path, const LocalTime& now) {
     const std::string stock = StockHostsBytes();
     std::string head;  // the file's first bytes, while they may still be the stock file
     std::unique_ptr<OutputFile> copy;

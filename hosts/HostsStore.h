@@ -106,6 +106,8 @@ private:
     Failure LeftAsItWas(const Failure& f) const;
     // In another installation, refuses a link along `path` (RefuseLinks) before each privileged call.
     void Checked(const std::wstring& path);
+    std::optional<std::wstring> EarlierCopy(const std::wstring& path);
+    std::wstring NewCopy(const std::wstring& path, const LocalTime& now);
     HostsChange TakeOver(HostsChange pending);
 
     FileSystem& fs_;

@@ -204,61 +204,69 @@ void Form1::UnloadMainWindow() {
 
 void Form1::UnloadAboutDialog() { about_.Unload(); }
 
+// A button's click, or a link label's.
+std::optional<LRESULT> Form1::OnCommand(WPARAM wp) {
+    switch (LOWORD(wp)) {
+        case Method1Button:
+            Command1_Click();
+            return 0;
+        case Method2Button:
+            Command2_Click();
+            return 0;
+        case AboutButton:
+            Command3_Click();
+            return 0;
+        case Method3Button:
+            Command4_Click();
+            return 0;
+        case HostsLink:
+            if (HIWORD(wp) == STN_CLICKED) Label2_Click();
+            return 0;
+        case AdvertLink:
+            if (HIWORD(wp) == STN_CLICKED) Label3_Click();
+            return 0;
+    }
+    return std::nullopt;
+}
+
+// The view is read-only, but still a white text view. The labels draw their text only, no
+// background: those above the view reach 15 twips into it and would cut its border, and
+// FileLabel and HostsLink overlap by as much.
+LRESULT Form1::StaticColours(HDC dc, HWND control) {
+    if (control == Control(HostsView)) {
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    }
+    if (control == Control(HostsLink) || control == Control(AdvertLink)) SetTextColor(dc, LinkColour);
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+}
+
+// Enter clicks the focused button, as in a dialog.
+std::optional<LRESULT> Form1::DefaultButton() {
+    const HWND focus = GetFocus();
+    if (GetParent(focus) == hwnd_ && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON))
+        return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+    return std::nullopt;
+}
+
 std::optional<LRESULT> Form1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
-            switch (LOWORD(wp)) {
-                case Method1Button:
-                    Command1_Click();
-                    return 0;
-                case Method2Button:
-                    Command2_Click();
-                    return 0;
-                case AboutButton:
-                    Command3_Click();
-                    return 0;
-                case Method3Button:
-                    Command4_Click();
-                    return 0;
-                case HostsLink:
-                    if (HIWORD(wp) == STN_CLICKED) Label2_Click();
-                    return 0;
-                case AdvertLink:
-                    if (HIWORD(wp) == STN_CLICKED) Label3_Click();
-                    return 0;
-            }
-            return std::nullopt;
+            return OnCommand(wp);
         case WmPageUnopened:
             ShowOpenByHand(s_, reinterpret_cast<const wchar_t*>(lp));
             return 0;
-        case WM_CTLCOLORSTATIC: {
-            const auto control = reinterpret_cast<HWND>(lp);
-            const auto dc = reinterpret_cast<HDC>(wp);
-            if (control == Control(HostsView)) {  // read-only, but still a white text view
-                SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-            }
-            // The labels draw their text only, no background: those above the view reach 15 twips
-            // into it and would cut its border, and FileLabel and HostsLink overlap by as much.
-            if (control == Control(HostsLink) || control == Control(AdvertLink)) SetTextColor(dc, LinkColour);
-            SetBkMode(dc, TRANSPARENT);
-            return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
-        }
+        case WM_CTLCOLORSTATIC:
+            return StaticColours(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
         case WM_SETCURSOR: {
             const auto over = reinterpret_cast<HWND>(wp);
-            if (handH_ && (over == Control(HostsLink) || over == Control(AdvertLink))) {
-                SetCursor(handH_);
-                return TRUE;
-            }
-            return std::nullopt;
+            if (!handH_ || (over != Control(HostsLink) && over != Control(AdvertLink))) return std::nullopt;
+            SetCursor(handH_);
+            return TRUE;
         }
-        case DM_GETDEFID: {
-            // Enter clicks the focused button, as in a dialog.
-            const HWND focus = GetFocus();
-            if (GetParent(focus) == hwnd_ && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON))
-                return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
-            return std::nullopt;
-        }
+        case DM_GETDEFID:
+            return DefaultButton();
         case WM_CLOSE:
             if (busy_) closeRequested_ = true;
             else Form_Unload();

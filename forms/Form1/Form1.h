@@ -19,6 +19,9 @@ public:
 
 private:
     std::optional<LRESULT> OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    std::optional<LRESULT> OnCommand(WPARAM wp);
+    LRESULT StaticColours(HDC dc, HWND control);
+    std::optional<LRESULT> DefaultButton();
     void CreateToolTips() const;
     void Uninterrupted(const std::function<void()>& operation);
 
