@@ -244,8 +244,10 @@ private:
         Guarded([&] {
             const KeyPlace connections{place.root, place.path + Connections};
             const std::unique_ptr<RegistryKey> key = OpenPlace(s_.registry, connections, win::KeyQueryValue);
+            // The whole computer's key holds WinHTTP's value beside them, in a layout of its own.
             for (const std::wstring& name : key ? key->ValueNames() : std::vector<std::wstring>{})
-                if (const std::optional<RegistryValue> value = key->Read(name, ValueCap))
+                if (const std::optional<RegistryValue> value =
+                        name == WinHttpSettings ? std::nullopt : key->Read(name, ValueCap))
                     Connection(connections, name, *value, ConnectionOf(who, Cut(name)), perUser);
         });
         Guarded([&] {

@@ -129,6 +129,7 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
         {.name = "a policy makes them the whole computer's: reset by hand, never switched off",
             .keys = {{"SOFTWARE\\Policies\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
                          {{"ProxySettingsPerUser", {4, Number(0)}}}},
+                {WinHttpKey, {{"WinHttpSettings", {3, Number(0x28) + Number(7) + Number(1) + Text("") + Text("")}}}},
                 {Settings,
                     {{"ProxyEnable", On}, {"ProxyServer", Sz(L"127.0.0.1:1")}, {"AutoConfigURL", Sz(L"file:z")}}}},
             .lines = {L"прокси для всех страниц (весь компьютер): 127.0.0.1:1" + byHand,
