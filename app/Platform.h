@@ -297,6 +297,9 @@ public:
     // violation). While it is loaded, anyone its keys let in can open them, and a key held open
     // keeps the unload from working.
     virtual std::unique_ptr<LoadedHive> Load(const std::wstring& file) = 0;
+    // Tells the browsers running in this session that the user's Internet settings changed
+    // (WinINET's own notice, from the system folder's wininet.dll); a failure is thrown.
+    virtual void InternetSettingsChanged() = 0;
     // Loads it where no other program reaches it (RegLoadAppKey, Vista and later: named nowhere,
     // loaded by no one else meanwhile, gone with its last key), its root opened with `access`.
     // Nothing where this Windows cannot.

@@ -144,6 +144,7 @@ public:
     std::unique_ptr<LoadedHive> Load(const std::wstring& file) override;
     // RegLoadAppKeyW looked up in advapi32 at run time: XP lacks it.
     std::unique_ptr<LoadedHive> LoadPrivately(const std::wstring& file, std::uint32_t access) override;
+    void InternetSettingsChanged() override;
 };
 
 // Each call looked up in kernel32 at run time (NewerKernelCall): the headers for XP lack both.

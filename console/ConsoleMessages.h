@@ -111,6 +111,11 @@ inline std::wstring ProxiesOff(std::size_t done, std::size_t total, bool earlier
            L", вернуть их: reg import";
 }
 inline std::wstring ProxyLeftOn(const std::wstring& failure) { return L"не отключено: " + failure; }
+// When the browsers see a switch-off: SYSTEM's run tells no user's session; a notice that failed.
+inline constexpr wchar_t BrowsersWhenStarted[] = L"браузеры пользователей увидят это, когда их запустят снова";
+inline std::wstring BrowsersNotTold(const std::wstring& failure) {
+    return L"браузеры не извещены сразу (" + failure + L"): они увидят это, когда их запустят снова";
+}
 
 // What a file holds: its line feeds (and which stock file it is), its entries, the company's
 // lines, then the first entries, indented.

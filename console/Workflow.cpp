@@ -119,6 +119,8 @@ void Workflow::SwitchOffProxies() {
     if (undone.regFile.empty()) return Result(ProxiesLeftOn(FailureWords(*undone.failure)));
     Result(ProxiesOff(undone.done, total, undone.earlier, undone.regFile));
     for (const Failure& f : undone.notUndone) Result(ProxyLeftOn(FailureWords(f)));
+    if (undone.browsersRestart) Result(BrowsersWhenStarted);
+    if (undone.notTold) Result(BrowsersNotTold(FailureWords(*undone.notTold)));
 }
 
 ExitCode Workflow::Check(const std::optional<Redirect>& redirect) {

@@ -78,5 +78,17 @@ Undone UndoFindings(const Platform& s, const std::vector<Finding>& findings, con
         }
     }
     if (!undone.notUndone.empty()) undone.failure = undone.notUndone.front();
+    const bool users =
+        std::any_of(undos.begin(), undos.end(), [](const Undo& u) { return u.action != Undo::WinHttpDirect; });
+    if (!undone.done || !users) return undone;
+    if (s.processes.Rights().localSystem) {
+        undone.browsersRestart = true;
+        return undone;
+    }
+    try {
+        s.registry.InternetSettingsChanged();
+    } catch (const Failure& f) {
+        undone.notTold = f;
+    }
     return undone;
 }

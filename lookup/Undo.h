@@ -20,6 +20,11 @@ struct Undone {
     // the same, so that one user's key locked against the run keeps no other from its undo.
     std::vector<Failure> notUndone;
     std::optional<Failure> failure;  // the .reg file's, else the first of notUndone
+    // A user's setting was switched off: in this session the browsers are told at once (a failure
+    // to tell them is kept here); a SYSTEM run's users are told nothing, so their browsers see it
+    // when they are started again.
+    bool browsersRestart = false;
+    std::optional<Failure> notTold;
 };
 // Keeps the old values first, whole on the disk, in "hosts.yyyyMMdd-HHmmss.reg" beside `hostsPath`,
 // which `reg import` takes back (an earlier .reg there with the same bytes is named instead);

@@ -102,6 +102,11 @@ inline std::wstring OtherPlacesFound(const std::vector<std::wstring>& lines, boo
 }
 // ...and what came of switching it off: done, with the file that brings it back; or the Windows
 // error, and whether the old values were kept (then some may be switched off).
+// Said after a switch-off when the browsers could not be told of it at once.
+inline std::wstring BrowsersNotToldNote(std::uint32_t code, const std::wstring& text) {
+    return L"\n\nБраузеры не извещены сразу (Ошибка " + std::to_wstring(code) + L": " + text +
+           L"): они увидят это, когда их запустят снова.";
+}
 inline std::wstring ProxiesSwitchedOff(const std::wstring& regFile) {
     return L"Прокси на этом компьютере отключены. Прежние значения сохранены в файле " + regFile +
            L"; вернуть их: reg import \"" + regFile + L"\"";

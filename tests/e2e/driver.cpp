@@ -773,7 +773,9 @@ void NameServerAndIcs(Run& r) {
 const Message ProxyFound{Detection,
     OtherPlacesFound({L"прокси для всех страниц (пользователь): " + ProxyServer + OnThisComputer}, true), L"Yes No",
     L"other-places"},
-    ProxyOff{Caption, ProxiesSwitchedOff(L"*"), L"OK"};
+    // Wine's wininet answers the notice of changed settings, sent with no handle as Windows takes
+    // it, with ERROR_INTERNET_INCORRECT_HANDLE_TYPE: the message says so, as it would on Windows.
+    ProxyOff{Caption, ProxiesSwitchedOff(L"*") + BrowsersNotToldNote(12018, L"*"), L"OK"};
 
 // ---- The cases ----
 

@@ -226,6 +226,12 @@ TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
                  L".20231231-000000.reg, вернуть их: reg import"} + noEntries,
          .last = L"hosts=clean redirected=no other=proxy changed=yes",
          .after = {{H, Stock}, {H + L".20231231-000000.reg", regText.substr(0, regText.size() - 2)}}},
+        {.name = "a proxy here, the browsers not told at once", .args = {L"/repair"}, .hosts = Stock, .keys = proxy,
+         .failing = L"internet settings changed", .code = 0, .said = Journal{proxied,
+         L"прокси на этом компьютере отключены (1); прежние значения в " + reg + L", вернуть их: reg import",
+         L"браузеры не извещены сразу (ошибка 5: text of 5 (internet settings changed)): они увидят это, когда их "
+         L"запустят снова"} + noEntries, .last = L"hosts=clean redirected=no other=proxy changed=yes",
+         .after = {{H, Stock}, {reg, regText.substr(0, regText.size() - 2)}}},
         // Proxies left on change no exit code: it tells what became of hosts.
         {.name = "a proxy here, its .reg refused", .args = {L"/repair"}, .hosts = Stock, .keys = proxy,
          .failing = L"write " + reg, .code = 0,

@@ -319,6 +319,8 @@ struct FakeSystem final : FileSystem,
         return std::make_unique<Hive>(*this, hives[file], file);
     }
 
+    void InternetSettingsChanged() override { Call(L"internet settings changed"); }
+
     std::wstring FirstMatch(const std::wstring& pattern) override {
         Call(L"lookup", pattern);
         return files.count(pattern) ? pattern.substr(pattern.rfind(L'\\') + 1) : L"";

@@ -229,7 +229,8 @@ TEST(Undo, OldValuesKeptInARegFileThenSwitchedOff) {
     EXPECT_EQ(std::pair(undone.regFile, undone.done), std::pair(H + L".20240102-030405.reg", std::size_t{4}));
     EXPECT_EQ(sys.files[undone.regFile], text.substr(0, text.size() - 2));
     EXPECT_EQ(sys.keys[User].count("AutoConfigURL"), 0u);
-    EXPECT_EQ(sys.log.end()[-3], L"openW -2147483646 " + Wide(WinHttpKey) + L" 258");  // in the 64-bit registry
+    EXPECT_EQ(sys.log.end()[-4], L"openW -2147483646 " + Wide(WinHttpKey) + L" 258");  // in the 64-bit registry
+    EXPECT_EQ(sys.log.back(), L"internet settings changed");  // the user's own run: browsers told at once
     EXPECT_EQ(sys.keys[User]["ProxyEnable"], (RegistryValue{4, Number(0)}));
     EXPECT_EQ(
         sys.keys[WinHttpKey]["WinHttpSettings"].bytes, Number(0x28) + Number(7) + Number(1) + Number(0) + Number(0));
@@ -256,6 +257,7 @@ TEST(Undo, SystemsOwnKeysNamedAsItsHiveALockedUserKeyKeepsNoOtherFromItsUndo) {
     EXPECT_EQ(sys.files[reg], text.substr(0, text.size() - 2));
     EXPECT_EQ(std::pair(undone.regFile, undone.done), std::pair(reg, std::size_t{2}));
     ASSERT_EQ(undone.notUndone.size(), 1u);
+    EXPECT_TRUE(undone.browsersRestart);  // no user's session to tell
     EXPECT_EQ(std::pair(undone.notUndone[0].Code(), undone.notUndone[0].Subject()),
         std::pair(5u, L"HKU\\S-1-5-21-7-1001\\" + settings));
     EXPECT_EQ(sys.keys["HKU\\S-1-5-21-7-1002\\" + Settings]["ProxyEnable"], (RegistryValue{4, Number(0)}));
