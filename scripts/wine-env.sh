@@ -120,6 +120,9 @@ wine_prefix_boot() {
     echo "wine-env: making the prefix $prefix failed (wineboot exit code $rc)" >&2
     return 1
   fi
+  # wineboot returns before the services it started are done; under emulation the next Wine
+  # command was seen to start a second boot beside them, and both to hang for good.
+  "$@" env WINEPREFIX="$prefix" "$WINESERVER" -w
   # Wine's own fonts (Marlett draws the close boxes and the scroll bars' arrows, Tahoma the
   # dialogs) where its programs find them: this Wine does not look in their package's folder.
   cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" || return 1
