@@ -16,24 +16,27 @@ void PutNumber(std::string& value, std::size_t at, std::uint32_t n) {
 
 }  // namespace
 
-ConnectionSettings DecodeConnectionSettings(std::string_view value) {
-    ConnectionSettings settings;
+bool ReadSettingsLayout(std::string_view value, std::uint32_t& flags, std::initializer_list<std::string*> texts) {
     std::size_t at = FlagsAt + 4;
-    const auto text = [&](std::string& s) {
-        if (value.size() < at || value.size() - at < 4) return false;
+    if (value.size() < at) return false;
+    flags = NumberAt(value, FlagsAt);
+    for (std::string* text : texts) {
+        if (value.size() - at < 4) return false;
         const std::uint32_t length = NumberAt(value, at);
         at += 4;
         if (value.size() - at < length) return false;
-        s = value.substr(at, length);
+        *text = value.substr(at, length);
         at += length;
-        return true;
-    };
-    if (value.size() < at || !text(settings.proxy) || !text(settings.bypass) || !text(settings.script)) {
+    }
+    return true;
+}
+
+ConnectionSettings DecodeConnectionSettings(std::string_view value) {
+    ConnectionSettings settings;
+    if (!ReadSettingsLayout(value, settings.flags, {&settings.proxy, &settings.bypass, &settings.script})) {
         settings = {};
         settings.damaged = true;
-        return settings;
     }
-    settings.flags = NumberAt(value, FlagsAt);
     return settings;
 }
 

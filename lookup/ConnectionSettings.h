@@ -6,8 +6,15 @@
 // counter, the flags), then the proxy list, the bypass list and the script's address, each a
 // 32-bit length and that many single-byte characters, then fields of WinINET's own.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
+
+// The layout that WinINET's connection values and WinHTTP's value share: a version, a counter and
+// the flags, then texts, each a 32-bit length and that many bytes. Reads the flags and `texts`, in
+// order; false when the value is cut short, or a length runs past its end, before the last of them
+// is whole (the texts read until then are kept).
+bool ReadSettingsLayout(std::string_view value, std::uint32_t& flags, std::initializer_list<std::string*> texts);
 
 struct ConnectionSettings {
     enum Flag : std::uint32_t { Direct = 1, Proxy = 2, Script = 4, Detect = 8 };

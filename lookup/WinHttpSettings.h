@@ -1,7 +1,7 @@
 #pragma once
-// The WinHTTP proxy as WinHttpSettings keeps it: a header of three 32-bit numbers (a version,
-// a counter, the flags: 1 direct, 2 a proxy), then the proxy list and the bypass list, each a
-// 32-bit length and that many single-byte characters.
+// The WinHTTP proxy as WinHttpSettings keeps it, in the layout of WinINET's connection values
+// (ReadSettingsLayout) without their script: the flags (1 direct, 2 a proxy), then the proxy list
+// and the bypass list.
 #include <string>
 #include <string_view>
 
