@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "app/Addresses.h"
 #include "app/Ascii.h"
 
 std::size_t CountLF(std::string_view bytes) {
@@ -78,20 +79,8 @@ bool IsLocalhost(std::string_view word) { return AsciiEqualNoCase(word, "localho
 // 127.x.x.x in dotted decimal, or ::1.
 bool IsThisComputer(std::string_view address) {
     if (address == "::1") return true;
-    int part = 0, digits = 0, value = 0;
-    for (char c : address) {
-        if (c == '.' && digits > 0 && part < 3) {
-            if (part == 0 && value != 127) return false;
-            ++part, digits = 0, value = 0;
-        } else if (c >= '0' && c <= '9' && digits < 3) {
-            value = value * 10 + (c - '0');
-            ++digits;
-            if (value > 255) return false;
-        } else {
-            return false;
-        }
-    }
-    return part == 3 && digits > 0;
+    const std::optional<std::array<std::uint8_t, 4>> ip = Ipv4Of(address);
+    return ip && (*ip)[0] == 127;
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include "app/Ascii.h"
 #include "app/RegistryLists.h"
 #include "hosts/HostsText.h"
-#include "lookup/Addresses.h"
+#include "app/Addresses.h"
 #include "lookup/ConnectionSettings.h"
 #include "lookup/LookupMessages.h"
 #include "lookup/Places.h"

@@ -1,5 +1,5 @@
 #pragma once
-// IPv4 addresses as the lookup path's places hold them: in dotted decimal, four parts.
+// IPv4 addresses as hosts files and the registry hold them: in dotted decimal, four parts.
 #include <array>
 #include <cstdint>
 #include <optional>

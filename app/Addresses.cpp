@@ -1,4 +1,4 @@
-#include "lookup/Addresses.h"
+#include "app/Addresses.h"
 
 std::optional<std::array<std::uint8_t, 4>> Ipv4Of(std::string_view text) {
     std::array<std::uint8_t, 4> parts{};
