@@ -193,21 +193,22 @@ public:
             const std::unique_ptr<RegistryKey> key = windows_->Open(TcpipRoutes, win::KeyQueryValue);
             for (const std::wstring& route : key ? key->ValueNames() : std::vector<std::wstring>{}) {
                 std::vector<std::string> parts(1);
-                for (const wchar_t c : route) {
-                    if (c == L',') parts.emplace_back();
-                    else parts.back() += static_cast<char>(c < 0x80 ? c : '?');
+                for (const char c : s_.cp.ToAnsi(route)) {
+                    if (c == ',') parts.emplace_back();
+                    else parts.back() += c;
                 }
                 if (parts.size() < 3) continue;
                 const auto to = Ipv4Of(parts[0]), mask = Ipv4Of(parts[1]), via = Ipv4Of(parts[2]);
                 if (!to || !mask || !via || !(IsPublic(*to) || *mask == std::array<std::uint8_t, 4>{})) continue;
                 if ((*via)[0] != 127 && *via != std::array<std::uint8_t, 4>{}) continue;
-                Add({.kind = FindingKind::Route, .value = Cut(route), .reset = L"route delete " + Cut(Wide(parts[0]))});
+                Add({.kind = FindingKind::Route,
+                    .value = Cut(route),
+                    .reset = L"route delete " + Cut(route.substr(0, route.find(L',')))});
             }
         });
     }
 
 private:
-    static std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
     // A place that cannot be read is noted, with what it was and the Windows error; the others go on.
     void Guarded(const std::function<void()>& read) {
         try {
