@@ -29,7 +29,7 @@ std::wstring ServerOf(std::wstring_view path) {
 ShareGuard::ShareGuard(const Platform& s, const std::vector<std::wstring>& paths) {
     std::vector<std::wstring> servers;
     for (const std::wstring& path : paths)
-        if (!ServerOf(path).empty()) servers.push_back(AsciiLower(ServerOf(path)));
+        if (const std::wstring server = ServerOf(path); !server.empty()) servers.push_back(AsciiLower(server));
     if (servers.empty()) return;
     Read(s, HostsPathFor(s.env.WindowsDirectory()), servers, true);
     try {

@@ -127,9 +127,11 @@ void HostsScan::EndWord() {
         toThisComputer_ = IsThisComputer(word_);
         address_ = word_;
     } else {
-        watchedHere_.resize(watched.size());
-        for (std::size_t i = 0; i < watched.size(); ++i)
-            if (MapsServer(word_, watched[i].server)) watchedHere_[i] = true;
+        if (!watched.empty()) {  // only a run that reaches a share watches: the scan of hosts stays lean
+            watchedHere_.resize(watched.size());
+            for (std::size_t i = 0; i < watched.size(); ++i)
+                if (MapsServer(word_, watched[i].server)) watchedHere_[i] = true;
+        }
         if (!toThisComputer_ || !IsLocalhost(word_)) {
             const bool allowed = allowed_ && word_.size() <= WordCap && allowed_->Allows(address_, word_);
             (allowed ? allowedMapping_ : entry_) = true;
