@@ -20,7 +20,7 @@ std::wstring Words(const Finding& f) {
         case FindingKind::Pac:
             return ScriptLine(f.where, f.value, tail);
         case FindingKind::WinHttp:
-            return WinHttpLine(f.damaged, f.value, f.besides, tail);
+            return WinHttpLine(f.where, f.damaged, f.value, f.besides, tail);
         case FindingKind::Dns:
             return NameServersLine(f.where, f.value, tail);
         case FindingKind::Nrpt:

@@ -41,10 +41,12 @@ inline std::wstring ProxyLine(const std::wstring& who, const std::wstring& serve
 inline std::wstring ScriptLine(const std::wstring& who, const std::wstring& url, const std::wstring& tail) {
     return L"сценарий настройки прокси (" + who + L"): " + url + tail;
 }
-// WinHTTP's proxy; `damaged`: WinHttpSettings could not be decoded, the servers and bypass are empty.
-inline std::wstring WinHttpLine(
-    bool damaged, const std::wstring& servers, const std::wstring& bypass, const std::wstring& tail) {
-    return L"прокси WinHTTP (службы Windows, обновления): " +
+// WinHTTP's proxy, its own or its copy for 32-bit programs; `damaged`: WinHttpSettings could not be
+// decoded, the servers and bypass are empty.
+inline constexpr wchar_t WinHttpOwn[] = L"службы Windows, обновления", WinHttp32[] = L"32-разрядные программы";
+inline std::wstring WinHttpLine(const std::wstring& who, bool damaged, const std::wstring& servers,
+    const std::wstring& bypass, const std::wstring& tail) {
+    return L"прокси WinHTTP (" + who + L"): " +
            (damaged ? L"значение WinHttpSettings повреждено"
                     : servers + (bypass.empty() ? L"" : L", кроме " + bypass)) +
            tail;

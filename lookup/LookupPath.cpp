@@ -103,9 +103,15 @@ public:
         });
     }
 
+    // Its own, and on 64-bit Windows the copy that 32-bit programs read.
     void WinHttp() {
+        WinHttpProxyAt({win::HKeyLocalMachine, WinHttpConnections}, WinHttpOwn, L"netsh winhttp reset proxy");
+        WinHttpProxyAt({win::HKeyLocalMachine, WinHttp32Connections}, WinHttp32,
+            L"%windir%\\SysWOW64\\netsh winhttp reset proxy");
+    }
+
+    void WinHttpProxyAt(const KeyPlace& place, const std::wstring& who, const std::wstring& reset) {
         Guarded([&] {
-            const KeyPlace place{win::HKeyLocalMachine, WinHttpConnections};
             const std::unique_ptr<RegistryKey> key = OpenPlace(s_.registry, place, win::KeyQueryValue);
             const std::optional<RegistryValue> value = key ? key->Read(WinHttpSettings, ValueCap) : std::nullopt;
             if (!value) return;
@@ -114,9 +120,10 @@ public:
             const std::wstring servers = s_.cp.ToWide(proxy.proxy), bypass = s_.cp.ToWide(proxy.bypass);
             const bool undo = proxy.state == WinHttpProxy::Named && ProxyToThisComputer(servers);
             Add({.kind = FindingKind::WinHttp,
+                .where = who,
                 .value = Cut(servers),
                 .besides = Cut(bypass),
-                .reset = L"netsh winhttp reset proxy",
+                .reset = reset,
                 .undo =
                     undo ? std::optional(Undo{Undo::WinHttpDirect, place, {{WinHttpSettings, *value}}}) : std::nullopt,
                 .damaged = proxy.state == WinHttpProxy::Damaged});

@@ -7,6 +7,9 @@ inline constexpr wchar_t InternetSettings[] = L"Software\\Microsoft\\Windows\\Cu
 inline constexpr wchar_t ProxyPolicy[] = L"SOFTWARE\\Policies\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 inline constexpr wchar_t WinHttpConnections[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
+// The copy that 32-bit programs on 64-bit Windows read, named in the 64-bit registry.
+inline constexpr wchar_t WinHttp32Connections[] =
+    L"SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
 inline constexpr wchar_t NrptPolicy[] = L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig";
 // Under the control set.
 inline constexpr wchar_t NrptLocal[] = L"Services\\Dnscache\\Parameters\\DnsPolicyConfig";

@@ -19,7 +19,7 @@ void SwitchOff(Registry& registry, const Undo& undo) {
         case Undo::ScriptOff:
             return key->Delete(AutoConfigUrl);
         case Undo::WinHttpDirect:
-            return key->Write(WinHttpSettings, {win::RegBinary, DirectWinHttpSettings(undo.old.at(0).second.bytes)});
+            return key->Write(WinHttpSettings, {win::RegBinary, DirectWinHttpSettings()});
         case Undo::ConnectionOff:
             return key->Write(
                 undo.old.at(0).first, {win::RegBinary, ConnectionSwitchedOff(undo.old.at(0).second.bytes)});

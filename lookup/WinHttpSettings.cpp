@@ -6,6 +6,10 @@
 
 namespace {
 
+// The version `netsh winhttp reset proxy` writes, with a counter of 0: WinHTTP takes only that
+// pair as its own direct setting.
+constexpr std::uint32_t NetshVersion = 0x18;
+
 std::string LittleEndian(std::uint32_t n) {
     return {static_cast<char>(n), static_cast<char>(n >> 8), static_cast<char>(n >> 16), static_cast<char>(n >> 24)};
 }
@@ -20,8 +24,7 @@ WinHttpProxy DecodeWinHttpSettings(std::string_view value) {
     return settings;
 }
 
-std::string DirectWinHttpSettings(std::string_view old) {
-    std::string header(old.substr(0, 8));
-    header.resize(8, '\0');
-    return header + LittleEndian(ConnectionSettings::Direct) + LittleEndian(0) + LittleEndian(0);
+std::string DirectWinHttpSettings() {
+    return LittleEndian(NetshVersion) + LittleEndian(0) + LittleEndian(ConnectionSettings::Direct) + LittleEndian(0) +
+           LittleEndian(0);
 }

@@ -12,6 +12,6 @@ struct WinHttpProxy {
 };
 WinHttpProxy DecodeWinHttpSettings(std::string_view value);
 
-// WinHttpSettings set to direct as `netsh winhttp reset proxy` writes it: the old value's version
-// and counter, flags 1, both lists empty.
-std::string DirectWinHttpSettings(std::string_view old);
+// WinHttpSettings set to direct as `netsh winhttp reset proxy` writes it: version 0x18, counter 0,
+// flags 1, both lists empty.
+std::string DirectWinHttpSettings();

@@ -52,7 +52,7 @@ Journal LookupReads(bool tcpip = false) {
     Journal reads{L"ordinary read " + H + L".ics", L"openW -2147483647 Software\\" + ie + L"\\Connections 257",
         L"openW -2147483647 Software\\" + ie + L" 257",
         hklm + L"SOFTWARE\\Policies\\" + ie + L" 257", hklm + L"SOFTWARE\\" + ie + L"\\Connections 257",
-        set + L"Tcpip\\Parameters 1"};
+        hklm + L"SOFTWARE\\WOW6432Node\\" + ie + L"\\Connections 257", set + L"Tcpip\\Parameters 1"};
     if (tcpip) reads.push_back(L"close 101");
     return reads +
            Journal{set + L"Tcpip\\Parameters\\Interfaces 8", set + L"Tcpip6\\Parameters 1",

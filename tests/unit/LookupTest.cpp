@@ -156,9 +156,12 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
                 {"77.88.55.60,255.255.255.255,0.0.0.0,1", Sz(L"")}, {"8.8.8.8,255.255.255.255,192.168.1.1,1", Sz(L"")}}}},
             .lines = {Route + L"0.0.0.0,0.0.0.0,127.0.0.1,1 (сброс: route delete 0.0.0.0)",
                 Route + L"77.88.55.60,255.255.255.255,0.0.0.0,1 (сброс: route delete 77.88.55.60)"}},
-        {.name = "WinHTTP's proxy here, with its bypass list",
-            .keys = {{WinHttpKey, {{"WinHttpSettings", {3, WinHttpHere}}}}},
-            .lines = {L"!прокси WinHTTP (службы Windows, обновления): 127.0.0.1:3128, кроме <local>" + here}},
+        {.name = "WinHTTP's proxy here, with its bypass list; its 32-bit programs' copy elsewhere",
+            .keys = {{WinHttpKey, {{"WinHttpSettings", {3, WinHttpHere}}}},
+                {"SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections",
+                    {{"WinHttpSettings", {3, Number(0x28) + Number(7) + Number(3) + Text("p:1") + Text("")}}}}},
+            .lines = {L"!прокси WinHTTP (службы Windows, обновления): 127.0.0.1:3128, кроме <local>" + here,
+                L"прокси WinHTTP (32-разрядные программы): p:1 (сброс: %windir%\\SysWOW64\\netsh winhttp reset proxy)"}},
         {.name = "name servers by hand on an adapter with a name and on one without; DHCP's are none",
             .keys = {{Tcpip + "\\Parameters\\Interfaces\\{A}", {{"NameServer", Sz(L"6.6.6.6,8.8.8.8")}}},
                 {Tcpip + "\\Parameters\\Interfaces\\{B}",
@@ -232,8 +235,8 @@ TEST(Undo, OldValuesKeptInARegFileThenSwitchedOff) {
     EXPECT_EQ(sys.log.end()[-4], L"openW -2147483646 " + Wide(WinHttpKey) + L" 258");  // in the 64-bit registry
     EXPECT_EQ(sys.log.back(), L"internet settings changed");  // the user's own run: browsers told at once
     EXPECT_EQ(sys.keys[User]["ProxyEnable"], (RegistryValue{4, Number(0)}));
-    EXPECT_EQ(
-        sys.keys[WinHttpKey]["WinHttpSettings"].bytes, Number(0x28) + Number(7) + Number(1) + Number(0) + Number(0));
+    EXPECT_EQ(  // as `netsh winhttp reset proxy` writes it, whatever the old value's version and counter
+        sys.keys[WinHttpKey]["WinHttpSettings"].bytes, Number(0x18) + Number(0) + Number(1) + Number(0) + Number(0));
     EXPECT_EQ(sys.keys[User + "\\Connections"]["DefaultConnectionSettings"].bytes,
         Number(0x46) + Number(2) + Number(1) + connection.substr(12));
 }
