@@ -32,6 +32,8 @@ public:
     // The Windows system folder, where programs are started from by full path, never by search.
     virtual std::wstring SystemDirectory() = 0;
     virtual std::wstring ComputerName() = 0;
+    // Whether the computer is joined to a domain, as its join information says.
+    virtual bool InDomain() = 0;
     // The system's own text for a Windows error code.
     virtual std::wstring ErrorText(std::uint32_t code) = 0;
 };

@@ -36,6 +36,28 @@ std::wstring Win32Environment::WindowsDirectory() {
 
 std::wstring Win32Environment::SystemDirectory() { return SystemFolder(GetSystemDirectoryW, L"GetSystemDirectoryW"); }
 
+HMODULE SystemLibrary(const wchar_t* name) {
+    const std::wstring dll = Win32Environment().SystemDirectory() + L"\\" + name;
+    return LoadLibraryExW(dll.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+// The join information is netapi32's, loaded from the system folder when it is asked for.
+bool Win32Environment::InDomain() {
+    const HMODULE netapi = SystemLibrary(L"netapi32.dll");
+    if (!netapi) ThrowLastError(L"netapi32.dll");
+    using GetJoin = DWORD(WINAPI*)(LPCWSTR, LPWSTR*, int*);
+    using Free = DWORD(WINAPI*)(void*);
+    const auto get = Procedure<GetJoin>(netapi, "NetGetJoinInformation");
+    const auto free = Procedure<Free>(netapi, "NetApiBufferFree");
+    wchar_t* name = nullptr;
+    int status = 0;  // NETSETUP_JOIN_STATUS: 3 is a domain
+    const DWORD error = get && free ? get(nullptr, &name, &status) : static_cast<DWORD>(ERROR_PROC_NOT_FOUND);
+    if (name) free(name);
+    FreeLibrary(netapi);
+    if (error != ERROR_SUCCESS) throw Failure(error, L"NetGetJoinInformation");
+    return status == 3;
+}
+
 std::wstring Win32Environment::ComputerName() {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;

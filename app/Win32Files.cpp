@@ -162,8 +162,7 @@ std::wstring ImagePath(DWORD processId) {
 // searched for, and where it is missing (XP) no holder is named.
 std::vector<FileHolder> Win32FileSystem::Holders(const std::wstring& path) {
     std::vector<FileHolder> holders;
-    const std::wstring dll = Win32Environment().SystemDirectory() + L"\\rstrtmgr.dll";
-    const HMODULE rm = LoadLibraryExW(dll.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    const HMODULE rm = SystemLibrary(L"rstrtmgr.dll");
     if (!rm) return holders;
     const auto start = Procedure<decltype(&RmStartSession)>(rm, "RmStartSession");
     const auto add = Procedure<decltype(&RmRegisterResources)>(rm, "RmRegisterResources");

@@ -17,6 +17,10 @@ Function Procedure(HMODULE module, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
+// A DLL of the system folder, loaded by its full path there, never searched for; nullptr (with the
+// last error) where it cannot be loaded. Freed by the caller.
+HMODULE SystemLibrary(const wchar_t* name);
+
 // A kernel32 function that Windows XP lacks, looked up at run time so that the program still
 // loads there.
 template <class Function>
@@ -76,6 +80,7 @@ public:
     std::wstring WindowsDirectory() override;
     std::wstring SystemDirectory() override;
     std::wstring ComputerName() override;
+    bool InDomain() override;
     std::wstring ErrorText(std::uint32_t code) override;
 };
 

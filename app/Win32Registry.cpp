@@ -198,13 +198,12 @@ std::unique_ptr<LoadedHive> Win32Registry::LoadPrivately(const std::wstring& fil
 // sends, so that running browsers read the connection values again. The DLL is taken by its full
 // path in the system folder, never searched for.
 void Win32Registry::InternetSettingsChanged() {
-    const std::wstring dll = Win32Environment().SystemDirectory() + L"\\wininet.dll";
-    const HMODULE wininet = LoadLibraryExW(dll.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (!wininet) ThrowLastError(dll);
+    const HMODULE wininet = SystemLibrary(L"wininet.dll");
+    if (!wininet) ThrowLastError(L"wininet.dll");
     using SetOption = BOOL(WINAPI*)(void*, DWORD, void*, DWORD);
     const auto set = Procedure<SetOption>(wininet, "InternetSetOptionW");
     const bool told = set && set(nullptr, 39, nullptr, 0) && set(nullptr, 37, nullptr, 0);
     const DWORD error = GetLastError();
     FreeLibrary(wininet);
-    if (!told) throw Failure(set ? error : static_cast<DWORD>(ERROR_PROC_NOT_FOUND), dll);
+    if (!told) throw Failure(set ? error : static_cast<DWORD>(ERROR_PROC_NOT_FOUND), L"wininet.dll");
 }

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr const wchar_t* KindWords[] = {L"ics", L"proxy", L"pac", L"winhttp", L"dns", L"nrpt", L"winsock", L"route"};
+constexpr const wchar_t* KindWords[] = {L"ics", L"proxy", L"pac", L"proxylock", L"winhttp", L"dns", L"nrpt", L"winsock", L"route"};
 
 }  // namespace
 
@@ -19,6 +19,8 @@ std::wstring Words(const Finding& f) {
             return ProxyLine(f.where, f.value, tail);
         case FindingKind::Pac:
             return ScriptLine(f.where, f.value, tail);
+        case FindingKind::ProxyLock:
+            return ProxyLockLine(tail);
         case FindingKind::WinHttp:
             return WinHttpLine(f.where, f.damaged, f.value, f.besides, tail);
         case FindingKind::Dns:

@@ -41,6 +41,13 @@ inline std::wstring ProxyLine(const std::wstring& who, const std::wstring& serve
 inline std::wstring ScriptLine(const std::wstring& who, const std::wstring& url, const std::wstring& tail) {
     return L"сценарий настройки прокси (" + who + L"): " + url + tail;
 }
+// The policy that makes the proxy the whole computer's, which no user can then change: a company's
+// way, malware's on a computer in no domain.
+inline std::wstring ProxyLockLine(const std::wstring& tail) {
+    return L"прокси закреплён за всем компьютером (ProxySettingsPerUser = 0), а компьютер не в домене: так "
+           L"вредоносные программы не дают сменить прокси" +
+           tail;
+}
 // WinHTTP's proxy, its own or its copy for 32-bit programs; `damaged`: WinHttpSettings could not be
 // decoded, the servers and bypass are empty.
 inline constexpr wchar_t WinHttpOwn[] = L"службы Windows, обновления", WinHttp32[] = L"32-разрядные программы";

@@ -98,8 +98,11 @@ public:
         Guarded([&] {
             const std::unique_ptr<RegistryKey> policy =
                 OpenPlace(s_.registry, {win::HKeyLocalMachine, ProxyPolicy}, win::KeyQueryValue);
-            if (policy && policy->ReadNumber(L"ProxySettingsPerUser") == 0u)
-                InternetOptions({win::HKeyLocalMachine, InternetSettings}, WholeComputer, false);
+            if (!policy || policy->ReadNumber(L"ProxySettingsPerUser") != 0u) return;
+            if (!s_.env.InDomain())
+                Add({.kind = FindingKind::ProxyLock,
+                    .reset = L"reg delete \"HKLM\\" + std::wstring(ProxyPolicy) + L"\" /v ProxySettingsPerUser /f"});
+            InternetOptions({win::HKeyLocalMachine, InternetSettings}, WholeComputer, false);
         });
     }
 

@@ -90,7 +90,7 @@ struct FakeSystem final : FileSystem,
     std::set<std::wstring> held;               // files another program holds open
     std::vector<FileHolder> holders;           // what the Restart Manager names
     std::vector<PendingMove> pending;          // what Windows moves at its next start
-    bool desktopShell = true, console = true, defaultDllDirectories = true;
+    bool desktopShell = true, console = true, defaultDllDirectories = true, inDomain = false;
     TokenRights rights{true, true};
     std::size_t consoleLines = SIZE_MAX;  // lines the console takes before it fails
     Journal out;                          // what was written to the console
@@ -230,6 +230,10 @@ struct FakeSystem final : FileSystem,
     std::wstring WindowsDirectory() override { return windowsDir; }
     std::wstring SystemDirectory() override { return L"C:\\WINDOWS\\system32"; }
     std::wstring ComputerName() override { return L"PC-7"; }
+    bool InDomain() override {
+        Call(L"join information");
+        return inDomain;
+    }
     std::wstring ErrorText(std::uint32_t code) override { return L"text of " + std::to_wstring(code); }
     LocalTime Now() override { return Stamp; }
     void Sleep(unsigned milliseconds) override { Call(L"sleep", milliseconds); }

@@ -115,7 +115,7 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
         FakeSystem::Keys keys;
         std::vector<std::wstring> lines;
         Files files = {};
-        bool system = false;
+        bool system = false, domain = false;
     } cases[] = {
         {.name = "a proxy switched off is none; a script elsewhere is reset by hand",
             .keys = {{User, {{"ProxyServer", Sz(L"127.0.0.1:1")}, {"AutoConfigURL", Sz(L"http://wpad.corp/p.pac")}}}},
@@ -133,8 +133,13 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
                     {{"WinHttpSettings", {3, Number(0x28) + Number(7) + Number(1) + Text("") + Text("")}}}},
                 {Settings,
                     {{"ProxyEnable", On}, {"ProxyServer", Sz(L"127.0.0.1:1")}, {"AutoConfigURL", Sz(L"file:z")}}}},
-            .lines = {L"прокси для всех страниц (весь компьютер): 127.0.0.1:1" + byHand,
+            .lines = {L"прокси закреплён за всем компьютером (ProxySettingsPerUser = 0), а компьютер не в домене: так "
+                      L"вредоносные программы не дают сменить прокси (сброс: reg delete \"HKLM\\SOFTWARE\\Policies\\"
+                      L"Microsoft\\Windows\\CurrentVersion\\Internet Settings\" /v ProxySettingsPerUser /f)",
+                L"прокси для всех страниц (весь компьютер): 127.0.0.1:1" + byHand,
                 L"сценарий настройки прокси (весь компьютер): file:z" + byHand}},
+        {.name = "in a domain that policy is the company's", .keys = {{"SOFTWARE\\Policies\\Microsoft\\Windows\\"
+            "CurrentVersion\\Internet Settings", {{"ProxySettingsPerUser", {4, Number(0)}}}}}, .lines = {}, .domain = true},
         // What browsers read: each connection's value, named after it; the mirrors say nothing here.
         {.name = "the local network's proxy here, a PPPoE entry's script elsewhere, a damaged value, another type",
             .keys = {{User + "\\Connections", {
@@ -200,7 +205,7 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeSystem sys;
-        sys.keys = c.keys, sys.files = c.files, sys.rights.localSystem = c.system;
+        sys.keys = c.keys, sys.files = c.files, sys.rights.localSystem = c.system, sys.inDomain = c.domain;
         WindowsRegistry windows(sys.Get(), L"");
         const LookupReport report = ReadLookupPath(sys.Get(), &windows, H, false);
         std::vector<std::wstring> lines = report.notes;  // none
