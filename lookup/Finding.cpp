@@ -35,11 +35,13 @@ std::wstring Words(const Finding& f) {
     return f.value;
 }
 
-std::wstring OtherField(const std::vector<Finding>& findings) {
+std::wstring OtherField(const LookupReport& report) {
     std::wstring field;
+    const auto add = [&](const wchar_t* word) { field += (field.empty() ? L"" : L",") + std::wstring(word); };
     for (std::size_t kind = 0; kind < std::size(KindWords); ++kind)
-        if (std::any_of(findings.begin(), findings.end(),
+        if (std::any_of(report.findings.begin(), report.findings.end(),
                 [&](const Finding& f) { return static_cast<std::size_t>(f.kind) == kind; }))
-            field += (field.empty() ? L"" : L",") + std::wstring(KindWords[kind]);
+            add(KindWords[kind]);
+    if (!report.notes.empty()) add(L"unread");
     return field.empty() ? L"none" : field;
 }

@@ -38,11 +38,12 @@ struct Finding {
 // The finding for people, a line of its own.
 std::wstring Words(const Finding& finding);
 
-// `other=`'s value: "none", or the kinds found, each once, in FindingKind's order, by commas.
-std::wstring OtherField(const std::vector<Finding>& findings);
-
 // What else sends a site elsewhere, and what could not be looked at, and why.
 struct LookupReport {
     std::vector<Finding> findings;
-    std::vector<std::wstring> notes;
+    std::vector<std::wstring> notes;  // each a place that went unread
 };
+
+// `other=`'s value: the kinds found, each once, in FindingKind's order, then "unread" when a place
+// could not be read, by commas; "none" only when every place was read and none sends a site elsewhere.
+std::wstring OtherField(const LookupReport& report);

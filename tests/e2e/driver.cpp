@@ -949,8 +949,8 @@ const std::vector<Case>& Cases() {
          {RedirectedByMalware,
           Cli(L"/repair /log:%W%\\log.txt", "*не прочитан: ошибка 2: *\\System32\\config\\SYSTEM)\r\n"
                                             "*кэш DNS не нужно очищать: *\r\n"
-                                            "RESULT hosts=modified redirected=unchecked other=none changed=yes *"),
-          Cli(L"/repair /log:%W%\\log.txt", "*RESULT hosts=clean redirected=unchecked other=none changed=no *"),
+                                            "RESULT hosts=modified redirected=unchecked other=unread changed=yes *"),
+          Cli(L"/repair /log:%W%\\log.txt", "*RESULT hosts=clean redirected=unchecked other=unread changed=no *"),
           Cli(L"/check", "*новые первыми: 1\r\n  hosts.20*.bak (" + std::to_string(Infected.size()) + " байт)\r\n*"),
           [](Run& r) {
               for (const auto& entry : std::filesystem::directory_iterator(r.etc))
@@ -966,7 +966,7 @@ const std::vector<Case>& Cases() {
         {"cli: another Windows' own registry file: DataBasePath moved in its active control set, reset; unloaded "
          "after each run", Stock,
          {SystemFileMoved, Cli(L"/check", "*: C:\\evil\\etc\r\n*RESULT hosts=clean redirected=yes *exit=1\r\n"),
-          NoneLoaded, Cli(L"/repair", "*было: C:\\evil\\etc; *redirected=yes other=none changed=yes exit=3010\r\n"),
+          NoneLoaded, Cli(L"/repair", "*было: C:\\evil\\etc; *redirected=yes other=unread changed=yes exit=3010\r\n"),
           NoneLoaded}, Unchanged, "", 3010},
         // The rest of the lookup path, in the prefix's own registry: nothing there at first.
         {.name = "cli: other places: none at first; hosts.ics, a name server by hand, a user's proxy here named, "

@@ -279,7 +279,7 @@ TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
 
 TEST(ConsoleRuns, AnotherInstallationIsWorkedOnInItsOwnRegistryAndNeverGuessed) {
     const std::vector<std::wstring> check = {L"/check", L"/windir:D:\\W"};
-    const wchar_t* const unchecked = L"hosts=missing redirected=unchecked other=none changed=no";
+    const wchar_t* const unchecked = L"hosts=missing redirected=unchecked other=unread changed=no";
     const std::wstring unread = L"DataBasePath не проверено: реестр Windows в /windir: не прочитан: ";
     const Journal moved =
                       {L"DataBasePath: Windows читает hosts не из стандартной папки: "
@@ -305,7 +305,7 @@ TEST(ConsoleRuns, AnotherInstallationIsWorkedOnInItsOwnRegistryAndNeverGuessed) 
          Journal{Missing[0],
              L"файл, который читает Windows, не проверен: буквы дисков в DataBasePath - той Windows, а не "
          L"этой", Missing[1], L"папка hosts перенаправлена"},
-             .last = L"hosts=missing redirected=yes other=none changed=no"},
+             .last = L"hosts=missing redirected=yes other=unread changed=no"},
         {.name = "a repair: the default written in its file, no flush of this one's cache",
          .args = {L"/repair", L"/windir:D:\\W"},
          .at = OtherHosts, .hosts = Infected, .hive = SystemFile(1), .code = 3010,
@@ -315,11 +315,11 @@ TEST(ConsoleRuns, AnotherInstallationIsWorkedOnInItsOwnRegistryAndNeverGuessed) 
          loaded + Blocked + Journal{L"копия старого файла: " + OtherHosts + L".20240102-030405.bak",
              L"файл hosts заменён "
          L"стандартным", L"кэш DNS не нужно очищать: это кэш запущенной Windows, а не той, что в /windir:"},
-         .last = L"hosts=modified redirected=yes other=none changed=yes",
+         .last = L"hosts=modified redirected=yes other=unread changed=yes",
          .after = {{OtherHosts, Stock}, {OtherHosts + L".20240102-030405.bak", Infected}}, .resetInHive = true},
         {.name = "at ControlSet002, its variables its own, this computer's proxy not its", .args = check,
          .at = OtherHosts, .keys = UserProxy(L"127.0.0.1:8080"), .hive = second, .code = 0, .said = loaded + Missing,
-         .last = L"hosts=missing redirected=no other=none changed=no"},
+         .last = L"hosts=missing redirected=no other=unread changed=no"},
         // Never a guess at the control set; and the file unloaded whatever happens, never made.
         {.name = "no Select\\Current", .args = check, .at = OtherHosts, .hive = noSelect, .code = 0,
          .said = Journal{unread + L"ошибка 13: text of 13 (" + System + L"\\Select\\Current)"} + notLoaded + Missing,
@@ -332,7 +332,7 @@ TEST(ConsoleRuns, AnotherInstallationIsWorkedOnInItsOwnRegistryAndNeverGuessed) 
          .failing = L"unload " + System, .code = 0,
          .said = Journal{L"реестр Windows в /windir: не выгружен: ошибка 5: text "
          L"of 5 (unload " + System + L")"} + loaded + Missing,
-             .last = L"hosts=missing redirected=no other=none changed=no"},
+             .last = L"hosts=missing redirected=no other=unread changed=no"},
         {.name = "no registry file", .args = check, .at = OtherHosts, .code = 0,
          .said = Journal{unread + L"ошибка 2: text of 2 (" + System + L")"} + notLoaded + Missing, .last = unchecked},
         // A mistyped /windir: is no installation without a hosts file, which would be clean.
