@@ -19,6 +19,18 @@ inline constexpr wchar_t AdapterPropertiesReset[] = L"в свойствах ад
 inline constexpr wchar_t CurrentUser[] = L"пользователь";
 inline std::wstring UserOf(const std::wstring& sid) { return L"пользователь " + sid; }
 inline constexpr wchar_t WholeComputer[] = L"весь компьютер";
+// A user who is not signed in, whose registry file in their profile's folder is read.
+inline std::wstring SignedOutUserOf(const std::wstring& sid, const std::wstring& folder) {
+    return L"пользователь " + sid + L" вне системы, " + folder;
+}
+// Their registry file that could not be loaded: why, as the Windows error tells it.
+inline std::wstring ProfileUnread(const std::wstring& who, std::uint32_t code, const std::wstring& errorText) {
+    const std::wstring why = code == 32                  ? L"NTUSER.DAT занят другой программой"
+                             : code == 2 || code == 3    ? L"нет файла NTUSER.DAT"
+                             : code == 1009 || code == 1015 || code == 1017 ? L"NTUSER.DAT повреждён"
+                                                         : L"NTUSER.DAT не загружен";
+    return L"прокси не проверены (" + who + L"): " + why + L": ошибка " + std::to_wstring(code) + L": " + errorText;
+}
 // Which of WinINET's connection values: the local network's, its saved copy, a dial-up, VPN or
 // PPPoE entry's; and one that could not be decoded.
 inline std::wstring ConnectionOf(const std::wstring& who, const std::wstring& value) {

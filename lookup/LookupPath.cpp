@@ -38,7 +38,9 @@ bool InSystemFolder(std::wstring_view path, std::wstring_view systemDir) {
 }
 
 bool IsUserHive(std::wstring_view name) {
-    return name.starts_with(L"S-1-5-21-") && !AsciiLower(name).ends_with(L"_classes");
+    // A local or a domain account's; or one of Microsoft Entra ID (Azure AD), which Windows 10 and 11 sign in with.
+    return (name.starts_with(L"S-1-5-21-") || name.starts_with(L"S-1-12-1-")) &&
+           !AsciiLower(name).ends_with(L"_classes");
 }
 
 namespace {
@@ -84,26 +86,12 @@ public:
         });
     }
 
-    // The current user's; when the run is SYSTEM's, a fleet's, every loaded user's too; and the
-    // whole computer's where a policy makes them so.
+    // The current user's; when the run is SYSTEM's, a fleet's, every user's too, signed in or
+    // not; and the whole computer's where a policy makes them so.
     void Proxies() {
         InternetOptions({win::HKeyCurrentUser, InternetSettings}, CurrentUser, true);
-        Guarded([&] {
-            if (!s_.processes.Rights().localSystem) return;
-            const std::unique_ptr<RegistryKey> users = s_.registry.Open(win::HKeyUsers, L"", win::KeyEnumerateSubKeys);
-            for (const std::wstring& user : users ? users->SubKeys() : std::vector<std::wstring>{})
-                if (IsUserHive(user))
-                    InternetOptions({win::HKeyUsers, user + L"\\" + InternetSettings}, UserOf(Cut(user)), true);
-        });
-        Guarded([&] {
-            const std::unique_ptr<RegistryKey> policy =
-                OpenPlace(s_.registry, {win::HKeyLocalMachine, ProxyPolicy}, win::KeyQueryValue);
-            if (!policy || policy->ReadNumber(L"ProxySettingsPerUser") != 0u) return;
-            if (!s_.env.InDomain())
-                Add({.kind = FindingKind::ProxyLock,
-                    .reset = L"reg delete \"HKLM\\" + std::wstring(ProxyPolicy) + L"\" /v ProxySettingsPerUser /f"});
-            InternetOptions({win::HKeyLocalMachine, InternetSettings}, WholeComputer, false);
-        });
+        if (s_.processes.Rights().localSystem) EveryUsers();
+        WholeComputersProxy();
     }
 
     // Its own, and on 64-bit Windows the copy that 32-bit programs read.
@@ -219,6 +207,53 @@ public:
     }
 
 private:
+    // Each signed-in user's hive under HKU, then each other profile's registry file.
+    void EveryUsers() {
+        std::set<std::wstring> signedIn;
+        Guarded([&] {
+            const std::unique_ptr<RegistryKey> users = s_.registry.Open(win::HKeyUsers, L"", win::KeyEnumerateSubKeys);
+            for (const std::wstring& user : users ? users->SubKeys() : std::vector<std::wstring>{})
+                if (IsUserHive(user)) {
+                    signedIn.insert(AsciiLower(user));
+                    InternetOptions({win::HKeyUsers, user + L"\\" + InternetSettings}, UserOf(Cut(user)), true);
+                }
+        });
+        // Their folders first: no key is left open while a file is loaded and unloaded.
+        std::vector<std::pair<std::wstring, std::wstring>> signedOut;
+        EachSubKey(Machine(), ProfileList, [&](const std::wstring& sid, RegistryKey& profile) {
+            if (IsUserHive(sid) && !signedIn.count(AsciiLower(sid)))
+                signedOut.emplace_back(
+                    sid, windows_->Expanded(profile.ReadText(L"ProfileImagePath", ValueCap).value_or(L"")));
+        });
+        for (const auto& [sid, folder] : signedOut) SignedOutUser(sid, folder);
+    }
+
+    // A signed-out user's registry file, loaded to be read for this alone and unloaded whatever
+    // happens; one that cannot be loaded is named, with why.
+    void SignedOutUser(const std::wstring& sid, const std::wstring& folder) {
+        const std::wstring file = folder + L"\\NTUSER.DAT", who = SignedOutUserOf(Cut(sid), Cut(folder));
+        std::unique_ptr<LoadedHive> hive;
+        try {
+            hive = LoadRegistryFile(s_, file, win::KeyRead);
+        } catch (const Failure& f) {
+            return report.notes.push_back(ProfileUnread(who, f.Code(), s_.env.ErrorText(f.Code())));
+        }
+        InternetOptions({win::HKeyUsers, sid + L"\\" + InternetSettings, file}, who, true, hive.get());
+        Guarded([&] { hive->Unload(); });
+    }
+
+    void WholeComputersProxy() {
+        Guarded([&] {
+            const std::unique_ptr<RegistryKey> policy =
+                OpenPlace(s_.registry, {win::HKeyLocalMachine, ProxyPolicy}, win::KeyQueryValue);
+            if (!policy || policy->ReadNumber(L"ProxySettingsPerUser") != 0u) return;
+            if (!s_.env.InDomain())
+                Add({.kind = FindingKind::ProxyLock,
+                    .reset = L"reg delete \"HKLM\\" + std::wstring(ProxyPolicy) + L"\" /v ProxySettingsPerUser /f"});
+            InternetOptions({win::HKeyLocalMachine, InternetSettings}, WholeComputer, false);
+        });
+    }
+
     // A place that cannot be read is noted, with what it was and the Windows error; the others go on.
     void Guarded(const std::function<void()>& read) {
         try {
@@ -251,10 +286,15 @@ private:
 
     // A proxy for every page and an auto-config script, in each connection's value that browsers
     // read, then in the old mirrors; undone only where a user's points here.
-    void InternetOptions(const KeyPlace& place, const std::wstring& who, bool perUser) {
+    void InternetOptions(const KeyPlace& place, const std::wstring& who, bool perUser, LoadedHive* file = nullptr) {
+        // A signed-out user's keys are in their registry file, loaded.
+        const auto open = [&](const KeyPlace& at) {
+            return file ? file->Open(InUserFile(at.path), win::KeyQueryValue)
+                        : OpenPlace(s_.registry, at, win::KeyQueryValue);
+        };
         Guarded([&] {
-            const KeyPlace connections{place.root, place.path + Connections};
-            const std::unique_ptr<RegistryKey> key = OpenPlace(s_.registry, connections, win::KeyQueryValue);
+            const KeyPlace connections{place.root, place.path + Connections, place.file};
+            const std::unique_ptr<RegistryKey> key = open(connections);
             // The whole computer's key holds WinHTTP's value beside them, in a layout of its own.
             for (const std::wstring& name : key ? key->ValueNames() : std::vector<std::wstring>{})
                 if (const std::optional<RegistryValue> value =
@@ -262,7 +302,7 @@ private:
                     Connection(connections, name, *value, ConnectionOf(who, Cut(name)), perUser);
         });
         Guarded([&] {
-            const std::unique_ptr<RegistryKey> key = OpenPlace(s_.registry, place, win::KeyQueryValue);
+            const std::unique_ptr<RegistryKey> key = open(place);
             if (!key) return;
             const std::optional<RegistryValue> enable = key->Read(ProxyEnable, ValueCap),
                                                server = key->Read(ProxyServer, ValueCap),

@@ -10,6 +10,8 @@ inline constexpr wchar_t WinHttpConnections[] =
 // The copy that 32-bit programs on 64-bit Windows read, named in the 64-bit registry.
 inline constexpr wchar_t WinHttp32Connections[] =
     L"SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
+// Each user's profile, signed in or not: its folder, where its NTUSER.DAT is.
+inline constexpr wchar_t ProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 inline constexpr wchar_t NrptPolicy[] = L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig";
 // Under the control set.
 inline constexpr wchar_t NrptLocal[] = L"Services\\Dnscache\\Parameters\\DnsPolicyConfig";

@@ -10,20 +10,32 @@
 
 namespace {
 
-void SwitchOff(Registry& registry, const Undo& undo) {
-    const std::unique_ptr<RegistryKey> key = OpenPlace(registry, undo.key, win::KeySetValue);
-    if (!key) throw Failure(win::ErrorFileNotFound, KeyName(undo.key));
+void Write(RegistryKey& key, const Undo& undo) {
     switch (undo.action) {
         case Undo::ProxyOff:
-            return key->Write(ProxyEnable, {win::RegDword, std::string(4, '\0')});
+            return key.Write(ProxyEnable, {win::RegDword, std::string(4, '\0')});
         case Undo::ScriptOff:
-            return key->Delete(AutoConfigUrl);
+            return key.Delete(AutoConfigUrl);
         case Undo::WinHttpDirect:
-            return key->Write(WinHttpSettings, {win::RegBinary, DirectWinHttpSettings()});
+            return key.Write(WinHttpSettings, {win::RegBinary, DirectWinHttpSettings()});
         case Undo::ConnectionOff:
-            return key->Write(
+            return key.Write(
                 undo.old.at(0).first, {win::RegBinary, ConnectionSwitchedOff(undo.old.at(0).second.bytes)});
     }
+}
+
+// A signed-out user's registry file is loaded again, to write, for this alone; its key is closed
+// before the file is unloaded, and the file is unloaded whatever happens (its end does that when
+// a write has failed).
+void SwitchOff(const Platform& s, const Undo& undo) {
+    std::unique_ptr<LoadedHive> hive;
+    if (!undo.key.file.empty()) hive = LoadRegistryFile(s, undo.key.file, win::KeyRead | win::KeySetValue);
+    std::unique_ptr<RegistryKey> key = hive ? hive->Open(InUserFile(undo.key.path), win::KeySetValue)
+                                            : OpenPlace(s.registry, undo.key, win::KeySetValue);
+    if (!key) throw Failure(win::ErrorFileNotFound, KeyName(undo.key));
+    Write(*key, undo);
+    key.reset();
+    if (hive) hive->Unload();
 }
 
 }  // namespace
@@ -71,7 +83,7 @@ Undone UndoFindings(const Platform& s, const std::vector<Finding>& findings, con
     }
     for (const Undo& undo : undos) {
         try {
-            SwitchOff(s.registry, undo);
+            SwitchOff(s, undo);
             ++undone.done;
         } catch (const Failure& f) {
             undone.notUndone.push_back(f);

@@ -76,23 +76,22 @@ WindowsRegistry::WindowsRegistry(const Platform& s, const std::wstring& windowsD
     if (!IsOtherInstallation(s, windowsDir)) return;
     windowsDir_ = windowsDir;
     file_ = windowsDir + L"\\System32\\config\\SYSTEM";
-    hive_ = LoadHive(win::KeyRead);
+    hive_ = LoadRegistryFile(s_, file_, win::KeyRead);
     controlSet_ = ActiveControlSet(*hive_, file_);
     place_ = file_ + L"\\" + controlSet_;
 }
 
-// Privately where Windows can; where it cannot, or refuses, under HKLM.
-std::unique_ptr<LoadedHive> WindowsRegistry::LoadHive(std::uint32_t access) {
+std::unique_ptr<LoadedHive> LoadRegistryFile(const Platform& s, const std::wstring& file, std::uint32_t access) {
     // Windows would make an empty registry file where there is none: none is left there.
-    const std::optional<FileFacts> facts = s_.files.Facts(file_);
-    if (!facts) throw Failure(win::ErrorFileNotFound, file_);
+    const std::optional<FileFacts> facts = s.files.Facts(file);
+    if (!facts) throw Failure(win::ErrorFileNotFound, file);
     if (facts->attributes & win::FileAttributeReparsePoint || facts->links != 1)
-        throw Failure(win::ErrorCantAccessFile, file_ + L"\n" + std::wstring(HiveNotPlain));
+        throw Failure(win::ErrorCantAccessFile, file + L"\n" + std::wstring(HiveNotPlain));
     try {
-        if (std::unique_ptr<LoadedHive> hive = s_.registry.LoadPrivately(file_, access)) return hive;
+        if (std::unique_ptr<LoadedHive> hive = s.registry.LoadPrivately(file, access)) return hive;
     } catch (const Failure&) {
     }
-    return s_.registry.Load(file_);
+    return s.registry.Load(file);
 }
 
 std::unique_ptr<RegistryKey> WindowsRegistry::Open(const std::wstring& path, std::uint32_t access) {
@@ -115,9 +114,9 @@ std::optional<std::wstring> WindowsRegistry::MachineVariable(const std::wstring&
 }
 
 // Variables as the DNS client, a service, expands them: %SystemRoot% (or %windir%, the same
-// folder for the system) as the installation's own folder, the others from its machine
-// environment, never from this process's, which the user can set. One not found there stays
-// as it is.
+// folder for the system) as the installation's own folder, %SystemDrive% as its drive, the others
+// from its machine environment, never from this process's, which the user can set. One not found
+// there stays as it is.
 std::wstring WindowsRegistry::Expanded(const std::wstring& text) {
     std::wstring out;
     for (std::size_t at = 0; at < text.size();) {
@@ -125,6 +124,7 @@ std::wstring WindowsRegistry::Expanded(const std::wstring& text) {
         const std::wstring name = end == text.npos ? L"" : text.substr(at + 1, end - at - 1);
         std::optional<std::wstring> value;
         if (Folded(name) == L"systemroot" || Folded(name) == L"windir") value = windowsDir_;
+        else if (Folded(name) == L"systemdrive" && IsDrivePath(windowsDir_)) value = windowsDir_.substr(0, 2);
         else if (!name.empty()) value = MachineVariable(name);
         if (value) {
             out += *value;
@@ -163,7 +163,7 @@ void WindowsRegistry::WriteDefault() {
 void WindowsRegistry::ResetHostsRedirect() {
     if (file_.empty()) return WriteDefault();
     Unload();
-    hive_ = LoadHive(win::KeyRead | win::KeySetValue);
+    hive_ = LoadRegistryFile(s_, file_, win::KeyRead | win::KeySetValue);
     try {
         WriteDefault();
     } catch (const Failure&) {

@@ -25,16 +25,26 @@ struct Redirect {
 // characters, never inside a surrogate pair.
 std::wstring Cut(const std::wstring& text);
 
-// A key of the running Windows' registry, under a root (win::HKey*).
+// A key of the running Windows' registry, under a root (win::HKey*); or of a signed-out user's
+// registry file, `file`, which holds `path` past its first part (the user's SID under HKU).
 struct KeyPlace {
     std::int32_t root;
     std::wstring path;
+    std::wstring file = {};
 };
+// A user's key as their registry file holds it: the path past the SID.
+inline std::wstring InUserFile(const std::wstring& path) { return path.substr(path.find(L'\\') + 1); }
 // As regedit names it: HKEY_CURRENT_USER\..., HKEY_USERS\S-1-5-21-...\..., HKEY_LOCAL_MACHINE\...
 std::wstring KeyName(const KeyPlace& place);
 // Opens it in its native view: 64-bit Windows' services read HKLM\SOFTWARE there, not in the copy
 // that WOW64 shows this 32-bit program. Nothing when it does not exist.
 std::unique_ptr<RegistryKey> OpenPlace(Registry& registry, const KeyPlace& place, std::uint32_t access);
+
+// A registry file loaded with `access`: privately where Windows can (Vista and later), else, or
+// where it refuses, under HKLM. One that is not there is a Failure (ERROR_FILE_NOT_FOUND), never
+// made; a link at its name, or a file with a second name, is never loaded (ERROR_CANT_ACCESS_FILE):
+// the file loaded would be another than the one checked.
+std::unique_ptr<LoadedHive> LoadRegistryFile(const Platform& s, const std::wstring& file, std::uint32_t access);
 
 // Whether /windir: names an installation other than the running one: not empty, and not the
 // running Windows' own folder (letter case and a trailing backslash aside). Its registry and
@@ -82,7 +92,6 @@ public:
 
 private:
     std::optional<std::wstring> MachineVariable(const std::wstring& name);
-    std::unique_ptr<LoadedHive> LoadHive(std::uint32_t access);
     void WriteDefault();
 
     Platform s_;

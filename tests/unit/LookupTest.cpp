@@ -214,6 +214,76 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
     }
 }
 
+// SYSTEM's run reads every user's settings: the signed-in ones' in HKU, each other profile's
+// NTUSER.DAT loaded privately to be read, and unloaded on every path; one that cannot be loaded is
+// named with why. Neither SYSTEM's own profile nor a signed-in user's file is loaded.
+TEST(LookupPath, EveryUserReadEvenSignedOutTheirFileUnloadedOnEveryPath) {
+    const std::wstring file = L"C:\\Users\\ivan\\NTUSER.DAT", load = L"load privately " + file + L" 131097",
+                       again = L"load " + file, unload = L"unload " + file,
+                       who = L" (пользователь S-1-12-1-5 вне системы, C:\\Users\\ivan): ",
+                       proxy = L"прокси для всех страниц" + who + L"p:1 (сброс: inetcpl.cpl, Подключения, Настройка сети)",
+                       unread = L"прокси не проверены" + who;
+    const std::string profiles = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
+    // clang-format off
+    const struct {
+        const char* name;
+        std::map<std::wstring, std::uint32_t> fail;
+        Journal lines, loads;
+        bool file = true;
+    } cases[] = {
+        {.name = "signed out: read in their file", .lines = {proxy}, .loads = {load, unload}},
+        {.name = "their file in use", .fail = {{load, 32}, {again, 32}},
+            .lines = {unread + L"NTUSER.DAT занят другой программой: ошибка 32: text of 32"}, .loads = {load, again}},
+        {.name = "their file missing", .lines = {unread + L"нет файла NTUSER.DAT: ошибка 2: text of 2"}, .file = false},
+        {.name = "their file damaged", .fail = {{load, 1009}, {again, 1009}},
+            .lines = {unread + L"NTUSER.DAT повреждён: ошибка 1009: text of 1009"}, .loads = {load, again}},
+        {.name = "its unload refused: told, and tried again at its end", .fail = {{unload, 5}},
+            .lines = {L"не прочитано: " + unload + L": ошибка 5: text of 5", proxy}, .loads = {load, unload, unload}},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSystem sys;
+        sys.appHives = sys.rights.localSystem = true;
+        sys.fail = c.fail;
+        sys.keys = {{Hive + "\\" + Settings, {}},
+            {profiles + "S-1-5-21-7-1001", {{"ProfileImagePath", ExpandSz(L"%SystemDrive%\\Users\\anna")}}},
+            {profiles + "S-1-12-1-5", {{"ProfileImagePath", ExpandSz(L"%SystemDrive%\\Users\\ivan")}}},
+            {profiles + "S-1-5-18", {{"ProfileImagePath", ExpandSz(L"%systemroot%\\system32\\config\\systemprofile")}}}};
+        if (c.file) sys.hives[file] = {{Settings, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"p:1")}}}};
+        WindowsRegistry windows(sys.Get(), L"");
+        const LookupReport report = ReadLookupPath(sys.Get(), &windows, H, false);
+        Journal lines = report.notes, loads;
+        for (const Finding& f : report.findings) lines.push_back(Words(f));
+        for (const std::wstring& entry : sys.log)
+            if (entry.starts_with(L"load") || entry.starts_with(L"unload")) loads.push_back(entry);
+        EXPECT_EQ(lines, c.lines);
+        EXPECT_EQ(loads, c.loads);
+    }
+}
+
+// Their file is loaded again, to write, for the write alone; the .reg names their key under HKU,
+// where it is once they sign in.
+TEST(Undo, ASignedOutUsersProxyIsSwitchedOffInTheirFileLoadedAgainToWrite) {
+    const std::wstring file = L"C:\\Users\\ivan\\NTUSER.DAT";
+    FakeSystem sys;
+    sys.appHives = sys.rights.localSystem = true;
+    sys.keys = {{"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-9",
+        {{"ProfileImagePath", ExpandSz(L"C:\\Users\\ivan")}}}};
+    sys.hives[file] = {{Settings, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"127.0.0.1:1")}}}};
+    WindowsRegistry windows(sys.Get(), L"");
+    const Undone undone = UndoFindings(sys.Get(), ReadLookupPath(sys.Get(), &windows, H, false).findings, H);
+    EXPECT_EQ(undone.done, 1u);
+    EXPECT_EQ(sys.hives[file][Settings]["ProxyEnable"], (RegistryValue{4, Number(0)}));
+    Journal loads;
+    for (const std::wstring& entry : sys.log)
+        if (entry.starts_with(L"load") || entry.starts_with(L"unload")) loads.push_back(entry);
+    EXPECT_EQ(loads, (Journal{L"load privately " + file + L" 131097", L"unload " + file,
+                         L"load privately " + file + L" 131099", L"unload " + file}));
+    const std::string key = Utf16(L"[HKEY_USERS\\S-1-5-21-9\\" + Wide(Settings) + L"]");
+    EXPECT_NE(sys.files[undone.regFile].find(key.substr(0, key.size() - 2)), std::string::npos);  // no NUL
+}
+
 // The old values whole on the disk first, as `reg import` takes them (a text that quotes cannot
 // give back byte for byte in hex); then the proxy, the script and WinHTTP's are switched off.
 TEST(Undo, OldValuesKeptInARegFileThenSwitchedOff) {
