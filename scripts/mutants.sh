@@ -20,7 +20,8 @@
 # build/mutants-matrix.tsv, a line a fault tested: tier, file, fault, then the tests that
 # failed; and prints the faults each test caught, the faults only one test caught (checks not
 # to cut) and the tests that caught none.
-#   bash scripts/mutants.sh [--stale] [--matrix] [--unit | --e2e] [--only TEXT]   (--only: the faults whose description holds TEXT)
+#   bash scripts/mutants.sh [--stale] [--matrix] [--unit | --e2e] [--only TEXT]...   (--only: the faults whose description holds TEXT; several: any of them)
+# Only the tiers that rows were chosen of run their baseline.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 table=tests/mutants.tsv
@@ -29,7 +30,7 @@ while [ $# -gt 0 ]; do
   case $1 in
     --unit) tiers=unit ;;
     --e2e) tiers=e2e ;;
-    --only) only=$2; shift ;;
+    --only) only+=$2$'\n'; shift ;;
     --matrix) matrix=build/mutants-matrix.tsv ;;
     --stale | --list-stale) stale_only=1 ;;
     *) sed -n '2,/^#   bash /s/^# \{0,1\}//p' "$0"; exit 2 ;;
@@ -44,7 +45,7 @@ done
 rows() {
   python3 - "$table" "$tiers" "$only" <<'PY'
 import importlib.util, sys
-table, tiers, only = sys.argv[1], sys.argv[2].split(","), sys.argv[3]
+table, tiers, only = sys.argv[1], sys.argv[2].split(","), [t for t in sys.argv[3].split("\n") if t] or [""]
 found = importlib.util.spec_from_file_location("e2e_cases", "scripts/e2e-cases.py")
 e2e = importlib.util.module_from_spec(found)
 found.loader.exec_module(e2e)
@@ -71,7 +72,7 @@ for n, line in enumerate(open(table, encoding="utf-8"), 1):
     suite, path, text, new, what = fields
     if suite != "unit" and not suite.startswith("e2e:"):
         sys.exit(f"{table}:{n}: the suite is unit or e2e:CASE-TEXT, not {suite}")
-    if suite.split(":")[0] not in tiers or only not in what:
+    if suite.split(":")[0] not in tiers or not any(t in what for t in only):
         continue
     try:
         found = open(path, encoding="utf-8").read().count(text.replace("<NL>", "\n"))
@@ -255,8 +256,9 @@ restore() { mv -f "$file.unmutated" "$file" && touch "$file"; }
 case ",$tiers," in *,unit,*) cmake --preset native >/dev/null || exit 1 ;; esac
 # The baseline: every test of the tiers asked for passes unmutated.
 baseline=
-case ",$tiers," in *,unit,*) run_tests unit || baseline="unit tests: $(grep -E 'Failed|Timeout|No tests' "$log" | head -5)" ;; esac
-if [ -z "$baseline" ] && [[ ",$tiers," == *,e2e,* ]]; then
+chosen() { tr '\0' '\n' <"$listed" | grep -qx "$1"; }
+case ",$tiers," in *,unit,*) ! chosen unit || run_tests unit || baseline="unit tests: $(grep -E 'Failed|Timeout|No tests' "$log" | head -5)" ;; esac
+if [ -z "$baseline" ] && [[ ",$tiers," == *,e2e,* ]] && chosen e2e; then
   run_tests e2e || baseline="end-to-end cases: $(grep -aE '^(FAIL|E2E:)' "$log" | head -5)"
 fi
 if [ -n "$baseline" ]; then
