@@ -24,7 +24,7 @@ std::wstring Words(const Finding& f) {
         case FindingKind::Dns:
             return NameServersLine(f.where, f.value, tail);
         case FindingKind::Nrpt:
-            return NrptLine(f.where, f.value, f.besides, f.reset);
+            return NrptLine(f.where, f.inactive, f.value, f.besides, f.reset);
         case FindingKind::Winsock:
             return WinsockLine(f.value, tail);
         case FindingKind::Route:

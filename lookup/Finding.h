@@ -33,6 +33,7 @@ struct Finding {
     std::optional<Undo> undo = {};  // a proxy or an auto-config script on this computer
     bool damaged = false;           // WinHTTP, a connection value: its value could not be decoded
     std::size_t more = 0;           // hosts.ics: a finding for the entries past those listed, this many
+    bool inactive = false;          // an NRPT rule Windows does not use: Group Policy's rules stand in for it
 };
 
 // The finding for people, a line of its own.

@@ -53,11 +53,12 @@ inline std::wstring NameServersLine(const std::wstring& where, const std::wstrin
     return L"серверы имён заданы вручную (" + where + L"): " + servers + tail;
 }
 // An NRPT rule is removed, not reset: by Group Policy where it came from there, or by `command`.
-inline std::wstring NrptLine(
-    const std::wstring& rule, const std::wstring& names, const std::wstring& servers, const std::wstring& command) {
-    return L"правило NRPT \"" + rule + L"\": " + names + L" -> " +
-           (servers.empty() ? L"серверы имён не заданы" : servers) + L" (удалить: групповой политикой или " + command +
-           L")";
+// `inactive`: a local rule, which Windows does not use while Group Policy holds rules.
+inline std::wstring NrptLine(const std::wstring& rule, bool inactive, const std::wstring& names,
+    const std::wstring& servers, const std::wstring& command) {
+    return L"правило NRPT \"" + rule + L"\"" + (inactive ? L" (не действует: есть правила групповой политики)" : L"") +
+           L": " + names + L" -> " + (servers.empty() ? L"серверы имён не заданы" : servers) +
+           L" (удалить: групповой политикой или " + command + L")";
 }
 inline std::wstring WinsockLine(const std::wstring& dll, const std::wstring& tail) {
     return L"поставщик Winsock не из системной папки: " + dll + tail;

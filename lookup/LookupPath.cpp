@@ -24,6 +24,9 @@ constexpr std::size_t MaxPath = 260;
 constexpr std::uint32_t ValueCap = 1u << 16;
 // hosts.ics's entries listed, as /check lists hosts'.
 constexpr std::size_t ListedIcsEntries = 10;
+// An NRPT rule's ConfigOptions bit for its own name servers (GenericDNSServers); without it the
+// rule does not send names to them.
+constexpr std::uint32_t NrptGenericServers = 0x8;
 
 }  // namespace
 
@@ -148,17 +151,22 @@ public:
         }
     }
 
-    // Each rule: the names it covers and the servers it sends them to.
+    // Each rule: the names it covers and the servers it sends them to, where its options say it
+    // uses them. While Group Policy holds rules, Windows uses none of the local ones: still named.
     void Nrpt(bool policyToo) {
+        bool inactive = false;
         const auto rule = [&](const std::wstring& name, RegistryKey& key) {
-            const std::wstring servers = key.ReadText(L"GenericDNSServers", ValueCap).value_or(L"");
+            const bool generic = key.ReadNumber(L"ConfigOptions").value_or(0) & NrptGenericServers;
             Add({.kind = FindingKind::Nrpt,
                 .where = Cut(name),
                 .value = Cut(ListText(key.Read(L"Name", ValueCap))),
-                .besides = Cut(servers),
-                .reset = L"Remove-DnsClientNrptRule -Name \"" + Cut(name) + L"\""});
+                .besides = generic ? Cut(key.ReadText(L"GenericDNSServers", ValueCap).value_or(L"")) : L"",
+                .reset = L"Remove-DnsClientNrptRule -Name \"" + Cut(name) + L"\"",
+                .inactive = inactive});
         };
+        const std::size_t before = report.findings.size();
         if (policyToo) EachSubKey(Machine(), NrptPolicy, rule);
+        inactive = report.findings.size() > before;
         EachSubKey(ControlSet(), NrptLocal, rule);
     }
 

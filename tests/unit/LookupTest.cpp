@@ -171,18 +171,28 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
                  L"name=\"Ethernet\" source=dhcp)",
                     L"серверы имён заданы вручную ({C}, IPv6): ::6 (сброс: в свойствах адаптера: получать адрес "
                     L"DNS-сервера автоматически)"}},
-        {.name = "NRPT rules, Group Policy's first; a direct WinHTTP setting is none",
+        {.name = "an NRPT rule in use: its servers only with their option bit",
             .keys = {{Set + "Dnscache\\Parameters\\DnsPolicyConfig\\{R}",
                          {{"Name", {7, Utf16(L".bank.ru") + Utf16(L"pay.ru") + std::string(2, '\0')}},
-                             {"GenericDNSServers", Sz(L"6.6.6.6")}}},
+                             {"ConfigOptions", {4, Number(0x1A)}}, {"GenericDNSServers", Sz(L"6.6.6.6")}}},
+                {Set + "Dnscache\\Parameters\\DnsPolicyConfig\\{S}",
+                    {{"Name", Sz(L".vk.com")}, {"ConfigOptions", {4, Number(0x16)}},
+                        {"GenericDNSServers", Sz(L"7.7.7.7")}}}},
+            .lines = {L"правило NRPT \"{R}\": .bank.ru, pay.ru -> 6.6.6.6 (удалить: групповой политикой или "
+                      L"Remove-DnsClientNrptRule -Name \"{R}\")",
+                L"правило NRPT \"{S}\": .vk.com -> серверы имён не заданы (удалить: групповой политикой или "
+                L"Remove-DnsClientNrptRule -Name \"{S}\")"}},
+        {.name = "Group Policy's NRPT rules first, the local ones then not in use; a direct WinHTTP setting is none",
+            .keys = {{Set + "Dnscache\\Parameters\\DnsPolicyConfig\\{R}", {{"Name", Sz(L".bank.ru")}}},
                 {"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig\\{P}",
-                    {{"Name", Sz(L".corp")}}},
+                    {{"Name", Sz(L".corp")}, {"ConfigOptions", {4, Number(8)}},
+                        {"GenericDNSServers", Sz(L"10.0.0.53")}}},
                 {WinHttpKey,
                     {{"WinHttpSettings", {3, Number(0x28) + Number(7) + Number(1) + Text("127.0.0.1:1") + Text("")}}}}},
-            .lines = {L"правило NRPT \"{P}\": .corp -> серверы имён не заданы (удалить: групповой политикой или "
+            .lines = {L"правило NRPT \"{P}\": .corp -> 10.0.0.53 (удалить: групповой политикой или "
                       L"Remove-DnsClientNrptRule -Name \"{P}\")",
-                L"правило NRPT \"{R}\": .bank.ru, pay.ru -> 6.6.6.6 (удалить: групповой политикой или "
-                L"Remove-DnsClientNrptRule -Name \"{R}\")"}},
+                L"правило NRPT \"{R}\" (не действует: есть правила групповой политики): .bank.ru -> серверы имён не "
+                L"заданы (удалить: групповой политикой или Remove-DnsClientNrptRule -Name \"{R}\")"}},
         {.name = "Winsock DLLs outside the system folder, each once, expanded with the machine's variables",
             .keys = {{Protocols + "1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\mswsock.dll")}}},
                 {Protocols + "2", {{"PackedCatalogItem", Catalog("C:\\u\\lsp.dll")}}},
