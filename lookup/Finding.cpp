@@ -6,7 +6,8 @@
 
 namespace {
 
-constexpr const wchar_t* KindWords[] = {L"ics", L"proxy", L"pac", L"winhttp", L"dns", L"nrpt", L"winsock", L"route"};
+constexpr const wchar_t* KindWords[] = {
+    L"ics", L"proxy", L"pac", L"winhttp", L"dns", L"nrpt", L"winsock", L"route", L"doh"};
 
 }  // namespace
 
@@ -29,6 +30,8 @@ std::wstring Words(const Finding& f) {
             return WinsockLine(f.value, tail);
         case FindingKind::Route:
             return RouteLine(f.value, tail);
+        case FindingKind::Doh:
+            return DohLine(f.where, f.value, f.besides, tail);
     }
     return f.value;
 }

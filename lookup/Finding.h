@@ -11,7 +11,7 @@
 #include "lookup/WindowsRegistry.h"
 
 // What a finding is about, in the order the RESULT line's `other=` names them.
-enum class FindingKind { Ics, Proxy, Pac, WinHttp, Dns, Nrpt, Winsock, Route };
+enum class FindingKind { Ics, Proxy, Pac, WinHttp, Dns, Nrpt, Winsock, Route, Doh };
 
 // How a finding that is plainly malware's is switched off: a proxy's ProxyEnable set to 0, an
 // auto-config URL deleted, WinHTTP's proxy set to direct, a connection value's proxy and script
