@@ -34,7 +34,7 @@ static_assert(win::KeyAllButDelete == (KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CRE
               win::KeyQueryValue == KEY_QUERY_VALUE && win::KeySetValue == KEY_SET_VALUE &&
               win::KeyEnumerateSubKeys == KEY_ENUMERATE_SUB_KEYS && win::KeyWow64_64Key == KEY_WOW64_64KEY);
 static_assert(win::RegSz == REG_SZ && win::RegExpandSz == REG_EXPAND_SZ && win::RegDword == REG_DWORD &&
-              win::RegBinary == REG_BINARY && win::RegMultiSz == REG_MULTI_SZ);
+              win::RegBinary == REG_BINARY && win::RegMultiSz == REG_MULTI_SZ && win::RegQword == REG_QWORD);
 static_assert(
     vbOKOnly == MB_OK && vbYesNo == MB_YESNO && vbCritical == MB_ICONHAND && vbInformation == MB_ICONASTERISK);
 static_assert(static_cast<int>(Answer::Ok) == IDOK && static_cast<int>(Answer::Yes) == IDYES &&

@@ -84,6 +84,7 @@ inline constexpr std::uint32_t RegExpandSz = 2;
 inline constexpr std::uint32_t RegBinary = 3;
 inline constexpr std::uint32_t RegDword = 4;
 inline constexpr std::uint32_t RegMultiSz = 7;
+inline constexpr std::uint32_t RegQword = 11;
 
 }  // namespace win
 

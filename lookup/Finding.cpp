@@ -6,7 +6,8 @@
 
 namespace {
 
-constexpr const wchar_t* KindWords[] = {L"ics", L"proxy", L"pac", L"proxylock", L"winhttp", L"dns", L"nrpt", L"winsock", L"route"};
+constexpr const wchar_t* KindWords[] = {
+    L"ics", L"proxy", L"pac", L"proxylock", L"winhttp", L"dns", L"nrpt", L"winsock", L"route", L"doh"};
 
 }  // namespace
 
@@ -26,11 +27,13 @@ std::wstring Words(const Finding& f) {
         case FindingKind::Dns:
             return NameServersLine(f.where, f.value, tail);
         case FindingKind::Nrpt:
-            return NrptLine(f.where, f.value, f.besides, f.reset);
+            return NrptLine(f.where, f.inactive, f.value, f.besides, f.reset);
         case FindingKind::Winsock:
             return WinsockLine(f.value, tail);
         case FindingKind::Route:
             return RouteLine(f.value, tail);
+        case FindingKind::Doh:
+            return DohLine(f.where, f.value, f.besides, tail);
     }
     return f.value;
 }

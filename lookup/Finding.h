@@ -11,7 +11,7 @@
 #include "lookup/WindowsRegistry.h"
 
 // What a finding is about, in the order the RESULT line's `other=` names them.
-enum class FindingKind { Ics, Proxy, Pac, ProxyLock, WinHttp, Dns, Nrpt, Winsock, Route };
+enum class FindingKind { Ics, Proxy, Pac, ProxyLock, WinHttp, Dns, Nrpt, Winsock, Route, Doh };
 
 // How a finding that is plainly malware's is switched off: a proxy's ProxyEnable set to 0, an
 // auto-config URL deleted, WinHTTP's proxy set to direct, a connection value's proxy and script
@@ -33,6 +33,7 @@ struct Finding {
     std::optional<Undo> undo = {};  // a proxy or an auto-config script on this computer
     bool damaged = false;           // WinHTTP, a connection value: its value could not be decoded
     std::size_t more = 0;           // hosts.ics: a finding for the entries past those listed, this many
+    bool inactive = false;          // an NRPT rule Windows does not use: Group Policy's rules stand in for it
 };
 
 // The finding for people, a line of its own.

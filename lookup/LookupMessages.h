@@ -74,11 +74,12 @@ inline std::wstring NameServersLine(const std::wstring& where, const std::wstrin
     return L"серверы имён заданы вручную (" + where + L"): " + servers + tail;
 }
 // An NRPT rule is removed, not reset: by Group Policy where it came from there, or by `command`.
-inline std::wstring NrptLine(
-    const std::wstring& rule, const std::wstring& names, const std::wstring& servers, const std::wstring& command) {
-    return L"правило NRPT \"" + rule + L"\": " + names + L" -> " +
-           (servers.empty() ? L"серверы имён не заданы" : servers) + L" (удалить: групповой политикой или " + command +
-           L")";
+// `inactive`: a local rule, which Windows does not use while Group Policy holds rules.
+inline std::wstring NrptLine(const std::wstring& rule, bool inactive, const std::wstring& names,
+    const std::wstring& servers, const std::wstring& command) {
+    return L"правило NRPT \"" + rule + L"\"" + (inactive ? L" (не действует: есть правила групповой политики)" : L"") +
+           L": " + names + L" -> " + (servers.empty() ? L"серверы имён не заданы" : servers) +
+           L" (удалить: групповой политикой или " + command + L")";
 }
 inline std::wstring WinsockLine(const std::wstring& dll, const std::wstring& tail) {
     return L"поставщик Winsock не из системной папки: " + dll + tail;
@@ -89,17 +90,38 @@ inline std::wstring RouteLine(const std::wstring& route, const std::wstring& tai
     return L"постоянный маршрут через этот компьютер или в никуда (адрес, маска, шлюз, метрика): " + route + tail;
 }
 
+// DNS over HTTPS (Windows 11): a server and its template, from the list of the servers Windows
+// knows or from an adapter's own (`where`); or the policy, its value in `server`, no template.
+inline std::wstring DohLine(
+    const std::wstring& where, const std::wstring& server, const std::wstring& uri, const std::wstring& tail) {
+    return L"DNS через HTTPS (" + where + L"): " + server + (uri.empty() ? L"" : L" -> " + uri) + tail;
+}
+inline constexpr wchar_t DohKnownServers[] = L"известные Windows серверы";
+inline constexpr wchar_t DohAdapterReset[] =
+    L"Параметры, Сеть и Интернет, адаптер, Назначение DNS-сервера: Изменить, без шифрования";
+inline constexpr wchar_t DohPolicyWhere[] = L"групповая политика";
+inline std::wstring DohPolicyWords(std::uint32_t policy) {
+    if (policy == 1) return L"запрещено";
+    if (policy == 2) return L"разрешено";
+    if (policy == 3) return L"обязательно";
+    return L"значение " + std::to_wstring(policy);
+}
+inline constexpr wchar_t DohPolicyReset[] =
+    L"групповой политикой или reg delete \"HKLM\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\" /v "
+    L"DoHPolicy /f";
+
 // A place that could not be read: what it was, and the Windows error.
 inline std::wstring NotReadNote(const std::wstring& subject, std::uint32_t code, const std::wstring& errorText) {
     return L"не прочитано: " + subject + L": ошибка " + std::to_wstring(code) + L": " + errorText;
 }
 // The note on another installation: what of it was not looked at, its registry file loaded or not.
 inline constexpr wchar_t OtherUnread[] =
-    L"в /windir: проверены только hosts.ics и реестр SYSTEM той Windows (серверы имён, NRPT, Winsock); прокси "
-    L"пользователей, WinHTTP и правила NRPT групповой политики (реестр SOFTWARE) не проверены";
+    L"в /windir: проверены только hosts.ics и реестр SYSTEM той Windows (серверы имён, NRPT, Winsock, DNS через "
+    L"HTTPS); прокси пользователей, WinHTTP, правила NRPT и политика DNS через HTTPS групповой политики (реестр "
+    L"SOFTWARE) не проверены";
 inline constexpr wchar_t OtherSystemUnread[] =
-    L"в /windir: проверен только hosts.ics: реестр той Windows не прочитан, прокси, серверы имён, NRPT и Winsock не "
-    L"проверены";
+    L"в /windir: проверен только hosts.ics: реестр той Windows не прочитан, прокси, серверы имён, NRPT, Winsock и DNS "
+    L"через HTTPS не проверены";
 
 // DataBasePath shown in place of a value that is no folder's name.
 inline std::wstring ValueTooLong(std::uint32_t cap) { return L"<значение длиннее " + std::to_wstring(cap) + L" байт>"; }

@@ -24,6 +24,21 @@ constexpr std::size_t MaxPath = 260;
 constexpr std::uint32_t ValueCap = 1u << 16;
 // hosts.ics's entries listed, as /check lists hosts'.
 constexpr std::size_t ListedIcsEntries = 10;
+// An NRPT rule's ConfigOptions bit for its own name servers (GenericDNSServers); without it the
+// rule does not send names to them.
+constexpr std::uint32_t NrptGenericServers = 0x8;
+// Windows 11's own DNS-over-HTTPS servers, the list it ships, each with its template: no finding.
+constexpr std::pair<std::wstring_view, std::wstring_view> WindowsDohServers[] = {
+    {L"1.1.1.1", L"https://cloudflare-dns.com/dns-query"}, {L"1.0.0.1", L"https://cloudflare-dns.com/dns-query"},
+    {L"2606:4700:4700::1111", L"https://cloudflare-dns.com/dns-query"},
+    {L"2606:4700:4700::1001", L"https://cloudflare-dns.com/dns-query"}, {L"8.8.8.8", L"https://dns.google/dns-query"},
+    {L"8.8.4.4", L"https://dns.google/dns-query"}, {L"2001:4860:4860::8888", L"https://dns.google/dns-query"},
+    {L"2001:4860:4860::8844", L"https://dns.google/dns-query"}, {L"9.9.9.9", L"https://dns.quad9.net/dns-query"},
+    {L"149.112.112.112", L"https://dns.quad9.net/dns-query"}, {L"2620:fe::fe", L"https://dns.quad9.net/dns-query"},
+    {L"2620:fe::fe:9", L"https://dns.quad9.net/dns-query"}};
+// An adapter's server's DohFlags bit for a template of its own (DohTemplate); without it Windows
+// takes the server's template from its list, judged there.
+constexpr unsigned char DohOwnTemplate = 0x2;
 
 }  // namespace
 
@@ -52,6 +67,19 @@ std::wstring ListText(const std::optional<RegistryValue>& value) {
     for (const std::wstring& item : RegistryList(value->bytes))
         if (!item.empty()) list += (list.empty() ? L"" : L", ") + item;
     return list;
+}
+
+// Whether a server's template is the one Windows' own list gives it (letter case aside).
+bool WindowsOwnDoh(const std::wstring& server, const std::wstring& uri) {
+    return std::any_of(std::begin(WindowsDohServers), std::end(WindowsDohServers),
+        [&](const auto& own) { return AsciiLower(server) == own.first && AsciiLower(uri) == own.second; });
+}
+
+// DohFlags is a REG_QWORD, as the DNS client reads it.
+bool OwnDohTemplate(RegistryKey& key) {
+    const std::optional<RegistryValue> flags = key.Read(L"DohFlags", ValueCap);
+    return flags && flags->type == win::RegQword && flags->bytes.size() == sizeof(std::uint64_t) &&
+           (static_cast<unsigned char>(flags->bytes[0]) & DohOwnTemplate);
 }
 
 // Windows' own names for the networks it shares a connection with (Hyper-V, WSL, the mobile
@@ -146,18 +174,46 @@ public:
         }
     }
 
-    // Each rule: the names it covers and the servers it sends them to.
+    // Each rule: the names it covers and the servers it sends them to, where its options say it
+    // uses them. While Group Policy holds rules, Windows uses none of the local ones: still named.
     void Nrpt(bool policyToo) {
+        bool inactive = false;
         const auto rule = [&](const std::wstring& name, RegistryKey& key) {
-            const std::wstring servers = key.ReadText(L"GenericDNSServers", ValueCap).value_or(L"");
+            const bool generic = key.ReadNumber(L"ConfigOptions").value_or(0) & NrptGenericServers;
             Add({.kind = FindingKind::Nrpt,
                 .where = Cut(name),
                 .value = Cut(ListText(key.Read(L"Name", ValueCap))),
-                .besides = Cut(servers),
-                .reset = L"Remove-DnsClientNrptRule -Name \"" + Cut(name) + L"\""});
+                .besides = generic ? Cut(key.ReadText(L"GenericDNSServers", ValueCap).value_or(L"")) : L"",
+                .reset = L"Remove-DnsClientNrptRule -Name \"" + Cut(name) + L"\"",
+                .inactive = inactive});
         };
+        const std::size_t before = report.findings.size();
         if (policyToo) EachSubKey(Machine(), NrptPolicy, rule);
+        inactive = report.findings.size() > before;
         EachSubKey(ControlSet(), NrptLocal, rule);
+    }
+
+    // DNS over HTTPS (Windows 11): templates beyond its own list, an adapter's own, each named with
+    // the server it stands for; and the policy that allows, requires or prohibits it.
+    void Doh(bool policyToo) {
+        EachSubKey(ControlSet(), DohWellKnown, [&](const std::wstring& server, RegistryKey& key) {
+            DohServer(DohKnownServers, server, key.ReadText(L"Template", ValueCap).value_or(L""),
+                L"netsh dns delete encryption server=" + Cut(server));
+        });
+        EachSubKey(ControlSet(), DohInterfaces, [&](const std::wstring& guid, RegistryKey&) {
+            const std::wstring adapter = AdapterName(guid);
+            for (const auto& family :
+                {std::pair{L"\\DohInterfaceSettings\\Doh", L", IPv4"}, {L"\\DohInterfaceSettings\\Doh6", L", IPv6"}}) {
+                const std::wstring where = (adapter.empty() ? Cut(guid) : adapter) + family.second;
+                EachSubKey(ControlSet(), DohInterfaces + (L"\\" + guid) + family.first,
+                    [&](const std::wstring& server, RegistryKey& key) {
+                        if (OwnDohTemplate(key))
+                            DohServer(
+                                where, server, key.ReadText(L"DohTemplate", ValueCap).value_or(L""), DohAdapterReset);
+                    });
+            }
+        });
+        if (policyToo) DohPolicy();
     }
 
     // The DLLs of the protocol and namespace providers, each once, where they lie outside the
@@ -363,6 +419,26 @@ private:
                 .undo = scriptHere && !proxyHere ? std::optional(undo) : std::nullopt});
     }
 
+    // The DNS client's policy (1 prohibits DNS over HTTPS, 2 allows it, 3 requires it), wherever it is set.
+    void DohPolicy() {
+        Guarded([&] {
+            const std::unique_ptr<RegistryKey> key =
+                OpenPlace(s_.registry, {win::HKeyLocalMachine, DnsClientPolicy}, win::KeyQueryValue);
+            if (const std::optional<std::uint32_t> policy = key ? key->ReadNumber(L"DoHPolicy") : std::nullopt)
+                Add({.kind = FindingKind::Doh,
+                    .where = DohPolicyWhere,
+                    .value = DohPolicyWords(*policy),
+                    .reset = DohPolicyReset});
+        });
+    }
+
+    // A server's template, unless it is Windows' own for that server.
+    void DohServer(
+        const std::wstring& where, const std::wstring& server, const std::wstring& uri, const std::wstring& reset) {
+        if (uri.empty() || WindowsOwnDoh(server, uri)) return;
+        Add({.kind = FindingKind::Doh, .where = where, .value = Cut(server), .besides = Cut(uri), .reset = reset});
+    }
+
     void NameServer(RegistryKey& key, const std::wstring& where, const std::wstring& reset) {
         const std::wstring servers = key.ReadText(L"NameServer", ValueCap).value_or(L"");
         if (servers.find_first_not_of(L" ,") == servers.npos) return;
@@ -391,6 +467,7 @@ LookupReport ReadLookupPath(const Platform& s, WindowsRegistry* windows, const s
     reader.Ics(hostsPath);
     if (other) reader.report.notes.push_back(windows ? OtherUnread : OtherSystemUnread);
     else reader.Proxies(), reader.WinHttp();
-    if (windows) reader.NameServers(), reader.Nrpt(!other), reader.Winsock(), reader.PersistentRoutes();
+    if (windows)
+        reader.NameServers(), reader.Nrpt(!other), reader.Winsock(), reader.PersistentRoutes(), reader.Doh(!other);
     return reader.report;
 }

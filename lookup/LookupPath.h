@@ -1,8 +1,8 @@
 #pragma once
 // Beyond the hosts file: the other places that send a site elsewhere before or instead of it.
 // The proxies (WinINET's per user, WinHTTP's per machine), an auto-config script, name servers
-// set by hand, name resolution policy rules, Winsock providers, hosts.ics. Each is read and
-// judged here; only a proxy to this computer is plainly malware's, and gets an undo.
+// set by hand, name resolution policy rules, DNS-over-HTTPS templates, Winsock providers, hosts.ics.
+// Each is read and judged here; only a proxy to this computer is plainly malware's, and gets an undo.
 #include <string>
 #include <string_view>
 

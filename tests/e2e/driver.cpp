@@ -770,6 +770,12 @@ void NameServerAndIcs(Run& r) {
         DeleteFileW(ics.c_str());
     });
 }
+// ...a DoH template for a server of its own in Windows' list, as a DNS changer would add it.
+void DohTemplatePlanted(Run& r) {
+    const std::wstring key = L"SYSTEM\\CurrentControlSet\\Services\\Dnscache\\Parameters\\DohWellKnownServers\\6.6.6.6";
+    SetValue(HKEY_LOCAL_MACHINE, key.c_str(), L"Template", L"https://evil.example/dns-query");
+    r.undo.push_back([=] { RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str()); });
+}
 const Message ProxyFound{Detection,
     OtherPlacesFound({L"прокси для всех страниц (пользователь): " + ProxyServer + OnThisComputer}, true), L"Yes No",
     L"other-places"},
@@ -983,6 +989,11 @@ const std::vector<Case>& Cases() {
                   Cli(L"/check", "*(пользователь, локальная сеть): 127.0.0.1:8080 (на этом компьютере*exit=0\r\n"),
                   Cli(L"/repair", "*отключены (1)*changed=yes exit=0\r\n"), BrowsersTold(L""), ConnectionKeptInReg},
          .after = RegKept, .system = true},
+        {.name = "cli: a DoH template is named with its server; other=doh", .hosts = Stock,
+         .steps = {DohTemplatePlanted,
+                   Cli(L"/check", "*\r\nDNS через HTTPS (известные Windows серверы): 6.6.6.6 -> "
+                                  "https://evil.example/dns-query (сброс: *other=doh changed=no exit=0\r\n")},
+         .system = true},
         {.name = "a proxy here: after the check one message lists it and asks; Yes switches it off, its .reg kept",
          .hosts = Stock,
          .steps = ProxyHere + Steps{Start, Answer(ProxyFound, IDYES), Answer(ProxyOff, IDOK),

@@ -286,16 +286,17 @@ TEST(ConsoleRuns, AnotherInstallationIsWorkedOnInItsOwnRegistryAndNeverGuessed) 
                        L"C:\\WINDOWS\\System32\\drivers\\etc"},
                   loaded =
                       {L"в /windir: проверены только hosts.ics и реестр SYSTEM той Windows (серверы имён, NRPT, "
-                       L"Winsock); прокси пользователей, WinHTTP и правила NRPT групповой политики "
-                       L"(реестр SOFTWARE) "
-                       L"не проверены"},
+                       L"Winsock, DNS через HTTPS); прокси пользователей, WinHTTP, правила NRPT и политика DNS через "
+                       L"HTTPS групповой политики (реестр SOFTWARE) не проверены"},
                   notLoaded = {
                       L"в /windir: проверен только hosts.ics: реестр той Windows не прочитан, прокси, серверы "
-                      L"имён, NRPT и Winsock не проверены"};
+                      L"имён, NRPT, Winsock и DNS через HTTPS не проверены"};
     FakeSystem::Keys second = SystemFile(2), noSelect = SystemFile(1), gone = SystemFile(3);
     second["ControlSet002\\Services\\Tcpip\\Parameters"]["DataBasePath"] = {
         2, Utf16(L"%SystemRoot%\\System32\\%D%\\etc")};
     second["ControlSet002\\Control\\Session Manager\\Environment"]["D"] = {1, Utf16(L"drivers")};
+    FakeSystem::Keys running = UserProxy(L"127.0.0.1:8080");
+    running["SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient"]["DoHPolicy"] = {4, std::string("\3\0\0\0", 4)};
     noSelect.erase("Select");
     gone["ControlSet002"];
     // clang-format off
@@ -317,8 +318,8 @@ TEST(ConsoleRuns, AnotherInstallationIsWorkedOnInItsOwnRegistryAndNeverGuessed) 
          L"стандартным", L"кэш DNS не нужно очищать: это кэш запущенной Windows, а не той, что в /windir:"},
          .last = L"hosts=modified redirected=yes other=unread changed=yes",
          .after = {{OtherHosts, Stock}, {OtherHosts + L".20240102-030405.bak", Infected}}, .resetInHive = true},
-        {.name = "at ControlSet002, its variables its own, this computer's proxy not its", .args = check,
-         .at = OtherHosts, .keys = UserProxy(L"127.0.0.1:8080"), .hive = second, .code = 0, .said = loaded + Missing,
+        {.name = "at ControlSet002, its variables its own, this computer's proxy and DoH policy not its", .args = check,
+         .at = OtherHosts, .keys = running, .hive = second, .code = 0, .said = loaded + Missing,
          .last = L"hosts=missing redirected=no other=unread changed=no"},
         // Never a guess at the control set; and the file unloaded whatever happens, never made.
         {.name = "no Select\\Current", .args = check, .at = OtherHosts, .hive = noSelect, .code = 0,

@@ -60,7 +60,9 @@ Journal LookupReads(bool tcpip = false) {
                hklm + L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig 264",
                set + L"Dnscache\\Parameters\\DnsPolicyConfig 8", winsock + L"Protocol_Catalog9\\Catalog_Entries 8",
                winsock + L"NameSpace_Catalog5\\Catalog_Entries 8", winsock + L"Protocol_Catalog9\\Catalog_Entries64 8",
-               winsock + L"NameSpace_Catalog5\\Catalog_Entries64 8", set + L"Tcpip\\Parameters\\PersistentRoutes 1"};
+               winsock + L"NameSpace_Catalog5\\Catalog_Entries64 8", set + L"Tcpip\\Parameters\\PersistentRoutes 1",
+               set + L"Dnscache\\Parameters\\DohWellKnownServers 8", set + L"Dnscache\\InterfaceSpecificParameters 8",
+               hklm + L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient 257"};
 }
 // Where Windows reads hosts from and the rest of the lookup path, then the file. The new content
 // first, then the check that hosts can go, the copy, the replace, and the DNS cache cleared.

@@ -95,10 +95,16 @@ const std::string User = UserSettings, Settings = User.substr(5),
                   WinHttpKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections",
                   Set = "SYSTEM\\CurrentControlSet\\Services\\", Tcpip = Set + "Tcpip",
                   Protocols = Set + "WinSock2\\Parameters\\Protocol_Catalog9\\Catalog_Entries\\",
-                  Hive = "HKU\\S-1-5-21-7-1001", Control = "SYSTEM\\CurrentControlSet\\Control\\";
+                  Hive = "HKU\\S-1-5-21-7-1001", Control = "SYSTEM\\CurrentControlSet\\Control\\",
+                  Nrpt = Set + "Dnscache\\Parameters\\DnsPolicyConfig\\",
+                  Doh = Set + "Dnscache\\Parameters\\DohWellKnownServers\\",
+                  DohA = Set + "Dnscache\\InterfaceSpecificParameters\\{A}\\DohInterfaceSettings\\Doh\\",
+                  DohB = Set + "Dnscache\\InterfaceSpecificParameters\\{B}\\DohInterfaceSettings\\Doh6\\";
 const RegistryValue On{4, Number(1)};
 RegistryValue Sz(std::wstring_view text) { return {1, Utf16(text)}; }
 RegistryValue ExpandSz(std::wstring_view text) { return {2, Utf16(text)}; }
+RegistryValue Qword(std::uint32_t n) { return {11, Number(n) + Number(0)}; }
+const RegistryValue Evil = Sz(L"https://evil.example/q");
 RegistryValue Catalog(const std::string& dll) { return {3, dll + std::string("\0\x01", 2)}; }
 const std::string WinHttpHere = Number(0x28) + Number(7) + Number(3) + Text("127.0.0.1:3128") + Text("<local>");
 
@@ -107,7 +113,13 @@ const std::string WinHttpHere = Number(0x28) + Number(7) + Number(3) + Text("127
 TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
     const std::wstring here = L" (на этом компьютере: так делают вредоносные программы)",
                        byHand = L" (сброс: inetcpl.cpl, Подключения, Настройка сети)",
-                       Route = L"постоянный маршрут через этот компьютер или в никуда (адрес, маска, шлюз, метрика): ";
+                       Route = L"постоянный маршрут через этот компьютер или в никуда (адрес, маска, шлюз, метрика): ",
+                       DohByHand =
+                           L" (сброс: Параметры, Сеть и Интернет, адаптер, Назначение DNS-сервера: "
+                           L"Изменить, без шифрования)";
+    const auto Remove = [](const std::wstring& rule) {
+        return L" (удалить: групповой политикой или Remove-DnsClientNrptRule -Name \"" + rule + L"\")";
+    };
     // `system`: the run is SYSTEM's.
     // clang-format off
     const struct {
@@ -179,18 +191,45 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
                  L"name=\"Ethernet\" source=dhcp)",
                     L"серверы имён заданы вручную ({C}, IPv6): ::6 (сброс: в свойствах адаптера: получать адрес "
                     L"DNS-сервера автоматически)"}},
-        {.name = "NRPT rules, Group Policy's first; a direct WinHTTP setting is none",
-            .keys = {{Set + "Dnscache\\Parameters\\DnsPolicyConfig\\{R}",
-                         {{"Name", {7, Utf16(L".bank.ru") + Utf16(L"pay.ru") + std::string(2, '\0')}},
-                             {"GenericDNSServers", Sz(L"6.6.6.6")}}},
+        {.name = "NRPT rules in use: their servers only with their option bit",
+            .keys = {{Nrpt + "{R}", {{"Name", {7, Utf16(L".bank.ru") + Utf16(L"pay.ru") + std::string(2, '\0')}},
+                         {"ConfigOptions", {4, Number(0x1A)}}, {"GenericDNSServers", Sz(L"6.6.6.6")}}},
+                {Nrpt + "{S}", {{"Name", Sz(L".vk.com")}, {"ConfigOptions", {4, Number(0x16)}},
+                                   {"GenericDNSServers", Sz(L"7.7.7.7")}}}},
+            .lines = {L"правило NRPT \"{R}\": .bank.ru, pay.ru -> 6.6.6.6" + Remove(L"{R}"),
+                L"правило NRPT \"{S}\": .vk.com -> серверы имён не заданы" + Remove(L"{S}")}},
+        {.name = "Group Policy's NRPT rules first, the local ones then not in use; a direct WinHTTP setting is none",
+            .keys = {{Nrpt + "{R}", {{"Name", Sz(L".bank.ru")}}},
                 {"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig\\{P}",
-                    {{"Name", Sz(L".corp")}}},
+                    {{"Name", Sz(L".corp")}, {"ConfigOptions", {4, Number(8)}},
+                        {"GenericDNSServers", Sz(L"10.0.0.53")}}},
                 {WinHttpKey,
                     {{"WinHttpSettings", {3, Number(0x28) + Number(7) + Number(1) + Text("127.0.0.1:1") + Text("")}}}}},
-            .lines = {L"правило NRPT \"{P}\": .corp -> серверы имён не заданы (удалить: групповой политикой или "
-                      L"Remove-DnsClientNrptRule -Name \"{P}\")",
-                L"правило NRPT \"{R}\": .bank.ru, pay.ru -> 6.6.6.6 (удалить: групповой политикой или "
-                L"Remove-DnsClientNrptRule -Name \"{R}\")"}},
+            .lines = {L"правило NRPT \"{P}\": .corp -> 10.0.0.53" + Remove(L"{P}"),
+                L"правило NRPT \"{R}\" (не действует: есть правила групповой политики): .bank.ru -> серверы имён не "
+                L"заданы" + Remove(L"{R}")}},
+        {.name = "DoH templates beyond Windows' own list, each with its server; one without a template is none",
+            .keys = {{Doh + "1.1.1.1", {{"Template", Sz(L"https://cloudflare-dns.com/dns-query")}}},
+                {Doh + "2620:FE::FE", {{"Template", Sz(L"https://DNS.quad9.net/dns-query")}}},
+                {Doh + "8.8.8.8", {{"Template", Evil}}}, {Doh + "6.6.6.6", {{"Flags", Qword(8)}}}},
+            .lines = {L"DNS через HTTPS (известные Windows серверы): 8.8.8.8 -> https://evil.example/q (сброс: netsh "
+                      L"dns delete encryption server=8.8.8.8)"}},
+        {.name = "an adapter's DoH templates: only its own, by their bit in a QWORD; not Windows' own",
+            .keys = {{DohA + "8.8.8.8", {{"DohFlags", Qword(1)}, {"DohTemplate", Evil}}},
+                {DohA + "5.5.5.5", {{"DohFlags", {11, Number(2)}}, {"DohTemplate", Evil}}},
+                {DohA + "6.6.6.6", {{"DohFlags", Qword(2)}, {"DohTemplate", Evil}}},
+                {DohA + "7.7.7.7", {{"DohFlags", {3, Qword(2).bytes}}, {"DohTemplate", Evil}}},
+                {DohB + "2606:4700:4700::1111",
+                    {{"DohFlags", Qword(6)}, {"DohTemplate", Sz(L"https://cloudflare-dns.com/dns-query")}}},
+                {DohB + "::6", {{"DohFlags", Qword(6)}, {"DohTemplate", Evil}}},
+                {Control + "Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\{A}\\Connection",
+                    {{"Name", Sz(L"Ethernet")}}}},
+            .lines = {L"DNS через HTTPS (Ethernet, IPv4): 6.6.6.6 -> https://evil.example/q" + DohByHand,
+                L"DNS через HTTPS ({B}, IPv6): ::6 -> https://evil.example/q" + DohByHand}},
+        {.name = "the DNS client's DoH policy, where it is set",
+            .keys = {{"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient", {{"DoHPolicy", {4, Number(3)}}}}},
+            .lines = {L"DNS через HTTPS (групповая политика): обязательно (сброс: групповой политикой или reg delete "
+                      L"\"HKLM\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\" /v DoHPolicy /f)"}},
         {.name = "Winsock DLLs outside the system folder, each once, expanded with the machine's variables",
             .keys = {{Protocols + "1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\mswsock.dll")}}},
                 {Protocols + "2", {{"PackedCatalogItem", Catalog("C:\\u\\lsp.dll")}}},
