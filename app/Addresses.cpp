@@ -26,3 +26,10 @@ bool IsPrivate(const std::array<std::uint8_t, 4>& a) {
 bool IsPublic(const std::array<std::uint8_t, 4>& a) {
     return !IsPrivate(a) && a[0] != 0 && a[0] != 127 && !(a[0] == 169 && a[1] == 254) && a[0] < 224;
 }
+
+bool SameNetwork(const std::array<std::uint8_t, 4>& a, const std::array<std::uint8_t, 4>& b,
+    const std::array<std::uint8_t, 4>& mask) {
+    for (std::size_t i = 0; i < 4; ++i)
+        if ((a[i] ^ b[i]) & mask[i]) return false;
+    return true;
+}

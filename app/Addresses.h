@@ -12,3 +12,7 @@ bool IsPrivate(const std::array<std::uint8_t, 4>& a);
 // Reached across the internet: none of the private, loopback, link-local, "this network" or
 // multicast and reserved ranges.
 bool IsPublic(const std::array<std::uint8_t, 4>& a);
+
+// Whether two addresses are on the same network, by its mask.
+bool SameNetwork(const std::array<std::uint8_t, 4>& a, const std::array<std::uint8_t, 4>& b,
+    const std::array<std::uint8_t, 4>& mask);

@@ -25,10 +25,10 @@ inline std::wstring SignedOutUserOf(const std::wstring& sid, const std::wstring&
 }
 // Their registry file that could not be loaded: why, as the Windows error tells it.
 inline std::wstring ProfileUnread(const std::wstring& who, std::uint32_t code, const std::wstring& errorText) {
-    const std::wstring why = code == 32                  ? L"NTUSER.DAT занят другой программой"
-                             : code == 2 || code == 3    ? L"нет файла NTUSER.DAT"
+    const std::wstring why = code == 32               ? L"NTUSER.DAT занят другой программой"
+                             : code == 2 || code == 3 ? L"нет файла NTUSER.DAT"
                              : code == 1009 || code == 1015 || code == 1017 ? L"NTUSER.DAT повреждён"
-                                                         : L"NTUSER.DAT не загружен";
+                                                                            : L"NTUSER.DAT не загружен";
     return L"прокси не проверены (" + who + L"): " + why + L": ошибка " + std::to_wstring(code) + L": " + errorText;
 }
 // Which of WinINET's connection values: the local network's, its saved copy, a dial-up, VPN or
@@ -87,7 +87,9 @@ inline std::wstring WinsockLine(const std::wstring& dll, const std::wstring& tai
 
 // A persistent route as Windows keeps it: "address,mask,gateway,metric".
 inline std::wstring RouteLine(const std::wstring& route, const std::wstring& tail) {
-    return L"постоянный маршрут через этот компьютер или в никуда (адрес, маска, шлюз, метрика): " + route + tail;
+    return L"постоянный маршрут мимо сети: через этот компьютер, в никуда или через шлюз не из сетей компьютера "
+           L"(адрес, маска, шлюз, метрика): " +
+           route + tail;
 }
 
 // DNS over HTTPS (Windows 11): a server and its template, from the list of the servers Windows

@@ -60,11 +60,17 @@ bool IsUserHive(std::wstring_view name) {
 
 namespace {
 
+// A list value's items, or a text value as one.
+std::vector<std::wstring> Texts(const std::optional<RegistryValue>& value) {
+    if (value && value->type == win::RegMultiSz) return RegistryList(value->bytes);
+    const std::optional<std::wstring> text = RegistryKey::TextValue(value);
+    return text ? std::vector{*text} : std::vector<std::wstring>{};
+}
+
 // A list value (REG_MULTI_SZ, or one text) as one line, its items by commas.
 std::wstring ListText(const std::optional<RegistryValue>& value) {
-    if (!value || value->type != win::RegMultiSz) return RegistryKey::TextValue(value).value_or(L"");
     std::wstring list;
-    for (const std::wstring& item : RegistryList(value->bytes))
+    for (const std::wstring& item : Texts(value))
         if (!item.empty()) list += (list.empty() ? L"" : L", ") + item;
     return list;
 }
@@ -125,8 +131,8 @@ public:
     // Its own, and on 64-bit Windows the copy that 32-bit programs read.
     void WinHttp() {
         WinHttpProxyAt({win::HKeyLocalMachine, WinHttpConnections}, WinHttpOwn, L"netsh winhttp reset proxy");
-        WinHttpProxyAt({win::HKeyLocalMachine, WinHttp32Connections}, WinHttp32,
-            L"%windir%\\SysWOW64\\netsh winhttp reset proxy");
+        WinHttpProxyAt(
+            {win::HKeyLocalMachine, WinHttp32Connections}, WinHttp32, L"%windir%\\SysWOW64\\netsh winhttp reset proxy");
     }
 
     void WinHttpProxyAt(const KeyPlace& place, const std::wstring& who, const std::wstring& reset) {
@@ -240,9 +246,11 @@ public:
     }
 
     // Routes Windows puts back at every start, which `route -f` leaves: one to a public address,
-    // or to every address, through this computer or through no gateway at all is malware's way to
-    // cut sites off. Each value's name is "address,mask,gateway,metric".
+    // or to every address, through this computer, through no gateway at all, or through one on no
+    // network of the computer's is malware's way to cut sites off. Each value's name is
+    // "address,mask,gateway,metric".
     void PersistentRoutes() {
+        const std::vector<Network> networks = Networks();
         Guarded([&] {
             const std::unique_ptr<RegistryKey> key = windows_->Open(TcpipRoutes, win::KeyQueryValue);
             for (const std::wstring& route : key ? key->ValueNames() : std::vector<std::wstring>{}) {
@@ -254,7 +262,9 @@ public:
                 if (parts.size() < 3) continue;
                 const auto to = Ipv4Of(parts[0]), mask = Ipv4Of(parts[1]), via = Ipv4Of(parts[2]);
                 if (!to || !mask || !via || !(IsPublic(*to) || *mask == std::array<std::uint8_t, 4>{})) continue;
-                if ((*via)[0] != 127 && *via != std::array<std::uint8_t, 4>{}) continue;
+                const bool reached = std::any_of(networks.begin(), networks.end(),
+                    [&](const Network& n) { return SameNetwork(*via, n.address, n.mask); });
+                if ((*via)[0] != 127 && *via != std::array<std::uint8_t, 4>{} && reached) continue;
                 Add({.kind = FindingKind::Route,
                     .value = Cut(route),
                     .reset = L"route delete " + Cut(route.substr(0, route.find(L',')))});
@@ -263,6 +273,26 @@ public:
     }
 
 private:
+    struct Network {
+        std::array<std::uint8_t, 4> address, mask;
+    };
+    // The IPv4 networks of the adapters: set by hand, or given by DHCP.
+    std::vector<Network> Networks() {
+        std::vector<Network> networks;
+        EachSubKey(ControlSet(), TcpipInterfaces, [&](const std::wstring&, RegistryKey& key) {
+            for (const auto& [address, mask] :
+                {std::pair{L"IPAddress", L"SubnetMask"}, {L"DhcpIPAddress", L"DhcpSubnetMask"}}) {
+                const std::vector<std::wstring> addresses = Texts(key.Read(address, ValueCap)),
+                                                masks = Texts(key.Read(mask, ValueCap));
+                for (std::size_t i = 0; i < std::min(addresses.size(), masks.size()); ++i) {
+                    const auto a = Ipv4Of(s_.cp.ToAnsi(addresses[i])), m = Ipv4Of(s_.cp.ToAnsi(masks[i]));
+                    if (a && m && *a != std::array<std::uint8_t, 4>{}) networks.push_back({*a, *m});  // 0.0.0.0: DHCP's
+                }
+            }
+        });
+        return networks;
+    }
+
     // Each signed-in user's hive under HKU, then each other profile's registry file.
     void EveryUsers() {
         std::set<std::wstring> signedIn;

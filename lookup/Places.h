@@ -18,6 +18,7 @@ inline constexpr wchar_t DnsClientPolicy[] = L"SOFTWARE\\Policies\\Microsoft\\Wi
 inline constexpr wchar_t NrptLocal[] = L"Services\\Dnscache\\Parameters\\DnsPolicyConfig";
 inline constexpr wchar_t DohWellKnown[] = L"Services\\Dnscache\\Parameters\\DohWellKnownServers";
 inline constexpr wchar_t DohInterfaces[] = L"Services\\Dnscache\\InterfaceSpecificParameters";
+inline constexpr wchar_t TcpipInterfaces[] = L"Services\\Tcpip\\Parameters\\Interfaces";
 inline constexpr wchar_t TcpipRoutes[] = L"Services\\Tcpip\\Parameters\\PersistentRoutes";
 inline constexpr wchar_t AdapterNames[] = L"Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\";
 inline constexpr wchar_t WinsockProtocols[] = L"Services\\WinSock2\\Parameters\\Protocol_Catalog9\\";

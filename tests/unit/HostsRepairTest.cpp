@@ -50,9 +50,9 @@ Journal LookupReads(bool tcpip = false) {
                        ie = L"Microsoft\\Windows\\CurrentVersion\\Internet Settings",
                        winsock = set + L"WinSock2\\Parameters\\";
     Journal reads{L"ordinary read " + H + L".ics", L"openW -2147483647 Software\\" + ie + L"\\Connections 257",
-        L"openW -2147483647 Software\\" + ie + L" 257",
-        hklm + L"SOFTWARE\\Policies\\" + ie + L" 257", hklm + L"SOFTWARE\\" + ie + L"\\Connections 257",
-        hklm + L"SOFTWARE\\WOW6432Node\\" + ie + L"\\Connections 257", set + L"Tcpip\\Parameters 1"};
+        L"openW -2147483647 Software\\" + ie + L" 257", hklm + L"SOFTWARE\\Policies\\" + ie + L" 257",
+        hklm + L"SOFTWARE\\" + ie + L"\\Connections 257", hklm + L"SOFTWARE\\WOW6432Node\\" + ie + L"\\Connections 257",
+        set + L"Tcpip\\Parameters 1"};
     if (tcpip) reads.push_back(L"close 101");
     return reads +
            Journal{set + L"Tcpip\\Parameters\\Interfaces 8", set + L"Tcpip6\\Parameters 1",
@@ -60,8 +60,9 @@ Journal LookupReads(bool tcpip = false) {
                hklm + L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig 264",
                set + L"Dnscache\\Parameters\\DnsPolicyConfig 8", winsock + L"Protocol_Catalog9\\Catalog_Entries 8",
                winsock + L"NameSpace_Catalog5\\Catalog_Entries 8", winsock + L"Protocol_Catalog9\\Catalog_Entries64 8",
-               winsock + L"NameSpace_Catalog5\\Catalog_Entries64 8", set + L"Tcpip\\Parameters\\PersistentRoutes 1",
-               set + L"Dnscache\\Parameters\\DohWellKnownServers 8", set + L"Dnscache\\InterfaceSpecificParameters 8",
+               winsock + L"NameSpace_Catalog5\\Catalog_Entries64 8", set + L"Tcpip\\Parameters\\Interfaces 8",
+               set + L"Tcpip\\Parameters\\PersistentRoutes 1", set + L"Dnscache\\Parameters\\DohWellKnownServers 8",
+               set + L"Dnscache\\InterfaceSpecificParameters 8",
                hklm + L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient 257"};
 }
 // Where Windows reads hosts from and the rest of the lookup path, then the file. The new content

@@ -113,7 +113,9 @@ const std::string WinHttpHere = Number(0x28) + Number(7) + Number(3) + Text("127
 TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
     const std::wstring here = L" (на этом компьютере: так делают вредоносные программы)",
                        byHand = L" (сброс: inetcpl.cpl, Подключения, Настройка сети)",
-                       Route = L"постоянный маршрут через этот компьютер или в никуда (адрес, маска, шлюз, метрика): ",
+                       Route =
+                           L"постоянный маршрут мимо сети: через этот компьютер, в никуда или через шлюз не из сетей "
+                           L"компьютера (адрес, маска, шлюз, метрика): ",
                        DohByHand =
                            L" (сброс: Параметры, Сеть и Интернет, адаптер, Назначение DNS-сервера: "
                            L"Изменить, без шифрования)";
@@ -167,11 +169,17 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
             .lines = {L"hosts.ics: 8.8.8.8 evil.mshome.net", L"hosts.ics: 172.32.0.1 pc.mshome.net"},
             .files = {{H + L".ics", "192.168.137.1 PC.mshome.net\r\n172.31.0.5 wsl.MSHOME.net\r\n8.8.8.8 "
                                     "evil.mshome.net\r\n172.32.0.1 pc.mshome.net\r\n"}}},
-        {.name = "persistent routes: to every address or a public one, through this computer or nowhere",
+        {.name = "persistent routes: to every address or a public one, through this computer, nowhere or off the "
+                 "networks; a gateway on an adapter's network by hand or by DHCP is none",
             .keys = {{Tcpip + "\\Parameters\\PersistentRoutes", {{"0.0.0.0,0.0.0.0,127.0.0.1,1", Sz(L"")},
                 {"1.2.3,255.0.0.0,127.0.0.1,1", Sz(L"")}, {"10.0.0.0,255.0.0.0,0.0.0.0,1", Sz(L"")},
-                {"77.88.55.60,255.255.255.255,0.0.0.0,1", Sz(L"")}, {"8.8.8.8,255.255.255.255,192.168.1.1,1", Sz(L"")}}}},
+                {"77.88.55.60,255.255.255.255,0.0.0.0,1", Sz(L"")}, {"8.8.8.8,255.255.255.255,192.168.1.1,1", Sz(L"")},
+                {"8.8.4.4,255.255.255.255,10.1.0.1,1", Sz(L"")}, {"1.1.1.1,255.255.255.255,10.9.9.9,1", Sz(L"")}}},
+                {Tcpip + "\\Parameters\\Interfaces\\{A}", {{"DhcpIPAddress", Sz(L"192.168.1.5")},
+                    {"DhcpSubnetMask", Sz(L"255.255.255.0")}, {"IPAddress", {7, Utf16(L"0.0.0.0") + Utf16(L"10.1.2.3") +
+                    std::string(2, '\0')}}, {"SubnetMask", {7, Utf16(L"0.0.0.0") + Utf16(L"255.255.0.0") + std::string(2, '\0')}}}}},
             .lines = {Route + L"0.0.0.0,0.0.0.0,127.0.0.1,1 (сброс: route delete 0.0.0.0)",
+                Route + L"1.1.1.1,255.255.255.255,10.9.9.9,1 (сброс: route delete 1.1.1.1)",
                 Route + L"77.88.55.60,255.255.255.255,0.0.0.0,1 (сброс: route delete 77.88.55.60)"}},
         {.name = "WinHTTP's proxy here, with its bypass list; its 32-bit programs' copy elsewhere",
             .keys = {{WinHttpKey, {{"WinHttpSettings", {3, WinHttpHere}}}},
@@ -260,7 +268,8 @@ TEST(LookupPath, EveryUserReadEvenSignedOutTheirFileUnloadedOnEveryPath) {
     const std::wstring file = L"C:\\Users\\ivan\\NTUSER.DAT", load = L"load privately " + file + L" 131097",
                        again = L"load " + file, unload = L"unload " + file,
                        who = L" (пользователь S-1-12-1-5 вне системы, C:\\Users\\ivan): ",
-                       proxy = L"прокси для всех страниц" + who + L"p:1 (сброс: inetcpl.cpl, Подключения, Настройка сети)",
+                       proxy =
+                           L"прокси для всех страниц" + who + L"p:1 (сброс: inetcpl.cpl, Подключения, Настройка сети)",
                        unread = L"прокси не проверены" + who;
     const std::string profiles = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
     // clang-format off
@@ -288,7 +297,8 @@ TEST(LookupPath, EveryUserReadEvenSignedOutTheirFileUnloadedOnEveryPath) {
         sys.keys = {{Hive + "\\" + Settings, {}},
             {profiles + "S-1-5-21-7-1001", {{"ProfileImagePath", ExpandSz(L"%SystemDrive%\\Users\\anna")}}},
             {profiles + "S-1-12-1-5", {{"ProfileImagePath", ExpandSz(L"%SystemDrive%\\Users\\ivan")}}},
-            {profiles + "S-1-5-18", {{"ProfileImagePath", ExpandSz(L"%systemroot%\\system32\\config\\systemprofile")}}}};
+            {profiles + "S-1-5-18",
+                {{"ProfileImagePath", ExpandSz(L"%systemroot%\\system32\\config\\systemprofile")}}}};
         if (c.file) sys.hives[file] = {{Settings, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"p:1")}}}};
         WindowsRegistry windows(sys.Get(), L"");
         const LookupReport report = ReadLookupPath(sys.Get(), &windows, H, false);
