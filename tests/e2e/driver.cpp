@@ -736,13 +736,43 @@ const std::string ConnectionProxy =
 const Steps ConnectionProxyHere = {
     Planted(HKEY_CURRENT_USER, Settings, L"ProxyEnable", REG_DWORD, std::string(4, '\0')),
     Planted(HKEY_CURRENT_USER, ConnectionsKey, L"DefaultConnectionSettings", REG_BINARY, ConnectionProxy)};
-Step BrowsersTold(const std::wstring& proxy) {
+Step BrowsersTold(const std::wstring& proxy, const std::wstring& script = L"") {
     return [=](Run&) {
         WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};
         if (!WinHttpGetIEProxyConfigForCurrentUser(&config)) Fail("WinHTTP did not tell the proxy browsers use");
-        const std::wstring told = config.lpszProxy ? config.lpszProxy : L"";
+        const std::wstring told = config.lpszProxy ? config.lpszProxy : L"",
+                           url = config.lpszAutoConfigUrl ? config.lpszAutoConfigUrl : L"";
         for (LPWSTR text : {config.lpszProxy, config.lpszProxyBypass, config.lpszAutoConfigUrl}) GlobalFree(text);
-        if (told != proxy) Fail("browsers are told the proxy " + Quote(told));
+        if (told != proxy || url != script)
+            Fail("browsers are told the proxy " + Quote(told) + ", script " + Quote(url));
+    };
+}
+// A connection value's bytes: a version, a counter, the flags, then the proxy, bypass and script texts.
+std::string ConnectionValue(char flags, const std::string& proxy, const std::string& script) {
+    const auto text = [](const std::string& t) { return std::string{static_cast<char>(t.size()), 0, 0, 0} + t; };
+    return std::string("\x46\0\0\0\1\0\0\0", 8) + std::string{flags, 0, 0, 0} + text(proxy) + text("") + text(script) +
+           std::string(32, '\0');
+}
+// Each store left on by malware switched off: the value's flags 2 and 4 cleared, the mirror's ProxyEnable 0.
+Step SwitchedOff(const std::wstring& value) {
+    return [=](Run&) {
+        std::string bytes(1 << 12, '\0');
+        DWORD size = static_cast<DWORD>(bytes.size()), enabled = 1, four = sizeof enabled;
+        RegGetValueW(
+            HKEY_CURRENT_USER, ConnectionsKey.c_str(), value.c_str(), RRF_RT_REG_BINARY, nullptr, bytes.data(), &size);
+        RegGetValueW(HKEY_CURRENT_USER, Settings.c_str(), L"ProxyEnable", RRF_RT_REG_DWORD, nullptr, &enabled, &four);
+        if (size < 12 || bytes[8] & 6 || enabled) Fail(Narrow(value) + " or the mirror's ProxyEnable is left on");
+    };
+}
+// WinHTTP's own proxy, as the services that use it ask for it.
+Step WinHttpTells(const std::wstring& proxy) {
+    return [=](Run&) {
+        WINHTTP_PROXY_INFO info{};
+        if (!WinHttpGetDefaultProxyConfiguration(&info)) Fail("WinHTTP did not tell its own proxy");
+        const std::wstring told =
+            info.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY && info.lpszProxy ? info.lpszProxy : L"";
+        for (LPWSTR text : {info.lpszProxy, info.lpszProxyBypass}) GlobalFree(text);
+        if (told != proxy) Fail("WinHTTP's own proxy is " + Quote(told));
     };
 }
 void ConnectionKeptInReg(Run& r) {
@@ -755,6 +785,19 @@ void ConnectionKeptInReg(Run& r) {
                     .find(std::string(reinterpret_cast<const char*>(old.data()), old.size() * 2)) != std::string::npos)
             return;
     Fail("no .reg beside hosts holds the connection's old value");
+}
+// ...WinHTTP's proxy as WinHTTP reads it back (Wine's takes only version 0x18, counter 0), and a
+// persistent route that sends a site to this computer;
+const std::string WinHttpProxy =
+    std::string("\x18\0\0\0\0\0\0\0\3\0\0\0\x0e\0\0\0", 16) + "127.0.0.1:3128" + std::string(4, '\0');
+const Steps WinHttpAndRouteHere = {
+    Planted(HKEY_LOCAL_MACHINE, ConnectionsKey, L"WinHttpSettings", REG_BINARY, WinHttpProxy),
+    Planted(HKEY_LOCAL_MACHINE, std::wstring(Tcpip) + L"\\PersistentRoutes", L"8.8.8.8,255.255.255.255,127.0.0.1,1",
+        REG_SZ, std::string(2, '\0'))};
+// ...Windows' own shared-connection name in hosts.ics;
+void IcsOwnName(Run& r) {
+    WriteFileBytes(r.hosts + L".ics", "192.168.137.1 DESKTOP-E2E.mshome.net\r\n");
+    r.undo.push_back([ics = r.hosts + L".ics"] { DeleteFileW(ics.c_str()); });
 }
 // ...an adapter whose name servers are set by hand, as DNS changers set them; hosts.ics with an entry.
 void NameServerAndIcs(Run& r) {
@@ -988,6 +1031,28 @@ const std::vector<Case>& Cases() {
          .steps = ConnectionProxyHere + Steps{BrowsersTold(L"127.0.0.1:8080"),
                   Cli(L"/check", "*(пользователь, локальная сеть): 127.0.0.1:8080 (на этом компьютере*exit=0\r\n"),
                   Cli(L"/repair", "*отключены (1)*changed=yes exit=0\r\n"), BrowsersTold(L""), ConnectionKeptInReg},
+         .after = RegKept, .system = true},
+        {.name = "cli: a script here in the value browsers read, a PPPoE entry's own proxy here, the old mirrors' proxy "
+                 "here: each named; /repair switches every store off", .hosts = Stock,
+         .steps = ProxyHere + Steps{Planted(HKEY_CURRENT_USER, ConnectionsKey, L"DefaultConnectionSettings", REG_BINARY,
+                                        ConnectionValue(5, "", "http://127.0.0.1:9/p.pac")),
+                  Planted(HKEY_CURRENT_USER, ConnectionsKey, L"PPPoE Дом.ру", REG_BINARY,
+                      ConnectionValue(3, "127.0.0.1:3128", "")), BrowsersTold(L"", L"http://127.0.0.1:9/p.pac"),
+                  Cli(L"/check", "*(пользователь, локальная сеть): http://127.0.0.1:9/p.pac (на этом компьютере*"
+                                 "(пользователь, подключение \"PPPoE Дом.ру\"): 127.0.0.1:3128 (на этом компьютере*"
+                                 "(пользователь): 127.0.0.1:8080 (на этом компьютере*other=proxy,pac changed=no exit=0\r\n"),
+                  Cli(L"/repair", "*отключены (3)*changed=yes exit=0\r\n"), BrowsersTold(L""),
+                  SwitchedOff(L"DefaultConnectionSettings"), SwitchedOff(L"PPPoE Дом.ру")},
+         .after = RegKept, .system = true},
+        {.name = "cli: hosts.ics with only Windows' own mshome.net name is none; WinHTTP's proxy and a persistent route "
+                 "through this computer are named; /repair sets WinHTTP direct, as WinHTTP then tells",
+         .hosts = Stock,
+         .steps = Steps{IcsOwnName, Cli(L"/check", "*RESULT hosts=clean redirected=no other=none changed=no exit=0\r\n")} +
+                  WinHttpAndRouteHere + Steps{WinHttpTells(L"127.0.0.1:3128"),
+                  Cli(L"/check", "*\r\nпрокси WinHTTP (службы Windows, обновления): 127.0.0.1:3128 (на этом компьютере*"
+                                 "\r\nпостоянный маршрут мимо сети: *: 8.8.8.8,255.255.255.255,127.0.0.1,1 (сброс: route "
+                                 "delete 8.8.8.8)\r\n*other=winhttp,route changed=no exit=0\r\n"),
+                  Cli(L"/repair", "*отключены (1)*other=winhttp,route changed=yes exit=0\r\n"), WinHttpTells(L"")},
          .after = RegKept, .system = true},
         {.name = "cli: a DoH template is named with its server; other=doh", .hosts = Stock,
          .steps = {DohTemplatePlanted,
