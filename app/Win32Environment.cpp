@@ -36,6 +36,39 @@ std::wstring Win32Environment::WindowsDirectory() {
 
 std::wstring Win32Environment::SystemDirectory() { return SystemFolder(GetSystemDirectoryW, L"GetSystemDirectoryW"); }
 
+namespace {
+
+#ifndef _WIN64
+// A 32-bit process on 64-bit Windows; IsWow64Process is XP SP2's, looked up at run time.
+bool UnderWow64() {
+    const auto query = NewerKernelCall<BOOL(WINAPI*)(HANDLE, PBOOL)>("IsWow64Process");
+    BOOL wow64 = FALSE;
+    return query && query(GetCurrentProcess(), &wow64) && wow64;
+}
+#endif
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+// Sysnative is no real folder: WOW64 shows it to 32-bit processes alone, and only its attributes
+// tell whether it is there.
+std::wstring Win32Environment::SystemFolderOf(int bits) {
+    constexpr int own = sizeof(void*) * 8;
+    if (bits == own) return SystemDirectory();
+#ifdef _WIN64
+    wchar_t wow64[MAX_PATH];
+    const UINT n = GetSystemWow64DirectoryW(wow64, MAX_PATH);
+    const std::wstring folder = n && n < MAX_PATH ? std::wstring(wow64, n) : L"";
+#else
+    const std::wstring folder = UnderWow64() ? WindowsDirectory() + L"\\Sysnative" : L"";
+#endif
+    return !folder.empty() && IsFolder(folder) ? folder : L"";
+}
+
 std::wstring Win32Environment::ComputerName() {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;

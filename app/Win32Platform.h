@@ -2,7 +2,8 @@
 // The Win32 side of the platform interfaces: thin adapters over the system calls, one file per
 // system area: Win32Environment.cpp (the system's folders and names, errors, clock, code page),
 // Win32Files.cpp, Win32Registry.cpp, Win32Processes.cpp (programs, privileges, the restart, DLL
-// search), Win32Shell.cpp (the desktop shell, with COM, and the message box), Win32Console.cpp.
+// search), Win32Shell.cpp (the desktop shell, with COM, and the message box), Win32Console.cpp,
+// Win32Signatures.cpp (Authenticode).
 #include <windows.h>
 
 #include "app/NestedSwitch.h"
@@ -77,6 +78,7 @@ public:
     std::wstring SystemDirectory() override;
     std::wstring ComputerName() override;
     std::wstring ErrorText(std::uint32_t code) override;
+    std::wstring SystemFolderOf(int bits) override;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -99,6 +101,8 @@ public:
     std::unique_ptr<OutputFile> OpenToAppend(const std::wstring& path, FileFacts& facts) override;
     Permissions PermissionsOf(const std::wstring& path) override;
     bool MayOpen(const std::wstring& path, std::uint32_t access) override;
+    // In Win32Signatures.cpp.
+    Signature SignatureOf(const std::wstring& path) override;
 };
 
 class Win32Processes final : public Processes {

@@ -183,15 +183,6 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
                       L"Remove-DnsClientNrptRule -Name \"{P}\")",
                 L"правило NRPT \"{R}\": .bank.ru, pay.ru -> 6.6.6.6 (удалить: групповой политикой или "
                 L"Remove-DnsClientNrptRule -Name \"{R}\")"}},
-        {.name = "Winsock DLLs outside the system folder, each once, expanded with the machine's variables",
-            .keys = {{Protocols + "1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\mswsock.dll")}}},
-                {Protocols + "2", {{"PackedCatalogItem", Catalog("C:\\u\\lsp.dll")}}},
-                {Protocols + "3", {{"PackedCatalogItem", Catalog("c:\\U\\LSP.dll")}}},
-                {Set + "WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries64\\1",
-                    {{"LibraryPath", {2, Utf16(L"%ProgramData%\\ns.dll")}}}},
-                {Control + "Session Manager\\Environment", {{"ProgramData", Sz(L"C:\\PD")}}}},
-            .lines = {L"поставщик Winsock не из системной папки: C:\\u\\lsp.dll (сброс: netsh winsock reset)",
-                L"поставщик Winsock не из системной папки: C:\\PD\\ns.dll (сброс: netsh winsock reset)"}},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -202,6 +193,90 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
         const LookupReport report = ReadLookupPath(sys.Get(), &windows, H, false);
         std::vector<std::wstring> lines = report.notes;  // none
         for (const Finding& f : report.findings) lines.push_back((f.undo ? L"!" : L"") + Words(f));
+        EXPECT_EQ(lines, c.lines);
+    }
+}
+
+// Each provider's DLL as Windows loads it: one whose file is not there, wherever it points; one
+// outside the system folder with what Windows says of its signature. The 64-bit catalog's system
+// folder is reached through Sysnative; another installation's files only in its own folder. The
+// keys are under the control set: the running Windows' or another installation's.
+TEST(LookupPath, WinsockProvidersJudgedByTheFilesWindowsLoads) {
+    const std::wstring P = L"поставщик Winsock: ", P64 = L"поставщик Winsock (64-разрядный): ",
+                       lsp = L" (сброс: netsh winsock reset)",
+                       nsp = L" (сброс: удалить программу, которая его поставила (appwiz.cpl)";
+    const std::string Entries = "Services\\WinSock2\\Parameters\\Protocol_Catalog9\\Catalog_Entries",
+                      Names = "Services\\WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries";
+    const auto Library = [](const wchar_t* path) {
+        return std::map<std::string, RegistryValue>{{"LibraryPath", ExpandSz(path)}};
+    };
+    // clang-format off
+    const struct {
+        const char* name;
+        FakeSystem::Keys keys;
+        std::vector<std::wstring> lines;
+        Files files = {};
+        std::map<std::wstring, Signature> signatures = {};
+        std::wstring system64 = {}, windir = {};
+    } cases[] = {
+        {.name = "outside the system folder, each once, expanded, with what Windows says of its signature",
+            .keys = {{Entries + "\\1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\mswsock.dll")}}},
+                {Entries + "\\2", {{"PackedCatalogItem", Catalog("C:\\u\\lsp.dll")}}},
+                {Entries + "\\3", {{"PackedCatalogItem", Catalog("c:\\U\\LSP.dll")}}},
+                {Entries + "\\4", {{"PackedCatalogItem", Catalog("C:\\t\\bad.dll")}}},
+                {Entries + "\\5", {{"PackedCatalogItem", Catalog("C:\\t\\locked.dll")}}},
+                {Names + "64\\000000000001", Library(L"%ProgramData%\\ns.dll")},
+                {"Control\\Session Manager\\Environment", {{"ProgramData", Sz(L"C:\\PD")}}}},
+            .lines = {P + L"C:\\u\\lsp.dll: не из системной папки, подписи в файле нет" + lsp,
+                P + L"C:\\t\\bad.dll: не из системной папки, подпись не подтверждена: ошибка 0x80096010: text of "
+                    L"2148098064" + lsp,
+                P + L"C:\\t\\locked.dll: не из системной папки, подпись не проверена: ошибка 5: text of 5" + lsp,
+                P64 + L"C:\\PD\\ns.dll: не из системной папки, подпись: Apple Inc." + nsp + L", или отключить: reg add "
+                    L"\"HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock2\\Parameters\\NameSpace_Catalog5\\"
+                    L"Catalog_Entries64\\000000000001\" /v Enabled /t REG_DWORD /d 0 /f)"},
+            .files = {{L"C:\\WINDOWS\\system32\\mswsock.dll", ""}, {L"C:\\u\\lsp.dll", ""}, {L"C:\\t\\bad.dll", ""},
+                {L"C:\\t\\locked.dll", ""}, {L"C:\\PD\\ns.dll", ""}},
+            .signatures = {{L"C:\\PD\\ns.dll", {0, L"Apple Inc."}}, {L"C:\\t\\bad.dll", {0x80096010}}}},
+        {.name = "a missing file in the system folder and outside; the 64-bit one's reached through Sysnative",
+            .keys = {{Entries + "\\1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\gone.dll")}}},
+                {Entries + "\\2", {{"PackedCatalogItem", Catalog("D:\\x\\lsp.dll")}}},
+                {Entries + "64\\1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\mswsock.dll")}}},
+                {Entries + "64\\2", {{"PackedCatalogItem", Catalog("%SystemRoot%\\System32\\wide.dll")}}}},
+            .lines = {P + L"C:\\WINDOWS\\system32\\gone.dll: файла нет" + lsp, P + L"D:\\x\\lsp.dll: файла нет" + lsp,
+                P64 + L"C:\\WINDOWS\\system32\\mswsock.dll: файла нет" + lsp},
+            .files = {{L"C:\\WINDOWS\\system32\\mswsock.dll", ""}, {L"C:\\WINDOWS\\Sysnative\\wide.dll", ""}},
+            .system64 = L"C:\\WINDOWS\\Sysnative"},
+        {.name = "a namespace entry switched off is none; a 64-bit system folder out of reach is told",
+            .keys = {{Names + "\\1", {{"LibraryPath", Sz(L"C:\\evil.dll")}, {"Enabled", {4, Number(0)}}}},
+                {Names + "64\\1", Library(L"%SystemRoot%\\system32\\napinsp.dll")}},
+            .lines = {L"не проверены: файлы 64-разрядных поставщиков Winsock в системной папке (Windows не даёт этой "
+                      L"программе папку Sysnative)"}},
+        {.name = "another installation: its own folder only, its 32-bit system folder in SysWOW64; no key to name",
+            .keys = {{Entries + "\\1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\ws.dll")}}},
+                {Entries + "\\2", {{"PackedCatalogItem", Catalog("C:\\Program Files\\x\\lsp.dll")}}},
+                {Entries + "64\\1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\gone.dll")}}},
+                {Names + "\\1", Library(L"\\\\server\\ns.dll")}},
+            .lines = {P + L"C:\\Program Files\\x\\lsp.dll: не из системной папки, файл не проверен" + lsp,
+                P + L"\\\\server\\ns.dll: не из системной папки, файл не проверен" + nsp + L")",
+                P64 + L"E:\\W\\system32\\gone.dll: файла нет" + lsp},
+            .files = {{L"E:\\W\\SysWOW64", ""}, {L"E:\\W\\SysWOW64\\ws.dll", ""}}, .windir = L"E:\\W"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSystem sys;
+        const std::wstring hive = c.windir + L"\\System32\\config\\SYSTEM";
+        for (const auto& [path, values] : c.keys)
+            (c.windir.empty() ? sys.keys["SYSTEM\\CurrentControlSet\\" + path]
+                              : sys.hives[hive]["ControlSet001\\" + path]) = values;
+        sys.hives[hive]["Select"] = {{"Current", {4, Number(1)}}};
+        sys.files = c.files, sys.signatures = c.signatures, sys.system64 = c.system64;
+        sys.fail[L"signature C:\\t\\locked.dll"] = 5;
+        WindowsRegistry windows(sys.Get(), c.windir);
+        const LookupReport report = ReadLookupPath(sys.Get(), &windows, H, !c.windir.empty());
+        std::vector<std::wstring> lines = report.notes;
+        for (const Finding& f : report.findings) lines.push_back(Words(f));
+        if (!c.windir.empty()) lines.erase(lines.begin());  // the note on what another installation leaves unread
         EXPECT_EQ(lines, c.lines);
     }
 }
