@@ -91,9 +91,12 @@ inline std::wstring NamespaceRemoval(const std::wstring& entry) {
     return L"удалить программу, которая его поставила (appwiz.cpl)" +
            (entry.empty() ? L"" : L", или отключить: reg add \"" + entry + L"\" /v Enabled /t REG_DWORD /d 0 /f");
 }
-inline constexpr wchar_t Winsock64Unchecked[] =
-    L"не проверены: файлы 64-разрядных поставщиков Winsock в системной папке (Windows не даёт этой программе "
-    L"папку Sysnative)";
+// The running Windows' system folder of `bits`-bit programs, which this process cannot reach.
+inline std::wstring SystemFolderUnreached(int bits) {
+    return L"не проверены: файлы " + std::to_wstring(bits) +
+           L"-разрядных поставщиков Winsock в системной папке (Windows не даёт этой программе ту папку: Sysnative, "
+           L"SysWOW64)";
+}
 
 // A persistent route as Windows keeps it: "address,mask,gateway,metric".
 inline std::wstring RouteLine(const std::wstring& route, const std::wstring& tail) {

@@ -5,7 +5,6 @@
 #include <functional>
 #include <set>
 #include <tuple>
-#include <utility>
 
 #include "app/Ascii.h"
 #include "app/RegistryLists.h"
@@ -360,7 +359,7 @@ private:
         }
         if (!underSystem) return dll;
         const std::wstring reached = s_.env.SystemFolderOf(bits);
-        if (reached.empty() && !std::exchange(system64Unchecked_, true)) report.notes.push_back(Winsock64Unchecked);
+        if (reached.empty() && unreached_.insert(bits).second) report.notes.push_back(SystemFolderUnreached(bits));
         if (reached.empty()) return std::nullopt;
         return reached + dll.substr(system.size());
     }
@@ -390,7 +389,7 @@ private:
 
     const Platform& s_;
     WindowsRegistry* windows_;
-    bool system64Unchecked_ = false;  // noted once
+    std::set<int> unreached_;  // the system folders this process cannot reach, each noted once
 };
 
 }  // namespace

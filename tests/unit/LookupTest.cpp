@@ -250,7 +250,7 @@ TEST(LookupPath, WinsockProvidersJudgedByTheFilesWindowsLoads) {
             .keys = {{Names + "\\1", {{"LibraryPath", Sz(L"C:\\evil.dll")}, {"Enabled", {4, Number(0)}}}},
                 {Names + "64\\1", Library(L"%SystemRoot%\\system32\\napinsp.dll")}},
             .lines = {L"не проверены: файлы 64-разрядных поставщиков Winsock в системной папке (Windows не даёт этой "
-                      L"программе папку Sysnative)"}},
+                      L"программе ту папку: Sysnative, SysWOW64)"}},
         {.name = "another installation: its own folder only, its 32-bit system folder in SysWOW64; no key to name",
             .keys = {{Entries + "\\1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\ws.dll")}}},
                 {Entries + "\\2", {{"PackedCatalogItem", Catalog("C:\\Program Files\\x\\lsp.dll")}}},
