@@ -770,16 +770,21 @@ void NameServerAndIcs(Run& r) {
         DeleteFileW(ics.c_str());
     });
 }
-// ...a Winsock protocol entry whose DLL is gone from the system folder, as a program removed by
-// hand leaves it: its path, as Windows writes it, fills the first MAX_PATH bytes of the entry.
-void WinsockDllGone(Run& r) {
-    const std::wstring entry =
-        L"SYSTEM\\CurrentControlSet\\Services\\WinSock2\\Parameters\\Protocol_Catalog9\\Catalog_Entries\\000000000099";
-    std::string packed = "%SystemRoot%\\system32\\e2e-gone.dll";
-    packed.resize(MAX_PATH + 16, '\0');
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, entry.c_str(), L"PackedCatalogItem", REG_BINARY, packed.data(),
-        static_cast<DWORD>(packed.size()));
-    r.undo.push_back([=] { RegDeleteTreeW(HKEY_LOCAL_MACHINE, entry.c_str()); });
+// ...two Winsock protocol entries: one whose DLL is gone from the system folder, as a program
+// removed by hand leaves it, and an unsigned file outside it (the recorder). Each path, as
+// Windows writes it, fills the first MAX_PATH bytes of its entry.
+void WinsockEntries(Run& r) {
+    const std::wstring entries =
+        L"SYSTEM\\CurrentControlSet\\Services\\WinSock2\\Parameters\\Protocol_Catalog9\\Catalog_Entries\\00000000009";
+    const std::string paths[] = {"%SystemRoot%\\system32\\e2e-gone.dll", Narrow(options.bin) + "\\recorder.exe"};
+    for (int i = 0; i < 2; ++i) {
+        const std::wstring entry = entries + std::to_wstring(i);
+        std::string packed = paths[i];
+        packed.resize(MAX_PATH + 16, '\0');
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, entry.c_str(), L"PackedCatalogItem", REG_BINARY, packed.data(),
+            static_cast<DWORD>(packed.size()));
+        r.undo.push_back([=] { RegDeleteTreeW(HKEY_LOCAL_MACHINE, entry.c_str()); });
+    }
 }
 const Message ProxyFound{Detection,
     OtherPlacesFound({L"прокси для всех страниц (пользователь): " + ProxyServer + OnThisComputer}, true), L"Yes No",
@@ -994,10 +999,13 @@ const std::vector<Case>& Cases() {
                   Cli(L"/check", "*(пользователь, локальная сеть): 127.0.0.1:8080 (на этом компьютере*exit=0\r\n"),
                   Cli(L"/repair", "*отключены (1)*changed=yes exit=0\r\n"), BrowsersTold(L""), ConnectionKeptInReg},
          .after = RegKept, .system = true},
-        {.name = "cli: a missing Winsock DLL in the system folder is named, with its reset; exit 0", .hosts = Stock,
-         .steps = {WinsockDllGone,
+        {.name = "cli: a missing Winsock DLL in the system folder is named, an unsigned one outside it as unsigned; "
+                 "exit 0", .hosts = Stock,
+         .steps = {WinsockEntries,
                    Cli(L"/check", "*\r\nпоставщик Winsock: C:\\windows\\system32\\e2e-gone.dll: файла нет (сброс: "
-                                  "netsh winsock reset)\r\n*other=winsock changed=no exit=0\r\n")},
+                                  "netsh winsock reset)\r\nпоставщик Winsock: *\\recorder.exe: не из системной "
+                                  "папки, подписи в файле нет (сброс: netsh winsock reset)\r\n*other=winsock changed=no "
+                                  "exit=0\r\n")},
          .system = true},
         {.name = "a proxy here: after the check one message lists it and asks; Yes switches it off, its .reg kept",
          .hosts = Stock,
