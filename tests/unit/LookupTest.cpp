@@ -225,12 +225,15 @@ TEST(LookupPath, WinsockProvidersJudgedByTheFilesWindowsLoads) {
                 {Entries + "\\3", {{"PackedCatalogItem", Catalog("c:\\U\\LSP.dll")}}},
                 {Entries + "\\4", {{"PackedCatalogItem", Catalog("C:\\t\\bad.dll")}}},
                 {Entries + "\\5", {{"PackedCatalogItem", Catalog("C:\\t\\locked.dll")}}},
-                {Names + "64\\000000000001", Library(L"%ProgramData%\\ns.dll")},
+                {Names + "\\1", Library(L"\\\\server\\ns.dll")}, {Names + "64\\000000000001", Library(L"%ProgramData%\\ns.dll")},
                 {"Control\\Session Manager\\Environment", {{"ProgramData", Sz(L"C:\\PD")}}}},
             .lines = {P + L"C:\\u\\lsp.dll: не из системной папки, подписи в файле нет" + lsp,
                 P + L"C:\\t\\bad.dll: не из системной папки, подпись не подтверждена: ошибка 0x80096010: text of "
                     L"2148098064" + lsp,
                 P + L"C:\\t\\locked.dll: не из системной папки, подпись не проверена: ошибка 5: text of 5" + lsp,
+                P + L"\\\\server\\ns.dll: не из системной папки, файл не проверен" + nsp + L", или отключить: reg add \"HKLM\\"
+                    L"SYSTEM\\CurrentControlSet\\Services\\WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries\\1\" /v "
+                    L"Enabled /t REG_DWORD /d 0 /f)",
                 P64 + L"C:\\PD\\ns.dll: не из системной папки, подпись: Apple Inc." + nsp + L", или отключить: reg add "
                     L"\"HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock2\\Parameters\\NameSpace_Catalog5\\"
                     L"Catalog_Entries64\\000000000001\" /v Enabled /t REG_DWORD /d 0 /f)"},
@@ -248,18 +251,22 @@ TEST(LookupPath, WinsockProvidersJudgedByTheFilesWindowsLoads) {
             .system64 = L"C:\\WINDOWS\\Sysnative"},
         {.name = "a namespace entry switched off is none; a 64-bit system folder out of reach is told",
             .keys = {{Names + "\\1", {{"LibraryPath", Sz(L"C:\\evil.dll")}, {"Enabled", {4, Number(0)}}}},
-                {Names + "64\\1", Library(L"%SystemRoot%\\system32\\napinsp.dll")}},
+                {Names + "64\\1", Library(L"%SystemRoot%\\system32\\napinsp.dll")},
+                {Names + "64\\2", Library(L"%SystemRoot%\\system32\\pnrpnsp.dll")}},
             .lines = {L"не проверены: файлы 64-разрядных поставщиков Winsock в системной папке (Windows не даёт этой "
                       L"программе ту папку: Sysnative, SysWOW64)"}},
         {.name = "another installation: its own folder only, its 32-bit system folder in SysWOW64; no key to name",
             .keys = {{Entries + "\\1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\ws.dll")}}},
                 {Entries + "\\2", {{"PackedCatalogItem", Catalog("C:\\Program Files\\x\\lsp.dll")}}},
-                {Entries + "64\\1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\gone.dll")}}},
-                {Names + "\\1", Library(L"\\\\server\\ns.dll")}},
+                {Entries + "64\\1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\ws.dll")}}},
+                {Names + "\\1", Library(L"D:\\ns.dll")}},
             .lines = {P + L"C:\\Program Files\\x\\lsp.dll: не из системной папки, файл не проверен" + lsp,
-                P + L"\\\\server\\ns.dll: не из системной папки, файл не проверен" + nsp + L")",
-                P64 + L"E:\\W\\system32\\gone.dll: файла нет" + lsp},
+                P + L"D:\\ns.dll: не из системной папки, файл не проверен" + nsp + L")",
+                P64 + L"E:\\W\\system32\\ws.dll: файла нет" + lsp},
             .files = {{L"E:\\W\\SysWOW64", ""}, {L"E:\\W\\SysWOW64\\ws.dll", ""}}, .windir = L"E:\\W"},
+        {.name = "another installation of 32-bit Windows: its system folder is its own",
+            .keys = {{Entries + "\\1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\ws.dll")}}}},
+            .lines = {}, .files = {{L"E:\\W\\system32\\ws.dll", ""}}, .windir = L"E:\\W"},
     };
     // clang-format on
     for (const auto& c : cases) {
