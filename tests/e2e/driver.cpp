@@ -774,16 +774,15 @@ void NameServerAndIcs(Run& r) {
 // removed by hand leaves it, and an unsigned file outside it (the recorder). Each path, as
 // Windows writes it, fills the first MAX_PATH bytes of its entry.
 void WinsockEntries(Run& r) {
-    const std::wstring entries =
-        L"SYSTEM\\CurrentControlSet\\Services\\WinSock2\\Parameters\\Protocol_Catalog9\\Catalog_Entries\\00000000009";
-    const std::string paths[] = {"%SystemRoot%\\system32\\e2e-gone.dll", Narrow(options.bin) + "\\recorder.exe"};
-    for (int i = 0; i < 2; ++i) {
-        const std::wstring entry = entries + std::to_wstring(i);
-        std::string packed = paths[i];
+    int n = 0;
+    for (std::string packed :
+        {std::string("%SystemRoot%\\system32\\e2e-gone.dll"), Narrow(options.bin) + "\\recorder.exe"}) {
         packed.resize(MAX_PATH + 16, '\0');
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, entry.c_str(), L"PackedCatalogItem", REG_BINARY, packed.data(),
-            static_cast<DWORD>(packed.size()));
-        r.undo.push_back([=] { RegDeleteTreeW(HKEY_LOCAL_MACHINE, entry.c_str()); });
+        Planted(HKEY_LOCAL_MACHINE,
+            L"SYSTEM\\CurrentControlSet\\Services\\WinSock2\\Parameters\\Protocol_Catalog9\\"
+            L"Catalog_Entries\\00000000009" +
+                std::to_wstring(n++),
+            L"PackedCatalogItem", REG_BINARY, packed)(r);
     }
 }
 const Message ProxyFound{Detection,
@@ -1004,8 +1003,8 @@ const std::vector<Case>& Cases() {
          .steps = {WinsockEntries,
                    Cli(L"/check", "*\r\nпоставщик Winsock: C:\\windows\\system32\\e2e-gone.dll: файла нет (сброс: "
                                   "netsh winsock reset)\r\nпоставщик Winsock: *\\recorder.exe: не из системной "
-                                  "папки, подписи в файле нет (сброс: netsh winsock reset)\r\n*other=winsock changed=no "
-                                  "exit=0\r\n")},
+                                  "папки, подписи в файле нет (сброс: netsh winsock reset)\r\n*other=winsock "
+                                  "changed=no exit=0\r\n")},
          .system = true},
         {.name = "a proxy here: after the check one message lists it and asks; Yes switches it off, its .reg kept",
          .hosts = Stock,
