@@ -36,6 +36,12 @@ public:
     virtual bool InDomain() = 0;
     // The system's own text for a Windows error code.
     virtual std::wstring ErrorText(std::uint32_t code) = 0;
+    // The folder through which this process reaches the running Windows' system folder of
+    // `bits`-bit programs (32 or 64): WOW64 shows a 32-bit process SysWOW64 in place of the
+    // 64-bit System32, which it reaches as Sysnative, and a 64-bit process reaches the 32-bit
+    // one as SysWOW64. Empty where this process reaches none (a 32-bit Windows has no 64-bit
+    // one; 64-bit XP lacks Sysnative without its update).
+    virtual std::wstring SystemFolderOf(int bits) = 0;
 };
 
 class OutputFile {
@@ -82,6 +88,12 @@ public:
 // A move that Windows makes at its next start; `to` is empty for a deletion.
 struct PendingMove {
     std::wstring from, to;
+};
+
+// What Windows' Authenticode check (WinVerifyTrust) says of the signature a file carries itself.
+struct Signature {
+    std::uint32_t status = 0;  // its answer: 0 verified, win::TrustNoSignature none, any other why it does not verify
+    std::wstring signer = {};  // the signing certificate's name, where it verified
 };
 
 struct FoundFile {
@@ -149,6 +161,11 @@ public:
     // at once, unchanged: what a server's share and its files allow is known only by asking it.
     // A refusal is false; any other failure is thrown.
     virtual bool MayOpen(const std::wstring& path, std::uint32_t access) = 0;
+    // The file's own Authenticode signature, its chain up to a trusted root, as Windows verifies
+    // it (wintrust.dll from the system folder). Revocation is not asked: a PC being cleaned is
+    // often offline, and each file would wait for the network. A file signed only in one of
+    // Windows' catalogs has none of its own. A check that cannot run is thrown.
+    virtual Signature SignatureOf(const std::wstring& path) = 0;
 };
 
 // What this process's token allows: `elevated` is the token's elevation (Vista and later;

@@ -36,26 +36,55 @@ std::wstring Win32Environment::WindowsDirectory() {
 
 std::wstring Win32Environment::SystemDirectory() { return SystemFolder(GetSystemDirectoryW, L"GetSystemDirectoryW"); }
 
-HMODULE SystemLibrary(const wchar_t* name) {
-    const std::wstring dll = Win32Environment().SystemDirectory() + L"\\" + name;
-    return LoadLibraryExW(dll.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+SystemDll::SystemDll(const wchar_t* name) : path_(Win32Environment().SystemDirectory() + L"\\" + name) {
+    module_ = LoadLibraryExW(path_.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!module_) ThrowLastError(path_);
 }
 
 // The join information is netapi32's, loaded from the system folder when it is asked for.
 bool Win32Environment::InDomain() {
-    const HMODULE netapi = SystemLibrary(L"netapi32.dll");
-    if (!netapi) ThrowLastError(L"netapi32.dll");
-    using GetJoin = DWORD(WINAPI*)(LPCWSTR, LPWSTR*, int*);
-    using Free = DWORD(WINAPI*)(void*);
-    const auto get = Procedure<GetJoin>(netapi, "NetGetJoinInformation");
-    const auto free = Procedure<Free>(netapi, "NetApiBufferFree");
+    const SystemDll netapi(L"netapi32.dll");
+    const auto get = netapi.Get<DWORD(WINAPI*)(LPCWSTR, LPWSTR*, int*)>("NetGetJoinInformation");
+    const auto free = netapi.Get<DWORD(WINAPI*)(void*)>("NetApiBufferFree");
     wchar_t* name = nullptr;
     int status = 0;  // NETSETUP_JOIN_STATUS: 3 is a domain
-    const DWORD error = get && free ? get(nullptr, &name, &status) : static_cast<DWORD>(ERROR_PROC_NOT_FOUND);
+    const DWORD error = get(nullptr, &name, &status);
     if (name) free(name);
-    FreeLibrary(netapi);
     if (error != ERROR_SUCCESS) throw Failure(error, L"NetGetJoinInformation");
     return status == 3;
+}
+
+namespace {
+
+#ifndef _WIN64
+// A 32-bit process on 64-bit Windows; IsWow64Process is XP SP2's, looked up at run time.
+bool UnderWow64() {
+    const auto query = NewerKernelCall<BOOL(WINAPI*)(HANDLE, PBOOL)>("IsWow64Process");
+    BOOL wow64 = FALSE;
+    return query && query(GetCurrentProcess(), &wow64) && wow64;
+}
+#endif
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+// Sysnative is no real folder: WOW64 shows it to 32-bit processes alone, and only its attributes
+// tell whether it is there.
+std::wstring Win32Environment::SystemFolderOf(int bits) {
+    constexpr int own = sizeof(void*) * 8;
+    if (bits == own) return SystemDirectory();
+#ifdef _WIN64
+    wchar_t wow64[MAX_PATH];
+    const UINT n = GetSystemWow64DirectoryW(wow64, MAX_PATH);
+    const std::wstring folder = n && n < MAX_PATH ? std::wstring(wow64, n) : L"";
+#else
+    const std::wstring folder = UnderWow64() ? WindowsDirectory() + L"\\Sysnative" : L"";
+#endif
+    return !folder.empty() && IsFolder(folder) ? folder : L"";
 }
 
 std::wstring Win32Environment::ComputerName() {

@@ -162,15 +162,21 @@ std::wstring ImagePath(DWORD processId) {
 // searched for, and where it is missing (XP) no holder is named.
 std::vector<FileHolder> Win32FileSystem::Holders(const std::wstring& path) {
     std::vector<FileHolder> holders;
-    const HMODULE rm = SystemLibrary(L"rstrtmgr.dll");
-    if (!rm) return holders;
-    const auto start = Procedure<decltype(&RmStartSession)>(rm, "RmStartSession");
-    const auto add = Procedure<decltype(&RmRegisterResources)>(rm, "RmRegisterResources");
-    const auto list = Procedure<decltype(&RmGetList)>(rm, "RmGetList");
-    const auto end = Procedure<decltype(&RmEndSession)>(rm, "RmEndSession");
+    std::optional<SystemDll> rm;
+    decltype(&RmStartSession) start;
+    decltype(&RmRegisterResources) add;
+    decltype(&RmGetList) list;
+    decltype(&RmEndSession) end;
+    try {
+        rm.emplace(L"rstrtmgr.dll");
+        start = rm->Get<decltype(start)>("RmStartSession"), add = rm->Get<decltype(add)>("RmRegisterResources");
+        list = rm->Get<decltype(list)>("RmGetList"), end = rm->Get<decltype(end)>("RmEndSession");
+    } catch (const Failure&) {
+        return holders;
+    }
     DWORD session = 0;
     WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
-    if (start && add && list && end && start(&session, 0, key) == ERROR_SUCCESS) {
+    if (start(&session, 0, key) == ERROR_SUCCESS) {
         LPCWSTR files[] = {path.c_str()};
         std::vector<RM_PROCESS_INFO> found(8);
         UINT needed = 0, count = 0;
@@ -188,7 +194,6 @@ std::vector<FileHolder> Win32FileSystem::Holders(const std::wstring& path) {
                 {found[i].Process.dwProcessId, found[i].strAppName, ImagePath(found[i].Process.dwProcessId)});
         end(session);
     }
-    FreeLibrary(rm);
     return holders;
 }
 

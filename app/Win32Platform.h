@@ -2,7 +2,8 @@
 // The Win32 side of the platform interfaces: thin adapters over the system calls, one file per
 // system area: Win32Environment.cpp (the system's folders and names, errors, clock, code page),
 // Win32Files.cpp, Win32Registry.cpp, Win32Processes.cpp (programs, privileges, the restart, DLL
-// search), Win32Shell.cpp (the desktop shell, with COM, and the message box), Win32Console.cpp.
+// search), Win32Shell.cpp (the desktop shell, with COM, and the message box), Win32Console.cpp,
+// Win32Signatures.cpp (Authenticode).
 #include <windows.h>
 
 #include "app/NestedSwitch.h"
@@ -17,9 +18,26 @@ Function Procedure(HMODULE module, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-// A DLL of the system folder, loaded by its full path there, never searched for; nullptr (with the
-// last error) where it cannot be loaded. Freed by the caller.
-HMODULE SystemLibrary(const wchar_t* name);
+// A DLL of the system folder, loaded by its full path there, never searched for, while this lives.
+// One that cannot be loaded, or lacks a function asked for, is a Failure naming it.
+class SystemDll {
+public:
+    explicit SystemDll(const wchar_t* name);
+    ~SystemDll() { FreeLibrary(module_); }
+    SystemDll(const SystemDll&) = delete;
+    SystemDll& operator=(const SystemDll&) = delete;
+
+    template <class Function>
+    Function Get(const char* name) const {
+        const auto function = Procedure<Function>(module_, name);
+        if (!function) throw Failure(ERROR_PROC_NOT_FOUND, path_);
+        return function;
+    }
+
+private:
+    std::wstring path_;
+    HMODULE module_;
+};
 
 // A kernel32 function that Windows XP lacks, looked up at run time so that the program still
 // loads there.
@@ -82,6 +100,7 @@ public:
     std::wstring ComputerName() override;
     bool InDomain() override;
     std::wstring ErrorText(std::uint32_t code) override;
+    std::wstring SystemFolderOf(int bits) override;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -104,6 +123,8 @@ public:
     std::unique_ptr<OutputFile> OpenToAppend(const std::wstring& path, FileFacts& facts) override;
     Permissions PermissionsOf(const std::wstring& path) override;
     bool MayOpen(const std::wstring& path, std::uint32_t access) override;
+    // In Win32Signatures.cpp.
+    Signature SignatureOf(const std::wstring& path) override;
 };
 
 class Win32Processes final : public Processes {

@@ -198,12 +198,7 @@ std::unique_ptr<LoadedHive> Win32Registry::LoadPrivately(const std::wstring& fil
 // sends, so that running browsers read the connection values again. The DLL is taken by its full
 // path in the system folder, never searched for.
 void Win32Registry::InternetSettingsChanged() {
-    const HMODULE wininet = SystemLibrary(L"wininet.dll");
-    if (!wininet) ThrowLastError(L"wininet.dll");
-    using SetOption = BOOL(WINAPI*)(void*, DWORD, void*, DWORD);
-    const auto set = Procedure<SetOption>(wininet, "InternetSetOptionW");
-    const bool told = set && set(nullptr, 39, nullptr, 0) && set(nullptr, 37, nullptr, 0);
-    const DWORD error = GetLastError();
-    FreeLibrary(wininet);
-    if (!told) throw Failure(set ? error : static_cast<DWORD>(ERROR_PROC_NOT_FOUND), L"wininet.dll");
+    const SystemDll wininet(L"wininet.dll");
+    const auto set = wininet.Get<BOOL(WINAPI*)(void*, DWORD, void*, DWORD)>("InternetSetOptionW");
+    if (!set(nullptr, 39, nullptr, 0) || !set(nullptr, 37, nullptr, 0)) ThrowLastError(L"InternetSetOptionW");
 }

@@ -85,6 +85,8 @@ inline constexpr std::uint32_t RegBinary = 3;
 inline constexpr std::uint32_t RegDword = 4;
 inline constexpr std::uint32_t RegMultiSz = 7;
 inline constexpr std::uint32_t RegQword = 11;
+// WinVerifyTrust's answer for a file that carries no signature (TRUST_E_NOSIGNATURE).
+inline constexpr std::uint32_t TrustNoSignature = 0x800B0100;
 
 }  // namespace win
 

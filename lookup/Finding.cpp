@@ -29,7 +29,7 @@ std::wstring Words(const Finding& f) {
         case FindingKind::Nrpt:
             return NrptLine(f.where, f.inactive, f.value, f.besides, f.reset);
         case FindingKind::Winsock:
-            return WinsockLine(f.value, tail);
+            return WinsockLine(f.where, f.value, f.besides, tail);
         case FindingKind::Route:
             return RouteLine(f.value, tail);
         case FindingKind::Doh:

@@ -26,9 +26,10 @@ struct Undo {
 // Every text in it is printable and cut, as the registry's text is shown (Cut).
 struct Finding {
     FindingKind kind;
-    std::wstring where = {};  // whose or which: the user, the adapter, the rule; empty for the one of its kind
+    std::wstring where = {};  // whose or which: the user, the adapter, the rule, 64-bit Winsock; empty: the only one
     std::wstring value = {};  // what it is set to: the servers, the script, the names a rule covers, the DLL, the line
-    std::wstring besides = {};  // what goes with the value: WinHTTP's bypass list, the servers a rule sends names to
+    std::wstring besides = {};  // what goes with the value: WinHTTP's bypass list, the servers a rule sends names to,
+                                // what a Winsock DLL's file is
     std::wstring reset = {};    // the command or advice that resets it by hand; unused when it has an undo
     std::optional<Undo> undo = {};  // a proxy or an auto-config script on this computer
     bool damaged = false;           // WinHTTP, a connection value: its value could not be decoded

@@ -81,8 +81,43 @@ inline std::wstring NrptLine(const std::wstring& rule, bool inactive, const std:
            L": " + names + L" -> " + (servers.empty() ? L"серверы имён не заданы" : servers) +
            L" (удалить: групповой политикой или " + command + L")";
 }
-inline std::wstring WinsockLine(const std::wstring& dll, const std::wstring& tail) {
-    return L"поставщик Winsock не из системной папки: " + dll + tail;
+// A Winsock provider's DLL: `where` says the 64-bit programs' catalog, `verdict` what the file is.
+inline std::wstring WinsockLine(
+    const std::wstring& where, const std::wstring& dll, const std::wstring& verdict, const std::wstring& tail) {
+    return L"поставщик Winsock" + (where.empty() ? L"" : L" (" + where + L")") + L": " + dll + L": " + verdict + tail;
+}
+inline constexpr wchar_t Provider64[] = L"64-разрядный";
+inline constexpr wchar_t ProviderMissing[] = L"файла нет";
+// One outside the system folder, and what Windows says of the signature it carries, if asked.
+inline constexpr wchar_t OutsideSystemFolder[] = L"не из системной папки";
+inline std::wstring SignedBy(const std::wstring& signer) { return L", подпись: " + signer; }
+inline constexpr wchar_t NoOwnSignature[] = L", подписи в файле нет";
+// HRESULTs, as Windows' own tools show them, in hex; the others in decimal.
+inline std::wstring ErrorNumber(std::uint32_t code) {
+    if (code < 0x80000000u) return std::to_wstring(code);
+    std::wstring hex = L"0x";
+    for (int shift = 28; shift >= 0; shift -= 4) hex += L"0123456789ABCDEF"[code >> shift & 0xF];
+    return hex;
+}
+inline std::wstring SignatureNotVerified(std::uint32_t code, const std::wstring& errorText) {
+    return L", подпись не подтверждена: ошибка " + ErrorNumber(code) + L": " + errorText;
+}
+inline std::wstring SignatureUnchecked(std::uint32_t code, const std::wstring& errorText) {
+    return L", подпись не проверена: ошибка " + ErrorNumber(code) + L": " + errorText;
+}
+// A path this run cannot look at: a bare name, a share, another installation's other drives.
+inline constexpr wchar_t FileUnchecked[] = L", файл не проверен";
+// A namespace provider stays through `netsh winsock reset`: it goes with the program that put it
+// there, or is switched off in its entry (`entry`: its key; empty for another installation's).
+inline std::wstring NamespaceRemoval(const std::wstring& entry) {
+    return L"удалить программу, которая его поставила (appwiz.cpl)" +
+           (entry.empty() ? L"" : L", или отключить: reg add \"" + entry + L"\" /v Enabled /t REG_DWORD /d 0 /f");
+}
+// The running Windows' system folder of `bits`-bit programs, which this process cannot reach.
+inline std::wstring SystemFolderUnreached(int bits) {
+    return L"не проверены: файлы " + std::to_wstring(bits) +
+           L"-разрядных поставщиков Winsock в системной папке (Windows не даёт этой программе ту папку: Sysnative, "
+           L"SysWOW64)";
 }
 
 // A persistent route as Windows keeps it: "address,mask,gateway,metric".

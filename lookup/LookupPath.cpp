@@ -67,6 +67,11 @@ std::vector<std::wstring> Texts(const std::optional<RegistryValue>& value) {
     return text ? std::vector{*text} : std::vector<std::wstring>{};
 }
 
+// Whether `path` lies in `folder` or below it (letter case aside).
+bool Below(const std::wstring& path, const std::wstring& folder) {
+    return AsciiLower(path).starts_with(AsciiLower(folder) + L"\\");
+}
+
 // A list value (REG_MULTI_SZ, or one text) as one line, its items by commas.
 std::wstring ListText(const std::optional<RegistryValue>& value) {
     std::wstring list;
@@ -222,26 +227,26 @@ public:
         if (policyToo) DohPolicy();
     }
 
-    // The DLLs of the protocol and namespace providers, each once, where they lie outside the
-    // system folder. Paths are expanded as Windows' own services expand them.
+    // The DLLs Windows loads for the protocol and namespace providers, each once: one whose file
+    // is not there, wherever its path points, and one outside the system folder, with its signer.
+    // Paths are expanded as Windows' own services expand them. A namespace entry switched off
+    // (Enabled 0) is never loaded; protocol entries have no such switch: they are there or removed.
     void Winsock() {
-        const std::wstring system = windows_->WindowsFolder() + L"\\System32";
         std::set<std::wstring> seen;
-        const auto judge = [&](const std::wstring& path) {
-            const std::wstring dll = windows_->Expanded(path);
-            if (dll.empty() || InSystemFolder(dll, system) || !seen.insert(AsciiLower(dll)).second) return;
-            Add({.kind = FindingKind::Winsock, .value = Cut(dll), .reset = L"netsh winsock reset"});
-        };
-        for (const wchar_t* entries : {L"Catalog_Entries", L"Catalog_Entries64"}) {
-            EachSubKey(
-                ControlSet(), WinsockProtocols + std::wstring(entries), [&](const std::wstring&, RegistryKey& key) {
-                    if (const std::optional<RegistryValue> packed = key.Read(L"PackedCatalogItem", ValueCap))
-                        judge(s_.cp.ToWide(CatalogDllPath(packed->bytes)));
-                });
-            EachSubKey(
-                ControlSet(), WinsockNamespaces + std::wstring(entries), [&](const std::wstring&, RegistryKey& key) {
-                    judge(key.ReadText(L"LibraryPath", ValueCap).value_or(L""));
-                });
+        for (const int bits : {32, 64}) {
+            const std::wstring entries = bits == 32 ? L"Catalog_Entries" : L"Catalog_Entries64";
+            EachSubKey(ControlSet(), WinsockProtocols + entries, [&](const std::wstring&, RegistryKey& key) {
+                if (const std::optional<RegistryValue> packed = key.Read(L"PackedCatalogItem", ValueCap))
+                    WinsockDll(s_.cp.ToWide(CatalogDllPath(packed->bytes)), bits, L"netsh winsock reset", seen);
+            });
+            const std::wstring namespaces = WinsockNamespaces + entries;
+            EachSubKey(ControlSet(), namespaces, [&](const std::wstring& name, RegistryKey& key) {
+                if (key.ReadNumber(L"Enabled") == 0u) return;
+                const bool running = !IsOtherInstallation(s_, windows_->WindowsFolder());
+                WinsockDll(key.ReadText(L"LibraryPath", ValueCap).value_or(L""), bits,
+                    NamespaceRemoval(running ? L"HKLM\\SYSTEM\\CurrentControlSet\\" + namespaces + L"\\" + name : L""),
+                    seen);
+            });
         }
     }
 
@@ -475,6 +480,58 @@ private:
         Add({.kind = FindingKind::Dns, .where = where, .value = Cut(servers), .reset = reset});
     }
 
+    // One provider's DLL, judged by the file that Windows loads.
+    void WinsockDll(const std::wstring& path, int bits, const std::wstring& reset, std::set<std::wstring>& seen) {
+        const std::wstring dll = windows_->Expanded(path);
+        if (dll.empty() || !seen.insert(AsciiLower(dll) + (bits == 64 ? L" 64" : L"")).second) return;
+        const bool inSystem = InSystemFolder(dll, windows_->WindowsFolder() + L"\\System32");
+        const std::optional<std::wstring> file = ProviderFile(dll, bits);
+        std::wstring verdict;
+        if (file && !s_.files.Attributes(*file)) verdict = ProviderMissing;
+        else if (inSystem) return;
+        else verdict = OutsideSystemFolder + (file ? SignatureWords(*file) : FileUnchecked);
+        Add({.kind = FindingKind::Winsock,
+            .where = bits == 64 ? Provider64 : L"",
+            .value = Cut(dll),
+            .besides = verdict,
+            .reset = reset});
+    }
+
+    // Where this run finds the file a `bits`-bit process loads: the running Windows' system folder
+    // as WOW64 lets this process reach it; in another installation only what lies in its own
+    // folder, its 32-bit programs' system folder in SysWOW64 where it has one (a 64-bit Windows).
+    // Nothing for a path it cannot look at: a bare name, which is searched for; a share, whose
+    // server malware may have chosen; another installation's other drives, whose letters are not
+    // this Windows'.
+    std::optional<std::wstring> ProviderFile(const std::wstring& dll, int bits) {
+        const std::wstring windows = windows_->WindowsFolder(), system = windows + L"\\System32";
+        const bool underSystem = Below(dll, system);
+        if (!IsDrivePath(dll)) return std::nullopt;
+        if (IsOtherInstallation(s_, windows)) {
+            if (!Below(dll, windows)) return std::nullopt;
+            const std::wstring wow64 = windows + L"\\SysWOW64";
+            if (bits == 32 && underSystem && s_.files.Attributes(wow64)) return wow64 + dll.substr(system.size());
+            return dll;
+        }
+        if (!underSystem) return dll;
+        const std::wstring reached = s_.env.SystemFolderOf(bits);
+        if (reached.empty() && unreached_.insert(bits).second) report.notes.push_back(SystemFolderUnreached(bits));
+        if (reached.empty()) return std::nullopt;
+        return reached + dll.substr(system.size());
+    }
+
+    // What Windows says of the signature the file carries; a check that cannot run is told too.
+    std::wstring SignatureWords(const std::wstring& file) {
+        try {
+            const Signature signature = s_.files.SignatureOf(file);
+            if (signature.status == 0) return SignedBy(Cut(signature.signer));
+            if (signature.status == win::TrustNoSignature) return NoOwnSignature;
+            return SignatureNotVerified(signature.status, s_.env.ErrorText(signature.status));
+        } catch (const Failure& f) {
+            return SignatureUnchecked(f.Code(), s_.env.ErrorText(f.Code()));
+        }
+    }
+
     // The name Windows shows for an adapter; empty where it keeps none.
     std::wstring AdapterName(const std::wstring& guid) {
         std::wstring name;
@@ -488,6 +545,7 @@ private:
 
     const Platform& s_;
     WindowsRegistry* windows_;
+    std::set<int> unreached_;  // the system folders this process cannot reach, each noted once
 };
 
 }  // namespace

@@ -819,6 +819,21 @@ void DohTemplatePlanted(Run& r) {
     SetValue(HKEY_LOCAL_MACHINE, key.c_str(), L"Template", L"https://evil.example/dns-query");
     r.undo.push_back([=] { RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str()); });
 }
+// ...two Winsock protocol entries: one whose DLL is gone from the system folder, as a program
+// removed by hand leaves it, and an unsigned file outside it (the recorder). Each path, as
+// Windows writes it, fills the first MAX_PATH bytes of its entry.
+void WinsockEntries(Run& r) {
+    int n = 0;
+    for (std::string packed :
+        {std::string("%SystemRoot%\\system32\\e2e-gone.dll"), Narrow(options.bin) + "\\recorder.exe"}) {
+        packed.resize(MAX_PATH + 16, '\0');
+        Planted(HKEY_LOCAL_MACHINE,
+            L"SYSTEM\\CurrentControlSet\\Services\\WinSock2\\Parameters\\Protocol_Catalog9\\"
+            L"Catalog_Entries\\00000000009" +
+                std::to_wstring(n++),
+            L"PackedCatalogItem", REG_BINARY, packed)(r);
+    }
+}
 const Message ProxyFound{Detection,
     OtherPlacesFound({L"прокси для всех страниц (пользователь): " + ProxyServer + OnThisComputer}, true), L"Yes No",
     L"other-places"},
@@ -1058,6 +1073,14 @@ const std::vector<Case>& Cases() {
          .steps = {DohTemplatePlanted,
                    Cli(L"/check", "*\r\nDNS через HTTPS (известные Windows серверы): 6.6.6.6 -> "
                                   "https://evil.example/dns-query (сброс: *other=doh changed=no exit=0\r\n")},
+         .system = true},
+        {.name = "cli: a missing Winsock DLL in the system folder is named, an unsigned one outside it as unsigned; "
+                 "exit 0", .hosts = Stock,
+         .steps = {WinsockEntries,
+                   Cli(L"/check", "*\r\nпоставщик Winsock: C:\\windows\\system32\\e2e-gone.dll: файла нет (сброс: "
+                                  "netsh winsock reset)\r\nпоставщик Winsock: *\\recorder.exe: не из системной "
+                                  "папки, подписи в файле нет (сброс: netsh winsock reset)\r\n*other=winsock "
+                                  "changed=no exit=0\r\n")},
          .system = true},
         {.name = "a proxy here: after the check one message lists it and asks; Yes switches it off, its .reg kept",
          .hosts = Stock,

@@ -235,6 +235,13 @@ struct FakeSystem final : FileSystem,
         return inDomain;
     }
     std::wstring ErrorText(std::uint32_t code) override { return L"text of " + std::to_wstring(code); }
+    std::wstring system64;  // how this process reaches the 64-bit system folder: a 32-bit Windows has none
+    std::wstring SystemFolderOf(int bits) override { return bits == 32 ? SystemDirectory() : system64; }
+    std::map<std::wstring, Signature> signatures;  // of the files that carry one
+    Signature SignatureOf(const std::wstring& path) override {
+        Call(L"signature", path);
+        return signatures.count(path) ? signatures[path] : Signature{win::TrustNoSignature};
+    }
     LocalTime Now() override { return Stamp; }
     void Sleep(unsigned milliseconds) override { Call(L"sleep", milliseconds); }
     void Start(const std::wstring& application, const std::wstring& commandLine, int showCommand) override {

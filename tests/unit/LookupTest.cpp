@@ -238,15 +238,6 @@ TEST(LookupPath, EachPlaceReadJudgedAndWorded) {
             .keys = {{"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient", {{"DoHPolicy", {4, Number(3)}}}}},
             .lines = {L"DNS через HTTPS (групповая политика): обязательно (сброс: групповой политикой или reg delete "
                       L"\"HKLM\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\" /v DoHPolicy /f)"}},
-        {.name = "Winsock DLLs outside the system folder, each once, expanded with the machine's variables",
-            .keys = {{Protocols + "1", {{"PackedCatalogItem", Catalog("%SystemRoot%\\system32\\mswsock.dll")}}},
-                {Protocols + "2", {{"PackedCatalogItem", Catalog("C:\\u\\lsp.dll")}}},
-                {Protocols + "3", {{"PackedCatalogItem", Catalog("c:\\U\\LSP.dll")}}},
-                {Set + "WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries64\\1",
-                    {{"LibraryPath", {2, Utf16(L"%ProgramData%\\ns.dll")}}}},
-                {Control + "Session Manager\\Environment", {{"ProgramData", Sz(L"C:\\PD")}}}},
-            .lines = {L"поставщик Winsock не из системной папки: C:\\u\\lsp.dll (сброс: netsh winsock reset)",
-                L"поставщик Winsock не из системной папки: C:\\PD\\ns.dll (сброс: netsh winsock reset)"}},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -331,6 +322,87 @@ TEST(Undo, ASignedOutUsersProxyIsSwitchedOffInTheirFileLoadedAgainToWrite) {
                          L"load privately " + file + L" 131099", L"unload " + file}));
     const std::string key = Utf16(L"[HKEY_USERS\\S-1-5-21-9\\" + Wide(Settings) + L"]");
     EXPECT_NE(sys.files[undone.regFile].find(key.substr(0, key.size() - 2)), std::string::npos);  // no NUL
+}
+
+// Each provider's DLL as Windows loads it: one whose file is not there, wherever it points; one
+// outside the system folder with what Windows says of its signature. The 64-bit catalog's system
+// folder is reached through Sysnative; another installation's files only in its own folder. The
+// keys are under the control set: the running Windows' or another installation's.
+TEST(LookupPath, WinsockProvidersJudgedByTheFilesWindowsLoads) {
+    using Values = std::map<std::string, RegistryValue>;
+    const RegistryValue On0{4, Number(0)};
+    // clang-format off
+    const auto Lsp = [](const char* dll) { return Values{{"PackedCatalogItem", Catalog(dll)}}; };
+    const auto Nsp = [](const wchar_t* dll) { return Values{{"LibraryPath", ExpandSz(dll)}}; };
+    const std::string E = "Services\\WinSock2\\Parameters\\Protocol_Catalog9\\Catalog_Entries",
+                      N = "Services\\WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries";
+    const std::wstring P = L"поставщик Winsock: ", P64 = L"поставщик Winsock (64-разрядный): ",
+        Out = L": не из системной папки", lsp = L" (сброс: netsh winsock reset)",
+        on = L"\" /v Enabled /t REG_DWORD /d 0 /f)",
+        nsp = L" (сброс: удалить программу, которая его поставила (appwiz.cpl)",
+        off = L", или отключить: reg add \"HKLM\\SYSTEM\\CurrentControlSet\\Services\\WinSock2\\Parameters\\"
+              L"NameSpace_Catalog5\\Catalog_Entries";
+    const struct {
+        const char* name;
+        FakeSystem::Keys keys;
+        std::vector<std::wstring> lines;
+        Files files = {};
+        std::wstring system64 = {}, windir = {};
+    } cases[] = {
+        {.name = "outside the system folder, each once, expanded, with its signature; a namespace entry switched off "
+                 "is none; a 64-bit system folder out of reach is told once",
+            .keys = {{E + "\\1", Lsp("%SystemRoot%\\system32\\mswsock.dll")}, {E + "\\2", Lsp("C:\\u\\lsp.dll")},
+                {E + "\\3", Lsp("c:\\U\\LSP.dll")}, {E + "\\4", Lsp("C:\\t\\bad.dll")},
+                {E + "\\5", Lsp("C:\\t\\x.dll")}, {N + "\\1", Nsp(L"\\\\server\\ns.dll")},
+                {N + "\\2", {{"LibraryPath", Sz(L"C:\\o.dll")}, {"Enabled", On0}}},
+                {N + "64\\1", Nsp(L"%ProgramData%\\ns.dll")}, {N + "64\\2", Nsp(L"%SystemRoot%\\system32\\nap.dll")},
+                {N + "64\\3", Nsp(L"%SystemRoot%\\system32\\pnrp.dll")},
+                {"Control\\Session Manager\\Environment", {{"ProgramData", Sz(L"C:\\PD")}}}},
+            .lines = {L"не проверены: файлы 64-разрядных поставщиков Winsock в системной папке (Windows не даёт "
+                      L"этой программе ту папку: Sysnative, SysWOW64)",
+                P + L"C:\\u\\lsp.dll" + Out + L", подписи в файле нет" + lsp,
+                P + L"C:\\t\\bad.dll" + Out + L", подпись не подтверждена: ошибка 0x80096010: text of 2148098064" + lsp,
+                P + L"C:\\t\\x.dll" + Out + L", подпись не проверена: ошибка 5: text of 5" + lsp,
+                P + L"\\\\server\\ns.dll" + Out + L", файл не проверен" + nsp + off + L"\\1" + on,
+                P64 + L"C:\\PD\\ns.dll" + Out + L", подпись: Apple Inc." + nsp + off + L"64\\1" + on},
+            .files = {{L"C:\\WINDOWS\\system32\\mswsock.dll", ""}, {L"C:\\u\\lsp.dll", ""}, {L"C:\\t\\bad.dll", ""},
+                {L"C:\\t\\x.dll", ""}, {L"C:\\PD\\ns.dll", ""}}},
+        {.name = "a missing file in the system folder and outside; the 64-bit one's reached through Sysnative",
+            .keys = {{E + "\\1", Lsp("%SystemRoot%\\system32\\gone.dll")}, {E + "\\2", Lsp("D:\\x\\lsp.dll")},
+                {E + "64\\1", Lsp("%SystemRoot%\\system32\\mswsock.dll")},
+                {E + "64\\2", Lsp("%windir%\\System32\\w.dll")}},
+            .lines = {P + L"C:\\WINDOWS\\system32\\gone.dll: файла нет" + lsp, P + L"D:\\x\\lsp.dll: файла нет" + lsp,
+                P64 + L"C:\\WINDOWS\\system32\\mswsock.dll: файла нет" + lsp},
+            .files = {{L"C:\\WINDOWS\\system32\\mswsock.dll", ""}, {L"C:\\WINDOWS\\Sysnative\\w.dll", ""}},
+            .system64 = L"C:\\WINDOWS\\Sysnative"},
+        {.name = "another installation: its own folder only, its 32-bit system folder in SysWOW64; no key to name",
+            .keys = {{E + "\\1", Lsp("%SystemRoot%\\system32\\ws.dll")}, {E + "\\2", Lsp("C:\\Program Files\\lsp.dll")},
+                {E + "64\\1", Lsp("%SystemRoot%\\system32\\ws.dll")}, {N + "\\1", Nsp(L"D:\\ns.dll")}},
+            .lines = {P + L"C:\\Program Files\\lsp.dll" + Out + L", файл не проверен" + lsp,
+                P + L"D:\\ns.dll" + Out + L", файл не проверен" + nsp + L")",
+                P64 + L"E:\\W\\system32\\ws.dll: файла нет" + lsp},
+            .files = {{L"E:\\W\\SysWOW64", ""}, {L"E:\\W\\SysWOW64\\ws.dll", ""}}, .windir = L"E:\\W"},
+        {.name = "another installation of 32-bit Windows: its system folder is its own",
+            .keys = {{E + "\\1", Lsp("%SystemRoot%\\system32\\ws.dll")}}, .files = {{L"E:\\W\\system32\\ws.dll", ""}},
+            .windir = L"E:\\W"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSystem sys;
+        FakeSystem::Keys& keys = c.windir.empty() ? sys.keys : sys.hives[c.windir + L"\\System32\\config\\SYSTEM"];
+        for (const auto& [path, values] : c.keys)
+            keys[(c.windir.empty() ? "SYSTEM\\CurrentControlSet\\" : "ControlSet001\\") + path] = values;
+        keys["Select"] = {{"Current", {4, Number(1)}}};
+        sys.files = c.files, sys.system64 = c.system64, sys.fail[L"signature C:\\t\\x.dll"] = 5;
+        sys.signatures = {{L"C:\\PD\\ns.dll", {0, L"Apple Inc."}}, {L"C:\\t\\bad.dll", {0x80096010}}};
+        WindowsRegistry windows(sys.Get(), c.windir);
+        const LookupReport report = ReadLookupPath(sys.Get(), &windows, H, !c.windir.empty());
+        std::vector<std::wstring> lines(
+            report.notes.begin() + !c.windir.empty(), report.notes.end());  // not /windir:'s
+        for (const Finding& f : report.findings) lines.push_back(Words(f));
+        EXPECT_EQ(lines, c.lines);
+    }
 }
 
 // The old values whole on the disk first, as `reg import` takes them (a text that quotes cannot
