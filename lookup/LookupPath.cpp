@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <set>
 #include <tuple>
 
@@ -125,11 +126,11 @@ public:
         });
     }
 
-    // The current user's; when the run is SYSTEM's, a fleet's, every user's too, signed in or
-    // not; and the whole computer's where a policy makes them so.
-    void Proxies() {
-        InternetOptions({win::HKeyCurrentUser, InternetSettings}, CurrentUser, true);
-        if (s_.processes.Rights().localSystem) EveryUsers();
+    // Each user's own settings: the current user's; when the run is SYSTEM's, a fleet's, every
+    // user's too, signed in or not. Then the whole computer's proxy where a policy makes it so.
+    void Users() {
+        ReadUser({.who = CurrentUser, .root = win::HKeyCurrentUser});
+        if (s_.processes.Rights().localSystem) EveryUser();
         WholeComputersProxy();
     }
 
@@ -298,25 +299,40 @@ private:
         return networks;
     }
 
+    // A user whose settings are read: the current one (HKCU), one signed in (HKU\SID), or one signed
+    // out, whose NTUSER.DAT is loaded for the read.
+    struct User {
+        std::wstring who;  // as the findings name them
+        std::int32_t root;
+        std::wstring prefix = {};    // "SID\\" under HKU
+        std::wstring folder = {};    // their profile's folder; empty for the current user
+        std::wstring file = {};      // signed out: their registry file...
+        LoadedHive* hive = nullptr;  // ...loaded
+        KeyPlace Key(const std::wstring& path) const { return {root, prefix + path, file}; }
+    };
+
+    // What is read of each user.
+    void ReadUser(const User& user) { InternetOptions(user.Key(InternetSettings), user.who, true, user.hive); }
+
     // Each signed-in user's hive under HKU, then each other profile's registry file.
-    void EveryUsers() {
+    void EveryUser() {
+        // The profiles' folders first: no key is left open while a file is loaded and unloaded.
+        std::map<std::wstring, std::wstring> folders;
+        EachSubKey(Machine(), ProfileList, [&](const std::wstring& sid, RegistryKey& profile) {
+            if (IsUserHive(sid))
+                folders[sid] = windows_->Expanded(profile.ReadText(L"ProfileImagePath", ValueCap).value_or(L""));
+        });
         std::set<std::wstring> signedIn;
         Guarded([&] {
             const std::unique_ptr<RegistryKey> users = s_.registry.Open(win::HKeyUsers, L"", win::KeyEnumerateSubKeys);
-            for (const std::wstring& user : users ? users->SubKeys() : std::vector<std::wstring>{})
-                if (IsUserHive(user)) {
-                    signedIn.insert(AsciiLower(user));
-                    InternetOptions({win::HKeyUsers, user + L"\\" + InternetSettings}, UserOf(Cut(user)), true);
+            for (const std::wstring& sid : users ? users->SubKeys() : std::vector<std::wstring>{})
+                if (IsUserHive(sid)) {
+                    signedIn.insert(AsciiLower(sid));
+                    ReadUser({UserOf(Cut(sid)), win::HKeyUsers, sid + L"\\", folders[sid]});
                 }
         });
-        // Their folders first: no key is left open while a file is loaded and unloaded.
-        std::vector<std::pair<std::wstring, std::wstring>> signedOut;
-        EachSubKey(Machine(), ProfileList, [&](const std::wstring& sid, RegistryKey& profile) {
-            if (IsUserHive(sid) && !signedIn.count(AsciiLower(sid)))
-                signedOut.emplace_back(
-                    sid, windows_->Expanded(profile.ReadText(L"ProfileImagePath", ValueCap).value_or(L"")));
-        });
-        for (const auto& [sid, folder] : signedOut) SignedOutUser(sid, folder);
+        for (const auto& [sid, folder] : folders)
+            if (!signedIn.count(AsciiLower(sid))) SignedOutUser(sid, folder);
     }
 
     // A signed-out user's registry file, loaded to be read for this alone and unloaded whatever
@@ -329,7 +345,7 @@ private:
         } catch (const Failure& f) {
             return report.notes.push_back(ProfileUnread(who, f.Code(), s_.env.ErrorText(f.Code())));
         }
-        InternetOptions({win::HKeyUsers, sid + L"\\" + InternetSettings, file}, who, true, hive.get());
+        ReadUser({who, win::HKeyUsers, sid + L"\\", folder, file, hive.get()});
         Guarded([&] { hive->Unload(); });
     }
 
@@ -554,7 +570,7 @@ LookupReport ReadLookupPath(const Platform& s, WindowsRegistry* windows, const s
     Reader reader(s, windows);
     reader.Ics(hostsPath);
     if (other) reader.report.notes.push_back(windows ? OtherUnread : OtherSystemUnread);
-    else reader.Proxies(), reader.WinHttp();
+    else reader.Users(), reader.WinHttp();
     if (windows)
         reader.NameServers(), reader.Nrpt(!other), reader.Winsock(), reader.PersistentRoutes(), reader.Doh(!other);
     return reader.report;
