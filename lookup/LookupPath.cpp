@@ -341,6 +341,8 @@ private:
         const std::wstring file = folder + L"\\NTUSER.DAT", who = SignedOutUserOf(Cut(sid), Cut(folder));
         std::unique_ptr<LoadedHive> hive;
         try {
+            // A profile without a local folder's name has no file of its own to load: none is searched for.
+            if (!IsDrivePath(folder)) throw Failure(win::ErrorPathNotFound, file);
             hive = LoadRegistryFile(s_, file, win::KeyRead);
         } catch (const Failure& f) {
             return report.notes.push_back(ProfileUnread(who, f.Code(), s_.env.ErrorText(f.Code())));

@@ -269,11 +269,14 @@ TEST(LookupPath, EveryUserReadEvenSignedOutTheirFileUnloadedOnEveryPath) {
         std::map<std::wstring, std::uint32_t> fail;
         Journal lines, loads;
         bool file = true;
+        std::wstring folder = L"%SystemDrive%\\Users\\ivan";
     } cases[] = {
         {.name = "signed out: read in their file", .lines = {proxy}, .loads = {load, unload}},
         {.name = "their file in use", .fail = {{load, 32}, {again, 32}},
             .lines = {unread + L"NTUSER.DAT занят другой программой: ошибка 32: text of 32"}, .loads = {load, again}},
         {.name = "their file missing", .lines = {unread + L"нет файла NTUSER.DAT: ошибка 2: text of 2"}, .file = false},
+        {.name = "their profile without a folder", .lines = {L"прокси не проверены (пользователь S-1-12-1-5 вне "
+            L"системы, ): нет файла NTUSER.DAT: ошибка 3: text of 3"}, .file = false, .folder = L""},
         {.name = "their file damaged", .fail = {{load, 1009}, {again, 1009}},
             .lines = {unread + L"NTUSER.DAT повреждён: ошибка 1009: text of 1009"}, .loads = {load, again}},
         {.name = "its unload refused: told, and tried again at its end", .fail = {{unload, 5}},
@@ -287,7 +290,7 @@ TEST(LookupPath, EveryUserReadEvenSignedOutTheirFileUnloadedOnEveryPath) {
         sys.fail = c.fail;
         sys.keys = {{Hive + "\\" + Settings, {}},
             {profiles + "S-1-5-21-7-1001", {{"ProfileImagePath", ExpandSz(L"%SystemDrive%\\Users\\anna")}}},
-            {profiles + "S-1-12-1-5", {{"ProfileImagePath", ExpandSz(L"%SystemDrive%\\Users\\ivan")}}},
+            {profiles + "S-1-12-1-5", {{"ProfileImagePath", ExpandSz(c.folder)}}},
             {profiles + "S-1-5-18",
                 {{"ProfileImagePath", ExpandSz(L"%systemroot%\\system32\\config\\systemprofile")}}}};
         if (c.file) sys.hives[file] = {{Settings, {{"ProxyEnable", On}, {"ProxyServer", Sz(L"p:1")}}}};
