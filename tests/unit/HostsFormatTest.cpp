@@ -16,6 +16,21 @@
 namespace {
 
 const Codepage& cp = Windows1251();
+// A surrogate pair, and halves of pairs around a character.
+const std::wstring Pair{0xD83D, 0xDE00}, Lone = std::wstring{0xDE00} + L"x" + wchar_t{0xD83D};
+
+// Fed `piece` bytes at a time, across the blocks, lines and words it reads; or Whole, in one piece.
+const std::size_t Whole = std::string_view::npos;
+template <class Sink>
+Sink Fed(Sink sink, std::string_view bytes, std::size_t piece = 7) {
+    for (std::size_t at = 0; at < bytes.size(); at += piece) sink.Add(bytes.substr(at, piece));
+    return sink;
+}
+HostsScan Scanned(HostsScan scan, std::string_view bytes, std::size_t piece = 7) {
+    scan = Fed(scan, bytes, piece);
+    scan.Finish();
+    return scan;
+}
 
 TEST(Codepage, Windows1251BothWays) {
     EXPECT_EQ(cp.ToWide("\xA8\xB8\xB9\xC0\xFF"), L"Ёё№Ая");
@@ -23,12 +38,8 @@ TEST(Codepage, Windows1251BothWays) {
 }
 
 TEST(Printable, ReplacesWhatWouldForgeALineOrHideADifference) {
-    const std::wstring pair{0xD83D, 0xDE00}, lone = std::wstring{0xDE00} + L"x" + wchar_t{0xD83D};
     // clang-format off
-    const struct {
-        const char* name;
-        std::wstring text, shown;
-    } rows[] = {
+    const struct { const char* name; std::wstring text, shown; } rows[] = {
         // Control characters (C0, DEL, C1) would forge lines or drive a terminal.
         {"C0, DEL and C1 controls", L"a\tb\x1b[2J\r\n\x7f\x9b\x9f я~", L"a?b?[2J????? я~"},
         // Characters that change how others show: a name backwards, two names that look alike.
@@ -39,13 +50,10 @@ TEST(Printable, ReplacesWhatWouldForgeALineOrHideADifference) {
         {"their visible neighbours kept", L"\u061B\u205F\u2065\uFFF8\uFFFC" + std::wstring{0xDB40, 0xDC80},
          L"\u061B\u205F\u2065\uFFF8\uFFFC" + std::wstring{0xDB40, 0xDC80}},
         {"the neighbours of the other ranges kept", L"\u200A\u2027\u202F", L"\u200A\u2027\u202F"},
-        {"a surrogate pair kept, half a pair replaced", pair + lone, pair + L"\uFFFDx\uFFFD"},
+        {"a surrogate pair kept, half a pair replaced", Pair + Lone, Pair + L"\uFFFDx\uFFFD"},
     };
     // clang-format on
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(Printable(row.text), row.shown);
-    }
+    for (const auto& row : rows) EXPECT_EQ(Printable(row.text), row.shown) << row.name;
 }
 
 // Fed seven bytes at a time, across the 64-byte blocks and the lengths where the padding takes a
@@ -55,23 +63,20 @@ TEST(Sha256, KnownDigests) {
     const struct { const char* name; std::string bytes; const char* digest; } rows[] = {
         {"nothing", "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
         {"abc", "abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
-        {"55 bytes: the length fits", std::string(55, 'x'), "d5e285683cd4efc02d021a5c62014694958901005d6f71e89e0989fac77e4072"},
-        {"56 bytes: it does not", std::string(56, 'x'), "04c26261370ee7541549d16dee320c723e3fd14671e66a099afe0a377c16888e"},
+        {"55 bytes: the length fits", std::string(55, 'x'),
+         "d5e285683cd4efc02d021a5c62014694958901005d6f71e89e0989fac77e4072"},
+        {"56 bytes: it does not", std::string(56, 'x'),
+         "04c26261370ee7541549d16dee320c723e3fd14671e66a099afe0a377c16888e"},
         {"one block", std::string(64, 'x'), "7ce100971f64e7001e8fe5a51973ecdfe1ced42befe7ee8d5fd6219506b5393c"},
         {"a million", std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
     };
     // clang-format on
-    for (const auto& row : rows) {
-        Sha256 hash;
-        for (std::size_t at = 0; at < row.bytes.size(); at += 7) hash.Add(std::string_view(row.bytes).substr(at, 7));
-        EXPECT_EQ(hash.Hex(), row.digest) << row.name;
-    }
+    for (const auto& row : rows) EXPECT_EQ(Fed(Sha256(), row.bytes).Hex(), row.digest) << row.name;
 }
 
 // UTF-8 has no half a surrogate pair.
 TEST(Utf8, EncodesAPairAndReplacesHalfAPair) {
-    const std::wstring pair{0xD83D, 0xDE00}, lone = std::wstring{0xDE00} + L"x" + wchar_t{0xD83D};
-    EXPECT_EQ(Utf8(lone + pair), "\xEF\xBF\xBDx\xEF\xBF\xBD\xF0\x9F\x98\x80");
+    EXPECT_EQ(Utf8(Lone + Pair), "\xEF\xBF\xBDx\xEF\xBF\xBD\xF0\x9F\x98\x80");
 }
 
 // The files Windows installs, every byte pinned by size and SHA-256 (as sha256sum prints it; the
@@ -88,19 +93,14 @@ TEST(StockHosts, EachVersionsFileIsKnownByItsBytesAndClean) {
     for (std::size_t i = 0; i < std::size(known); ++i) {
         const StockFile& f = StockFiles()[i];
         SCOPED_TRACE(Utf8(known[i].version));
-        Sha256 hash;
-        hash.Add(f.bytes);
         EXPECT_EQ(f.version, known[i].version);
         EXPECT_EQ(f.bytes.size(), known[i].size);
-        EXPECT_EQ(hash.Hex(), known[i].sha256);
+        EXPECT_EQ(Fed(Sha256(), f.bytes, Whole).Hex(), known[i].sha256);
         EXPECT_LE(f.bytes.size(), LongestStockFile);
         EXPECT_EQ(CountLF(f.bytes), known[i].lineFeeds);
         EXPECT_EQ(StockVersionOf(f.bytes), f.version);
         EXPECT_EQ(StockVersionOf(f.bytes + "\r\n"), L"");
-        HostsScan scan(1);
-        scan.Add(f.bytes);
-        scan.Finish();
-        EXPECT_EQ(scan.entries, 0u);
+        EXPECT_EQ(Scanned(HostsScan(1), f.bytes, Whole).entries, 0u);
     }
 }
 
@@ -125,16 +125,12 @@ TEST(HostsScan, EntriesMapANameAwayFromThisComputerOverWholeLines) {
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        HostsScan scan(1);
-        for (std::size_t at = 0; at < c.bytes.size(); at += 7) scan.Add(std::string_view(c.bytes).substr(at, 7));
-        scan.Finish();
+        const HostsScan scan = Scanned(HostsScan(1), c.bytes);
         EXPECT_EQ(scan.entries, c.entries);
         EXPECT_EQ(scan.listed.size(), std::min<std::size_t>(c.entries, 1));
     }
-    HostsScan scan(1);  // an entry is listed as the file has it, up to a length
-    scan.Add(longLine);
-    scan.Finish();
-    EXPECT_EQ(scan.listed, std::vector{longLine.substr(0, ShownLineCap)});
+    // An entry is listed as the file has it, up to a length.
+    EXPECT_EQ(Scanned(HostsScan(1), longLine, Whole).listed, std::vector{longLine.substr(0, ShownLineCap)});
 }
 
 // A company's own mappings are no entries: the same address and name, in any letter case; a
@@ -145,11 +141,7 @@ TEST(HostsScan, ACompanysListTakesOnlyItsOwnMappings) {
     EXPECT_EQ(list.lines,
         (std::vector<std::string>{"10.0.0.5 intranet.corp licence.corp # servers", "10.0.0.7\ttest1.corp"}));
     // clang-format off
-    const struct {
-        const char* name;
-        std::string hosts;
-        std::size_t entries, allowedLines;
-    } rows[] = {
+    const struct { const char* name; std::string hosts; std::size_t entries, allowedLines; } rows[] = {
         {"the list's mappings in another letter case",
          "10.0.0.5 intranet.corp\r\n10.0.0.5 INTRANET.Corp Licence.CORP\r\n", 0, 2},
         {"a listed name at another address; a foreign name beside a listed one",
@@ -160,9 +152,7 @@ TEST(HostsScan, ACompanysListTakesOnlyItsOwnMappings) {
     // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        HostsScan scan(0, 0, &list);
-        scan.Add(row.hosts);
-        scan.Finish();
+        const HostsScan scan = Scanned(HostsScan(0, 0, &list), row.hosts, Whole);
         EXPECT_EQ(scan.entries, row.entries);
         EXPECT_EQ(scan.allowedLines, row.allowedLines);
     }
@@ -181,12 +171,9 @@ TEST(HostsScan, TheFirstLineMappingAWatchedServerIsKept) {
     };
     // clang-format on
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
         HostsScan scan(0);
         scan.watched = {{row.server, std::nullopt}};
-        for (std::size_t at = 0; at < row.hosts.size(); at += 7) scan.Add(std::string_view(row.hosts).substr(at, 7));
-        scan.Finish();
-        EXPECT_EQ(scan.watched[0].line, row.line);
+        EXPECT_EQ(Scanned(scan, row.hosts).watched[0].line, row.line) << row.name;
     }
 }
 
@@ -199,11 +186,7 @@ TEST(HostsText, CountLFAtTheEdgesOfItsBlocks) {
 
 TEST(HostsText, ViewShowsEveryLineFollowedByCrLf) {
     // clang-format off
-    const struct {
-        const char* name;
-        std::string bytes;
-        std::wstring view;
-    } rows[] = {
+    const struct { const char* name; std::string bytes; std::wstring view; } rows[] = {
         {"an empty file", "", L""},
         {"a last line without its terminator", "a", L"a\r\n"},
         {"a lone CR ends a line", "a\r\nb\r", L"a\r\nb\r\n"},
@@ -212,10 +195,7 @@ TEST(HostsText, ViewShowsEveryLineFollowedByCrLf) {
         {"Windows-1251 text", "\xCF\xF0\xE8\xE2\xE5\xF2 \xB9\r\n", L"Привет №\r\n"},
     };
     // clang-format on
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(BuildViewText(row.bytes, cp), row.view);
-    }
+    for (const auto& row : rows) EXPECT_EQ(BuildViewText(row.bytes, cp), row.view) << row.name;
 }
 
 // Any program can call itself anything: each holder shown by a name cut to 32 characters and the
@@ -232,10 +212,7 @@ TEST(HolderNames, CappedCleanedAndShownWithTheirProgramFiles) {
          L"Защитник Windows (C:\\Temp\\x.exe, процесс 12), b (процесс 2), c (процесс 3), …"},
     };
     // clang-format on
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(HolderNames(row.holders), row.shown);
-    }
+    for (const auto& row : rows) EXPECT_EQ(HolderNames(row.holders), row.shown) << row.name;
 }
 
 }  // namespace
