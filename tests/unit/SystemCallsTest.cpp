@@ -61,12 +61,10 @@ TEST(StartSysInfo, TriesThePathThenTheFolderElseSaysItIsUnavailable) {
     const RegistryValue tool{1, "C:\\Tools\\msinfo32.exe\0"s}, folder{1, "C:\\MSInfo\0"s};
     const Journal readTool = Read(ToolKey, L"PATH"), readFolder = Missing(ToolKey) + Read(FolderKey, L"MSINFO");
     const Journal lookup{L"lookup C:\\MSInfo\\MSINFO32.EXE"};
+    // `there`: the program is where the registry says.
     // clang-format off
     const struct {
-        const char* name;
-        std::optional<RegistryValue> path, folder;
-        bool there;  // the program is where the registry says
-        Journal expected;
+        const char* name; std::optional<RegistryValue> path, folder; bool there; Journal expected;
     } cases[] = {
         {"the first value, the second never read", tool, {}, true, readTool + Start(L"C:\\Tools\\msinfo32.exe")},
         {"a first value naming no program", tool, {}, false,
@@ -115,10 +113,6 @@ TEST(DllSearch, TheSystemFolderOnlyWhereWindowsCanElseNeverTheCurrentFolder) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // A REG_MULTI_SZ's bytes: each text with its NUL, then the list's own NUL.
 std::string MultiSz(std::initializer_list<std::wstring_view> texts) {
     std::string bytes;
@@ -128,11 +122,7 @@ std::string MultiSz(std::initializer_list<std::wstring_view> texts) {
 
 TEST(PendingMovesIn, ReadsThePairsMoveFileExKeeps) {
     // clang-format off
-    const struct {
-        const char* name;
-        std::string value;
-        std::vector<PendingMove> moves;
-    } rows[] = {
+    const struct { const char* name; std::string value; std::vector<PendingMove> moves; } rows[] = {
         {"a replace: its target marked with !", MultiSz({L"\\??\\C:\\new", L"!\\??\\C:\\hosts"}),
          {{L"C:\\new", L"C:\\hosts"}}},
         {"a deletion: an empty target", MultiSz({L"\\??\\C:\\old", L""}), {{L"C:\\old", L""}}},
@@ -146,15 +136,12 @@ TEST(PendingMovesIn, ReadsThePairsMoveFileExKeeps) {
         {"an empty value", "", {}},
     };
     // clang-format on
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::vector<PendingMove> moves = PendingMovesIn(row.value);
-        ASSERT_EQ(moves.size(), row.moves.size());
-        for (std::size_t i = 0; i < moves.size(); ++i) {
-            EXPECT_EQ(moves[i].from, row.moves[i].from);
-            EXPECT_EQ(moves[i].to, row.moves[i].to);
-        }
-    }
+    const auto pairs = [](const std::vector<PendingMove>& moves) {
+        std::vector<std::pair<std::wstring, std::wstring>> all;
+        for (const PendingMove& m : moves) all.emplace_back(m.from, m.to);
+        return all;
+    };
+    for (const auto& row : rows) EXPECT_EQ(pairs(PendingMovesIn(row.value)), pairs(row.moves)) << row.name;
 }
 
 // The backup and restore privileges around a call that makes another such call.
