@@ -81,7 +81,6 @@ TEST(ExitCodes, TheWorseCodeOfTwoStepsStandsAndOfTwoFailuresTheEarlier) {
 }
 
 const char* const TcpipKey = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
-const std::wstring Where = L"openW -2147483646 SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters 1";
 
 // What a scan of a file says: its line feeds, the version it is, its entries.
 Journal Scanned(int lineFeeds, const std::wstring& version, int entries, const Journal& listed = {}) {
@@ -122,7 +121,6 @@ struct RunRow {
     FakeSystem::Keys keys = {};                       // the running Windows' registry besides DataBasePath
     FakeSystem::Keys hive = {};                       // the registry file of D:\W
     std::wstring failing = {};                        // a call that fails with error 5
-    bool tookEffect = false;                          // the failing call is a replace that moved the file all the same
     std::map<std::wstring, std::uint32_t> busy = {};  // calls failing for good: another program holds hosts
     bool waiting = false;  // an earlier run's new file waits for the restart to replace hosts
     int code;
@@ -141,7 +139,6 @@ void ExpectRun(const RunRow& c) {
     sys.keys = c.keys;
     if (c.redirect) sys.keys[TcpipKey]["DataBasePath"] = *c.redirect;
     if (!c.failing.empty()) sys.fail[c.failing] = 5;
-    sys.replaceTakesEffect = c.tookEffect;
     sys.fail.insert(c.busy.begin(), c.busy.end());
     if (!c.busy.empty()) sys.held = {H}, sys.holders = {{12, L"scan\x1b.exe"}};
     if (c.waiting) sys.files[T] = Stock, sys.pending = {{T, H}};
@@ -185,7 +182,6 @@ TEST(ConsoleRuns, ACheckSaysWhatItFindsAndChangesNothing) {
 }
 
 TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
-    const std::string windows10 = StockFiles()[3].bytes;
     const std::wstring unchanged = L"файл hosts не изменён: записей в нём нет", reg = H + L".20240102-030405.reg",
                        proxied =
                            L"прокси для всех страниц (пользователь): 127.0.0.1:8080 (на этом компьютере: так "
