@@ -19,11 +19,7 @@ const std::wstring PinGiven = L"21E04615CFC4CA2754090043FEA2A80B851166ED6C2FB1BF
 
 TEST(Switches, EachArgumentListReadsAsItsCommandOrAsAMistake) {
     // clang-format off
-    const struct {
-        const char* name;
-        std::vector<std::wstring> args;
-        Command command;
-    } cases[] = {
+    const struct { const char* name; std::vector<std::wstring> args; Command command; } cases[] = {
         {"no switch: the window", {}, {}},
         {"/windir: alone: the window on that Windows", {L"/windir:D:\\Windows"}, {.windowsDir = L"D:\\Windows"}},
         {"/windir: on a share", {L"/windir:\\\\pc\\c$\\Windows"}, {.windowsDir = L"\\\\pc\\c$\\Windows"}},
@@ -62,10 +58,7 @@ TEST(Switches, EachArgumentListReadsAsItsCommandOrAsAMistake) {
 
 TEST(ExitCodes, TheWorseCodeOfTwoStepsStandsAndOfTwoFailuresTheEarlier) {
     // clang-format off
-    const struct {
-        const char* name;
-        std::uint32_t earlier, later, run;
-    } cases[] = {
+    const struct { const char* name; std::uint32_t earlier, later, run; } cases[] = {
         {"a finding after nothing", 0, 1, 1},
         {"a change at the restart after nothing", 0, 3010, 3010},
         {"nothing after a change at the restart", 3010, 0, 3010},
@@ -111,24 +104,20 @@ const Journal StockScanned = Scanned(19, L" (стандартный файл Win
               Missing = {L"файла нет: записей нет", L"файла hosts нет"};
 
 // A run on the fake system: what is there before it, and what it must say, change and return.
+// `at`: the hosts file; `others`: other files there before the run; `redirect`: the running
+// Windows' DataBasePath; `keys`: the running Windows' registry besides DataBasePath; `hive`: the
+// registry file of D:\W; `failing`: a call that fails with error 5; `busy`: calls failing for
+// good, another program holding hosts; `waiting`: an earlier run's new file waits for the restart
+// to replace hosts; `said`: after the hosts file's path; `last`: the last line, but for its exit
+// code; `resetInHive`: DataBasePath's default written in D:\W's registry file.
+// clang-format off
 struct RunRow {
-    const char* name;
-    std::vector<std::wstring> args;
-    std::wstring at = H;  // the hosts file
-    std::optional<std::string> hosts = {};
-    Files others = {};                                // other files there before the run
-    std::optional<RegistryValue> redirect = {};       // the running Windows' DataBasePath
-    FakeSystem::Keys keys = {};                       // the running Windows' registry besides DataBasePath
-    FakeSystem::Keys hive = {};                       // the registry file of D:\W
-    std::wstring failing = {};                        // a call that fails with error 5
-    std::map<std::wstring, std::uint32_t> busy = {};  // calls failing for good: another program holds hosts
-    bool waiting = false;  // an earlier run's new file waits for the restart to replace hosts
-    int code;
-    Journal said;         // after the hosts file's path
-    const wchar_t* last;  // the last line, but for its exit code
-    Files after = {};
-    bool resetInHive = false;  // DataBasePath's default written in D:\W's registry file
+    const char* name; std::vector<std::wstring> args; std::wstring at = H; std::optional<std::string> hosts = {};
+    Files others = {}; std::optional<RegistryValue> redirect = {}; FakeSystem::Keys keys = {}, hive = {};
+    std::wstring failing = {}; std::map<std::wstring, std::uint32_t> busy = {}; bool waiting = false;
+    int code; Journal said; const wchar_t* last; Files after = {}; bool resetInHive = false;
 };
+// clang-format on
 
 void ExpectRun(const RunRow& c) {
     SCOPED_TRACE(c.name);
@@ -182,19 +171,20 @@ TEST(ConsoleRuns, ACheckSaysWhatItFindsAndChangesNothing) {
 }
 
 TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
-    const std::wstring unchanged = L"файл hosts не изменён: записей в нём нет", reg = H + L".20240102-030405.reg",
+    const std::wstring reg = H + L".20240102-030405.reg", earlier = H + L".20231231-000000.reg",
+                       userSettings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
                        proxied =
                            L"прокси для всех страниц (пользователь): 127.0.0.1:8080 (на этом компьютере: так "
-                           L"делают "
-                           L"вредоносные программы)";
+                           L"делают вредоносные программы)",
+                       switchedOff = L"прокси на этом компьютере отключены (1); прежние значения в " + reg +
+                                     L", вернуть их: reg import",
+                       regText =
+                           L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\"
+                           L"Microsoft\\Windows\\CurrentVersion\\Internet Settings]\r\n\"ProxyEnable\"="
+                           L"dword:00000001\r\n\"ProxyServer\"=\"127.0.0.1:8080\"\r\n\r\n";
+    const std::string regFile = Utf16(regText).substr(0, 2 * regText.size());  // no NUL after a file's text
     const FakeSystem::Keys proxy = UserProxy(L"127.0.0.1:8080");  // a user's proxy on this computer
-    const std::wstring userSettings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-    const std::string regText = Utf16(
-        L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n"
-        L"[HKEY_CURRENT_USER\\Software\\"
-        L"Microsoft\\Windows\\CurrentVersion\\Internet Settings]\r\n\"ProxyEnable\"=dword:00000001\r\n\"ProxyServer\"="
-        L"\"127.0.0.1:8080\"\r\n\r\n");
-    const Journal noEntries = StockScanned + Journal{unchanged},
+    const Journal noEntries = StockScanned + Journal{L"файл hosts не изменён: записей в нём нет"},
                   refused = {L"ошибка 5: text of 5 (" + H + L" Файл hosts оставлен как был.)"};
     // clang-format off
     const RunRow rows[] = {
@@ -207,64 +197,57 @@ TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
                  L"Services\\Tcpip\\Parameters\\DataBasePath)"} + Blocked + Repaired,
          .last = L"hosts=modified redirected=yes other=none changed=yes", .after = {{H, Stock}, {B, Infected}}},
         {.name = "DataBasePath reset, hosts refused: the reset still told as a change", .args = {L"/repair"},
-         .hosts = Infected,
-         .redirect = Evil, .failing = L"probe " + H, .code = 5, .said = Redirected + ResetEvil + Blocked + refused,
+         .hosts = Infected, .redirect = Evil, .failing = L"probe " + H, .code = 5,
+         .said = Redirected + ResetEvil + Blocked + refused,
          .last = L"hosts=modified redirected=yes other=none changed=yes", .after = {{H, Infected}}},
         // A proxy on this computer, switched off once its old values are kept, else left as it is.
         {.name = "a proxy here", .args = {L"/repair"}, .hosts = Stock, .keys = proxy, .code = 0,
-         .said = Journal{proxied,
-         L"прокси на этом компьютере отключены (1); прежние значения в " + reg + L", вернуть их: reg import"} +
-         noEntries, .last = L"hosts=clean redirected=no other=proxy changed=yes",
-         .after = {{H, Stock}, {reg, regText.substr(0, regText.size() - 2)}}},
+         .said = Journal{proxied, switchedOff} + noEntries,
+         .last = L"hosts=clean redirected=no other=proxy changed=yes", .after = {{H, Stock}, {reg, regFile}}},
         {.name = "a proxy here, its old values kept already", .args = {L"/repair"}, .hosts = Stock,
-         .others = {{H + L".20231231-000000.reg", regText.substr(0, regText.size() - 2)}}, .keys = proxy, .code = 0,
-         .said = Journal{proxied, L"прокси на этом компьютере отключены (1); прежние значения уже сохранены в " + H +
-                 L".20231231-000000.reg, вернуть их: reg import"} + noEntries,
-         .last = L"hosts=clean redirected=no other=proxy changed=yes",
-         .after = {{H, Stock}, {H + L".20231231-000000.reg", regText.substr(0, regText.size() - 2)}}},
+         .others = {{earlier, regFile}}, .keys = proxy, .code = 0, .said = Journal{proxied,
+         L"прокси на этом компьютере отключены (1); прежние значения уже сохранены в " + earlier +
+         L", вернуть их: reg import"} + noEntries, .last = L"hosts=clean redirected=no other=proxy changed=yes",
+         .after = {{H, Stock}, {earlier, regFile}}},
         {.name = "a proxy here, the browsers not told at once", .args = {L"/repair"}, .hosts = Stock, .keys = proxy,
-         .failing = L"internet settings changed", .code = 0, .said = Journal{proxied,
-         L"прокси на этом компьютере отключены (1); прежние значения в " + reg + L", вернуть их: reg import",
+         .failing = L"internet settings changed", .code = 0, .said = Journal{proxied, switchedOff,
          L"браузеры не извещены сразу (ошибка 5: text of 5 (internet settings changed)): они увидят это, когда их "
          L"запустят снова"} + noEntries, .last = L"hosts=clean redirected=no other=proxy changed=yes",
-         .after = {{H, Stock}, {reg, regText.substr(0, regText.size() - 2)}}},
+         .after = {{H, Stock}, {reg, regFile}}},
         // Proxies left on change no exit code: it tells what became of hosts.
         {.name = "a proxy here, its .reg refused", .args = {L"/repair"}, .hosts = Stock, .keys = proxy,
-         .failing = L"write " + reg, .code = 0,
-         .said = Journal{proxied, L"прокси на этом компьютере не отключены: не записан "
-         L"файл для прежних значений: ошибка 5: text of 5 (write " + reg + L")"} + noEntries,
+         .failing = L"write " + reg, .code = 0, .said = Journal{proxied, L"прокси на этом компьютере не отключены: "
+         L"не записан файл для прежних значений: ошибка 5: text of 5 (write " + reg + L")"} + noEntries,
          .last = L"hosts=clean redirected=no other=proxy changed=no", .after = {{H, Stock}}},
         {.name = "a proxy here in a user's key locked against the run", .args = {L"/repair"}, .hosts = Infected,
          .keys = proxy, .failing = L"openW -2147483647 " + userSettings + L" 258", .code = 0,
          .said = Journal{proxied, L"прокси на этом компьютере отключены не все (0 из 1); прежние значения в " + reg +
                  L", вернуть их: reg import", L"не отключено: ошибка 5: text of 5 (HKCU\\" + userSettings + L")"} +
                  Blocked + Repaired, .last = L"hosts=modified redirected=no other=proxy changed=yes",
-         .after = {{H, Stock}, {B, Infected}, {reg, regText.substr(0, regText.size() - 2)}}},
+         .after = {{H, Stock}, {B, Infected}, {reg, regFile}}},
         // Held for good: a copy now if it can be made, the replace at the next start of Windows.
         {.name = "hosts held by a program sharing all", .args = {L"/repair"}, .hosts = Infected,
-         .busy = {{L"replace " + H, 5}},
-         .code = 3010, .said = Blocked + Journal{L"файл hosts занят другой программой: scan?.exe (процесс 12)",
-         L"копия старого файла: " + B,
+         .busy = {{L"replace " + H, 5}}, .code = 3010, .said = Blocked + Journal{
+             L"файл hosts занят другой программой: scan?.exe (процесс 12)", L"копия старого файла: " + B,
              L"файл hosts будет заменён стандартным при перезагрузке Windows: его место займёт " + T},
          .last = L"hosts=modified redirected=no other=none changed=pending",
          .after = {{H, Infected}, {B, Infected}, {T, Stock}}},
         {.name = "hosts held sharing nothing", .args = {L"/repair"}, .hosts = Infected,
-         .busy = {{L"read " + H, 32}, {L"probe " + H, 32}}, .code = 3010,
-         .said = {L"файл не прочитан: ошибка 32: text of 32",
-         L"файл hosts занят другой программой: scan?.exe (процесс 12)",
+         .busy = {{L"read " + H, 32}, {L"probe " + H, 32}}, .code = 3010, .said = {
+             L"файл не прочитан: ошибка 32: text of 32", L"файл hosts занят другой программой: scan?.exe (процесс 12)",
              L"при перезагрузке Windows старый файл станет копией " + B,
-         L"файл hosts будет заменён стандартным при перезагрузке Windows: его место займёт " + T},
+             L"файл hosts будет заменён стандартным при перезагрузке Windows: его место займёт " + T},
          .last = L"hosts=unchecked redirected=no other=none changed=pending", .after = {{H, Infected}, {T, Stock}}},
         // A bare name is looked for beside hosts, where the copies are, then as it is given.
         {.name = "an earlier run's replace waits", .args = {L"/repair"}, .hosts = Infected, .waiting = true,
-         .code = 3010,
-         .said = Blocked + Journal{L"замена файла hosts уже назначена на перезагрузку Windows: его место займёт " + T},
-         .last = L"hosts=modified redirected=no other=none changed=pending", .after = {{H, Infected}, {T, Stock}}},
+         .code = 3010, .said = Blocked + Journal{L"замена файла hosts уже назначена на перезагрузку Windows: "
+         L"его место займёт " + T}, .last = L"hosts=modified redirected=no other=none changed=pending",
+         .after = {{H, Infected}, {T, Stock}}},
         {.name = "a restore of a copy by its bare name", .args = {L"/restore:hosts.20240102-030405.bak"},
-         .hosts = Stock, .others = {{B, Old}}, .code = 0,
-         .said = StockScanned + Journal{L"копия старого файла не нужна: его не было или он "
-         L"стандартный", L"файл hosts заменён файлом " + B, L"кэш DNS очищен"},
-         .last = L"hosts=clean redirected=unchecked other=unchecked changed=yes", .after = {{H, Old}, {B, Old}}},
+         .hosts = Stock, .others = {{B, Old}}, .code = 0, .said = StockScanned + Journal{
+             L"копия старого файла не нужна: его не было или он стандартный", L"файл hosts заменён файлом " + B,
+             L"кэш DNS очищен"}, .last = L"hosts=clean redirected=unchecked other=unchecked changed=yes",
+         .after = {{H, Old}, {B, Old}}},
         {.name = "a restore of a file that is not there: nothing changes", .args = {L"/restore:none.bak"},
          .hosts = Infected, .code = 2, .said = Blocked + Journal{L"ошибка 2: text of 2 (none.bak)"},
          .last = L"hosts=modified redirected=unchecked other=unchecked changed=no", .after = {{H, Infected}}},
@@ -276,17 +259,17 @@ TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
 TEST(ConsoleRuns, AnotherInstallationIsWorkedOnInItsOwnRegistryAndNeverGuessed) {
     const std::vector<std::wstring> check = {L"/check", L"/windir:D:\\W"};
     const wchar_t* const unchecked = L"hosts=missing redirected=unchecked other=unread changed=no";
-    const std::wstring unread = L"DataBasePath не проверено: реестр Windows в /windir: не прочитан: ";
-    const Journal moved =
-                      {L"DataBasePath: Windows читает hosts не из стандартной папки: "
-                       L"C:\\WINDOWS\\System32\\drivers\\etc"},
-                  loaded =
-                      {L"в /windir: проверены только hosts.ics и реестр SYSTEM той Windows (серверы имён, NRPT, "
-                       L"Winsock, DNS через HTTPS); прокси пользователей, WinHTTP, правила NRPT и политика DNS через "
-                       L"HTTPS групповой политики (реестр SOFTWARE) не проверены"},
-                  notLoaded = {
-                      L"в /windir: проверен только hosts.ics: реестр той Windows не прочитан, прокси, серверы "
-                      L"имён, NRPT, Winsock и DNS через HTTPS не проверены"};
+    const std::wstring unread = L"DataBasePath не проверено: реестр Windows в /windir: не прочитан: ",
+                       ownHosts = L"c:\\windows\\System32\\drivers\\etc\\hosts";
+    const Journal moved = {
+        L"DataBasePath: Windows читает hosts не из стандартной папки: C:\\WINDOWS\\System32\\drivers\\etc"};
+    const Journal loaded = {
+        L"в /windir: проверены только hosts.ics и реестр SYSTEM той Windows (серверы имён, NRPT, "
+        L"Winsock, DNS через HTTPS); прокси пользователей, WinHTTP, правила NRPT и политика DNS "
+        L"через HTTPS групповой политики (реестр SOFTWARE) не проверены"};
+    const Journal notLoaded = {
+        L"в /windir: проверен только hosts.ics: реестр той Windows не прочитан, прокси, серверы "
+        L"имён, NRPT, Winsock и DNS через HTTPS не проверены"};
     FakeSystem::Keys second = SystemFile(2), noSelect = SystemFile(1), gone = SystemFile(3);
     second["ControlSet002\\Services\\Tcpip\\Parameters"]["DataBasePath"] = {
         2, Utf16(L"%SystemRoot%\\System32\\%D%\\etc")};
@@ -299,19 +282,15 @@ TEST(ConsoleRuns, AnotherInstallationIsWorkedOnInItsOwnRegistryAndNeverGuessed) 
     const RunRow rows[] = {
         // Its own registry file, at the control set it starts with: the running one's default is not its.
         {.name = "a check", .args = check, .at = OtherHosts, .hive = SystemFile(1), .code = 1, .said = moved + loaded +
-         Journal{Missing[0],
-             L"файл, который читает Windows, не проверен: буквы дисков в DataBasePath - той Windows, а не "
-         L"этой", Missing[1], L"папка hosts перенаправлена"},
-             .last = L"hosts=missing redirected=yes other=unread changed=no"},
+         Journal{Missing[0], L"файл, который читает Windows, не проверен: буквы дисков в DataBasePath - той Windows, "
+         L"а не этой", Missing[1], L"папка hosts перенаправлена"},
+         .last = L"hosts=missing redirected=yes other=unread changed=no"},
         {.name = "a repair: the default written in its file, no flush of this one's cache",
-         .args = {L"/repair", L"/windir:D:\\W"},
-         .at = OtherHosts, .hosts = Infected, .hive = SystemFile(1), .code = 3010,
-         .said = moved + Journal{L"DataBasePath "
-         L"возвращено к стандартному, было: C:\\WINDOWS\\System32\\drivers\\etc; Windows прочтёт его после "
-         L"перезагрузки"} +
-         loaded + Blocked + Journal{L"копия старого файла: " + OtherHosts + L".20240102-030405.bak",
-             L"файл hosts заменён "
-         L"стандартным", L"кэш DNS не нужно очищать: это кэш запущенной Windows, а не той, что в /windir:"},
+         .args = {L"/repair", L"/windir:D:\\W"}, .at = OtherHosts, .hosts = Infected, .hive = SystemFile(1),
+         .code = 3010, .said = moved + Journal{L"DataBasePath возвращено к стандартному, было: "
+         L"C:\\WINDOWS\\System32\\drivers\\etc; Windows прочтёт его после перезагрузки"} + loaded + Blocked +
+         Journal{L"копия старого файла: " + OtherHosts + L".20240102-030405.bak", L"файл hosts заменён стандартным",
+         L"кэш DNS не нужно очищать: это кэш запущенной Windows, а не той, что в /windir:"},
          .last = L"hosts=modified redirected=yes other=unread changed=yes",
          .after = {{OtherHosts, Stock}, {OtherHosts + L".20240102-030405.bak", Infected}}, .resetInHive = true},
         {.name = "at ControlSet002, its variables its own, this computer's proxy and DoH policy not its", .args = check,
@@ -322,14 +301,12 @@ TEST(ConsoleRuns, AnotherInstallationIsWorkedOnInItsOwnRegistryAndNeverGuessed) 
          .said = Journal{unread + L"ошибка 13: text of 13 (" + System + L"\\Select\\Current)"} + notLoaded + Missing,
          .last = unchecked},
         {.name = "a control set that is not there", .args = check, .at = OtherHosts, .hive = gone, .code = 0,
-         .said = Journal{unread + L"ошибка 2: text of 2 (" + System +
-                         L"\\ControlSet003; есть ControlSet001, ControlSet002)"} +
-         notLoaded + Missing, .last = unchecked},
+         .said = Journal{unread + L"ошибка 2: text of 2 (" + System + L"\\ControlSet003; есть ControlSet001, "
+         L"ControlSet002)"} + notLoaded + Missing, .last = unchecked},
         {.name = "a registry file that cannot be unloaded", .args = check, .at = OtherHosts, .hive = second,
-         .failing = L"unload " + System, .code = 0,
-         .said = Journal{L"реестр Windows в /windir: не выгружен: ошибка 5: text "
-         L"of 5 (unload " + System + L")"} + loaded + Missing,
-             .last = L"hosts=missing redirected=no other=unread changed=no"},
+         .failing = L"unload " + System, .code = 0, .said = Journal{L"реестр Windows в /windir: не выгружен: ошибка 5: "
+         L"text of 5 (unload " + System + L")"} + loaded + Missing,
+         .last = L"hosts=missing redirected=no other=unread changed=no"},
         {.name = "no registry file", .args = check, .at = OtherHosts, .code = 0,
          .said = Journal{unread + L"ошибка 2: text of 2 (" + System + L")"} + notLoaded + Missing, .last = unchecked},
         // A mistyped /windir: is no installation without a hosts file, which would be clean.
@@ -339,12 +316,10 @@ TEST(ConsoleRuns, AnotherInstallationIsWorkedOnInItsOwnRegistryAndNeverGuessed) 
          .last = L"hosts=unchecked redirected=unchecked other=unchecked changed=no"},
         // A file named with /windir: waits for no restart, even the running Windows' own, whose registry it is.
         {.name = "the running Windows by /windir:, hosts held", .args = {L"/repair", L"/windir:c:\\windows"},
-         .at = L"c:\\windows\\System32\\drivers\\etc\\hosts", .hosts = Infected,
-         .busy = {{L"replace c:\\windows\\System32\\drivers\\etc\\hosts", 5}}, .code = 5, .said = Blocked + Journal{
-         L"ошибка 5: text of 5 (c:\\windows\\System32\\drivers\\etc\\hosts Файл hosts оставлен как был.)"},
+         .at = ownHosts, .hosts = Infected, .busy = {{L"replace " + ownHosts, 5}}, .code = 5, .said = Blocked +
+         Journal{L"ошибка 5: text of 5 (" + ownHosts + L" Файл hosts оставлен как был.)"},
          .last = L"hosts=modified redirected=no other=none changed=no",
-         .after = {{L"c:\\windows\\System32\\drivers\\etc\\hosts", Infected},
-                   {L"c:\\windows\\System32\\drivers\\etc\\hosts.20240102-030405.bak", Infected}}},
+         .after = {{ownHosts, Infected}, {ownHosts + L".20240102-030405.bak", Infected}}},
     };
     // clang-format on
     for (const RunRow& row : rows) ExpectRun(row);
@@ -373,13 +348,13 @@ TEST(ConsoleRuns, APathOnAServerThatHostsMapsIsRefusedBeforeAnythingChanges) {
     const std::string mapped = Infected + "6.6.6.6 SRV.corp.local # ours\r\n";
     const std::wstring refused = L"не открыт: адрес сервера srv задан в файле hosts строкой \"6.6.6.6 SRV.corp.local "
                                  L"# ours\"; восстановите hosts без этого пути или укажите сервер по IP-адресу";
+    const std::wstring unread = L" не открыт: не прочитан файл hosts, который мог бы задать адрес сервера srv: ";
     const wchar_t* const untouched = L"hosts=unchecked redirected=unchecked other=unchecked changed=no";
     // clang-format off
     const RunRow rows[] = {
         {.name = "a company's list", .args = {L"/repair", L"/allow:" + list}, .hosts = mapped,
-         .others = {{list, "10.0.0.5 intranet\r\n"}}, .code = 65,
-         .said = {L"ошибка 65: text of 65 (" + list + L" " + refused + L")"}, .last = untouched,
-         .after = {{H, mapped}, {list, "10.0.0.5 intranet\r\n"}}},
+         .others = {{list, "10.0.0.5 intranet\r\n"}}, .code = 65, .said = {L"ошибка 65: text of 65 (" + list + L" " +
+         refused + L")"}, .last = untouched, .after = {{H, mapped}, {list, "10.0.0.5 intranet\r\n"}}},
         {.name = "a log, not written either", .args = {L"/check", L"/log:" + log}, .hosts = mapped, .code = 65,
          .said = {L"ошибка 65: text of 65 (" + log + L" " + refused + L")",
                   L"строка журнала не записана: " + refused + L" (" + log + L")"},
@@ -392,13 +367,11 @@ TEST(ConsoleRuns, APathOnAServerThatHostsMapsIsRefusedBeforeAnythingChanges) {
          .last = untouched, .after = {{H, Stock}, {L"D:\\evil\\hosts", "6.6.6.6 files\n"}, {backup, Old}}},
         {.name = "Windows reads hosts from a share", .args = {L"/check", L"/allow:" + list}, .hosts = Stock,
          .redirect = RegistryValue{1, Utf16(L"\\\\evil\\etc")}, .code = 65,
-         .said = {L"ошибка 65: text of 65 (" + list + L" не открыт: не прочитан файл hosts, который мог бы задать "
-                  L"адрес сервера srv: DataBasePath: Windows читает hosts не из стандартной папки: \\\\evil\\etc)"},
+         .said = {L"ошибка 65: text of 65 (" + list + unread +
+                  L"DataBasePath: Windows читает hosts не из стандартной папки: \\\\evil\\etc)"},
          .last = untouched, .after = {{H, Stock}}},
-        {.name = "hosts unread", .args = {L"/check", L"/allow:" + list}, .hosts = Stock,
-         .busy = {{L"read " + H, 32}}, .code = 65,
-         .said = {L"ошибка 65: text of 65 (" + list + L" не открыт: не прочитан файл hosts, который мог бы задать "
-                  L"адрес сервера srv: ошибка 32: text of 32 (read " + H + L"))"},
+        {.name = "hosts unread", .args = {L"/check", L"/allow:" + list}, .hosts = Stock, .busy = {{L"read " + H, 32}},
+         .code = 65, .said = {L"ошибка 65: text of 65 (" + list + unread + L"ошибка 32: text of 32 (read " + H + L"))"},
          .last = untouched, .after = {{H, Stock}}},
     };
     // clang-format on
@@ -409,12 +382,7 @@ TEST(ConsoleRuns, APathOnAServerThatHostsMapsIsRefusedBeforeAnythingChanges) {
 // has none, XP's member of Administrators has them (XP has no elevation).
 TEST(ConsoleRuns, ChangesOnlyWithAdministratorRights) {
     // clang-format off
-    const struct {
-        const char* name;
-        TokenRights rights;
-        const wchar_t* action;
-        int code;
-    } cases[] = {
+    const struct { const char* name; TokenRights rights; const wchar_t* action; int code; } cases[] = {
         {"Vista, an administrator's filtered token", {false, true}, L"/repair", 740},
         {"XP, a user", {std::nullopt, false}, L"/repair", 740},
         {"XP, an administrator", {std::nullopt, true}, L"/repair", 0},
@@ -443,21 +411,15 @@ TEST(ConsoleLog, ALineARunWithItsActionFileEntriesCodeResultsAndCopy) {
     EXPECT_EQ(sys.files[L"L"],
         Utf8(LogFields + L"check\t" + H + L"\t1\t1\tфайл hosts изменён\t-\r\n" + LogFields + L"repair\t" + H +
              L"\t1\t0\tфайл hosts заменён стандартным; кэш DNS очищен\t" + B + L"\r\n" + LogFields + L"restore\t" + H +
-             L"\t-\t740\tнужны права администратора: "
-             L"запустите из командной строки от имени администратора; ничего не "
-             L"изменено\t-\r\n"));
+             L"\t-\t740\tнужны права администратора: запустите из командной строки от имени администратора; "
+             L"ничего не изменено\t-\r\n"));
 }
 
 // A log that cannot be written is told of and changes no code: an error, or a log that is no
 // plain disk file (another file's second name, win.ini's say, a link, a folder, a device).
 TEST(ConsoleLog, ALogNotWrittenIsToldOfAndChangesNoCode) {
     // clang-format off
-    const struct {
-        const char* name;
-        FileFacts facts;
-        std::uint32_t error;
-        const wchar_t* why;
-    } cases[] = {
+    const struct { const char* name; FileFacts facts; std::uint32_t error; const wchar_t* why; } cases[] = {
         {"an error", {}, 5, L"ошибка 5: text of 5"},
         {"a second name", {0x20, 2}, 0, L"у файла несколько имён (жёсткие ссылки)"},
         {"a link", {0x420}, 0, L"это ссылка, а не файл"},
@@ -526,25 +488,26 @@ TEST(ListTrust, OthersWhoMayChangeAListOrReplaceIt) {
         return all;
     };
     const std::wstring users = L"BUILTIN\\Users", everyone = L"Everyone";
+    const auto byUsers = [&](std::uint32_t rights) { return plus({L"S-1-5-32-545", users, rights}); };
     // clang-format off
     const struct { const char* name; Permissions file, folder; std::vector<std::wstring> who; } rows[] = {
         {"administrators, SYSTEM and the installer; users read", onlyThem, onlyThem, {}},
-        {"users write it", plus({L"S-1-5-32-545", users, win::FileWriteData}), onlyThem, {users}},
+        {"users write it", byUsers(win::FileWriteData), onlyThem, {users}},
         {"everyone appends, may delete it, change its permissions, its owner; generic writing",
          plus({L"S-1-1-0", everyone, win::FileAppendData}), plus({L"S-1-5-11", L"Authenticated Users", win::WriteDac}),
          {everyone, L"Authenticated Users"}},
         {"one account for each right on the file",
          std::vector<AccessEntry>{{L"S-1-5-21-1", L"PC\\a", win::Delete}, {L"S-1-5-21-2", L"PC\\b", win::WriteOwner},
-                                  {L"S-1-5-21-3", L"PC\\c", win::GenericWrite}, {L"S-1-5-21-4", L"PC\\d", win::GenericAll}},
-         onlyThem, {L"PC\\a", L"PC\\b", L"PC\\c", L"PC\\d"}},
+         {L"S-1-5-21-3", L"PC\\c", win::GenericWrite}, {L"S-1-5-21-4", L"PC\\d", win::GenericAll}}, onlyThem,
+         {L"PC\\a", L"PC\\b", L"PC\\c", L"PC\\d"}},
         {"a deny, an entry for what a folder holds, CREATOR OWNER",
          plus({L"S-1-1-0", everyone, win::GenericAll, false}),
          plus({L"S-1-5-32-545", users, win::GenericAll, true, true}), {}},
-        {"users add files to its folder but delete none", onlyThem, plus({L"S-1-5-32-545", users, win::FileWriteData}), {}},
-        {"users add and delete files in its folder", onlyThem,
-         plus({L"S-1-5-32-545", users, win::FileWriteData | win::FileDeleteChild}), {users}},
-        {"users change the folder's owner; named once for both", plus({L"S-1-5-32-545", users, win::FileWriteData}),
-         plus({L"S-1-5-32-545", users, win::WriteOwner}), {users}},
+        {"users add files to its folder but delete none", onlyThem, byUsers(win::FileWriteData), {}},
+        {"users add and delete files in its folder", onlyThem, byUsers(win::FileWriteData | win::FileDeleteChild),
+         {users}},
+        {"users change the folder's owner; named once for both", byUsers(win::FileWriteData), byUsers(win::WriteOwner),
+         {users}},
         {"no permissions on the file", std::nullopt, onlyThem, {L"все (у файла или папки нет списка разрешений)"}},
         {"CREATOR OWNER's pattern", plus({L"S-1-3-0", L"CREATOR OWNER", win::GenericAll}), onlyThem, {}},
     };
