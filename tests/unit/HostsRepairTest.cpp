@@ -15,21 +15,20 @@ const std::wstring Modified =
 const std::wstring Unmodified =
     Msg(4 + 64, Detection, L"Файл ''hosts'' НЕ был изменен, продолжить загрузку программы?");
 const std::wstring M1Warning = Msg(64, Caption,
-    L"Внимание! После нажатия на кнопку ''ОК'' Сайты будут разблокированы. "
-    L"Если сайты не разблокировались, то попробуйте перезагрузить Ваш компьютер, если не помогло, попробуйте "
-    L"остальные 2 способа и помните данная программа НЕ гарантирует разблокировки компьютера!");
+    L"Внимание! После нажатия на кнопку ''ОК'' Сайты будут разблокированы. Если сайты не разблокировались, то "
+    L"попробуйте перезагрузить Ваш компьютер, если не помогло, попробуйте остальные 2 способа и помните данная "
+    L"программа НЕ гарантирует разблокировки компьютера!");
 const std::wstring M1Done = Msg(64, Caption,
-    L"Сайты были разблокированы, необходимо произвести перезагрузку "
-    L"компьютера, если перезагрузка не помогла, попробуйте ''Способ №2''. После нажатия на кнопку ''OK'', программа "
-    L"закроется!");
+    L"Сайты были разблокированы, необходимо произвести перезагрузку компьютера, если перезагрузка не помогла, "
+    L"попробуйте ''Способ №2''. После нажатия на кнопку ''OK'', программа закроется!");
 const std::wstring M2Warning = Msg(64, L"Предупреждение!",
     L"Внимание! Данный способ лучше использовать, ТОЛЬКО в том случае, если 1-й способ не помог!");
 const std::wstring M2Question = Msg(4 + 64, Caption,
-    L"Сайты были разблокированы, необходимо произвести перезагрузку "
-    L"компьютера, если перезагрузка не помогла, попробуйте способ №3! Произвести перезагрузку компьтера сейчас?");
+    L"Сайты были разблокированы, необходимо произвести перезагрузку компьютера, если перезагрузка не помогла, "
+    L"попробуйте способ №3! Произвести перезагрузку компьтера сейчас?");
 const std::wstring M3Question = Msg(4 + 64, Caption,
-    L"Внимание! После данного способа, Вам придется снова включить "
-    L"Ваше соединения (возможно потребуется перезагрузка компьютера)!Продолжить?");
+    L"Внимание! После данного способа, Вам придется снова включить Ваше соединения (возможно потребуется перезагрузка "
+    L"компьютера)!Продолжить?");
 const std::wstring Route = L"start C:\\WINDOWS\\system32\\route.exe | \"C:\\WINDOWS\\system32\\route.exe\" -f 2";
 const std::wstring Flush =
     L"run C:\\WINDOWS\\system32\\ipconfig.exe | \"C:\\WINDOWS\\system32\\ipconfig.exe\" /flushdns 30";
@@ -39,9 +38,8 @@ const std::wstring Where = L"openW -2147483646 SYSTEM\\CurrentControlSet\\Servic
 const Journal Reset{L"openW -2147483646 SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters 2",
     L"set DataBasePath 2 %SystemRoot%\\System32\\drivers\\etc", L"close 101"};
 const std::wstring RedirectMsg = Msg(4 + 16, Detection,
-    L"Внимание! Windows читает файл ''hosts'' не из стандартной "
-    L"папки, а из папки \"D:\\evil\". Так делают вредоносные программы, чтобы блокировать сайты. Вернуть стандартную "
-    L"папку?");
+    L"Внимание! Windows читает файл ''hosts'' не из стандартной папки, а из папки \"D:\\evil\". Так делают вредоносные "
+    L"программы, чтобы блокировать сайты. Вернуть стандартную папку?");
 
 // What the start-up check reads of the rest of the lookup path in a registry without its keys
 // (the lookup room's tests read them with values); `tcpip`: with Tcpip's Parameters key, opened and closed.
@@ -86,14 +84,13 @@ Journal Retried(const std::wstring& call) {
 }
 const std::wstring AfterRestart =
     L" Сайты будут разблокированы после перезагрузки. Произвести перезагрузку компьютера сейчас?";
-const std::wstring HeldNow = Msg(4 + 64, Caption,
-    L"Файл ''hosts'' занят другой программой: scan.exe (процесс 12). "
-    L"Заменить его сейчас нельзя: стандартный файл займёт его место при следующей перезагрузке компьютера." +
-        AfterRestart);
+const std::wstring AtRestart =
+    L" Заменить его сейчас нельзя: стандартный файл займёт его место при следующей перезагрузке компьютера." +
+    AfterRestart;
+const std::wstring HeldNow =
+    Msg(4 + 64, Caption, L"Файл ''hosts'' занят другой программой: scan.exe (процесс 12)." + AtRestart);
 const std::wstring HeldBefore = Msg(4 + 64, Caption,
-    L"Замена файла ''hosts'' стандартным уже назначена на следующую "
-    L"перезагрузку компьютера." +
-        AfterRestart);
+    L"Замена файла ''hosts'' стандартным уже назначена на следующую перезагрузку компьютера." + AfterRestart);
 
 struct Rig {
     FakeSystem sys;
@@ -118,10 +115,8 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
     const std::wstring T2 = H + L".hostovik-7-2.tmp";
     const Journal TakeOver{
         L"create " + T2, L"write " + T2, L"close " + T2, L"open to read " + T2, L"open to read " + T};
-    const std::wstring HeldSince = Msg(4 + 64, Caption,
-        L"Файл ''hosts'' занят другой программой. Заменить его сейчас "
-        L"нельзя: стандартный файл займёт его место при следующей перезагрузке компьютера." +
-            AfterRestart);
+    const std::map<std::wstring, std::uint32_t> sharingNothing{{L"probe " + H, 32}, {L"read " + H, 32}};
+    const std::wstring HeldSince = Msg(4 + 64, Caption, L"Файл ''hosts'' занят другой программой." + AtRestart);
     // clang-format off
     const struct {
         const char* name; void (HostsRepair::*run)(); std::optional<std::string> hosts; std::deque<Answer> answers;
@@ -152,9 +147,8 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
          .expected = Journal{M2Warning} + Replaced + Journal{M2Question} + Restart + Unload, .after = replaced},
         // A failure ends the run at once with the hosts file as it was, nothing of the run's left.
         {.name = "method 1, writing the copy fails: no part of a copy stays", .run = m1, .hosts = Old, .answers = {Ok},
-         .expected = Journal{M1Warning} + Written +
-                     Journal{L"read " + H, L"create " + B, L"write " + B, L"delete " + B, L"delete " + T},
-         .after = kept, .failing = L"write " + B, .subject = leftAsItWas},
+         .expected = Journal{M1Warning} + Written + Journal{L"read " + H, L"create " + B, L"write " + B, L"delete " + B,
+         L"delete " + T}, .after = kept, .failing = L"write " + B, .subject = leftAsItWas},
         {.name = "method 1, the replace fails: attributes back, the copy kept", .run = m1, .hosts = Old,
          .answers = {Ok},
          .expected = Journal{M1Warning} + Unprotected + Journal{L"attributes " + H + L" 39", L"delete " + T},
@@ -168,13 +162,11 @@ TEST(HostsRepair, EachRunShowsAsksAndChangesOnlyWhatItShould) {
          .run = m2, .hosts = Old, .answers = {Ok, No},
          .expected = Journal{M2Warning} + NewFile + Retried(L"probe " + H) +
                      Journal{L"read " + H, L"at restart " + H + L" " + B, L"at restart " + T + L" " + H, HeldNow} +
-                     Unload, .after = {{H, Old}, {T, Stock}}, .busy = {{L"probe " + H, 32}, {L"read " + H, 32}}},
+                     Unload, .after = {{H, Old}, {T, Stock}}, .busy = sharingNothing},
         {.name = "method 1, the restart's moves refused: the first one undone", .run = m1, .hosts = Old,
-         .answers = {Ok}, .expected = Journal{M1Warning} + NewFile + Retried(L"probe " + H) +
-         Journal{L"read " + H, L"at restart " + H + L" " + B, L"at restart " + T + L" " + H,
-                 L"at restart " + B + L" " + H, L"delete " + T},
-         .after = kept, .failing = L"at restart " + T + L" " + H, .subject = leftAsItWas,
-         .busy = {{L"probe " + H, 32}, {L"read " + H, 32}}},
+         .answers = {Ok}, .expected = Journal{M1Warning} + NewFile + Retried(L"probe " + H) + Journal{L"read " + H,
+         L"at restart " + H + L" " + B, L"at restart " + T + L" " + H, L"at restart " + B + L" " + H, L"delete " + T},
+         .after = kept, .failing = L"at restart " + T + L" " + H, .subject = leftAsItWas, .busy = sharingNothing},
         // An earlier run's replace waits for the restart: taken as it is when its file holds this run's bytes,
         // else this run's file takes that file's place.
         {.name = "method 1 while an earlier run's replace of the same bytes waits: nothing more", .run = m1,
@@ -246,11 +238,10 @@ TEST(HostsRepair, APaddedFileShowsItsStartAndTheEntriesPastIt) {
     Rig padded(std::string(ViewCap + 2, 'x') + std::string(17, '\n') + entries, {Yes});
     padded.repair.RunIntegrityCheck();
     EXPECT_EQ(padded.sys.log, Check + Journal{Unmodified});  // 19 LFs
-    EXPECT_EQ(
-        padded.sys.view, std::wstring(ViewCap, L'x') +
-                             L"\r\n[Файл hosts занимает 4196345 байт; здесь показаны "
-                             L"только первые 4194304. Строки с записями дальше в файле (2):]\r\n0.0.0.0 vk.com\r\n" +
-                             std::wstring(ShownLineCap, L'x') + L"\r\n");
+    EXPECT_EQ(padded.sys.view, std::wstring(ViewCap, L'x') +
+                                   L"\r\n[Файл hosts занимает 4196345 байт; здесь показаны только первые 4194304. "
+                                   L"Строки с записями дальше в файле (2):]\r\n0.0.0.0 vk.com\r\n" +
+                                   std::wstring(ShownLineCap, L'x') + L"\r\n");
 }
 
 // A value malware keeps from being written back is told of, and the check goes on.
@@ -272,43 +263,34 @@ TEST(HostsRepair, ARedirectThatCannotBeResetIsToldAndTheCheckGoesOn) {
 TEST(HostsRepair, OtherPlacesToldAfterTheViewAProxyHereSwitchedOffOnYes) {
     const std::wstring
         reg = H + L".20240102-030405.reg",
+        kept = L"Прежние значения сохранены в файле " + reg + L"; вернуть их: reg import \"" + reg + L"\"",
         found =
             L"Кроме файла ''hosts'', сайты могут перенаправлять и эти настройки Windows:\n- прокси "
             L"для всех страниц (пользователь): ",
         here = Msg(4 + 16, Detection,
             found +
-                L"127.0.0.1:8080 (на этом компьютере: так делают "
-                L"вредоносные программы)\n\nПрокси, указывающий на этот компьютер, обычно ставят "
-                L"вредоносные программы. Отключить его? Прежние значения будут сохранены в файле .reg рядом "
-                L"с файлом ''hosts''; остальное программа не меняет.");
+                L"127.0.0.1:8080 (на этом компьютере: так делают вредоносные программы)\n\nПрокси, указывающий на "
+                L"этот компьютер, обычно ставят вредоносные программы. Отключить его? Прежние значения будут "
+                L"сохранены в файле .reg рядом с файлом ''hosts''; остальное программа не меняет.");
     // clang-format off
     const struct {
-        const char* name;
-        const wchar_t* server;
-        std::deque<Answer> answers;
-        Journal told;
-        char enabled = 1;
+        const char* name; const wchar_t* server; std::deque<Answer> answers; Journal told; char enabled = 1;
         std::wstring failing = {};
     } cases[] = {
         {.name = "here, Yes: switched off", .server = L"127.0.0.1:8080", .answers = {Yes, Ok, Yes},
-            .told = {here, Msg(64, Caption,
-                               L"Прокси на этом компьютере отключены. Прежние значения сохранены в файле " + reg +
-                                   L"; вернуть их: reg import \"" + reg + L"\"")}, .enabled = 0},
+            .told = {here, Msg(64, Caption, L"Прокси на этом компьютере отключены. " + kept)}, .enabled = 0},
         {.name = "here, No: left", .server = L"127.0.0.1:8080", .answers = {No, Yes}, .told = {here}},
         {.name = "here, the user's key locked against the run: named with its error", .server = L"127.0.0.1:8080",
-            .answers = {Yes, Ok, Yes}, .told = {here, Msg(16, Caption,
-                               L"Прокси на этом компьютере отключены не все: отключено 0 из 1. Не удалось изменить:\n- "
-                               L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings: Ошибка 5: "
-                               L"text of 5\n\nПрежние значения сохранены в файле " +
-                                   reg + L"; вернуть их: reg import \"" + reg + L"\"")},
+            .answers = {Yes, Ok, Yes}, .told = {here, Msg(16, Caption, L"Прокси на этом компьютере отключены не все: "
+                L"отключено 0 из 1. Не удалось изменить:\n- HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+                L"Internet Settings: Ошибка 5: text of 5\n\n" + kept)},
             .failing = L"openW -2147483647 Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings 258"},
         {.name = "here, the .reg cannot be written: left", .server = L"127.0.0.1:8080", .answers = {Yes, Ok, Yes},
             .told = {here, Msg(16, Caption, L"Ошибка 5: text of 5\n\ncreate " + reg +
                 L"\nПрокси не отключены: файл для прежних значений не записан.")}, .failing = L"create " + reg},
         {.name = "elsewhere: told, never asked", .server = L"proxy.corp:3128", .answers = {Ok, Yes},
-            .told = {Msg(64, Detection,
-                found + L"proxy.corp:3128 (сброс: inetcpl.cpl, Подключения, Настройка сети)\n\n"
-                        L"Программа их не меняет: как вернуть каждую, сказано в скобках.")}},
+            .told = {Msg(64, Detection, found + L"proxy.corp:3128 (сброс: inetcpl.cpl, Подключения, Настройка сети)"
+                L"\n\nПрограмма их не меняет: как вернуть каждую, сказано в скобках.")}},
     };
     // clang-format on
     for (const auto& c : cases) {
