@@ -13,16 +13,15 @@
 #include "app/Addresses.h"
 #include "lookup/ConnectionSettings.h"
 #include "lookup/LookupMessages.h"
+#include "lookup/PlaceReader.h"
 #include "lookup/Places.h"
 #include "lookup/ProxyRules.h"
 #include "lookup/WinHttpSettings.h"
 #include "lookup/WindowsRegistry.h"
+#include "lookup/WinsockPlaces.h"
 
 namespace {
 
-constexpr std::size_t MaxPath = 260;
-// The most of a value that is read: far beyond any proxy list, rule or catalog entry.
-constexpr std::uint32_t ValueCap = 1u << 16;
 // hosts.ics's entries listed, as /check lists hosts'.
 constexpr std::size_t ListedIcsEntries = 10;
 // An NRPT rule's ConfigOptions bit for its own name servers (GenericDNSServers); without it the
@@ -43,16 +42,6 @@ constexpr unsigned char DohOwnTemplate = 0x2;
 
 }  // namespace
 
-std::string CatalogDllPath(std::string_view packed) {
-    packed = packed.substr(0, MaxPath);
-    return std::string(packed.substr(0, packed.find('\0')));
-}
-
-bool InSystemFolder(std::wstring_view path, std::wstring_view systemDir) {
-    // A bare name is searched for: never in it.
-    return AsciiLower(path.substr(0, path.rfind(L'\\'))) == AsciiLower(systemDir);
-}
-
 bool IsUserHive(std::wstring_view name) {
     // A local or a domain account's; or one of Microsoft Entra ID (Azure AD), which Windows 10 and 11 sign in with.
     return (name.starts_with(L"S-1-5-21-") || name.starts_with(L"S-1-12-1-")) &&
@@ -66,11 +55,6 @@ std::vector<std::wstring> Texts(const std::optional<RegistryValue>& value) {
     if (value && value->type == win::RegMultiSz) return RegistryList(value->bytes);
     const std::optional<std::wstring> text = RegistryKey::TextValue(value);
     return text ? std::vector{*text} : std::vector<std::wstring>{};
-}
-
-// Whether `path` lies in `folder` or below it (letter case aside).
-bool Below(const std::wstring& path, const std::wstring& folder) {
-    return AsciiLower(path).starts_with(AsciiLower(folder) + L"\\");
 }
 
 // A list value (REG_MULTI_SZ, or one text) as one line, its items by commas.
@@ -104,13 +88,9 @@ public:
     }
 };
 
-using Opener = std::function<std::unique_ptr<RegistryKey>(const std::wstring& path, std::uint32_t access)>;
-
-class Reader {
+class Reader : public PlaceReader {
 public:
-    Reader(const Platform& s, WindowsRegistry* windows) : s_(s), windows_(windows) {}
-
-    LookupReport report;
+    using PlaceReader::PlaceReader;
 
     void Ics(const std::wstring& hostsPath) {
         Guarded([&] {
@@ -228,29 +208,6 @@ public:
         if (policyToo) DohPolicy();
     }
 
-    // The DLLs Windows loads for the protocol and namespace providers, each once: one whose file
-    // is not there, wherever its path points, and one outside the system folder, with its signer.
-    // Paths are expanded as Windows' own services expand them. A namespace entry switched off
-    // (Enabled 0) is never loaded; protocol entries have no such switch: they are there or removed.
-    void Winsock() {
-        std::set<std::wstring> seen;
-        for (const int bits : {32, 64}) {
-            const std::wstring entries = bits == 32 ? L"Catalog_Entries" : L"Catalog_Entries64";
-            EachSubKey(ControlSet(), WinsockProtocols + entries, [&](const std::wstring&, RegistryKey& key) {
-                if (const std::optional<RegistryValue> packed = key.Read(L"PackedCatalogItem", ValueCap))
-                    WinsockDll(s_.cp.ToWide(CatalogDllPath(packed->bytes)), bits, L"netsh winsock reset", seen);
-            });
-            const std::wstring namespaces = WinsockNamespaces + entries;
-            EachSubKey(ControlSet(), namespaces, [&](const std::wstring& name, RegistryKey& key) {
-                if (key.ReadNumber(L"Enabled") == 0u) return;
-                const bool running = !IsOtherInstallation(s_, windows_->WindowsFolder());
-                WinsockDll(key.ReadText(L"LibraryPath", ValueCap).value_or(L""), bits,
-                    NamespaceRemoval(running ? L"HKLM\\SYSTEM\\CurrentControlSet\\" + namespaces + L"\\" + name : L""),
-                    seen);
-            });
-        }
-    }
-
     // Routes Windows puts back at every start, which `route -f` leaves: one to a public address,
     // or to every address, through this computer, through no gateway at all, or through one on no
     // network of the computer's is malware's way to cut sites off. Each value's name is
@@ -363,36 +320,6 @@ private:
         });
     }
 
-    // A place that cannot be read is noted, with what it was and the Windows error; the others go on.
-    void Guarded(const std::function<void()>& read) {
-        try {
-            read();
-        } catch (const Failure& f) {
-            report.notes.push_back(NotReadNote(Cut(f.Subject()), f.Code(), s_.env.ErrorText(f.Code())));
-        }
-    }
-    void Add(Finding finding) { report.findings.push_back(std::move(finding)); }
-    Opener Machine() {
-        return [this](const std::wstring& path, std::uint32_t access) {
-            return OpenPlace(s_.registry, {win::HKeyLocalMachine, path}, access);
-        };
-    }
-    Opener ControlSet() {
-        return [this](const std::wstring& path, std::uint32_t access) { return windows_->Open(path, access); };
-    }
-    // Each subkey of `path`, opened to be read.
-    void EachSubKey(const Opener& open, const std::wstring& path,
-        const std::function<void(const std::wstring& name, RegistryKey& key)>& take) {
-        Guarded([&] {
-            const std::unique_ptr<RegistryKey> parent = open(path, win::KeyEnumerateSubKeys);
-            for (const std::wstring& name : parent ? parent->SubKeys() : std::vector<std::wstring>{})
-                Guarded([&] {
-                    if (const std::unique_ptr<RegistryKey> key = open(path + L"\\" + name, win::KeyQueryValue))
-                        take(name, *key);
-                });
-        });
-    }
-
     // A proxy for every page and an auto-config script, in each connection's value that browsers
     // read, then in the old mirrors; undone only where a user's points here.
     void InternetOptions(const KeyPlace& place, const std::wstring& who, bool perUser, LoadedHive* file = nullptr) {
@@ -497,73 +424,6 @@ private:
         if (servers.find_first_not_of(L" ,") == servers.npos) return;
         Add({.kind = FindingKind::Dns, .where = where, .value = Cut(servers), .reset = reset});
     }
-
-    // One provider's DLL, judged by the file that Windows loads.
-    void WinsockDll(const std::wstring& path, int bits, const std::wstring& reset, std::set<std::wstring>& seen) {
-        const std::wstring dll = windows_->Expanded(path);
-        if (dll.empty() || !seen.insert(AsciiLower(dll) + (bits == 64 ? L" 64" : L"")).second) return;
-        const bool inSystem = InSystemFolder(dll, windows_->WindowsFolder() + L"\\System32");
-        const std::optional<std::wstring> file = ProviderFile(dll, bits);
-        std::wstring verdict;
-        if (file && !s_.files.Attributes(*file)) verdict = ProviderMissing;
-        else if (inSystem) return;
-        else verdict = OutsideSystemFolder + (file ? SignatureWords(*file) : FileUnchecked);
-        Add({.kind = FindingKind::Winsock,
-            .where = bits == 64 ? Provider64 : L"",
-            .value = Cut(dll),
-            .besides = verdict,
-            .reset = reset});
-    }
-
-    // Where this run finds the file a `bits`-bit process loads: the running Windows' system folder
-    // as WOW64 lets this process reach it; in another installation only what lies in its own
-    // folder, its 32-bit programs' system folder in SysWOW64 where it has one (a 64-bit Windows).
-    // Nothing for a path it cannot look at: a bare name, which is searched for; a share, whose
-    // server malware may have chosen; another installation's other drives, whose letters are not
-    // this Windows'.
-    std::optional<std::wstring> ProviderFile(const std::wstring& dll, int bits) {
-        const std::wstring windows = windows_->WindowsFolder(), system = windows + L"\\System32";
-        const bool underSystem = Below(dll, system);
-        if (!IsDrivePath(dll)) return std::nullopt;
-        if (IsOtherInstallation(s_, windows)) {
-            if (!Below(dll, windows)) return std::nullopt;
-            const std::wstring wow64 = windows + L"\\SysWOW64";
-            if (bits == 32 && underSystem && s_.files.Attributes(wow64)) return wow64 + dll.substr(system.size());
-            return dll;
-        }
-        if (!underSystem) return dll;
-        const std::wstring reached = s_.env.SystemFolderOf(bits);
-        if (reached.empty() && unreached_.insert(bits).second) report.notes.push_back(SystemFolderUnreached(bits));
-        if (reached.empty()) return std::nullopt;
-        return reached + dll.substr(system.size());
-    }
-
-    // What Windows says of the signature the file carries; a check that cannot run is told too.
-    std::wstring SignatureWords(const std::wstring& file) {
-        try {
-            const Signature signature = s_.files.SignatureOf(file);
-            if (signature.status == 0) return SignedBy(Cut(signature.signer));
-            if (signature.status == win::TrustNoSignature) return NoOwnSignature;
-            return SignatureNotVerified(signature.status, s_.env.ErrorText(signature.status));
-        } catch (const Failure& f) {
-            return SignatureUnchecked(f.Code(), s_.env.ErrorText(f.Code()));
-        }
-    }
-
-    // The name Windows shows for an adapter; empty where it keeps none.
-    std::wstring AdapterName(const std::wstring& guid) {
-        std::wstring name;
-        Guarded([&] {
-            if (const std::unique_ptr<RegistryKey> key =
-                    windows_->Open(AdapterNames + guid + L"\\Connection", win::KeyQueryValue))
-                name = Cut(key->ReadText(L"Name", ValueCap).value_or(L""));
-        });
-        return name;
-    }
-
-    const Platform& s_;
-    WindowsRegistry* windows_;
-    std::set<int> unreached_;  // the system folders this process cannot reach, each noted once
 };
 
 }  // namespace
@@ -574,6 +434,6 @@ LookupReport ReadLookupPath(const Platform& s, WindowsRegistry* windows, const s
     if (other) reader.report.notes.push_back(windows ? OtherUnread : OtherSystemUnread);
     else reader.Users(), reader.WinHttp();
     if (windows)
-        reader.NameServers(), reader.Nrpt(!other), reader.Winsock(), reader.PersistentRoutes(), reader.Doh(!other);
+        reader.NameServers(), reader.Nrpt(!other), ReadWinsock(reader), reader.PersistentRoutes(), reader.Doh(!other);
     return reader.report;
 }

@@ -19,11 +19,5 @@ class WindowsRegistry;
 // place that cannot be read is a note with the Windows error; the others are read all the same.
 LookupReport ReadLookupPath(const Platform& s, WindowsRegistry* windows, const std::wstring& hostsPath, bool other);
 
-// The DLL a Winsock protocol entry loads: the text PackedCatalogItem starts with (single-byte
-// characters, up to its NUL, within the first MAX_PATH bytes).
-std::string CatalogDllPath(std::string_view packed);
-// Whether an expanded DLL path lies in the system folder itself (letter case aside).
-bool InSystemFolder(std::wstring_view path, std::wstring_view systemDir);
-
 // A loaded user's own hive under HKEY_USERS (S-1-5-21-...), not its classes or a service's.
 bool IsUserHive(std::wstring_view name);

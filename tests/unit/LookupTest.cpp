@@ -6,6 +6,7 @@
 #include "lookup/ConnectionSettings.h"
 #include "lookup/LookupMessages.h"
 #include "lookup/LookupPath.h"
+#include "lookup/WinsockPlaces.h"
 #include "lookup/ProxyRules.h"
 #include "lookup/Undo.h"
 #include "lookup/WinHttpSettings.h"
