@@ -7,7 +7,7 @@
 namespace {
 
 constexpr const wchar_t* KindWords[] = {
-    L"ics", L"proxy", L"pac", L"proxylock", L"winhttp", L"dns", L"nrpt", L"winsock", L"route", L"doh"};
+    L"ics", L"proxy", L"pac", L"proxylock", L"winhttp", L"dns", L"nrpt", L"winsock", L"route", L"doh", L"browser"};
 
 }  // namespace
 
@@ -34,6 +34,8 @@ std::wstring Words(const Finding& f) {
             return RouteLine(f.value, tail);
         case FindingKind::Doh:
             return DohLine(f.where, f.value, f.besides, tail);
+        case FindingKind::BrowserPolicy:
+            return BrowserPolicyLine(f.where, f.value, f.besides, f.undo ? UnmanagedPolicy : L" (" + f.reset + L")");
     }
     return f.value;
 }

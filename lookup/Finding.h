@@ -11,13 +11,14 @@
 #include "lookup/WindowsRegistry.h"
 
 // What a finding is about, in the order the RESULT line's `other=` names them.
-enum class FindingKind { Ics, Proxy, Pac, ProxyLock, WinHttp, Dns, Nrpt, Winsock, Route, Doh };
+enum class FindingKind { Ics, Proxy, Pac, ProxyLock, WinHttp, Dns, Nrpt, Winsock, Route, Doh, BrowserPolicy };
 
 // How a finding that is plainly malware's is switched off: a proxy's ProxyEnable set to 0, an
 // auto-config URL deleted, WinHTTP's proxy set to direct, a connection value's proxy and script
-// switched off. Nothing else is ever changed.
+// switched off; a browser's policy value deleted, the entries of its block list that keep security
+// sites from opening freed. Nothing else is ever changed.
 struct Undo {
-    enum Action { ProxyOff, ScriptOff, WinHttpDirect, ConnectionOff };
+    enum Action { ProxyOff, ScriptOff, WinHttpDirect, ConnectionOff, PolicyOff, BlockListFreed };
     Action action;
     KeyPlace key;
     std::vector<std::pair<std::wstring, RegistryValue>> old;  // the values as they were, which bring it back
@@ -26,11 +27,14 @@ struct Undo {
 // Every text in it is printable and cut, as the registry's text is shown (Cut).
 struct Finding {
     FindingKind kind;
-    std::wstring where = {};  // whose or which: the user, the adapter, the rule, 64-bit Winsock; empty: the only one
-    std::wstring value = {};  // what it is set to: the servers, the script, the names a rule covers, the DLL, the line
+    std::wstring where = {};    // whose or which: the user, the adapter, the rule, 64-bit Winsock, the browser;
+                                // empty: the only one
+    std::wstring value = {};    // what it is set to: the servers, the script, the names a rule covers, the DLL, the
+                                // line; a browser's policy's name
     std::wstring besides = {};  // what goes with the value: WinHTTP's bypass list, the servers a rule sends names to,
-                                // what a Winsock DLL's file is
+                                // what a Winsock DLL's file is, a browser's policy's value
     std::wstring reset = {};    // the command or advice that resets it by hand; unused when it has an undo
+                                // (a browser's policy: why it stays, and how to remove it)
     std::optional<Undo> undo = {};  // a proxy or an auto-config script on this computer
     bool damaged = false;           // WinHTTP, a connection value: its value could not be decoded
     std::size_t more = 0;           // hosts.ics: a finding for the entries past those listed, this many

@@ -147,6 +147,24 @@ inline constexpr wchar_t DohPolicyReset[] =
     L"групповой политикой или reg delete \"HKLM\\SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\" /v "
     L"DoHPolicy /f";
 
+// A browser's policy: `where` the browser and whose, `name` the policy (a list's with its entry's
+// number), `tail` UnmanagedPolicy or why it stays and how to remove it.
+inline std::wstring BrowserPolicyLine(
+    const std::wstring& where, const std::wstring& name, const std::wstring& value, const std::wstring& tail) {
+    return L"политика браузера (" + where + L"): " + name + L" = " + value + tail;
+}
+inline constexpr wchar_t UnmanagedPolicy[] =
+    L" (компьютер не в домене и не под управлением организации: так делают вредоносные программы)";
+inline std::wstring ManagedPolicy(const std::wstring& command) {
+    return L"компьютер под управлением организации, политика может быть её; удалить: " + command;
+}
+inline std::wstring OtherSiteBlocked(const std::wstring& command) {
+    return L"может быть задано родителями или организацией; удалить весь список: " + command;
+}
+inline std::wstring ForcedExtension(const std::wstring& command) {
+    return L"принудительно установленное расширение может менять любую страницу; удалить: " + command;
+}
+
 // A place that could not be read: what it was, and the Windows error.
 inline std::wstring NotReadNote(const std::wstring& subject, std::uint32_t code, const std::wstring& errorText) {
     return L"не прочитано: " + subject + L": ошибка " + std::to_wstring(code) + L": " + errorText;

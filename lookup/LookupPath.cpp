@@ -11,6 +11,7 @@
 #include "app/RegistryLists.h"
 #include "hosts/HostsText.h"
 #include "app/Addresses.h"
+#include "lookup/BrowserPolicies.h"
 #include "lookup/ConnectionSettings.h"
 #include "lookup/LookupMessages.h"
 #include "lookup/PlaceReader.h"
@@ -109,6 +110,8 @@ public:
     // Each user's own settings: the current user's; when the run is SYSTEM's, a fleet's, every
     // user's too, signed in or not. Then the whole computer's proxy where a policy makes it so.
     void Users() {
+        managed_ = Managed(*this);
+        ReadBrowserPolicies(*this, nullptr, managed_);
         ReadUser({.who = CurrentUser, .root = win::HKeyCurrentUser});
         if (s_.processes.Rights().localSystem) EveryUser();
         WholeComputersProxy();
@@ -236,6 +239,8 @@ public:
     }
 
 private:
+    bool managed_ = true;  // a company's or a school's computer, whose browsers' policies are only named
+
     struct Network {
         std::array<std::uint8_t, 4> address, mask;
     };
@@ -256,20 +261,11 @@ private:
         return networks;
     }
 
-    // A user whose settings are read: the current one (HKCU), one signed in (HKU\SID), or one signed
-    // out, whose NTUSER.DAT is loaded for the read.
-    struct User {
-        std::wstring who;  // as the findings name them
-        std::int32_t root;
-        std::wstring prefix = {};    // "SID\\" under HKU
-        std::wstring folder = {};    // their profile's folder; empty for the current user
-        std::wstring file = {};      // signed out: their registry file...
-        LoadedHive* hive = nullptr;  // ...loaded
-        KeyPlace Key(const std::wstring& path) const { return {root, prefix + path, file}; }
-    };
-
     // What is read of each user.
-    void ReadUser(const User& user) { InternetOptions(user.Key(InternetSettings), user.who, true, user.hive); }
+    void ReadUser(const User& user) {
+        InternetOptions(user.Key(InternetSettings), user.who, true, user.hive);
+        ReadBrowserPolicies(*this, &user, managed_);
+    }
 
     // Each signed-in user's hive under HKU, then each other profile's registry file.
     void EveryUser() {

@@ -21,6 +21,13 @@ Opener PlaceReader::ControlSet() {
     return [this](const std::wstring& path, std::uint32_t access) { return windows_->Open(path, access); };
 }
 
+Opener PlaceReader::Of(const User& user) {
+    return [this, &user](const std::wstring& path, std::uint32_t access) {
+        return user.hive ? user.hive->Open(InUserFile(user.Key(path).path), access)
+                         : OpenPlace(s_.registry, user.Key(path), access);
+    };
+}
+
 void PlaceReader::EachSubKey(const Opener& open, const std::wstring& path,
     const std::function<void(const std::wstring& name, RegistryKey& key)>& take) {
     Guarded([&] {

@@ -13,6 +13,18 @@
 // The most of a value that is read: far beyond any proxy list, rule or catalog entry.
 inline constexpr std::uint32_t ValueCap = 1u << 16;
 
+// A user whose settings are read: the current one (HKCU), one signed in (HKU\\SID), or one signed
+// out, whose NTUSER.DAT is loaded for the read.
+struct User {
+    std::wstring who;  // as the findings name them
+    std::int32_t root;
+    std::wstring prefix = {};    // "SID\\" under HKU
+    std::wstring folder = {};    // their profile's folder; empty for the current user
+    std::wstring file = {};      // signed out: their registry file...
+    LoadedHive* hive = nullptr;  // ...loaded
+    KeyPlace Key(const std::wstring& path) const { return {root, prefix + path, file}; }
+};
+
 using Opener = std::function<std::unique_ptr<RegistryKey>(const std::wstring& path, std::uint32_t access)>;
 
 struct PlaceReader {
@@ -24,6 +36,8 @@ struct PlaceReader {
     // Keys under HKLM, in its native view, or under the control set of the Windows worked on.
     Opener Machine();
     Opener ControlSet();
+    // A user's keys, by their path under the user's root (Software\\...).
+    Opener Of(const User& user);
     // Each subkey of `path`, opened to be read.
     void EachSubKey(const Opener& open, const std::wstring& path,
         const std::function<void(const std::wstring& name, RegistryKey& key)>& take);

@@ -29,3 +29,12 @@ inline constexpr wchar_t Connections[] = L"\\Connections";
 
 inline constexpr wchar_t ProxyEnable[] = L"ProxyEnable", ProxyServer[] = L"ProxyServer",
                          AutoConfigUrl[] = L"AutoConfigURL", WinHttpSettings[] = L"WinHttpSettings";
+
+// Chromium's browsers' policies, per machine and per user: under SOFTWARE\Policies\ each browser's
+// key, its lists in subkeys whose values are named 1, 2, 3...
+inline constexpr wchar_t PoliciesRoot[] = L"SOFTWARE\\Policies\\";
+inline constexpr wchar_t UrlBlocklist[] = L"URLBlocklist", ForcedExtensions[] = L"ExtensionInstallForcelist";
+// Where Windows keeps that it is joined to Microsoft Entra ID (under the control set) or enrolled
+// in device management.
+inline constexpr wchar_t EntraJoin[] = L"Control\\CloudDomainJoin\\JoinInfo";
+inline constexpr wchar_t Enrollments[] = L"SOFTWARE\\Microsoft\\Enrollments";

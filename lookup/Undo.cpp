@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "hosts/HostsCopies.h"
+#include "hosts/KnownSites.h"
 #include "lookup/ConnectionSettings.h"
 #include "lookup/Places.h"
 #include "lookup/RegFile.h"
@@ -10,7 +11,17 @@
 
 namespace {
 
-void Write(RegistryKey& key, const Undo& undo) {
+// A block list's entries that keep no security site from opening, renumbered from 1: Chromium
+// reads a list up to its first missing number.
+void FreeBlockList(RegistryKey& key, const Undo& undo, const Codepage& cp) {
+    std::size_t kept = 0;
+    for (const auto& [name, value] : undo.old)
+        if (!BlocksProtection(cp.ToAnsi(RegistryKey::TextValue(value).value_or(L""))))
+            key.Write(std::to_wstring(++kept), value);
+    for (std::size_t n = kept + 1; n <= undo.old.size(); ++n) key.Delete(std::to_wstring(n));
+}
+
+void Write(RegistryKey& key, const Undo& undo, const Codepage& cp) {
     switch (undo.action) {
         case Undo::ProxyOff:
             return key.Write(ProxyEnable, {win::RegDword, std::string(4, '\0')});
@@ -21,6 +32,10 @@ void Write(RegistryKey& key, const Undo& undo) {
         case Undo::ConnectionOff:
             return key.Write(
                 undo.old.at(0).first, {win::RegBinary, ConnectionSwitchedOff(undo.old.at(0).second.bytes)});
+        case Undo::PolicyOff:
+            return key.Delete(undo.old.at(0).first);
+        case Undo::BlockListFreed:
+            return FreeBlockList(key, undo, cp);
     }
 }
 
@@ -33,7 +48,7 @@ void SwitchOff(const Platform& s, const Undo& undo) {
     std::unique_ptr<RegistryKey> key = hive ? hive->Open(InUserFile(undo.key.path), win::KeySetValue)
                                             : OpenPlace(s.registry, undo.key, win::KeySetValue);
     if (!key) throw Failure(win::ErrorFileNotFound, KeyName(undo.key));
-    Write(*key, undo);
+    Write(*key, undo, s.cp);
     key.reset();
     if (hive) hive->Unload();
 }
@@ -68,9 +83,14 @@ std::wstring EarlierRegFile(FileSystem& fs, const std::wstring& hostsPath, const
 }  // namespace
 
 Undone UndoFindings(const Platform& s, const std::vector<Finding>& findings, const std::wstring& hostsPath) {
+    // A block list freed carries one undo for each of its entries that goes: it is written once.
     std::vector<Undo> undos;
     for (const Finding& f : findings)
-        if (f.undo) undos.push_back(*f.undo);
+        if (f.undo && std::none_of(undos.begin(), undos.end(), [&](const Undo& u) {
+                return u.action == Undo::BlockListFreed && f.undo->action == Undo::BlockListFreed &&
+                       KeyName(u.key) == KeyName(f.undo->key);
+            }))
+            undos.push_back(*f.undo);
     Undone undone;
     try {
         const std::string bytes = RegFile(undos, s.processes.Rights().localSystem);
@@ -90,8 +110,10 @@ Undone UndoFindings(const Platform& s, const std::vector<Finding>& findings, con
         }
     }
     if (!undone.notUndone.empty()) undone.failure = undone.notUndone.front();
-    const bool users =
-        std::any_of(undos.begin(), undos.end(), [](const Undo& u) { return u.action != Undo::WinHttpDirect; });
+    // WinINET is told of its own settings; browsers watch their policy keys themselves.
+    const bool users = std::any_of(undos.begin(), undos.end(), [](const Undo& u) {
+        return u.action == Undo::ProxyOff || u.action == Undo::ScriptOff || u.action == Undo::ConnectionOff;
+    });
     if (!undone.done || !users) return undone;
     if (s.processes.Rights().localSystem) {
         undone.browsersRestart = true;

@@ -427,6 +427,7 @@ private:
 };
 
 // A user's proxy for every page, as the fake registry keeps it.
+inline RegistryValue Sz(std::wstring_view text) { return {1, Utf16(text)}; }
 inline const std::string UserSettings = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 inline FakeSystem::Keys UserProxy(const wchar_t* server) {
     return {{UserSettings, {{"ProxyEnable", {4, std::string("\1\0\0\0", 4)}}, {"ProxyServer", {1, Utf16(server)}}}}};

@@ -47,10 +47,24 @@ Journal LookupReads(bool tcpip = false) {
     const std::wstring hklm = L"openW -2147483646 ", set = hklm + L"SYSTEM\\CurrentControlSet\\Services\\",
                        ie = L"Microsoft\\Windows\\CurrentVersion\\Internet Settings",
                        winsock = set + L"WinSock2\\Parameters\\";
-    Journal reads{L"ordinary read " + H + L".ics", L"openW -2147483647 Software\\" + ie + L"\\Connections 257",
-        L"openW -2147483647 Software\\" + ie + L" 257", hklm + L"SOFTWARE\\Policies\\" + ie + L" 257",
-        hklm + L"SOFTWARE\\" + ie + L"\\Connections 257", hklm + L"SOFTWARE\\WOW6432Node\\" + ie + L"\\Connections 257",
-        set + L"Tcpip\\Parameters 1"};
+    // Each browser's policies, of the whole computer or of the user: its key alone, where it has none.
+    const auto policies = [](const std::wstring& root) {
+        Journal keys;
+        for (const wchar_t* browser :
+            {L"Google\\Chrome", L"Microsoft\\Edge", L"YandexBrowser", L"Chromium", L"BraveSoftware\\Brave", L"Vivaldi"})
+            keys.push_back(root + L"SOFTWARE\\Policies\\" + browser + L" 257");
+        return keys;
+    };
+    Journal reads =
+        Journal{L"ordinary read " + H + L".ics", L"join information",
+            hklm + L"SYSTEM\\CurrentControlSet\\Control\\CloudDomainJoin\\JoinInfo 8",
+            hklm + L"SOFTWARE\\Microsoft\\Enrollments 264"} +
+        policies(hklm) +
+        Journal{L"openW -2147483647 Software\\" + ie + L"\\Connections 257",
+            L"openW -2147483647 Software\\" + ie + L" 257"} +
+        policies(L"openW -2147483647 ") +
+        Journal{hklm + L"SOFTWARE\\Policies\\" + ie + L" 257", hklm + L"SOFTWARE\\" + ie + L"\\Connections 257",
+            hklm + L"SOFTWARE\\WOW6432Node\\" + ie + L"\\Connections 257", set + L"Tcpip\\Parameters 1"};
     if (tcpip) reads.push_back(L"close 101");
     return reads +
            Journal{set + L"Tcpip\\Parameters\\Interfaces 8", set + L"Tcpip6\\Parameters 1",

@@ -102,7 +102,6 @@ const std::string User = UserSettings, Settings = User.substr(5),
                   DohA = Set + "Dnscache\\InterfaceSpecificParameters\\{A}\\DohInterfaceSettings\\Doh\\",
                   DohB = Set + "Dnscache\\InterfaceSpecificParameters\\{B}\\DohInterfaceSettings\\Doh6\\";
 const RegistryValue On{4, Number(1)};
-RegistryValue Sz(std::wstring_view text) { return {1, Utf16(text)}; }
 RegistryValue ExpandSz(std::wstring_view text) { return {2, Utf16(text)}; }
 RegistryValue Qword(std::uint32_t n) { return {11, Number(n) + Number(0)}; }
 const RegistryValue Evil = Sz(L"https://evil.example/q");
