@@ -20,6 +20,11 @@ const Codepage& Windows1251();
 // valid: half a surrogate pair becomes U+FFFD.
 std::string Utf8(std::wstring_view text);
 
+// UTF-8 read back, for what other programs write in it (Firefox's files): a byte that starts no
+// whole, shortest, valid sequence becomes U+FFFD alone, so that the bytes after it are read for
+// what they are.
+std::wstring FromUtf8(std::string_view utf8);
+
 // Text as the registry's Unicode calls store it: UTF-16, little-endian, with its terminating
 // NUL; and back, up to its first NUL.
 std::string RegistryBytes(std::wstring_view text);

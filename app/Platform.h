@@ -34,6 +34,8 @@ public:
     virtual std::wstring ComputerName() = 0;
     // Whether the computer is joined to a domain, as its join information says.
     virtual bool InDomain() = 0;
+    // The current user's roaming application data folder, as the shell keeps it for them.
+    virtual std::wstring UserAppData() = 0;
     // The system's own text for a Windows error code.
     virtual std::wstring ErrorText(std::uint32_t code) = 0;
     // The folder through which this process reaches the running Windows' system folder of

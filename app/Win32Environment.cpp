@@ -2,6 +2,8 @@
 // a Failure.
 #include "app/Win32Platform.h"
 
+#include <shlobj.h>
+
 void ThrowLastError(const std::wstring& subject) { throw Failure(GetLastError(), subject); }
 
 const Codepage& SystemAnsiCodepage() {
@@ -52,6 +54,14 @@ bool Win32Environment::InDomain() {
     if (name) free(name);
     if (error != ERROR_SUCCESS) throw Failure(error, L"NetGetJoinInformation");
     return status == 3;
+}
+
+// The shell's own answer, never a variable the user can set.
+std::wstring Win32Environment::UserAppData() {
+    wchar_t folder[MAX_PATH] = {};
+    const HRESULT result = SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+    if (result != S_OK) throw Failure(static_cast<std::uint32_t>(result), L"SHGetFolderPathW CSIDL_APPDATA");
+    return folder;
 }
 
 namespace {

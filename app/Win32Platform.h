@@ -99,6 +99,7 @@ public:
     std::wstring SystemDirectory() override;
     std::wstring ComputerName() override;
     bool InDomain() override;
+    std::wstring UserAppData() override;
     std::wstring ErrorText(std::uint32_t code) override;
     std::wstring SystemFolderOf(int bits) override;
 };

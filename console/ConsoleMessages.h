@@ -25,10 +25,13 @@ inline constexpr wchar_t UsageText[] =
     L"  /utf8          вывод в канал или файл в UTF-8, а не в кодовой странице консоли\n"
     L"Проверяются и другие места, откуда Windows берёт адреса сайтов: "
     L"hosts.ics, прокси всех пользователей, WinHTTP, серверы имён,\n"
-    L"NRPT, Winsock, постоянные маршруты, DNS через HTTPS; /repair отключает только прокси на этом компьютере "
-    L"(прежние значения - в файле .reg рядом с hosts).\n"
+    L"NRPT, Winsock, постоянные маршруты, DNS через HTTPS, политики браузеров, прокси Firefox; /repair отменяет "
+    L"только прокси на этом компьютере\nи, если компьютером никто не управляет, политики прокси и DNS браузеров и "
+    L"блокировку сайтов защиты (прежние значения - в файле .reg\nрядом с hosts, прежние файлы Firefox - рядом с "
+    L"ними).\n"
     L"Последняя строка вывода: RESULT hosts=clean|modified|missing|unchecked redirected=yes|no|unchecked\n"
-    L"other=none|unchecked|ics,proxy,pac,proxylock,winhttp,dns,nrpt,winsock,route,doh,unread changed=yes|no|pending "
+    L"other=none|unchecked|ics,proxy,pac,proxylock,winhttp,dns,nrpt,winsock,route,doh,browser,firefox,unread "
+    L"changed=yes|no|pending "
     L"exit=КОД; "
     L"читайте поля по имени.\n"
     L"/check и /? работают с любыми правами, /repair и /restore: - только с правами администратора.\n"
@@ -98,19 +101,22 @@ inline std::wstring RedirectNotPutBack(const std::wstring& failure) {
     return L"DataBasePath не возвращено к стандартному: " + failure;
 }
 
-// The proxies on this computer that a repair switches off: none when their old values could not
-// be kept; else `done` of `total`, their old values in a new .reg or an `earlier` one with the
-// same bytes; then each key that could not be written.
+// What a repair undoes of malware's (a proxy on this computer, a browser's policy, Firefox's
+// proxy): nothing when the old values could not be kept; else `done` of `total`, the registry's old
+// values in a new .reg or an `earlier` one with the same bytes (none when only Firefox's files
+// changed); then each old file of Firefox kept, and each thing that could not be changed.
 inline std::wstring ProxiesLeftOn(const std::wstring& failure) {
-    return L"прокси на этом компьютере не отключены: не записан файл для прежних значений: " + failure;
+    return L"сделанное вредоносными программами не отменено: не записан файл для прежних значений: " + failure;
 }
 inline std::wstring ProxiesOff(std::size_t done, std::size_t total, bool earlier, const std::wstring& regFile) {
-    return L"прокси на этом компьютере отключены" +
-           (done < total ? L" не все (" + std::to_wstring(done) + L" из " + std::to_wstring(total) + L")"
+    return L"сделанное вредоносными программами отменено" +
+           (done < total ? L" не всё (" + std::to_wstring(done) + L" из " + std::to_wstring(total) + L")"
                          : L" (" + std::to_wstring(total) + L")") +
-           (earlier ? L"; прежние значения уже сохранены в " : L"; прежние значения в ") + regFile +
-           L", вернуть их: reg import";
+           (regFile.empty() ? L""
+                            : (earlier ? L"; прежние значения уже сохранены в " : L"; прежние значения в ") + regFile +
+                                  L", вернуть их: reg import");
 }
+inline std::wstring FirefoxFileKept(const std::wstring& copy) { return L"прежний файл Firefox сохранён: " + copy; }
 inline std::wstring ProxyLeftOn(const std::wstring& failure) { return L"не отключено: " + failure; }
 // When the browsers see a switch-off: SYSTEM's run tells no user's session; a notice that failed.
 inline constexpr wchar_t BrowsersWhenStarted[] = L"браузеры пользователей увидят это, когда их запустят снова";

@@ -116,8 +116,9 @@ void Workflow::SwitchOffProxies() {
     const auto total = static_cast<std::size_t>(std::count_if(
         lookup_.findings.begin(), lookup_.findings.end(), [](const Finding& f) { return f.undo.has_value(); }));
     if (undone.done) result_.changed = Changed::Yes;
-    if (undone.regFile.empty()) return Result(ProxiesLeftOn(FailureWords(*undone.failure)));
+    if (undone.failure) return Result(ProxiesLeftOn(FailureWords(*undone.failure)));
     Result(ProxiesOff(undone.done, total, undone.earlier, undone.regFile));
+    for (const std::wstring& copy : undone.copies) Result(FirefoxFileKept(copy));
     for (const Failure& f : undone.notUndone) Result(ProxyLeftOn(FailureWords(f)));
     if (undone.browsersRestart) Result(BrowsersWhenStarted);
     if (undone.notTold) Result(BrowsersNotTold(FailureWords(*undone.notTold)));

@@ -18,15 +18,20 @@ constexpr std::pair<std::wstring_view, std::wstring_view> Browsers[] = {{L"Googl
 // The policies that send pages or names elsewhere; ProxySettings holds the others as a JSON text.
 constexpr std::wstring_view ProxyAndDns[] = {L"ProxyMode", L"ProxyServerMode", L"ProxyServer", L"ProxyPacUrl",
     L"ProxySettings", L"DnsOverHttpsMode", L"DnsOverHttpsTemplates"};
+// Firefox's, in keys of their own under its policies' key.
+constexpr std::wstring_view FirefoxProxyPolicies[] = {
+    L"Mode", L"HTTPProxy", L"SSLProxy", L"SOCKSProxy", L"AutoConfigURL"};
+constexpr std::wstring_view FirefoxDohPolicies[] = {L"Enabled", L"ProviderURL"};
 
 // A policy value as text; nothing for one that changes nothing: the system's proxy (Chromium's
-// default), DNS over HTTPS other than required (the templates are named on their own).
+// default), DNS over HTTPS other than required (the templates are named on their own) or switched off.
 std::optional<std::wstring> Meaningful(std::wstring_view name, const RegistryValue& value) {
     std::wstring text;
     if (const std::optional<std::wstring> s = RegistryKey::TextValue(value)) text = *s;
     else if (const std::optional<std::uint32_t> n = RegistryKey::NumberValue(value)) text = std::to_wstring(*n);
-    if (text.empty() || (name == L"ProxyMode" && text == L"system") || (name == L"ProxyServerMode" && text == L"3") ||
-        (name == L"DnsOverHttpsMode" && text != L"secure"))
+    if (text.empty() || ((name == L"ProxyMode" || name == L"Mode") && text == L"system") ||
+        (name == L"ProxyServerMode" && text == L"3") || (name == L"DnsOverHttpsMode" && text != L"secure") ||
+        (name == L"Enabled" && text == L"0"))
         return std::nullopt;
     return text;
 }
@@ -55,11 +60,16 @@ struct PolicyReader {
 
     // A browser without a key of its own here has no list either.
     void Browser(const std::wstring& key, const std::wstring& where) {
+        if (Values(key, where, ProxyAndDns)) Lists(key, where);
+    }
+
+    // Those of `names` that are set, each a finding; whether the key is there.
+    bool Values(const std::wstring& key, const std::wstring& where, std::span<const std::wstring_view> names) {
         bool found = false;
         r.Guarded([&] {
             const std::unique_ptr<RegistryKey> policies = open(key, win::KeyQueryValue);
             found = policies != nullptr;
-            for (const std::wstring_view name : found ? ProxyAndDns : std::span<const std::wstring_view>{}) {
+            for (const std::wstring_view name : found ? names : std::span<const std::wstring_view>{}) {
                 const std::optional<RegistryValue> value = policies->Read(std::wstring(name), ValueCap);
                 const std::optional<std::wstring> text = value ? Meaningful(name, *value) : std::nullopt;
                 if (!text) continue;
@@ -73,7 +83,10 @@ struct PolicyReader {
                                 : std::optional(Undo{Undo::PolicyOff, place(key), {{std::wstring(name), *value}}})});
             }
         });
-        if (!found) return;
+        return found;
+    }
+
+    void Lists(const std::wstring& key, const std::wstring& where) {
         List(key + L"\\" + UrlBlocklist, where,
             [&](const std::wstring& entry) { return !managed && BlocksProtection(r.s_.cp.ToAnsi(entry)); });
         List(key + L"\\" + ForcedExtensions, where, [](const std::wstring&) { return false; });
@@ -130,4 +143,9 @@ void ReadBrowserPolicies(PlaceReader& reader, const User* user, bool managed) {
         managed};
     for (const auto& [key, name] : Browsers)
         policies.Browser(PoliciesRoot + std::wstring(key), std::wstring(name) + L", " + policies.who);
+    const std::wstring firefox = PoliciesRoot + std::wstring(L"Mozilla\\Firefox"), where = L"Firefox, " + policies.who;
+    if (policies.Values(firefox, where, {})) {
+        policies.Values(firefox + L"\\Proxy", where, FirefoxProxyPolicies);
+        policies.Values(firefox + L"\\DNSOverHTTPS", where, FirefoxDohPolicies);
+    }
 }

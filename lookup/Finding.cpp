@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr const wchar_t* KindWords[] = {
-    L"ics", L"proxy", L"pac", L"proxylock", L"winhttp", L"dns", L"nrpt", L"winsock", L"route", L"doh", L"browser"};
+constexpr const wchar_t* KindWords[] = {L"ics", L"proxy", L"pac", L"proxylock", L"winhttp", L"dns", L"nrpt", L"winsock",
+    L"route", L"doh", L"browser", L"firefox"};
 
 }  // namespace
 
@@ -36,6 +36,8 @@ std::wstring Words(const Finding& f) {
             return DohLine(f.where, f.value, f.besides, tail);
         case FindingKind::BrowserPolicy:
             return BrowserPolicyLine(f.where, f.value, f.besides, f.undo ? UnmanagedPolicy : L" (" + f.reset + L")");
+        case FindingKind::Firefox:
+            return FirefoxLine(f.where, f.besides, f.value, f.undo ? OnThisComputer : f.reset);
     }
     return f.value;
 }

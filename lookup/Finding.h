@@ -11,17 +11,18 @@
 #include "lookup/WindowsRegistry.h"
 
 // What a finding is about, in the order the RESULT line's `other=` names them.
-enum class FindingKind { Ics, Proxy, Pac, ProxyLock, WinHttp, Dns, Nrpt, Winsock, Route, Doh, BrowserPolicy };
+enum class FindingKind { Ics, Proxy, Pac, ProxyLock, WinHttp, Dns, Nrpt, Winsock, Route, Doh, BrowserPolicy, Firefox };
 
 // How a finding that is plainly malware's is switched off: a proxy's ProxyEnable set to 0, an
 // auto-config URL deleted, WinHTTP's proxy set to direct, a connection value's proxy and script
 // switched off; a browser's policy value deleted, the entries of its block list that keep security
-// sites from opening freed. Nothing else is ever changed.
+// sites from opening freed; a Firefox profile's proxy lines taken out. Nothing else is ever changed.
 struct Undo {
-    enum Action { ProxyOff, ScriptOff, WinHttpDirect, ConnectionOff, PolicyOff, BlockListFreed };
+    enum Action { ProxyOff, ScriptOff, WinHttpDirect, ConnectionOff, PolicyOff, BlockListFreed, FirefoxProxyOff };
     Action action;
-    KeyPlace key;
-    std::vector<std::pair<std::wstring, RegistryValue>> old;  // the values as they were, which bring it back
+    KeyPlace key = {};
+    std::vector<std::pair<std::wstring, RegistryValue>> old = {};  // the values as they were, which bring it back
+    std::wstring profile = {};  // Firefox's: the profile's folder, whose old files are kept as copies instead
 };
 
 // Every text in it is printable and cut, as the registry's text is shown (Cut).

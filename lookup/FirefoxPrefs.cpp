@@ -12,7 +12,6 @@
 namespace {
 
 constexpr int Manual = 1, Script = 2, Detect = 4;  // network.proxy.type
-constexpr char32_t Replacement = 0xFFFD;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsWordChar(char c) { return IsDigit(c) || c == '_' || (AsciiLower(c) >= 'a' && AsciiLower(c) <= 'z'); }
@@ -21,51 +20,6 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
 bool IsInteger(std::string_view text) {
     if (text.starts_with('-')) text.remove_prefix(1);
     return !text.empty() && std::ranges::all_of(text, IsDigit);
-}
-
-// The bytes of UTF-8 a lead byte starts; 0 for a continuation byte or a lead that no character has.
-std::size_t SequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead < 0xE0) return 2;
-    if (lead >= 0xE0 && lead < 0xF0) return 3;
-    return lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
-}
-
-// The character at the front of `bytes`, taken off it. A byte that starts no whole, shortest,
-// valid sequence is taken alone as U+FFFD, so that the bytes after it are read for what they are.
-char32_t TakeCharacter(std::string_view& bytes) {
-    const std::size_t length = SequenceLength(static_cast<unsigned char>(bytes[0]));
-    bool whole = length != 0 && bytes.size() >= length;
-    char32_t c = static_cast<unsigned char>(bytes[0]) & (length == 1 ? 0x7F : 0x7F >> length);
-    for (std::size_t i = 1; whole && i < length; ++i) {
-        const unsigned char next = static_cast<unsigned char>(bytes[i]);
-        whole = (next & 0xC0) == 0x80;
-        c = c << 6 | (next & 0x3F);
-    }
-    constexpr char32_t Least[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (!whole || c < Least[length] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) {
-        bytes.remove_prefix(1);
-        return Replacement;
-    }
-    bytes.remove_prefix(length);
-    return c;
-}
-
-// Beyond U+FFFF a 16-bit wchar_t (Windows') takes a surrogate pair.
-void AppendWide(std::wstring& wide, char32_t c) {
-    if constexpr (sizeof(wchar_t) == 2) {
-        if (c > 0xFFFF) {
-            wide += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-            c = 0xDC00 + ((c - 0x10000) & 0x3FF);
-        }
-    }
-    wide += static_cast<wchar_t>(c);
-}
-
-std::wstring Wide(std::string_view utf8) {
-    std::wstring wide;
-    while (!utf8.empty()) AppendWide(wide, TakeCharacter(utf8));
-    return wide;
 }
 
 // The text's lines, each with its line break ("\n" or "\r\n") if it has one.
@@ -299,7 +253,7 @@ struct ProfileSection {
 
 // The folder a profile's Path names; empty for none.
 std::wstring FolderOf(const ProfileSection& section, const std::wstring& appFolder) {
-    std::wstring path = Wide(section.path);
+    std::wstring path = FromUtf8(section.path);
     std::ranges::replace(path, L'/', L'\\');
     if (section.isRelative != "1") return IsDrivePath(path) ? path : std::wstring();
     if (path.empty() || ClimbsOut(path)) return {};
@@ -342,9 +296,9 @@ bool ProxySet(const FirefoxNetwork& network) {
 bool DohSet(const FirefoxNetwork& network) { return network.trrMode == 2 || network.trrMode == 3; }
 
 bool FirefoxProxyHere(const FirefoxNetwork& network) {
-    const auto here = [](const std::string& server) { return ProxyToThisComputer(Wide(server)); };
+    const auto here = [](const std::string& server) { return ProxyToThisComputer(FromUtf8(server)); };
     if (network.proxyType == Manual) return here(network.http) || here(network.ssl) || here(network.socks);
-    return network.proxyType == Script && ScriptOnThisComputer(Wide(network.autoconfigUrl));
+    return network.proxyType == Script && ScriptOnThisComputer(FromUtf8(network.autoconfigUrl));
 }
 
 // A line that sets a proxy goes whole, whatever else it holds: Firefox writes a statement a line.

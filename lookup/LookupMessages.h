@@ -165,6 +165,32 @@ inline std::wstring ForcedExtension(const std::wstring& command) {
     return L"принудительно установленное расширение может менять любую страницу; удалить: " + command;
 }
 
+// Firefox's own settings: `where` whose profile or which file of the installation, `what` the
+// setting (FirefoxProxy...), `tail` OnThisComputer, FirefoxRunning or ResetWords(...).
+inline std::wstring FirefoxLine(
+    const std::wstring& where, const std::wstring& what, const std::wstring& value, const std::wstring& tail) {
+    return L"Firefox (" + where + L"): " + what + L" " + value + tail;
+}
+inline constexpr wchar_t FirefoxProxy[] = L"прокси";
+inline constexpr wchar_t FirefoxScript[] = L"сценарий ", FirefoxDetect[] = L"автоопределение в сети (WPAD)";
+inline constexpr wchar_t FirefoxRunning[] =
+    L" (на этом компьютере: так делают вредоносные программы; Firefox запущен: закройте его и запустите проверку "
+    L"снова)";
+inline constexpr wchar_t FirefoxProxyReset[] =
+    L"Firefox: Настройки, Параметры сети: Использовать системные настройки прокси";
+inline std::wstring FirefoxDoh(int mode) { return mode == 3 ? L"DNS через HTTPS, только он:" : L"DNS через HTTPS:"; }
+inline constexpr wchar_t FirefoxDohReset[] = L"Firefox: Настройки, Приватность и защита, DNS через HTTPS: По умолчанию";
+inline constexpr wchar_t FirefoxPolicy[] = L"политика";
+inline constexpr wchar_t FirefoxPolicyReset[] = L"удалить эту политику из файла, если её задали не вы";
+inline constexpr wchar_t FirefoxAutoconfig[] = L"автонастройка (general.config.filename):";
+inline std::wstring FirefoxAutoconfigReset(const std::wstring& file) {
+    return L"удалить " + file + L" и файл автонастройки, если их поставили не вы";
+}
+// A line of prefs.js or user.js that could not be read, which Firefox may read otherwise.
+inline std::wstring PrefsLineUnread(const std::wstring& file, std::size_t line) {
+    return L"не прочитано: " + file + L", строка " + std::to_wstring(line);
+}
+
 // A place that could not be read: what it was, and the Windows error.
 inline std::wstring NotReadNote(const std::wstring& subject, std::uint32_t code, const std::wstring& errorText) {
     return L"не прочитано: " + subject + L": ошибка " + std::to_wstring(code) + L": " + errorText;

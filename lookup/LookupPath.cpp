@@ -13,6 +13,7 @@
 #include "app/Addresses.h"
 #include "lookup/BrowserPolicies.h"
 #include "lookup/ConnectionSettings.h"
+#include "lookup/FirefoxProfiles.h"
 #include "lookup/LookupMessages.h"
 #include "lookup/PlaceReader.h"
 #include "lookup/Places.h"
@@ -112,6 +113,7 @@ public:
     void Users() {
         managed_ = Managed(*this);
         ReadBrowserPolicies(*this, nullptr, managed_);
+        ReadFirefoxInstallation(*this);
         ReadUser({.who = CurrentUser, .root = win::HKeyCurrentUser});
         if (s_.processes.Rights().localSystem) EveryUser();
         WholeComputersProxy();
@@ -265,6 +267,7 @@ private:
     void ReadUser(const User& user) {
         InternetOptions(user.Key(InternetSettings), user.who, true, user.hive);
         ReadBrowserPolicies(*this, &user, managed_);
+        ReadFirefoxProfiles(*this, user);
     }
 
     // Each signed-in user's hive under HKU, then each other profile's registry file.

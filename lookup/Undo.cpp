@@ -5,6 +5,7 @@
 #include "hosts/HostsCopies.h"
 #include "hosts/KnownSites.h"
 #include "lookup/ConnectionSettings.h"
+#include "lookup/FirefoxProfiles.h"
 #include "lookup/Places.h"
 #include "lookup/RegFile.h"
 #include "lookup/WinHttpSettings.h"
@@ -36,6 +37,8 @@ void Write(RegistryKey& key, const Undo& undo, const Codepage& cp) {
             return key.Delete(undo.old.at(0).first);
         case Undo::BlockListFreed:
             return FreeBlockList(key, undo, cp);
+        case Undo::FirefoxProxyOff:
+            return;  // no key: its files are rewritten
     }
 }
 
@@ -84,32 +87,40 @@ std::wstring EarlierRegFile(FileSystem& fs, const std::wstring& hostsPath, const
 
 Undone UndoFindings(const Platform& s, const std::vector<Finding>& findings, const std::wstring& hostsPath) {
     // A block list freed carries one undo for each of its entries that goes: it is written once.
-    std::vector<Undo> undos;
+    std::vector<Undo> undos, registry;
     for (const Finding& f : findings)
         if (f.undo && std::none_of(undos.begin(), undos.end(), [&](const Undo& u) {
                 return u.action == Undo::BlockListFreed && f.undo->action == Undo::BlockListFreed &&
                        KeyName(u.key) == KeyName(f.undo->key);
             }))
             undos.push_back(*f.undo);
+    for (const Undo& undo : undos)
+        if (undo.action != Undo::FirefoxProxyOff) registry.push_back(undo);
     Undone undone;
     try {
-        const std::string bytes = RegFile(undos, s.processes.Rights().localSystem);
-        undone.regFile = EarlierRegFile(s.files, hostsPath, bytes);
+        // Only Firefox's files to change: no .reg.
+        const std::string bytes = registry.empty() ? "" : RegFile(registry, s.processes.Rights().localSystem);
+        undone.regFile = bytes.empty() ? L"" : EarlierRegFile(s.files, hostsPath, bytes);
         undone.earlier = !undone.regFile.empty();
-        if (!undone.earlier) undone.regFile = WriteStamped(s.files, hostsPath, s.clock.Now(), L".reg", bytes);
+        if (!undone.earlier && !bytes.empty())
+            undone.regFile = WriteStamped(s.files, hostsPath, s.clock.Now(), L".reg", bytes);
     } catch (const Failure& f) {
         undone.failure = f;
         return undone;
     }
     for (const Undo& undo : undos) {
         try {
-            SwitchOff(s, undo);
+            if (undo.action == Undo::FirefoxProxyOff) {
+                const std::vector<std::wstring> copies = TakeProxyOutOfProfile(s, undo.profile);
+                undone.copies.insert(undone.copies.end(), copies.begin(), copies.end());
+            } else {
+                SwitchOff(s, undo);
+            }
             ++undone.done;
         } catch (const Failure& f) {
             undone.notUndone.push_back(f);
         }
     }
-    if (!undone.notUndone.empty()) undone.failure = undone.notUndone.front();
     // WinINET is told of its own settings; browsers watch their policy keys themselves.
     const bool users = std::any_of(undos.begin(), undos.end(), [](const Undo& u) {
         return u.action == Undo::ProxyOff || u.action == Undo::ScriptOff || u.action == Undo::ConnectionOff;

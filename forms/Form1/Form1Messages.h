@@ -83,10 +83,10 @@ inline std::wstring RedirectReset(const std::wstring& folder) {
 }
 
 // After the start-up check: the other places that send a site elsewhere, a line each, at most
-// OtherPlacesShown of them; and, for a proxy on this computer, whether to switch it off.
+// OtherPlacesShown of them; and, for what is plainly malware's, whether to undo it.
 inline constexpr std::size_t OtherPlacesShown = 12;
 inline std::wstring OtherPlacesFound(const std::vector<std::wstring>& lines, bool ask) {
-    std::wstring text = L"Кроме файла ''hosts'', сайты могут перенаправлять и эти настройки Windows:";
+    std::wstring text = L"Кроме файла ''hosts'', сайты могут перенаправлять и эти настройки Windows и браузеров:";
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines.size() > OtherPlacesShown && i + 1 == OtherPlacesShown) {
             text += L"\n- ...и ещё " + std::to_wstring(lines.size() - i);
@@ -95,9 +95,9 @@ inline std::wstring OtherPlacesFound(const std::vector<std::wstring>& lines, boo
         text += L"\n- " + lines[i];
     }
     return text +
-           (ask ? L"\n\nПрокси, указывающий на этот компьютер, обычно ставят вредоносные программы. Отключить его? "
-                  L"Прежние значения будут сохранены в файле .reg рядом с файлом ''hosts''; остальное программа не "
-                  L"меняет."
+           (ask ? L"\n\nТо, что помечено \"так делают вредоносные программы\", программа может отменить. Отменить? "
+                  L"Прежние значения будут сохранены в файле .reg рядом с файлом ''hosts'', прежние файлы Firefox - "
+                  L"рядом с ними; остальное программа не меняет."
                 : L"\n\nПрограмма их не меняет: как вернуть каждую, сказано в скобках.");
 }
 // ...and what came of switching it off: done, with the file that brings it back; or the Windows
@@ -107,21 +107,30 @@ inline std::wstring BrowsersNotToldNote(std::uint32_t code, const std::wstring& 
     return L"\n\nБраузеры не извещены сразу (Ошибка " + std::to_wstring(code) + L": " + text +
            L"): они увидят это, когда их запустят снова.";
 }
-inline std::wstring ProxiesSwitchedOff(const std::wstring& regFile) {
-    return L"Прокси на этом компьютере отключены. Прежние значения сохранены в файле " + regFile +
-           L"; вернуть их: reg import \"" + regFile + L"\"";
+// Where what was changed comes back from, after `before` (nothing when nothing was kept): the
+// registry's old values, Firefox's old files, a line each.
+inline std::wstring KeptAt(
+    const wchar_t* before, const std::wstring& regFile, const std::vector<std::wstring>& copies) {
+    std::wstring text = regFile.empty() ? L""
+                                        : L"Прежние значения сохранены в файле " + regFile +
+                                              L"; вернуть их: reg import \"" + regFile + L"\"";
+    for (const std::wstring& copy : copies)
+        text += (text.empty() ? L"" : L"\n") + (L"Прежний файл Firefox сохранён: " + copy);
+    return text.empty() ? text : before + text;
 }
-// `notUndone`: each key that could not be written, as "key: Ошибка N: text".
-inline std::wstring ProxiesNotSwitchedOff(
-    const std::vector<std::wstring>& notUndone, std::size_t done, const std::wstring& regFile) {
-    std::wstring text = L"Прокси на этом компьютере отключены не все: отключено " + std::to_wstring(done) + L" из " +
-                        std::to_wstring(done + notUndone.size()) + L". Не удалось изменить:";
+inline std::wstring ProxiesSwitchedOff(const std::wstring& regFile, const std::vector<std::wstring>& copies) {
+    return L"Сделанное вредоносными программами на этом компьютере отменено." + KeptAt(L" ", regFile, copies);
+}
+// `notUndone`: each key or file that could not be written, as "key: Ошибка N: text".
+inline std::wstring ProxiesNotSwitchedOff(const std::vector<std::wstring>& notUndone, std::size_t done,
+    const std::wstring& regFile, const std::vector<std::wstring>& copies) {
+    std::wstring text = L"Сделанное вредоносными программами отменено не всё: отменено " + std::to_wstring(done) +
+                        L" из " + std::to_wstring(done + notUndone.size()) + L". Не удалось изменить:";
     for (const std::wstring& key : notUndone) text += L"\n- " + key;
-    return text + L"\n\nПрежние значения сохранены в файле " + regFile + L"; вернуть их: reg import \"" + regFile +
-           L"\"";
+    return text + KeptAt(L"\n\n", regFile, copies);
 }
 // ...or the file for the old values could not be written: nothing is switched off.
 inline std::wstring RegFileNotWritten(std::uint32_t code, const std::wstring& errorText, const std::wstring& subject) {
     return L"Ошибка " + std::to_wstring(code) + L": " + errorText + L"\n\n" + subject +
-           L"\nПрокси не отключены: файл для прежних значений не записан.";
+           L"\nНичего не отменено: файл для прежних значений не записан.";
 }

@@ -102,7 +102,7 @@ void HostsRepair::TellOtherPlaces(const LookupReport& lookup, const std::wstring
     const Undone undone = UndoFindings(s_, lookup.findings, path);
     const std::wstring later =
         undone.notTold ? BrowsersNotToldNote(undone.notTold->Code(), s_.env.ErrorText(undone.notTold->Code())) : L"";
-    if (undone.regFile.empty()) {
+    if (undone.failure) {
         const Failure& f = *undone.failure;
         s_.ui.MsgBox(
             RegFileNotWritten(f.Code(), s_.env.ErrorText(f.Code()), f.Subject()), vbOKOnly + vbCritical, MainCaption);
@@ -110,10 +110,10 @@ void HostsRepair::TellOtherPlaces(const LookupReport& lookup, const std::wstring
         std::vector<std::wstring> keys;
         for (const Failure& f : undone.notUndone)
             keys.push_back(f.Subject() + L": Ошибка " + std::to_wstring(f.Code()) + L": " + s_.env.ErrorText(f.Code()));
-        s_.ui.MsgBox(
-            ProxiesNotSwitchedOff(keys, undone.done, undone.regFile) + later, vbOKOnly + vbCritical, MainCaption);
+        s_.ui.MsgBox(ProxiesNotSwitchedOff(keys, undone.done, undone.regFile, undone.copies) + later,
+            vbOKOnly + vbCritical, MainCaption);
     } else {
-        s_.ui.MsgBox(ProxiesSwitchedOff(undone.regFile) + later, vbOKOnly + vbInformation, MainCaption);
+        s_.ui.MsgBox(ProxiesSwitchedOff(undone.regFile, undone.copies) + later, vbOKOnly + vbInformation, MainCaption);
     }
 }
 

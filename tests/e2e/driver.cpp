@@ -839,7 +839,7 @@ const Message ProxyFound{Detection,
     L"other-places"},
     // Wine's wininet answers the notice of changed settings, sent with no handle as Windows takes
     // it, with ERROR_INTERNET_INCORRECT_HANDLE_TYPE: the message says so, as it would on Windows.
-    ProxyOff{Caption, ProxiesSwitchedOff(L"*") + BrowsersNotToldNote(12018, L"*"), L"OK"};
+    ProxyOff{Caption, ProxiesSwitchedOff(L"*", {}) + BrowsersNotToldNote(12018, L"*"), L"OK"};
 
 // ---- The cases ----
 

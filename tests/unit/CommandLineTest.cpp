@@ -176,7 +176,7 @@ TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
                        proxied =
                            L"прокси для всех страниц (пользователь): 127.0.0.1:8080 (на этом компьютере: так "
                            L"делают вредоносные программы)",
-                       switchedOff = L"прокси на этом компьютере отключены (1); прежние значения в " + reg +
+                       switchedOff = L"сделанное вредоносными программами отменено (1); прежние значения в " + reg +
                                      L", вернуть их: reg import",
                        regText =
                            L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\"
@@ -206,7 +206,7 @@ TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
          .last = L"hosts=clean redirected=no other=proxy changed=yes", .after = {{H, Stock}, {reg, regFile}}},
         {.name = "a proxy here, its old values kept already", .args = {L"/repair"}, .hosts = Stock,
          .others = {{earlier, regFile}}, .keys = proxy, .code = 0, .said = Journal{proxied,
-         L"прокси на этом компьютере отключены (1); прежние значения уже сохранены в " + earlier +
+         L"сделанное вредоносными программами отменено (1); прежние значения уже сохранены в " + earlier +
          L", вернуть их: reg import"} + noEntries, .last = L"hosts=clean redirected=no other=proxy changed=yes",
          .after = {{H, Stock}, {earlier, regFile}}},
         {.name = "a proxy here, the browsers not told at once", .args = {L"/repair"}, .hosts = Stock, .keys = proxy,
@@ -216,12 +216,12 @@ TEST(ConsoleRuns, ARepairOrARestoreChangesOnlyWhatNeedsItAndTellsEachStep) {
          .after = {{H, Stock}, {reg, regFile}}},
         // Proxies left on change no exit code: it tells what became of hosts.
         {.name = "a proxy here, its .reg refused", .args = {L"/repair"}, .hosts = Stock, .keys = proxy,
-         .failing = L"write " + reg, .code = 0, .said = Journal{proxied, L"прокси на этом компьютере не отключены: "
+         .failing = L"write " + reg, .code = 0, .said = Journal{proxied, L"сделанное вредоносными программами не отменено: "
          L"не записан файл для прежних значений: ошибка 5: text of 5 (write " + reg + L")"} + noEntries,
          .last = L"hosts=clean redirected=no other=proxy changed=no", .after = {{H, Stock}}},
         {.name = "a proxy here in a user's key locked against the run", .args = {L"/repair"}, .hosts = Infected,
          .keys = proxy, .failing = L"openW -2147483647 " + userSettings + L" 258", .code = 0,
-         .said = Journal{proxied, L"прокси на этом компьютере отключены не все (0 из 1); прежние значения в " + reg +
+         .said = Journal{proxied, L"сделанное вредоносными программами отменено не всё (0 из 1); прежние значения в " + reg +
                  L", вернуть их: reg import", L"не отключено: ошибка 5: text of 5 (HKCU\\" + userSettings + L")"} +
                  Blocked + Repaired, .last = L"hosts=modified redirected=no other=proxy changed=yes",
          .after = {{H, Stock}, {B, Infected}, {reg, regFile}}},

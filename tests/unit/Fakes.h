@@ -234,6 +234,10 @@ struct FakeSystem final : FileSystem,
         Call(L"join information");
         return inDomain;
     }
+    std::wstring UserAppData() override {
+        Call(L"app data");
+        return L"C:\\Users\\me\\AppData\\Roaming";
+    }
     std::wstring ErrorText(std::uint32_t code) override { return L"text of " + std::to_wstring(code); }
     std::wstring system64;  // how this process reaches the 64-bit system folder: a 32-bit Windows has none
     std::wstring SystemFolderOf(int bits) override { return bits == 32 ? SystemDirectory() : system64; }

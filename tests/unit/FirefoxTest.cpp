@@ -1,7 +1,11 @@
 // Firefox's own settings: its preference files read and cleaned, the proxy judged, the profiles found.
 #include <gtest/gtest.h>
 
+#include "Fakes.h"
 #include "lookup/FirefoxPrefs.h"
+#include "lookup/LookupPath.h"
+#include "lookup/Undo.h"
+#include "lookup/WindowsRegistry.h"
 
 namespace {
 
@@ -112,6 +116,88 @@ TEST(FirefoxProfiles, EachProfilesFolderOnceUnderTheAppFolderOrAsWritten) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ProfileFolders(c.ini, App), c.folders);
     }
+}
+
+// Where Firefox keeps its profiles, as the tests plant them.
+const std::wstring Roaming = L"C:\\Users\\me\\AppData\\Roaming\\Mozilla\\Firefox\\",
+                   Relative = Roaming + L"Profiles\\a.default\\", Absolute = L"D:\\FF\\work\\",
+                   Install = L"C:\\Program Files\\Mozilla Firefox\\";
+const std::string Ini =
+                      "[Profile0]\nIsRelative=1\nPath=Profiles/a.default\n[Profile1]\nIsRelative=0\nPath=D:\\FF\\work\n"
+                      "[Profile2]\nIsRelative=1\nPath=Profiles/gone\n",
+                  Here =
+                      "user_pref(\"browser.startup.page\", 3);\r\nuser_pref(\"network.proxy.http\", \"127.0.0.1\");\r\n"
+                      "user_pref(\"network.proxy.http_port\", 8080);\r\nuser_pref(\"network.proxy.type\", 1);\r\n";
+
+// Each profile of the user's profiles.ini, relative, absolute or gone; the installation's policies
+// and autoconfig. A proxy on this computer is undone, unless Firefox runs with its profile.
+TEST(FirefoxProfiles, EachProfileReadTheProxyHereUndoneUnlessFirefoxRuns) {
+    const std::wstring at = L"Firefox (пользователь, ", proxy = L"): прокси HTTP 127.0.0.1:8080";
+    const struct {
+        const char* name;
+        bool running;
+        std::vector<std::wstring> lines;
+    } cases[] = {{"Firefox closed", false,
+                     {L"!" + at + Relative.substr(0, Relative.size() - 1) + proxy +
+                         L" (на этом компьютере: так делают вредоносные программы)"}},
+        {"Firefox running", true,
+            {at + Relative.substr(0, Relative.size() - 1) + proxy +
+                L" (на этом компьютере: так "
+                L"делают вредоносные программы; Firefox запущен: закройте его и запустите проверку снова)"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSystem sys;
+        sys.files = {{Roaming + L"profiles.ini", Ini}, {Relative + L"prefs.js", Here},
+            {Absolute + L"user.js",
+                "user_pref(\"network.trr.mode\", 3);\nuser_pref(\"network.trr.uri\", \"https://d.evil/q\");\n"
+                "user_pref(\"network.proxy.type\", 2);user_pref(\"network.proxy.autoconfig_url\", "
+                "\"http://wpad.corp/p\");\n"},
+            {Install + L"distribution\\policies.json", R"({"policies": {"Proxy": {"Mode": "manual"}}})"},
+            {Install + L"defaults\\pref\\autoconfig.js", "pref(\"general.config.filename\", \"mozilla.cfg\");\n"}};
+        sys.keys = {{"SOFTWARE\\Mozilla\\Mozilla Firefox", {{"CurrentVersion", Sz(L"128.0 (x64 ru)")}}},
+            {"SOFTWARE\\Mozilla\\Mozilla Firefox\\128.0 (x64 ru)\\Main", {{"Install Directory", Sz(Install)}}}};
+        if (c.running) sys.held = {Relative + L"parent.lock"};
+        WindowsRegistry windows(sys.Get(), L"");
+        std::vector<std::wstring> lines;
+        for (const Finding& f : ReadLookupPath(sys.Get(), &windows, H, false).findings)
+            lines.push_back((f.undo ? L"!" : L"") + Words(f));
+        std::vector<std::wstring> expected = {
+            L"Firefox (" + Install +
+                L"distribution\\policies.json): политика Proxy (сброс: удалить эту политику из файла, "
+                L"если её задали не вы)",
+            L"Firefox (" + Install +
+                L"defaults\\pref\\autoconfig.js): автонастройка "
+                L"(general.config.filename): " +
+                Install + L"mozilla.cfg (сброс: удалить " + Install +
+                L"defaults\\pref\\"
+                L"autoconfig.js и файл автонастройки, если их поставили не вы)"};
+        expected.insert(expected.end(), c.lines.begin(), c.lines.end());
+        expected.insert(expected.end(), {at + L"D:\\FF\\work): прокси сценарий http://wpad.corp/p (сброс: Firefox: "
+                                              L"Настройки, Параметры сети: Использовать системные настройки прокси)",
+                                            at + L"D:\\FF\\work): DNS через "
+                                                 L"HTTPS, только он: https://d.evil/q (сброс: Firefox: Настройки, "
+                                                 L"Приватность и защита, DNS через HTTPS: По "
+                                                 L"умолчанию)"});
+        EXPECT_EQ(lines, expected);
+    }
+}
+
+// The old file kept beside it first; the other preferences kept byte for byte; no .reg for it.
+TEST(Undo, FirefoxsProxyLinesTakenOutTheOldFileCopiedFirstNeverWhileItRuns) {
+    FakeSystem sys;
+    sys.files = {{Roaming + L"profiles.ini", Ini}, {Relative + L"prefs.js", Here}};
+    WindowsRegistry windows(sys.Get(), L"");
+    const std::vector<Finding> findings = ReadLookupPath(sys.Get(), &windows, H, false).findings;
+    sys.held = {Relative + L"parent.lock"};  // started since the check
+    const Undone refused = UndoFindings(sys.Get(), findings, H);
+    ASSERT_EQ(refused.notUndone.size(), 1u);
+    EXPECT_EQ(refused.notUndone[0].Code(), 32u);
+    sys.held.clear();
+    const Undone undone = UndoFindings(sys.Get(), findings, H);
+    EXPECT_EQ(undone.regFile, L"");
+    EXPECT_EQ(undone.copies, (std::vector<std::wstring>{Relative + L"prefs.js.20240102-030405.bak"}));
+    EXPECT_EQ(sys.files[Relative + L"prefs.js.20240102-030405.bak"], Here);
+    EXPECT_EQ(sys.files[Relative + L"prefs.js"], "user_pref(\"browser.startup.page\", 3);\r\n");
 }
 
 }  // namespace

@@ -50,8 +50,8 @@ Journal LookupReads(bool tcpip = false) {
     // Each browser's policies, of the whole computer or of the user: its key alone, where it has none.
     const auto policies = [](const std::wstring& root) {
         Journal keys;
-        for (const wchar_t* browser :
-            {L"Google\\Chrome", L"Microsoft\\Edge", L"YandexBrowser", L"Chromium", L"BraveSoftware\\Brave", L"Vivaldi"})
+        for (const wchar_t* browser : {L"Google\\Chrome", L"Microsoft\\Edge", L"YandexBrowser", L"Chromium",
+                 L"BraveSoftware\\Brave", L"Vivaldi", L"Mozilla\\Firefox"})
             keys.push_back(root + L"SOFTWARE\\Policies\\" + browser + L" 257");
         return keys;
     };
@@ -60,10 +60,13 @@ Journal LookupReads(bool tcpip = false) {
             hklm + L"SYSTEM\\CurrentControlSet\\Control\\CloudDomainJoin\\JoinInfo 8",
             hklm + L"SOFTWARE\\Microsoft\\Enrollments 264"} +
         policies(hklm) +
-        Journal{L"openW -2147483647 Software\\" + ie + L"\\Connections 257",
+        Journal{hklm + L"SOFTWARE\\Mozilla\\Mozilla Firefox 257",
+            hklm + L"SOFTWARE\\WOW6432Node\\Mozilla\\Mozilla Firefox 257",
+            L"openW -2147483647 Software\\" + ie + L"\\Connections 257",
             L"openW -2147483647 Software\\" + ie + L" 257"} +
         policies(L"openW -2147483647 ") +
-        Journal{hklm + L"SOFTWARE\\Policies\\" + ie + L" 257", hklm + L"SOFTWARE\\" + ie + L"\\Connections 257",
+        Journal{L"app data", L"ordinary read C:\\Users\\me\\AppData\\Roaming\\Mozilla\\Firefox\\profiles.ini",
+            hklm + L"SOFTWARE\\Policies\\" + ie + L" 257", hklm + L"SOFTWARE\\" + ie + L"\\Connections 257",
             hklm + L"SOFTWARE\\WOW6432Node\\" + ie + L"\\Connections 257", set + L"Tcpip\\Parameters 1"};
     if (tcpip) reads.push_back(L"close 101");
     return reads +
@@ -279,29 +282,30 @@ TEST(HostsRepair, OtherPlacesToldAfterTheViewAProxyHereSwitchedOffOnYes) {
         reg = H + L".20240102-030405.reg",
         kept = L"Прежние значения сохранены в файле " + reg + L"; вернуть их: reg import \"" + reg + L"\"",
         found =
-            L"Кроме файла ''hosts'', сайты могут перенаправлять и эти настройки Windows:\n- прокси "
-            L"для всех страниц (пользователь): ",
+            L"Кроме файла ''hosts'', сайты могут перенаправлять и эти настройки Windows и браузеров:\n- "
+            L"прокси для всех страниц (пользователь): ",
         here = Msg(4 + 16, Detection,
             found +
-                L"127.0.0.1:8080 (на этом компьютере: так делают вредоносные программы)\n\nПрокси, указывающий на "
-                L"этот компьютер, обычно ставят вредоносные программы. Отключить его? Прежние значения будут "
-                L"сохранены в файле .reg рядом с файлом ''hosts''; остальное программа не меняет.");
+                L"127.0.0.1:8080 (на этом компьютере: так делают вредоносные программы)\n\nТо, что помечено \"так "
+                L"делают вредоносные программы\", программа может отменить. Отменить? Прежние значения будут "
+                L"сохранены в файле .reg рядом с файлом ''hosts'', прежние файлы Firefox - рядом с ними; остальное "
+                L"программа не меняет.");
     // clang-format off
     const struct {
         const char* name; const wchar_t* server; std::deque<Answer> answers; Journal told; char enabled = 1;
         std::wstring failing = {};
     } cases[] = {
         {.name = "here, Yes: switched off", .server = L"127.0.0.1:8080", .answers = {Yes, Ok, Yes},
-            .told = {here, Msg(64, Caption, L"Прокси на этом компьютере отключены. " + kept)}, .enabled = 0},
+            .told = {here, Msg(64, Caption, L"Сделанное вредоносными программами на этом компьютере отменено. " + kept)}, .enabled = 0},
         {.name = "here, No: left", .server = L"127.0.0.1:8080", .answers = {No, Yes}, .told = {here}},
         {.name = "here, the user's key locked against the run: named with its error", .server = L"127.0.0.1:8080",
-            .answers = {Yes, Ok, Yes}, .told = {here, Msg(16, Caption, L"Прокси на этом компьютере отключены не все: "
-                L"отключено 0 из 1. Не удалось изменить:\n- HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+            .answers = {Yes, Ok, Yes}, .told = {here, Msg(16, Caption, L"Сделанное вредоносными программами отменено не "
+                L"всё: отменено 0 из 1. Не удалось изменить:\n- HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\"
                 L"Internet Settings: Ошибка 5: text of 5\n\n" + kept)},
             .failing = L"openW -2147483647 Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings 258"},
         {.name = "here, the .reg cannot be written: left", .server = L"127.0.0.1:8080", .answers = {Yes, Ok, Yes},
             .told = {here, Msg(16, Caption, L"Ошибка 5: text of 5\n\ncreate " + reg +
-                L"\nПрокси не отключены: файл для прежних значений не записан.")}, .failing = L"create " + reg},
+                L"\nНичего не отменено: файл для прежних значений не записан.")}, .failing = L"create " + reg},
         {.name = "elsewhere: told, never asked", .server = L"proxy.corp:3128", .answers = {Ok, Yes},
             .told = {Msg(64, Detection, found + L"proxy.corp:3128 (сброс: inetcpl.cpl, Подключения, Настройка сети)"
                 L"\n\nПрограмма их не меняет: как вернуть каждую, сказано в скобках.")}},
@@ -324,7 +328,7 @@ TEST(HostsRepair, OtherPlacesToldAfterTheViewAProxyHereSwitchedOffOnYes) {
 
 // The window's text that no run above shows: the cap of the other places' message.
 TEST(Form1Messages, TwelveOtherPlacesAtMost) {
-    std::wstring twelve = L"Кроме файла ''hosts'', сайты могут перенаправлять и эти настройки Windows:";
+    std::wstring twelve = L"Кроме файла ''hosts'', сайты могут перенаправлять и эти настройки Windows и браузеров:";
     for (int i = 0; i < 11; ++i) twelve += L"\n- L";
     EXPECT_EQ(OtherPlacesFound(std::vector<std::wstring>(13, L"L"), false),
         twelve + L"\n- ...и ещё 2\n\nПрограмма их не меняет: как вернуть каждую, сказано в скобках.");
