@@ -113,11 +113,9 @@ void Workflow::TellOtherPlaces() {
 // reads from it whether hosts was repaired, and from the RESULT line's fields what else is left.
 void Workflow::SwitchOffProxies() {
     const Undone undone = UndoFindings(s_, lookup_.findings, hostsPath_);
-    const auto total = static_cast<std::size_t>(std::count_if(
-        lookup_.findings.begin(), lookup_.findings.end(), [](const Finding& f) { return f.undo.has_value(); }));
     if (undone.done) result_.changed = Changed::Yes;
     if (undone.failure) return Result(ProxiesLeftOn(FailureWords(*undone.failure)));
-    Result(ProxiesOff(undone.done, total, undone.earlier, undone.regFile));
+    Result(ProxiesOff(undone.done, undone.total, undone.earlier, undone.regFile));
     for (const std::wstring& copy : undone.copies) Result(FirefoxFileKept(copy));
     for (const Failure& f : undone.notUndone) Result(ProxyLeftOn(FailureWords(f)));
     if (undone.browsersRestart) Result(BrowsersWhenStarted);

@@ -96,7 +96,7 @@ Undone UndoFindings(const Platform& s, const std::vector<Finding>& findings, con
             undos.push_back(*f.undo);
     for (const Undo& undo : undos)
         if (undo.action != Undo::FirefoxProxyOff) registry.push_back(undo);
-    Undone undone;
+    Undone undone{.total = undos.size()};
     try {
         // Only Firefox's files to change: no .reg.
         const std::string bytes = registry.empty() ? "" : RegFile(registry, s.processes.Rights().localSystem);

@@ -17,6 +17,7 @@
 #include "e2e.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 #include <winhttp.h>
 
 #include <algorithm>
@@ -834,6 +835,89 @@ void WinsockEntries(Run& r) {
             L"PackedCatalogItem", REG_BINARY, packed)(r);
     }
 }
+// ...browsers' policies for the whole computer, as adware sets them: Chrome's proxy here, Yandex
+// Browser's DNS-over-HTTPS server, an Edge block list of two security sites and another;
+const std::wstring Policies = L"SOFTWARE\\Policies\\", EdgeBlocklist = Policies + L"Microsoft\\Edge\\URLBlocklist";
+void BrowserPoliciesPlanted(Run& r) {
+    const std::pair<std::wstring, std::vector<std::pair<const wchar_t*, const wchar_t*>>> keys[] = {
+        {Policies + L"Google\\Chrome", {{L"ProxyMode", L"fixed_servers"}, {L"ProxyServer", L"127.0.0.1:8080"}}},
+        {Policies + L"YandexBrowser", {{L"DnsOverHttpsTemplates", L"https://evil.example/dns-query"}}},
+        {Policies + L"Microsoft\\Edge", {}},
+        {EdgeBlocklist, {{L"1", L"kaspersky.ru"}, {L"2", L"*.drweb.ru"}, {L"3", L"vk.com"}}}};
+    for (const auto& [key, values] : keys) {
+        for (const auto& [name, text] : values) SetValue(HKEY_LOCAL_MACHINE, key.c_str(), name, text);
+        HKEY made = nullptr;  // Edge's own key, the list's parent, has no value of its own
+        if (values.empty() && !RegCreateKeyW(HKEY_LOCAL_MACHINE, key.c_str(), &made)) RegCloseKey(made);
+        r.undo.push_back([key] { RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str()); });
+    }
+}
+// ...Chrome's proxy gone, Edge's list holding the other site alone, their old values in the .reg;
+void PoliciesUndone(Run& r) {
+    const auto value = [](const std::wstring& key, const wchar_t* name) {
+        wchar_t text[256] = {};
+        DWORD size = sizeof text;
+        return RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size)
+                   ? L"-"
+                   : std::wstring(text);
+    };
+    if (value(Policies + L"Google\\Chrome", L"ProxyServer") != L"-" || value(EdgeBlocklist, L"1") != L"vk.com" ||
+        value(EdgeBlocklist, L"2") != L"-")
+        Fail("Chrome's proxy policy stays, or Edge's block list is not vk.com alone");
+    const std::wstring old = L"[HKEY_LOCAL_MACHINE\\" + EdgeBlocklist +
+                             L"]\r\n\"1\"=\"kaspersky.ru\"\r\n\"2\"=\"*.drweb.ru\"\r\n\"3\"=\"vk.com\"\r\n";
+    for (const auto& entry : std::filesystem::directory_iterator(r.etc))
+        if (entry.path().extension() == L".reg" &&
+            ReadFileBytes(entry.path())
+                    .value_or("")
+                    .find(std::string(reinterpret_cast<const char*>(old.data()), old.size() * 2)) != std::string::npos)
+            return;
+    Fail("no .reg beside hosts holds Edge's old block list");
+}
+// ...a Firefox profile of the user's, its proxy here, with a preference of the user's beside it.
+std::wstring FirefoxProfile() {
+    wchar_t roaming[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, roaming);
+    return roaming + std::wstring(L"\\Mozilla\\Firefox\\Profiles\\e2e.default");
+}
+const std::string FirefoxOwn = "user_pref(\"browser.startup.homepage\", \"https://ya.ru\");\r\n",
+                  FirefoxPrefs = FirefoxOwn +
+                                 "user_pref(\"network.proxy.http\", \"127.0.0.1\");\r\n"
+                                 "user_pref(\"network.proxy.http_port\", 3128);\r\n"
+                                 "user_pref(\"network.proxy.type\", 1);\r\n";
+void FirefoxProxyPlanted(Run& r) {
+    const std::filesystem::path profile = FirefoxProfile(), firefox = profile.parent_path().parent_path();
+    if (std::filesystem::exists(firefox))
+        Fail("the prefix has a Firefox folder of its own: " + Narrow(firefox.wstring()));
+    std::filesystem::create_directories(profile);
+    WriteFileBytes(firefox / L"profiles.ini",
+        "[General]\r\nStartWithLastProfile=1\r\n\r\n[Profile0]\r\nName=default\r\n"
+        "IsRelative=1\r\nPath=Profiles/e2e.default\r\n");
+    WriteFileBytes(profile / L"prefs.js", FirefoxPrefs);
+    r.undo.push_back([firefox] {
+        std::filesystem::remove_all(firefox);
+        std::error_code kept;  // Mozilla's folder, when it holds more than this case made
+        std::filesystem::remove(firefox.parent_path(), kept);
+    });
+}
+// The profile's prefs.js as the case expects it: the user's preference alone, the old file copied
+// beside it; or untouched, with no copy.
+Step FirefoxPrefsAre(const std::string& expected, int copies) {
+    return [=](Run&) {
+        int found = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(FirefoxProfile()))
+            found += Matches(Narrow(entry.path().filename().wstring()), "prefs.js.20*.bak") &&
+                     ReadFileBytes(entry.path()) == FirefoxPrefs;
+        if (ReadFileBytes(FirefoxProfile() + L"\\prefs.js") != expected || found != copies)
+            Fail("prefs.js is not as expected, or " + std::to_string(found) + " copies of the old one");
+    };
+}
+// Firefox running with the profile holds its parent.lock, sharing nothing, until the case ends.
+void FirefoxRuns(Run& r) {
+    const HANDLE lock = CreateFileW(
+        (FirefoxProfile() + L"\\parent.lock").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (lock == INVALID_HANDLE_VALUE) Fail("parent.lock could not be held");
+    r.undo.push_back([lock] { CloseHandle(lock); });  // undone first, before the profile goes
+}
 const Message ProxyFound{Detection,
     OtherPlacesFound({L"прокси для всех страниц (пользователь): " + ProxyServer + OnThisComputer}, true), L"Yes No",
     L"other-places"},
@@ -1039,13 +1123,13 @@ const std::vector<Case>& Cases() {
                         NameServerAndIcs} + ProxyHere +
                   Steps{Cli(L"/check", "*\r\nhosts.ics: 10.0.0.9 bank.ru\r\n*(пользователь): 127.0.0.1:8080 *"
                                        "(Сеть e2e, IPv4): 6.6.6.6 *other=ics,proxy,dns changed=no exit=0\r\n"),
-                        Cli(L"/repair", "*отключены (1); прежние значения в *\\etc\\hosts.20*.reg*exit=0\r\n"),
+                        Cli(L"/repair", "*отменено (1); прежние значения в *\\etc\\hosts.20*.reg*exit=0\r\n"),
                         ProxySwitchedOff}, .after = RegKept, .system = true},
         {.name = "cli: a proxy here only in the value browsers read: named; /repair switches it off for them, its old "
                  "value kept", .hosts = Stock,
          .steps = ConnectionProxyHere + Steps{BrowsersTold(L"127.0.0.1:8080"),
                   Cli(L"/check", "*(пользователь, локальная сеть): 127.0.0.1:8080 (на этом компьютере*exit=0\r\n"),
-                  Cli(L"/repair", "*отключены (1)*changed=yes exit=0\r\n"), BrowsersTold(L""), ConnectionKeptInReg},
+                  Cli(L"/repair", "*отменено (1)*changed=yes exit=0\r\n"), BrowsersTold(L""), ConnectionKeptInReg},
          .after = RegKept, .system = true},
         {.name = "cli: a script here in the value browsers read, a PPPoE entry's own proxy here, the old mirrors' proxy "
                  "here: each named; /repair switches every store off", .hosts = Stock,
@@ -1056,7 +1140,7 @@ const std::vector<Case>& Cases() {
                   Cli(L"/check", "*(пользователь, локальная сеть): http://127.0.0.1:9/p.pac (на этом компьютере*"
                                  "(пользователь, подключение \"PPPoE Дом.ру\"): 127.0.0.1:3128 (на этом компьютере*"
                                  "(пользователь): 127.0.0.1:8080 (на этом компьютере*other=proxy,pac changed=no exit=0\r\n"),
-                  Cli(L"/repair", "*отключены (3)*changed=yes exit=0\r\n"), BrowsersTold(L""),
+                  Cli(L"/repair", "*отменено (3)*changed=yes exit=0\r\n"), BrowsersTold(L""),
                   SwitchedOff(L"DefaultConnectionSettings"), SwitchedOff(L"PPPoE Дом.ру")},
          .after = RegKept, .system = true},
         {.name = "cli: hosts.ics with only Windows' own mshome.net name is none; WinHTTP's proxy and a persistent route "
@@ -1067,13 +1151,38 @@ const std::vector<Case>& Cases() {
                   Cli(L"/check", "*\r\nпрокси WinHTTP (службы Windows, обновления): 127.0.0.1:3128 (на этом компьютере*"
                                  "\r\nпостоянный маршрут мимо сети: *: 8.8.8.8,255.255.255.255,127.0.0.1,1 (сброс: route "
                                  "delete 8.8.8.8)\r\n*other=winhttp,route changed=no exit=0\r\n"),
-                  Cli(L"/repair", "*отключены (1)*other=winhttp,route changed=yes exit=0\r\n"), WinHttpTells(L"")},
+                  Cli(L"/repair", "*отменено (1)*other=winhttp,route changed=yes exit=0\r\n"), WinHttpTells(L"")},
          .after = RegKept, .system = true},
         {.name = "cli: a DoH template is named with its server; other=doh", .hosts = Stock,
          .steps = {DohTemplatePlanted,
                    Cli(L"/check", "*\r\nDNS через HTTPS (известные Windows серверы): 6.6.6.6 -> "
                                   "https://evil.example/dns-query (сброс: *other=doh changed=no exit=0\r\n")},
          .system = true},
+        {.name = "cli: browsers' policies on a computer no one manages: Chrome's proxy here and Yandex Browser's DoH "
+                 "template named; /repair deletes them and frees Edge's block list of kaspersky.ru and *.drweb.ru, "
+                 "keeping vk.com, the old values in a .reg", .hosts = Stock,
+         .steps = {BrowserPoliciesPlanted,
+                   Cli(L"/check", "*\r\nполитика браузера (Google Chrome, весь компьютер): ProxyServer = 127.0.0.1:8080 "
+                                  "(компьютер не в домене *URLBlocklist 3 = vk.com (может быть задано родителями *"
+                                  "\r\nполитика браузера (Яндекс Браузер, весь компьютер): DnsOverHttpsTemplates = "
+                                  "https://evil.example/dns-query (компьютер не в домене *other=browser changed=no "
+                                  "exit=0\r\n"),
+                   Cli(L"/repair", "*отменено (4); прежние значения в *\\etc\\hosts.20*.reg*exit=0\r\n"),
+                   PoliciesUndone}, .after = RegKept, .system = true},
+        {.name = "cli: Firefox's proxy here in a profile's prefs.js: named; /repair takes it out, the user's own "
+                 "preference kept, the old file copied beside it", .hosts = Stock,
+         .steps = {FirefoxProxyPlanted,
+                   Cli(L"/check", "*\r\nFirefox (пользователь, *e2e.default): прокси HTTP 127.0.0.1:3128 (на этом "
+                                  "компьютере*other=firefox changed=no exit=0\r\n"),
+                   Cli(L"/repair", "*отменено (1)\r\nпрежний файл Firefox сохранён: *prefs.js.20*.bak\r\n*changed=yes "
+                                   "exit=0\r\n"),
+                   FirefoxPrefsAre(FirefoxOwn, 1)}, .system = true},
+        {.name = "cli: Firefox's proxy here while Firefox runs (its parent.lock held): named, left as it is",
+         .hosts = Stock,
+         .steps = {FirefoxProxyPlanted, FirefoxRuns,
+                   Cli(L"/repair", "*127.0.0.1:3128 (на этом компьютере: так делают вредоносные программы; Firefox "
+                                   "запущен: закройте его и запустите проверку снова)\r\n*changed=no exit=0\r\n"),
+                   FirefoxPrefsAre(FirefoxPrefs, 0)}, .system = true},
         {.name = "cli: a missing Winsock DLL in the system folder is named, an unsigned one outside it as unsigned; "
                  "exit 0", .hosts = Stock,
          .steps = {WinsockEntries,
