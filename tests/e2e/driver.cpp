@@ -894,9 +894,9 @@ void FirefoxProxyPlanted(Run& r) {
         "IsRelative=1\r\nPath=Profiles/e2e.default\r\n");
     WriteFileBytes(profile / L"prefs.js", FirefoxPrefs);
     r.undo.push_back([firefox] {
-        std::filesystem::remove_all(firefox);
-        std::error_code kept;  // Mozilla's folder, when it holds more than this case made
-        std::filesystem::remove(firefox.parent_path(), kept);
+        std::error_code failed;  // a clean-up that fails must not end the driver
+        std::filesystem::remove_all(firefox, failed);
+        std::filesystem::remove(firefox.parent_path(), failed);  // Mozilla's folder, unless it holds more
     });
 }
 // The profile's prefs.js as the case expects it: the user's preference alone, the old file copied

@@ -22,8 +22,8 @@ TEST(KnownSites, ANameCountsWithItsSubdomainsNeverALookAlike) {
     // A block-list filter blocks its subdomains too, unless it starts with a dot.
     const std::pair<const char*, bool> filters[] = {{"kaspersky.ru", true}, {"*.drweb.ru", true},
         {"https://www.eset.com:443/ru/", true}, {".virustotal.com", true}, {"microsoft.com", true},
-        {".microsoft.com", false}, {"vk.com", false}, {"sberbank.ru", false}, {"*", false}, {"com", false},
-        {"kaspersky.ru.evil.com", false}, {"file://*", false}};
+        {".microsoft.com", false}, {"*.microsoft.com", true}, {"vk.com", false}, {"sberbank.ru", false}, {"*", false},
+        {"com", false}, {"kaspersky.ru.evil.com", false}, {"file://*", false}};
     for (const auto& [filter, blocks] : filters) EXPECT_EQ(BlocksProtection(filter), blocks) << filter;
 }
 
@@ -35,6 +35,8 @@ TEST(BrowserPolicies, ManagedWhenInADomainJoinedEnrolledOrUnknown) {
         {"joined to Entra ID", {{"SYSTEM\\CurrentControlSet\\Control\\CloudDomainJoin\\JoinInfo\\{T}", {}}}, L"", false, true},
         {"enrolled", {{enrolment, {{"EnrollmentState", One}, {"ProviderID", Sz(L"MS DM Server")}}}}, L"", false, true},
         {"Windows' own enrolment entry, no provider", {{enrolment, {{"EnrollmentState", One}}}}, L"", false, false},
+        {"an enrolment ended", {{enrolment, {{"EnrollmentState", {4, std::string("\6\0\0\0", 4)}}, {"ProviderID",
+            Sz(L"MS DM Server")}}}}, L"", false, false},
         {"the join information unreadable", {}, L"join information", false, true},
         {"the enrolments unreadable", {}, L"openW -2147483646 SOFTWARE\\Microsoft\\Enrollments 264", false, true}};
     // clang-format on
@@ -87,10 +89,13 @@ TEST(BrowserPolicies, EachBrowsersPoliciesNamedThoseOfNoOnesComputerUndone) {
                 L"/v 1 /f)"},
             .system = true},
         {.name = "in a domain only named",
-            .keys = {{"SOFTWARE\\Policies\\Chromium", {{"ProxyPacUrl", Sz(L"http://wpad/p.pac")}}}},
+            .keys = {{"SOFTWARE\\Policies\\Chromium", {{"ProxyPacUrl", Sz(L"http://wpad/p.pac")}}},
+                {"SOFTWARE\\Policies\\Chromium\\URLBlocklist", {{"1", Sz(L"kaspersky.ru")}}}},
             .lines = {L"политика браузера (Chromium, весь компьютер): ProxyPacUrl = http://wpad/p.pac (компьютер под "
                 L"управлением организации, политика может быть её; удалить: reg delete \"HKLM\\SOFTWARE\\Policies\\"
-                L"Chromium\" /v ProxyPacUrl /f)"},
+                L"Chromium\" /v ProxyPacUrl /f)", L"политика браузера (Chromium, весь компьютер): URLBlocklist 1 = "
+                L"kaspersky.ru (компьютер под управлением организации, политика может быть её; удалить: reg delete "
+                L"\"HKLM\\SOFTWARE\\Policies\\Chromium\\URLBlocklist\" /f)"},
             .domain = true},
     };
     // clang-format on
