@@ -6,6 +6,7 @@
 #include "console/ConsoleMessages.h"
 #include "console/ListTrust.h"
 #include "hosts/DnsCache.h"
+#include "hosts/EntryKinds.h"
 #include "hosts/HostsCopies.h"
 #include "hosts/HostsMessages.h"
 #include "hosts/StockHosts.h"
@@ -171,6 +172,7 @@ HostsState Workflow::Scan(const std::wstring& path, bool hostsFile) {
     }
     out_.Say(LineFeedsSaid(scan.lineFeeds, StockVersionOf(head)));
     out_.Say(EntriesSaid(scan.entries));
+    for (const std::wstring& line : EntrySummary(scan.tally, s_.cp)) out_.Say(line);
     if (allowed_) out_.Say(AllowedLinesSaid(scan.allowedLines));
     for (const std::string& line : scan.listed) out_.Say(ListedLine(Printable(s_.cp.ToWide(line))));
     return scan.entries ? HostsState::Modified : HostsState::Clean;

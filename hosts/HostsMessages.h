@@ -35,3 +35,28 @@ inline std::wstring HolderNames(const std::vector<FileHolder>& holders) {
     }
     return names;
 }
+
+// What the hosts file's entries do, a line each kind found, redirects first, each with a name of
+// its first entry and its advice.
+inline std::wstring AccountSitesRedirected(std::size_t n, const std::wstring& example) {
+    return L"подменены адреса сайтов банков, платежей, почты, соцсетей или госуслуг (записей: " + std::to_wstring(n) +
+           L", например " + example +
+           L"): если вы вводили там пароль или номер карты, смените пароль с другого, чистого устройства и позвоните "
+           L"в банк";
+}
+inline std::wstring SitesRedirected(std::size_t n, const std::wstring& example) {
+    return L"подменены адреса сайтов (записей: " + std::to_wstring(n) + L", например " + example +
+           L"): сайт может быть поддельным";
+}
+inline std::wstring SecuritySitesBlocked(std::size_t n, const std::wstring& example) {
+    return L"заблокированы сайты защиты или обновлений Windows (записей: " + std::to_wstring(n) + L", например " +
+           example + L"): так вредоносные программы мешают себя удалить";
+}
+inline std::wstring NamesBlocked(std::size_t n, const std::wstring& example) {
+    return L"заблокированы другие имена (записей: " + std::to_wstring(n) + L", например " + example + L")";
+}
+inline std::wstring BlockListFound(std::size_t n) {
+    return L"заблокировано имён: " + std::to_wstring(n) +
+           L": похоже на список блокировки рекламы, возможно ваш; при восстановлении hosts его копия сохранится "
+           L"рядом";
+}

@@ -126,6 +126,7 @@ void HostsScan::EndWord() {
     if (++words_ == 1) {
         toThisComputer_ = IsThisComputer(word_);
         address_ = word_;
+        judge_.Address(word_);
     } else {
         if (!watched.empty()) {  // only a run that reaches a share watches: the scan of hosts stays lean
             watchedHere_.resize(watched.size());
@@ -135,6 +136,7 @@ void HostsScan::EndWord() {
         if (!toThisComputer_ || !IsLocalhost(word_)) {
             const bool allowed = allowed_ && word_.size() <= WordCap && allowed_->Allows(address_, word_);
             (allowed ? allowedMapping_ : entry_) = true;
+            if (!allowed) judge_.Name(word_);
         }
     }
     word_.clear();
@@ -142,6 +144,7 @@ void HostsScan::EndWord() {
 
 void HostsScan::EndLine() {
     EndWord();
+    if (entry_) tally.Add(judge_);
     if (entry_ && offset_ > listFrom_ && ++entries <= keep_) listed.push_back(line_);
     if (!entry_ && allowedMapping_) ++allowedLines;
     for (std::size_t i = 0; i < watchedHere_.size(); ++i) {

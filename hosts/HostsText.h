@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Codepage.h"
+#include "hosts/EntryKinds.h"
 
 std::size_t CountLF(std::string_view bytes);
 
@@ -69,6 +70,7 @@ public:
     std::size_t entries = 0;          // of the lines that end past `listFrom`
     std::size_t allowedLines = 0;     // lines that would be entries but for the allow-list
     std::vector<std::string> listed;  // the first of them, as the file has them, each cut to ShownLineCap bytes
+    EntryTally tally;                 // every entry, wherever it ends, by what it does
 
 private:
     void TakeEntryCharacter(char c);
@@ -82,6 +84,7 @@ private:
     int words_ = 0;
     bool comment_ = false, toThisComputer_ = false, entry_ = false, allowedMapping_ = false;
     std::vector<bool> watchedHere_;  // a name of this line is that server
+    EntryJudge judge_;               // this line's entry
 };
 
 // Whether a name of a hosts line decides where a path on `server` goes: the same name, letter

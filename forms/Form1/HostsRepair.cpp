@@ -6,6 +6,7 @@
 #include "forms/Form1/Form1Messages.h"
 #include "hosts/DnsCache.h"
 #include "hosts/HostsMessages.h"
+#include "hosts/EntryKinds.h"
 #include "hosts/HostsText.h"
 #include "hosts/StockHosts.h"
 #include "lookup/Inspection.h"
@@ -30,6 +31,7 @@ void HostsRepair::RunIntegrityCheck() {
     const LookupReport lookup = CheckRegistry(path);
     std::size_t lineFeeds = 0;
     std::wstring view;
+    std::vector<std::wstring> entries;  // what the hosts file's entries do
     try {
         // Read piece by piece: every LF is counted, the view keeps the start of the file and the
         // entries past it. A missing file shows an empty view and counts as modified, so that
@@ -44,6 +46,7 @@ void HostsRepair::RunIntegrityCheck() {
         });
         scan.Finish();
         lineFeeds = scan.lineFeeds;
+        entries = EntrySummary(scan.tally, s_.cp);
         view = BuildViewText(head, s_.cp);
         if (size > head.size()) {
             view += ViewCutNote(size, head.size(), scan.entries);
@@ -56,7 +59,7 @@ void HostsRepair::RunIntegrityCheck() {
         view = HostsNotRead(f.Code(), s_.env.ErrorText(f.Code()));
     }  // the bytes are freed before the view takes its copy
     windows_.ShowHostsView(std::move(view));
-    TellOtherPlaces(lookup, path);
+    TellOtherPlaces(lookup, entries, path);
     if (lineFeeds == ExpectedLineCount) {
         ConfirmUnmodified();
     } else if (s_.ui.MsgBox(ModifiedWarning, vbYesNo + vbCritical, DetectionTitle()) == Answer::Yes) {
@@ -90,9 +93,11 @@ void HostsRepair::OfferRedirectReset(WindowsRegistry& registry, const Redirect& 
 
 // The other places that send a site elsewhere, in one message, when there are any; a proxy on
 // this computer is offered to be switched off, its old values kept first.
-void HostsRepair::TellOtherPlaces(const LookupReport& lookup, const std::wstring& path) {
+// It opens with what the hosts file's entries do.
+void HostsRepair::TellOtherPlaces(
+    const LookupReport& lookup, const std::vector<std::wstring>& entries, const std::wstring& path) {
     if (lookup.findings.empty()) return;
-    std::vector<std::wstring> lines;
+    std::vector<std::wstring> lines = entries;
     for (const Finding& finding : lookup.findings) lines.push_back(Words(finding));
     lines.insert(lines.end(), lookup.notes.begin(), lookup.notes.end());
     const bool ask = AnyUndo(lookup.findings);

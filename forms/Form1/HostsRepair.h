@@ -44,7 +44,8 @@ private:
     void ConfirmUnmodified();
     LookupReport CheckRegistry(const std::wstring& path);
     void OfferRedirectReset(WindowsRegistry& registry, const Redirect& redirect);
-    void TellOtherPlaces(const LookupReport& lookup, const std::wstring& path);
+    void TellOtherPlaces(
+        const LookupReport& lookup, const std::vector<std::wstring>& entries, const std::wstring& path);
     void ResetRedirect(WindowsRegistry& registry, const std::wstring& shown);
     bool PutStockHosts(const std::wstring& path);
     void Restart(std::wstring_view byHand);

@@ -75,10 +75,13 @@ TEST(ExitCodes, TheWorseCodeOfTwoStepsStandsAndOfTwoFailuresTheEarlier) {
 
 const char* const TcpipKey = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 
-// What a scan of a file says: its line feeds, the version it is, its entries.
-Journal Scanned(int lineFeeds, const std::wstring& version, int entries, const Journal& listed = {}) {
+// What a scan of a file says: its line feeds, the version it is, its entries, what they do, then each.
+Journal Scanned(int lineFeeds, const std::wstring& version, int entries, const Journal& listed = {},
+    const std::wstring& blocked = L"") {
     return Journal{L"переводов строк: " + std::to_wstring(lineFeeds) + version,
                L"записей, кроме localhost на этом компьютере: " + std::to_wstring(entries)} +
+           (blocked.empty() ? Journal{}
+                            : Journal{L"заблокированы другие имена (записей: 1, например " + blocked + L")"}) +
            listed;
 }
 
@@ -95,7 +98,7 @@ FakeSystem::Keys SystemFile(char current) {
 const std::string Infected = Stock + "127.0.0.1 vk.com ok.ru # blocked\r\n::1 localhost\r\n";
 const RegistryValue Evil{2, Utf16(L"D:\\evil")};
 const Journal StockScanned = Scanned(19, L" (стандартный файл Windows XP, русская)", 0),
-              Blocked = Scanned(21, L"", 1, {L"  127.0.0.1 vk.com ok.ru # blocked"}),
+              Blocked = Scanned(21, L"", 1, {L"  127.0.0.1 vk.com ok.ru # blocked"}, L"vk.com"),
               Redirected = {L"DataBasePath: Windows читает hosts не из стандартной папки: D:\\evil"},
               Repaired = {L"копия старого файла: " + B, L"файл hosts заменён стандартным", L"кэш DNS очищен"},
               ResetEvil =
@@ -163,7 +166,7 @@ TEST(ConsoleRuns, ACheckSaysWhatItFindsAndChangesNothing) {
          .last = L"hosts=unchecked redirected=no other=none changed=no", .after = {{H, Infected}}},
         // Text that malware controls is shown without control characters: one line stays one.
         {.name = "a line with an escape and a bare CR", .args = {L"/check"}, .hosts = "0.0.0.0 a\x1b[2Jb\x07\rc\r\n",
-         .code = 1, .said = Scanned(1, L"", 1, {L"  0.0.0.0 a?[2Jb?"}) + Journal{L"файл hosts изменён"},
+         .code = 1, .said = Scanned(1, L"", 1, {L"  0.0.0.0 a?[2Jb?"}, L"a?[2Jb?") + Journal{L"файл hosts изменён"},
          .last = L"hosts=modified redirected=no other=none changed=no", .after = {{H, "0.0.0.0 a\x1b[2Jb\x07\rc\r\n"}}},
     };
     // clang-format on
