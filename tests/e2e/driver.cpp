@@ -780,16 +780,19 @@ Step WinHttpTells(const std::wstring& proxy) {
         if (told != proxy) Fail("WinHTTP's own proxy is " + Quote(told));
     };
 }
-void ConnectionKeptInReg(Run& r) {
-    const std::wstring old = L"[HKEY_CURRENT_USER\\" + ConnectionsKey +
-                             L"]\r\n\"DefaultConnectionSettings\"=hex:46,00,00,00,01,00,00,00,03,00,00,00,0e,";
+// Whether a .reg beside hosts holds `text` (UTF-16, as the program writes it).
+bool RegHolds(Run& r, const std::wstring& text) {
+    const std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * 2);
     for (const auto& entry : std::filesystem::directory_iterator(r.etc))
         if (entry.path().extension() == L".reg" &&
-            ReadFileBytes(entry.path())
-                    .value_or("")
-                    .find(std::string(reinterpret_cast<const char*>(old.data()), old.size() * 2)) != std::string::npos)
-            return;
-    Fail("no .reg beside hosts holds the connection's old value");
+            ReadFileBytes(entry.path()).value_or("").find(bytes) != std::string::npos)
+            return true;
+    return false;
+}
+void ConnectionKeptInReg(Run& r) {
+    if (!RegHolds(r, L"[HKEY_CURRENT_USER\\" + ConnectionsKey +
+                         L"]\r\n\"DefaultConnectionSettings\"=hex:46,00,00,00,01,00,00,00,03,00,00,00,0e,"))
+        Fail("no .reg beside hosts holds the connection's old value");
 }
 // ...WinHTTP's proxy as WinHTTP reads it back (Wine's takes only version 0x18, counter 0), and a
 // persistent route that sends a site to this computer;
@@ -867,15 +870,9 @@ void PoliciesUndone(Run& r) {
     if (value(Policies + L"Google\\Chrome", L"ProxyServer") != L"-" || value(EdgeBlocklist, L"1") != L"vk.com" ||
         value(EdgeBlocklist, L"2") != L"-")
         Fail("Chrome's proxy policy stays, or Edge's block list is not vk.com alone");
-    const std::wstring old = L"[HKEY_LOCAL_MACHINE\\" + EdgeBlocklist +
-                             L"]\r\n\"1\"=\"kaspersky.ru\"\r\n\"2\"=\"*.drweb.ru\"\r\n\"3\"=\"vk.com\"\r\n";
-    for (const auto& entry : std::filesystem::directory_iterator(r.etc))
-        if (entry.path().extension() == L".reg" &&
-            ReadFileBytes(entry.path())
-                    .value_or("")
-                    .find(std::string(reinterpret_cast<const char*>(old.data()), old.size() * 2)) != std::string::npos)
-            return;
-    Fail("no .reg beside hosts holds Edge's old block list");
+    if (!RegHolds(r, L"[HKEY_LOCAL_MACHINE\\" + EdgeBlocklist +
+                         L"]\r\n\"1\"=\"kaspersky.ru\"\r\n\"2\"=\"*.drweb.ru\"\r\n\"3\"=\"vk.com\"\r\n"))
+        Fail("no .reg beside hosts holds Edge's old block list");
 }
 // ...a Firefox profile of the user's, its proxy here, with a preference of the user's beside it.
 std::wstring FirefoxProfile() {

@@ -43,8 +43,9 @@ TEST(BrowserPolicies, ManagedWhenInADomainJoinedEnrolledOrUnknown) {
     for (const auto& c : cases) {
         FakeSystem sys;
         sys.keys = c.keys, sys.fail = {{c.fails, 5}}, sys.inDomain = c.domain;
-        WindowsRegistry windows(sys.Get(), L"");
-        PlaceReader reader(sys.Get(), &windows);
+        const Platform platform = sys.Get();  // the reader keeps it
+        WindowsRegistry windows(platform, L"");
+        PlaceReader reader(platform, &windows);
         EXPECT_EQ(Managed(reader), c.managed) << c.name;
     }
 }
