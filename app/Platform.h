@@ -366,20 +366,6 @@ public:
     virtual void WriteLine(std::wstring_view line) = 0;
 };
 
-// The kinds of an event log entry, as the Event Viewer shows them.
-enum class EventType { Information, Warning, Error };
-
-// The Application event log, where a fleet's tools (Windows Event Forwarding, a SIEM's agent)
-// collect what each computer's runs found and did.
-class EventLog {
-public:
-    virtual ~EventLog() = default;
-    // One entry of this program's source, `text` its message; a failure is thrown. Returns why
-    // the source could not be registered first (a Windows error; 0: it is registered): the entry
-    // and its text are in the log all the same.
-    virtual std::uint32_t Report(std::uint32_t eventId, EventType type, const std::wstring& text) = 0;
-};
-
 // What start-up hands to the windows, and they to their logic.
 struct Platform {
     MessageBoxUi& ui;
@@ -392,6 +378,5 @@ struct Platform {
     FileLookup& fileLookup;
     Shell& shell;
     Console& console;
-    EventLog& events;
     const Codepage& cp;  // the system's ANSI code page
 };

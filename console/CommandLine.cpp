@@ -33,8 +33,8 @@ struct Switch {
     bool (*valid)(std::wstring_view value) = nullptr;  // nullptr: any value
 };
 
-// The usage takes no folder and no log; a log, an event log entry and an output's code page are
-// of an action; a company's list is for a check and a repair.
+// The usage takes no folder and no log; a log and an output's code page are of an action; a
+// company's list is for a check and a repair.
 const Switch Switches[] = {
     // names, value, the action it asks for or Window for a setting, the actions a setting goes with, where it goes
     {{L"check"}, Takes::Nothing, Command::Check},
@@ -45,7 +45,6 @@ const Switch Switches[] = {
     {{L"log"}, Takes::Value, Command::Window, OnHosts, &Command::log},
     {{L"allow"}, Takes::Value, Command::Window, With(Command::Check) | With(Command::Repair), &Command::allow},
     {{L"utf8"}, Takes::Nothing, Command::Window, OnHosts | With(Command::Usage), nullptr, &Command::utf8},
-    {{L"eventlog"}, Takes::Nothing, Command::Window, OnHosts, nullptr, &Command::eventLog},
 };
 constexpr std::size_t SwitchCount = std::size(Switches);
 

@@ -16,7 +16,6 @@ struct Command {
     std::wstring allow;        // /allow:FILE, a company's own entries
     std::string allowSha256;   // /allow:FILE#SHA256, the list's pinned hash in small letters; empty: none
     bool utf8 = false;         // /utf8: redirected output in UTF-8 rather than the console's code page
-    bool eventLog = false;     // /eventlog: the run's entry in the Application log
 };
 
 // Switches in Windows style, /x or -x, the name in any letter case; each at most once, at most

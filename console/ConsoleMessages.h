@@ -23,9 +23,6 @@ inline constexpr wchar_t UsageText[] =
     L"                 и SYSTEM, а на общем ресурсе - никто из компьютеров; ФАЙЛ#SHA256 - только с этим хэшем\n"
     L"  /log:ФАЙЛ      дописать в ФАЙЛ (UTF-8, можно на общем ресурсе) строку об этом запуске\n"
     L"  /utf8          вывод в канал или файл в UTF-8, а не в кодовой странице консоли\n"
-    L"  /eventlog      в конце оставить в журнале Windows \"Приложение\" запись источника Hostovik: код события\n"
-    L"                 1000 - чисто, 1001 - найдено, 1002 - исправлено, 1003 - после перезагрузки, 1004 - ошибка;\n"
-    L"                 если запись не сделана, об этом говорится в выводе, а код выхода не меняется\n"
     L"Проверяются и другие места, откуда Windows берёт адреса сайтов: "
     L"hosts.ics, прокси всех пользователей, WinHTTP, серверы имён,\n"
     L"NRPT, Winsock, постоянные маршруты, DNS через HTTPS, политики браузеров, прокси Firefox; /repair отменяет "
@@ -203,20 +200,4 @@ inline constexpr wchar_t LogIsFolder[] = L"это папка";
 inline constexpr wchar_t LogHasNames[] = L"у файла несколько имён (жёсткие ссылки)";
 inline std::wstring LogNotWritten(const std::wstring& why, const std::wstring& path) {
     return L"строка журнала не записана: " + why + L" (" + path + L")";
-}
-
-// The event log's entry (/eventlog): what it counted, a line each; why it was not written; why
-// the Event Viewer shows it without its description.
-inline constexpr wchar_t EntriesUncounted[] = L"записи файла hosts не сосчитаны: он не прочитан";
-inline std::wstring FindingsSaid(std::size_t findings) {
-    return L"находок в других местах: " + std::to_wstring(findings);
-}
-inline constexpr wchar_t PlacesUnchecked[] = L"другие места не проверены";
-inline std::wstring EventNotWritten(const std::wstring& error) {
-    return L"запись в журнал событий не сделана: " + error;
-}
-inline std::wstring SourceNotRegistered(const std::wstring& error) {
-    return L"источник Hostovik не зарегистрирован в журнале событий (" + error +
-           L"): запись сделана, но Просмотр событий покажет её без описания; его зарегистрирует запуск с "
-           L"правами администратора";
 }

@@ -4,7 +4,6 @@
 #include "console/ConsoleOutput.h"
 #include "console/ExitCode.h"
 #include "console/ResultLine.h"
-#include "console/RunEvent.h"
 #include "console/RunLog.h"
 #include "console/Shares.h"
 #include "console/Workflow.h"
@@ -54,11 +53,6 @@ int RunCommand(const Platform& s, const Command& c) {
         const std::wstring notLogged = refused ? *refused : AppendToLog(s, c.log, log, code);
         if (!notLogged.empty()) out.Say(LogNotWritten(notLogged, Printable(c.log)));
     }
-    // The entry tells what the RESULT line tells; a failure to write it is said before that line,
-    // which stays the last, and changes no exit code, as the log's does not.
-    const std::wstring last = ResultLine(result, code);
-    if (c.eventLog)
-        if (const std::wstring said = ReportRun(s, code, result.changed, last, log); !said.empty()) out.Say(said);
-    out.Say(last);
+    out.Say(ResultLine(result, code));
     return static_cast<int>(code);
 }

@@ -13,7 +13,6 @@ struct LogFields {
     std::wstring_view action;              // check, repair or restore
     std::wstring hostsPath;                // empty: not worked out
     std::optional<std::uint64_t> entries;  // of the hosts file; nothing: not read
-    std::optional<std::size_t> findings;   // of the other places; nothing: not looked at
     std::wstring results;                  // what came of the run, each result said
     std::wstring backup;                   // the copy of the old file; empty: none
 

@@ -82,7 +82,6 @@ Workflow::RegistryLook Workflow::LookAtRegistry() {
     else result_.redirected = found.redirect.has_value();
     if (found.notUnloaded) out_.Say(RegistryNotUnloaded(FailureWords(*found.notUnloaded)));
     lookup_ = std::move(found.lookup);
-    log_.findings = lookup_.findings.size();
     result_.other = OtherField(lookup_);
     look.redirect = found.redirect;
     return look;

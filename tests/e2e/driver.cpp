@@ -5,11 +5,10 @@
 // as a user would, and checks what it showed, what it left and what the stand-ins it started
 // recorded. Every program starts with a windir in its environment that points to a decoy
 // Windows folder, which must never be touched. Run by scripts/e2e.sh:
-//   hostovik-e2e.exe --exe PATH [--only TEXT]... [--group unprivileged | no-desktop-shell | eventlog]
+//   hostovik-e2e.exe --exe PATH [--only TEXT]... [--group unprivileged | no-desktop-shell]
 //       the cases whose name holds a TEXT (any one, when given more than once), of the group:
-//       those that need a user the files can refuse, a Wine whose shell proxies are switched
-//       off (actxprxy=d), or one that traces its event log calls to %E2E_TRACE%; without
-//       --group, the others.
+//       those that need a user the files can refuse, or a Wine whose shell proxies are switched
+//       off (actxprxy=d); without --group, the others.
 //       hostovik-cli.exe is taken from beside PATH. Needs %E2E_SANDBOX% (a folder for the
 //       sandboxes) and %E2E_RECORD% (the stand-ins' record).
 // Screenshots (the first of each screen at 96 DPI) go to %E2E_SCREENS% when it is set. Every wait
@@ -81,9 +80,6 @@ const std::string Flushed =
 const std::string Routed =
     "C:\\windows\\system32\\route.exe|\"C:\\windows\\system32\\route.exe\" -f|2|"
     "C:\\windows\\system32\n";
-
-// The RESULT line of a repair of the sandbox, whose other places are another Windows' own.
-const std::string EventResult = "RESULT hosts=modified redirected=unchecked other=unread changed=yes exit=0";
 
 // ---- A case and its run ----
 
@@ -1005,15 +1001,6 @@ void NoneLoaded(Run&) {
         if (std::wstring_view(name).starts_with(LoadedHivePrefix)) Fail("still loaded: HKLM\\" + Narrow(name));
 }
 
-// Wine keeps no event log: what its stubs were given shows only in their traces, which
-// scripts/e2e.sh sends to %E2E_TRACE% for the driver's run of the group "eventlog".
-Step Traced(const std::string& expected) {
-    return [=](Run&) {
-        const std::string trace = ReadFileBytes(Env(L"E2E_TRACE")).value_or("");
-        if (!Matches(trace, expected)) Fail("Wine's event log calls traced: \"" + trace + '"');
-    };
-}
-
 const std::vector<Case>& Cases() {
     // clang-format off
     static const std::vector<Case> cases = {
@@ -1223,11 +1210,6 @@ const std::vector<Case>& Cases() {
                        "*ошибка 65: *строкой \"6.6.6.6 e2e-share.corp # malware's\"*"
                        "RESULT hosts=unchecked redirected=unchecked other=unchecked changed=no exit=65\r\n")},
          .exitCode = 65, .system = true},
-        {.name = "cli: /repair /eventlog of a modified file: an entry of the source Hostovik, its ID for a repair",
-         .hosts = Infected, .steps = {Cli(L"/repair /eventlog", "*\r\n" + EventResult + "\r\n"),
-             Traced("*RegisterEventSourceW *L\"Hostovik\"*ReportEventW (*,0x0004,0x0000,0x000003ea,*L\"" +
-                    EventResult + "\\r\\n*")},
-         .after = Stocked | BackedUp, .group = "eventlog"},
         // A message would keep it from its end, which waits for nobody.
         {"no console: a mistyped switch shows no window and ends with 87", Stock,
          {[](Run& r) { StartWith(r, L"/fix", options.exe, 0, false); }, EndsUnseen}, Unchanged, "", 87},

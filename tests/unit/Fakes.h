@@ -66,7 +66,6 @@ struct FakeSystem final : FileSystem,
                           FileLookup,
                           Shell,
                           Console,
-                          EventLog,
                           DllSearchCalls {
     Journal log;
     std::map<std::wstring, std::uint32_t> fail;
@@ -96,9 +95,7 @@ struct FakeSystem final : FileSystem,
     std::size_t consoleLines = SIZE_MAX;  // lines the console takes before it fails
     Journal out;                          // what was written to the console
 
-    Platform Get() {
-        return {*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this, Windows1251()};
-    }
+    Platform Get() { return {*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, Windows1251()}; }
 
     // Journals a file or process operation, which throws when listed in `fail`.
     template <class... W>
@@ -270,13 +267,6 @@ struct FakeSystem final : FileSystem,
     void WriteLine(std::wstring_view line) override {
         if (out.size() == consoleLines) throw Failure(232, L"stdout");  // ERROR_NO_DATA: the pipe was closed
         out.emplace_back(line);
-    }
-
-    std::uint32_t unregistered = 0;  // why the event source could not be registered; 0: it is
-    std::uint32_t Report(std::uint32_t eventId, EventType type, const std::wstring& text) override {
-        static constexpr const wchar_t* Types[] = {L"information", L"warning", L"error"};
-        Call(L"event", eventId, Types[static_cast<int>(type)], text);
-        return unregistered;
     }
 
     std::int32_t GetVersionExA(OsVersionInfo& info) override {
