@@ -45,6 +45,7 @@ const Switch Switches[] = {
     {{L"log"}, Takes::Value, Command::Window, OnHosts, &Command::log},
     {{L"allow"}, Takes::Value, Command::Window, With(Command::Check) | With(Command::Repair), &Command::allow},
     {{L"utf8"}, Takes::Nothing, Command::Window, OnHosts | With(Command::Usage), nullptr, &Command::utf8},
+    {{L"json"}, Takes::Nothing, Command::Window, OnHosts, nullptr, &Command::json},
 };
 constexpr std::size_t SwitchCount = std::size(Switches);
 

@@ -9,9 +9,13 @@
 // on, and its log tells.
 class ConsoleOutput {
 public:
-    explicit ConsoleOutput(Console& console) : console_(console) {}
+    // `lines`: false when the run's lines give way to one report at its end.
+    explicit ConsoleOutput(Console& console, bool lines = true) : console_(console), lines_(lines) {}
 
     void Say(const std::wstring& line) {
+        if (lines_) Write(line);
+    }
+    void Write(const std::wstring& line) {
         if (lost_ || !console_.Available()) return;
         try {
             console_.WriteLine(line);
@@ -24,5 +28,6 @@ public:
 
 private:
     Console& console_;
+    bool lines_;
     std::uint32_t lost_ = 0;
 };

@@ -17,4 +17,9 @@ struct ResultFields {
     Changed changed = Changed::No;
 };
 
+// Each field's word, the same in the RESULT line and in /json's report.
+const wchar_t* HostsWord(HostsState state);
+const wchar_t* RedirectedWord(const std::optional<bool>& redirected);
+const wchar_t* ChangedWord(Changed changed);
+
 std::wstring ResultLine(const ResultFields& fields, ExitCode code);

@@ -5,6 +5,7 @@
 #include "console/ExitCode.h"
 #include "console/ResultLine.h"
 #include "console/RunLog.h"
+#include "console/RunReport.h"
 #include "console/Shares.h"
 #include "console/Workflow.h"
 
@@ -33,26 +34,34 @@ const wchar_t* ActionName(Command::Action action) {
 
 int RunCommand(const Platform& s, const Command& c) {
     if (c.action == Command::Usage || c.action == Command::Invalid) return static_cast<int>(ShowUsage(s, c.action));
-    ConsoleOutput out(s.console);
+    ConsoleOutput out(s.console, !c.json);
     LogFields log;
     log.action = ActionName(c.action);
     ResultFields result;
+    RunReport report;
     ExitCode code;
     const ShareGuard shares(s, {c.allow, c.restoreFrom, c.log});
     try {
-        code = Workflow(s, c, shares, out, log, result).Run();
+        code = Workflow(s, c, shares, out, log, result, report).Run();
     } catch (const Failure& f) {
         code = FailedWith(f.Code());
         const std::wstring said = FailureWords(s.env, f);  // the file, and what became of it
         log.AddResult(said);
+        report.errors.push_back({f.Code(), said});
         out.Say(said);
     }
     if (!c.log.empty()) {
         if (out.LostWith()) log.results += OutputLostNote(ErrorWords(s.env, out.LostWith()));
         const std::optional<std::wstring> refused = shares.Refusal(c.log);
-        const std::wstring notLogged = refused ? *refused : AppendToLog(s, c.log, log, code);
-        if (!notLogged.empty()) out.Say(LogNotWritten(notLogged, Printable(c.log)));
+        const std::optional<NotLogged> notLogged =
+            refused ? NotLogged{win::ErrorNetworkAccessDenied, *refused} : AppendToLog(s, c.log, log, code);
+        if (notLogged) {
+            const std::wstring said = LogNotWritten(notLogged->why, Printable(c.log));
+            report.errors.push_back({notLogged->code, said});
+            out.Say(said);
+        }
     }
-    out.Say(ResultLine(result, code));
+    if (c.json) out.Write(JsonReport(report, log.action, result, code, s.cp));
+    else out.Say(ResultLine(result, code));
     return static_cast<int>(code);
 }

@@ -57,15 +57,16 @@ std::wstring LogLine(const LogFields& fields, const LocalTime& time, const std::
     return line + L"\r\n";
 }
 
-std::wstring AppendToLog(const Platform& s, const std::wstring& path, const LogFields& fields, ExitCode code) {
+std::optional<NotLogged> AppendToLog(
+    const Platform& s, const std::wstring& path, const LogFields& fields, ExitCode code) {
     try {
         FileFacts facts;
         const std::unique_ptr<OutputFile> log = OpenLog(s, path, facts);
-        if (const wchar_t* why = NotAPlainFile(facts)) return why;
+        if (const wchar_t* why = NotAPlainFile(facts)) return NotLogged{0, why};
         log->Write(Utf8(LogLine(fields, s.clock.Now(), s.env.ComputerName(), code)));
         log->Close();
     } catch (const Failure& f) {
-        return ErrorSaid(f.Code(), s.env.ErrorText(f.Code()));
+        return NotLogged{f.Code(), ErrorSaid(f.Code(), s.env.ErrorText(f.Code()))};
     }
-    return L"";
+    return std::nullopt;
 }

@@ -24,5 +24,12 @@ struct LogFields {
 // ("-": not read), the exit code, the results, the copy of the old file ("-": none); then CR LF.
 std::wstring LogLine(const LogFields& fields, const LocalTime& time, const std::wstring& computer, ExitCode code);
 
-// Appends the run's line, in UTF-8, to the log at `path`; returns why it was not written, or nothing.
-std::wstring AppendToLog(const Platform& s, const std::wstring& path, const LogFields& fields, ExitCode code);
+// Why the run's line was not written: the Windows error said, or why the file is no log's (`code` 0).
+struct NotLogged {
+    std::uint32_t code;
+    std::wstring why;
+};
+
+// Appends the run's line, in UTF-8, to the log at `path`.
+std::optional<NotLogged> AppendToLog(
+    const Platform& s, const std::wstring& path, const LogFields& fields, ExitCode code);

@@ -33,18 +33,20 @@ std::wstring FailureWords(Environment& env, const Failure& f) {
 }
 
 Workflow::Workflow(const Platform& s, const Command& c, const ShareGuard& shares, ConsoleOutput& out, LogFields& log,
-    ResultFields& result)
+    ResultFields& result, RunReport& report)
     : s_(s),
       c_(c),
       shares_(shares),
       out_(out),
       log_(log),
       result_(result),
+      report_(report),
       other_(IsOtherInstallation(s, c.windowsDir)),
       store_(s.files, s.processes, s.clock, c.windowsDir.empty()) {}
 
 ExitCode Workflow::Run() {
-    hostsPath_ = log_.hostsPath = HostsPathFor(c_.windowsDir.empty() ? s_.env.WindowsDirectory() : c_.windowsDir);
+    hostsPath_ = log_.hostsPath = report_.hostsPath =
+        HostsPathFor(c_.windowsDir.empty() ? s_.env.WindowsDirectory() : c_.windowsDir);
     out_.Say(HostsFileSaid(Printable(hostsPath_)));
     for (const std::wstring* path : {&c_.allow, &c_.restoreFrom, &c_.log}) shares_.Check(*path);
     // Without administrator rights a change would be refused half-way, or on Vista and later,
@@ -64,7 +66,20 @@ ExitCode Workflow::Run() {
 
 void Workflow::Result(const std::wstring& line) {
     log_.AddResult(line);
+    report_.results.push_back(line);
     out_.Say(line);
+}
+
+std::wstring Workflow::Failed(std::uint32_t code) {
+    const std::wstring words = ::ErrorWords(s_.env, code);
+    report_.errors.push_back({code, words});
+    return words;
+}
+
+std::wstring Workflow::Failed(const Failure& f) {
+    const std::wstring words = ::FailureWords(s_.env, f);
+    report_.errors.push_back({f.Code(), words});
+    return words;
 }
 
 // The lookup path's API (Inspect, WindowsRegistry, the report's findings and their undo) is used
@@ -78,10 +93,11 @@ Workflow::RegistryLook Workflow::LookAtRegistry() {
         out_.Say(RedirectSaid(redirect.shown));
         if (c_.action == Command::Repair) look.reset = PutDefaultFolderBack(registry, redirect.shown);
     });
-    if (found.registryUnread) out_.Say(RedirectUnchecked(FailureWords(*found.registryUnread)));
+    if (found.registryUnread) out_.Say(RedirectUnchecked(Failed(*found.registryUnread)));
     else result_.redirected = found.redirect.has_value();
-    if (found.notUnloaded) out_.Say(RegistryNotUnloaded(FailureWords(*found.notUnloaded)));
+    if (found.notUnloaded) out_.Say(RegistryNotUnloaded(Failed(*found.notUnloaded)));
     lookup_ = std::move(found.lookup);
+    report_.lookup = lookup_;
     result_.other = OtherField(lookup_);
     look.redirect = found.redirect;
     return look;
@@ -93,7 +109,7 @@ ExitCode Workflow::PutDefaultFolderBack(WindowsRegistry& registry, const std::ws
     try {
         registry.ResetHostsRedirect();
     } catch (const Failure& f) {
-        Result(RedirectNotPutBack(FailureWords(f)));
+        Result(RedirectNotPutBack(Failed(f)));
         return FailedWith(f.Code());
     }
     result_.changed = Changed::Yes;
@@ -114,13 +130,16 @@ void Workflow::TellOtherPlaces() {
 // reads from it whether hosts was repaired, and from the RESULT line's fields what else is left.
 void Workflow::SwitchOffProxies() {
     const Undone undone = UndoFindings(s_, lookup_.findings, hostsPath_);
+    report_.undone = undone.each;
+    report_.regFile = undone.regFile;
+    report_.profileCopies = undone.copies;
     if (undone.done) result_.changed = Changed::Yes;
-    if (undone.failure) return Result(ProxiesLeftOn(FailureWords(*undone.failure)));
+    if (undone.failure) return Result(ProxiesLeftOn(Failed(*undone.failure)));
     Result(ProxiesOff(undone.done, undone.total, undone.earlier, undone.regFile));
     for (const std::wstring& copy : undone.copies) Result(FirefoxFileKept(copy));
-    for (const Failure& f : undone.notUndone) Result(ProxyLeftOn(FailureWords(f)));
+    for (const Failure& f : undone.notUndone) Result(ProxyLeftOn(Failed(f)));
     if (undone.browsersRestart) Result(BrowsersWhenStarted);
-    if (undone.notTold) Result(BrowsersNotTold(FailureWords(*undone.notTold)));
+    if (undone.notTold) Result(BrowsersNotTold(Failed(*undone.notTold)));
 }
 
 ExitCode Workflow::Check(const std::optional<Redirect>& redirect) {
@@ -158,6 +177,7 @@ ExitCode Workflow::Restore() {
 // the one in the folder DataBasePath names, with the run's ordinary rights.
 HostsState Workflow::Scan(const std::wstring& path, bool hostsFile) {
     HostsScan scan(ShownEntries, 0, allowed_ ? &*allowed_ : nullptr);
+    if (c_.json) scan.recordsPerKind = ReportedEntriesPerKind;
     std::string head;  // enough to tell a stock file
     const auto take = [&](std::string_view chunk) {
         scan.Add(chunk);
@@ -166,6 +186,8 @@ HostsState Workflow::Scan(const std::wstring& path, bool hostsFile) {
     const bool exists = hostsFile ? store_.ReadHostsBytes(path, take) : s_.files.ReadOrdinaryFile(path, take);
     scan.Finish();
     if (hostsFile) log_.entries = scan.entries;  // none in a missing file
+    (hostsFile ? report_.hosts : report_.redirected) =
+        FileReport{path, exists, scan.entries, scan.tally, std::move(scan.records)};
     if (!exists) {
         out_.Say(NoSuchFile);
         return HostsState::Missing;
@@ -184,7 +206,7 @@ HostsState Workflow::ScanToReplace() {
     try {
         return Scan(hostsPath_);
     } catch (const Failure& f) {
-        out_.Say(FileNotRead(ErrorWords(f.Code())));
+        out_.Say(FileNotRead(Failed(f.Code())));
         return HostsState::Unchecked;
     }
 }
@@ -203,7 +225,7 @@ void Workflow::ListCopies() {
 // or, while another program keeps holding the file, at the next start of Windows.
 ExitCode Workflow::Replace() {
     const HostsChange change = PutNewContent();
-    if (!change.copy.empty()) log_.backup = change.copy;
+    if (!change.copy.empty()) log_.backup = report_.copy = change.copy;
     const std::wstring with = c_.action == Command::Restore ? WithFile(Printable(restoreFrom_))
                               : allowed_                    ? WithStockAndList
                                                             : WithStock;
@@ -251,7 +273,7 @@ void Workflow::ClearDnsCache() {
         return;
     }
     const std::uint32_t flush = FlushDnsCache(s_);
-    Result(FlushSaid(flush ? std::optional(ErrorWords(flush)) : std::nullopt));
+    Result(FlushSaid(flush ? std::optional(Failed(flush)) : std::nullopt));
 }
 
 // A bare file name is first looked for beside hosts, where the copies are.

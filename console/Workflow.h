@@ -11,6 +11,7 @@
 #include "console/ExitCode.h"
 #include "console/ResultLine.h"
 #include "console/RunLog.h"
+#include "console/RunReport.h"
 #include "console/Shares.h"
 #include "hosts/HostsStore.h"
 #include "hosts/HostsText.h"
@@ -24,7 +25,7 @@ std::wstring FailureWords(Environment& env, const Failure& f);
 class Workflow {
 public:
     Workflow(const Platform& s, const Command& c, const ShareGuard& shares, ConsoleOutput& out, LogFields& log,
-        ResultFields& result);
+        ResultFields& result, RunReport& report);
 
     // The command's action: its exit code; or it throws the failure that stops it.
     ExitCode Run();
@@ -54,9 +55,10 @@ private:
     void ReadAllowList();
     std::string AllowedLines() const;
 
-    void Result(const std::wstring& line);  // said, and kept for the log
-    std::wstring ErrorWords(std::uint32_t code) const { return ::ErrorWords(s_.env, code); }
-    std::wstring FailureWords(const Failure& f) const { return ::FailureWords(s_.env, f); }
+    void Result(const std::wstring& line);  // said, and kept for the log and the report
+    // A failure's words, the failure kept for the report.
+    std::wstring Failed(std::uint32_t code);
+    std::wstring Failed(const Failure& f);
 
     const Platform& s_;
     const Command& c_;
@@ -64,6 +66,7 @@ private:
     ConsoleOutput& out_;
     LogFields& log_;
     ResultFields& result_;
+    RunReport& report_;
     const bool other_;  // /windir: names another installation
     HostsStore store_;
     std::wstring hostsPath_;

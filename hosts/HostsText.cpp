@@ -95,12 +95,18 @@ void HostsScan::Add(std::string_view chunk) {
             const std::size_t from = at;
             while (at < chunk.size() && !stop[static_cast<unsigned char>(chunk[at])]) ++at;
             offset_ += at - from;
+            if (at > from) afterCR_ = false;
             if (at == chunk.size()) return;
         }
         const char c = chunk[at];
         const bool lineEnd = IsLineEnd(c);
-        if (lineEnd) EndLine();
-        else if (line_.size() < ShownLineCap) line_ += c;
+        if (lineEnd) {
+            EndLine();
+            if (c == '\r' || !afterCR_) ++lineNumber_;
+        } else if (line_.size() < ShownLineCap) {
+            line_ += c;
+        }
+        afterCR_ = c == '\r';
         if (!lineEnd && !comment_) TakeEntryCharacter(c);
         ++offset_;
     }
@@ -137,6 +143,7 @@ void HostsScan::EndWord() {
             const bool allowed = allowed_ && word_.size() <= WordCap && allowed_->Allows(address_, word_);
             (allowed ? allowedMapping_ : entry_) = true;
             if (!allowed) judge_.Name(word_);
+            if (!allowed && recordsPerKind) names_.push_back(word_);
         }
     }
     word_.clear();
@@ -145,6 +152,8 @@ void HostsScan::EndWord() {
 void HostsScan::EndLine() {
     EndWord();
     if (entry_) tally.Add(judge_);
+    if (entry_ && recordsPerKind) Record();
+    names_.clear();
     if (entry_ && offset_ > listFrom_ && ++entries <= keep_) listed.push_back(line_);
     if (!entry_ && allowedMapping_) ++allowedLines;
     for (std::size_t i = 0; i < watchedHere_.size(); ++i) {
@@ -154,6 +163,14 @@ void HostsScan::EndLine() {
     line_.clear();
     words_ = 0;
     comment_ = toThisComputer_ = entry_ = allowedMapping_ = false;
+}
+
+void HostsScan::Record() {
+    const EntryKind kind = judge_.Kind();
+    std::size_t& recorded = recorded_[static_cast<std::size_t>(kind)];
+    if (recorded == recordsPerKind) return;
+    ++recorded;
+    records.push_back({lineNumber_, address_, std::move(names_), kind, judge_.AccountSite()});
 }
 
 AllowList::AllowList(std::string_view bytes) {

@@ -1,6 +1,7 @@
 #pragma once
 // Reading the hosts file's bytes: the LF count that decides whether it is stock,
 // and the text its view shows.
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <set>
@@ -46,6 +47,15 @@ private:
     std::set<std::string> mappings_;  // "address name", in small letters
 };
 
+// An entry as a machine reads it: where it is, what it maps, what it does.
+struct EntryRecord {
+    std::size_t line;  // from 1, a line ending at CR, CR LF or LF, as the view shows lines
+    std::string address;
+    std::vector<std::string> names;  // those that make it an entry
+    EntryKind kind;
+    bool accountSite;  // a redirect of a bank's, a mail's... site
+};
+
 // An entry is a line that maps a name other than localhost, or maps localhost anywhere but to
 // this computer (127.x.x.x, ::1): what blocking and hijacking both do. Gathered piece by piece
 // over the whole of every line, however long, so that no padding hides one.
@@ -65,17 +75,20 @@ public:
         std::optional<std::string> line;
     };
     std::vector<Watched> watched;  // set before the first Add
+    std::size_t recordsPerKind = 0;  // set before the first Add: `records` keeps this many of each kind
 
     std::size_t lineFeeds = 0;
     std::size_t entries = 0;          // of the lines that end past `listFrom`
     std::size_t allowedLines = 0;     // lines that would be entries but for the allow-list
     std::vector<std::string> listed;  // the first of them, as the file has them, each cut to ShownLineCap bytes
     EntryTally tally;                 // every entry, wherever it ends, by what it does
+    std::vector<EntryRecord> records;  // in the file's order; a long block list cannot crowd out a redirect
 
 private:
     void TakeEntryCharacter(char c);
     void EndWord();
     void EndLine();
+    void Record();
 
     std::size_t keep_;
     unsigned long long listFrom_, offset_ = 0;
@@ -85,6 +98,10 @@ private:
     bool comment_ = false, toThisComputer_ = false, entry_ = false, allowedMapping_ = false;
     std::vector<bool> watchedHere_;  // a name of this line is that server
     EntryJudge judge_;               // this line's entry
+    std::size_t lineNumber_ = 1;
+    bool afterCR_ = false;                   // a LF right after a CR ends no second line
+    std::vector<std::string> names_;         // this line's, kept for `records`
+    std::array<std::size_t, 3> recorded_{};  // by kind
 };
 
 // Whether a name of a hosts line decides where a path on `server` goes: the same name, letter

@@ -11,6 +11,8 @@ constexpr const wchar_t* KindWords[] = {L"ics", L"proxy", L"pac", L"proxylock", 
 
 }  // namespace
 
+const wchar_t* KindWord(FindingKind kind) { return KindWords[static_cast<std::size_t>(kind)]; }
+
 std::wstring Words(const Finding& f) {
     const std::wstring tail = f.undo ? std::wstring(OnThisComputer) : ResetWords(f.reset);
     switch (f.kind) {
@@ -48,7 +50,7 @@ std::wstring OtherField(const LookupReport& report) {
     for (std::size_t kind = 0; kind < std::size(KindWords); ++kind)
         if (std::any_of(report.findings.begin(), report.findings.end(),
                 [&](const Finding& f) { return static_cast<std::size_t>(f.kind) == kind; }))
-            add(KindWords[kind]);
+            add(KindWord(static_cast<FindingKind>(kind)));
     if (!report.notes.empty()) add(L"unread");
     return field.empty() ? L"none" : field;
 }

@@ -51,6 +51,9 @@ struct LookupReport {
     std::vector<std::wstring> notes;  // each a place that went unread
 };
 
+// The kind's word, as `other=` has it.
+const wchar_t* KindWord(FindingKind kind);
+
 // `other=`'s value: the kinds found, each once, in FindingKind's order, then "unread" when a place
 // could not be read, by commas; "none" only when every place was read and none sends a site elsewhere.
 std::wstring OtherField(const LookupReport& report);

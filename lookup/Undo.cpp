@@ -1,6 +1,7 @@
 #include "lookup/Undo.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "hosts/HostsCopies.h"
 #include "hosts/KnownSites.h"
@@ -88,15 +89,24 @@ std::wstring EarlierRegFile(FileSystem& fs, const std::wstring& hostsPath, const
 Undone UndoFindings(const Platform& s, const std::vector<Finding>& findings, const std::wstring& hostsPath) {
     // A block list freed carries one undo for each of its entries that goes: it is written once.
     std::vector<Undo> undos, registry;
-    for (const Finding& f : findings)
-        if (f.undo && std::none_of(undos.begin(), undos.end(), [&](const Undo& u) {
-                return u.action == Undo::BlockListFreed && f.undo->action == Undo::BlockListFreed &&
-                       KeyName(u.key) == KeyName(f.undo->key);
-            }))
-            undos.push_back(*f.undo);
+    std::vector<std::size_t> undoOf(findings.size(), SIZE_MAX);  // by finding: its undo's place in `undos`
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        const std::optional<Undo>& undo = findings[i].undo;
+        if (!undo) continue;
+        const auto same = std::find_if(undos.begin(), undos.end(), [&](const Undo& u) {
+            return u.action == Undo::BlockListFreed && undo->action == Undo::BlockListFreed &&
+                   KeyName(u.key) == KeyName(undo->key);
+        });
+        undoOf[i] = static_cast<std::size_t>(same - undos.begin());
+        if (same == undos.end()) undos.push_back(*undo);
+    }
     for (const Undo& undo : undos)
         if (undo.action != Undo::FirefoxProxyOff) registry.push_back(undo);
     Undone undone{.total = undos.size()};
+    std::vector<bool> done(undos.size());
+    const auto tellEach = [&] {
+        for (const std::size_t u : undoOf) undone.each.push_back(u < done.size() && done[u]);
+    };
     try {
         // Only Firefox's files to change: no .reg.
         const std::string bytes = registry.empty() ? "" : RegFile(registry, s.processes.Rights().localSystem);
@@ -106,9 +116,11 @@ Undone UndoFindings(const Platform& s, const std::vector<Finding>& findings, con
             undone.regFile = WriteStamped(s.files, hostsPath, s.clock.Now(), L".reg", bytes);
     } catch (const Failure& f) {
         undone.failure = f;
+        tellEach();
         return undone;
     }
-    for (const Undo& undo : undos) {
+    for (std::size_t u = 0; u < undos.size(); ++u) {
+        const Undo& undo = undos[u];
         try {
             if (undo.action == Undo::FirefoxProxyOff) {
                 const std::vector<std::wstring> copies = TakeProxyOutOfProfile(s, undo.profile);
@@ -117,10 +129,12 @@ Undone UndoFindings(const Platform& s, const std::vector<Finding>& findings, con
                 SwitchOff(s, undo);
             }
             ++undone.done;
+            done[u] = true;
         } catch (const Failure& f) {
             undone.notUndone.push_back(f);
         }
     }
+    tellEach();
     // WinINET is told of its own settings; browsers watch their policy keys themselves.
     const bool users = std::any_of(undos.begin(), undos.end(), [](const Undo& u) {
         return u.action == Undo::ProxyOff || u.action == Undo::ScriptOff || u.action == Undo::ConnectionOff;

@@ -19,6 +19,7 @@ struct Undone {
     bool earlier = false;  // an earlier file beside hosts held those very bytes: it is named, none written
     std::size_t total = 0;  // to switch off: a block list freed counts once, whatever its entries
     std::size_t done = 0;   // switched off
+    std::vector<bool> each;  // by finding: whether it was switched off
     // Each key that could not be written, with the Windows error: the others are switched off all
     // the same, so that one user's key locked against the run keeps no other from its undo.
     std::vector<Failure> notUndone;

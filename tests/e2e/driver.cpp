@@ -68,6 +68,9 @@ const Message Redirected{Detection, RedirectWarning(Evil), L"Yes No", L"redirect
 const std::string Stock = StockHostsBytes();
 // What malware leaves: six blocking entries more.
 const std::string CompanyLines = "10.1.2.3\tintranet.corp licence.corp\r\n10.1.2.4 test1.corp\r\n";
+// A bank's site sent to another computer, a security site and an ad name sent nowhere.
+const std::string KindsOfEntries =
+    "91.200.1.2 online.sberbank.ru\r\n127.0.0.1 kaspersky.ru\r\n0.0.0.0 ads.doubleclick.net\r\n";
 const std::string Infected = Stock +
                              "127.0.0.1 vk.com\r\n127.0.0.1 www.vk.com\r\n127.0.0.1 ok.ru\r\n"
                              "127.0.0.1 www.ok.ru\r\n127.0.0.1 mail.ru\r\n127.0.0.1 www.mail.ru\r\n";
@@ -261,15 +264,21 @@ Step Cli(const std::wstring& args, const std::string& said) {
         if (r.program->mainShown) Fail(Narrow(args) + " showed a window");
         const std::string bytes = r.program->Output();
         std::wstring text(bytes.size(), L'\0');
+        const bool json = args.find(L"/json") != args.npos;  // one object on one line, in ASCII
         text.resize(MultiByteToWideChar(args.find(L"/utf8") == args.npos ? CP_OEMCP : CP_UTF8, 0, bytes.data(),
             static_cast<int>(bytes.size()), text.data(), static_cast<int>(text.size())));
         const std::string output = Narrow(text);
         const bool controls = std::any_of(
             output.begin(), output.end(), [](char c) { return c >= 0 && c < 0x20 && c != '\r' && c != '\n'; });
-        if (controls || !Matches(output, said)) Fail(Narrow(args) + " said \"" + output + '"');
-        const size_t exit = output.rfind(" exit=");
-        if (exit == output.npos || output.substr(exit + 6) != std::to_string(r.program->ExitCode()) + "\r\n")
-            Fail(Narrow(args) + " ended with exit code " + std::to_string(r.program->ExitCode()));
+        const bool oneLine = !json || output.find("\r\n") == output.size() - 2;
+        if (controls || !oneLine || !Matches(output, said)) Fail(Narrow(args) + " said \"" + output + '"');
+        const std::string code = std::to_string(r.program->ExitCode());
+        // The text ends with RESULT's field; JSON has it by its key, in the result's object.
+        const std::string told = json ? "\"exit\":" + code + "}" : " exit=" + code + "\r\n";
+        const size_t exit = output.rfind(told.substr(0, json ? 7 : 6));
+        if (exit == output.npos || output.compare(exit, told.size(), told) ||
+            (!json && exit + told.size() != output.size()))
+            Fail(Narrow(args) + " ended with exit code " + code);
     };
 }
 
@@ -1180,6 +1189,15 @@ const std::vector<Case>& Cases() {
                    Cli(L"/repair", "*127.0.0.1:3128 (на этом компьютере: так делают вредоносные программы; Firefox "
                                    "запущен: закройте его и запустите проверку снова)\r\n*changed=no exit=0\r\n"),
                    FirefoxPrefsAre(FirefoxPrefs, 0)}, .system = true},
+        {.name = "cli: /check /json: a bank's site sent elsewhere, a security site and an ad name blocked: one "
+                 "object, exit code 1, the three entries by kind", .hosts = Stock + KindsOfEntries,
+         .steps = {Cli(L"/check /json",
+             "{\"schema\":1,\"action\":\"check\",\"result\":{\"hosts\":\"modified\",*\"exit\":1},*"
+             "\"entryCount\":3,\"counts\":{\"redirect\":1,\"block-security\":1,\"block\":1},*\"entries\":["
+             "{\"line\":*,\"address\":\"91.200.1.2\",\"names\":[\"online.sberbank.ru\"],\"kind\":\"redirect\",*},"
+             "{\"line\":*,\"address\":\"127.0.0.1\",\"names\":[\"kaspersky.ru\"],\"kind\":\"block-security\",*},"
+             "{\"line\":*,\"address\":\"0.0.0.0\",\"names\":[\"ads.doubleclick.net\"],\"kind\":\"block\",*}],"
+             "*\"results\":[\"\\u0444\\u0430\\u0439\\u043b hosts \\u0438\\u0437\\u043c\\u0435\\u043d\\u0451\\u043d\"],\"errors\":[]}\r\n")}, .exitCode = 1, .system = true},
         {.name = "cli: a missing Winsock DLL in the system folder is named, an unsigned one outside it as unsigned; "
                  "exit 0", .hosts = Stock,
          .steps = {WinsockEntries,

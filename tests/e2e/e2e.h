@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <stdexcept>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -94,12 +95,16 @@ struct Program {
         CloseHandle(pi.hProcess);
         if (output) CloseHandle(output);
     }
-    // What the program wrote to its standard output, up to its end.
+    // What the program wrote to its standard output, once it has ended: what the pipe holds then.
+    // Never a wait for the pipe's end, which any process that inherited its write handle holds
+    // open for as long as it runs.
     std::string Output() const {
         std::string text;
         char buffer[4096];
-        for (DWORD read = 0; ReadFile(output, buffer, sizeof buffer, &read, nullptr) && read;)
+        for (DWORD left = 0, read = 0; PeekNamedPipe(output, nullptr, 0, nullptr, &left, nullptr) && left;) {
+            if (!ReadFile(output, buffer, std::min<DWORD>(left, sizeof buffer), &read, nullptr) || !read) break;
             text.append(buffer, read);
+        }
         return text;
     }
     Program(const Program&) = delete;

@@ -123,6 +123,8 @@ TEST(Undo, APolicyDeletedABlockListFreedAndRenumbered) {
     WindowsRegistry windows(sys.Get(), L"");
     const Undone undone = UndoFindings(sys.Get(), ReadLookupPath(sys.Get(), &windows, H, false).findings, H);
     EXPECT_EQ(std::pair(undone.total, undone.done), std::pair(std::size_t{2}, std::size_t{2}));  // the list once
+    // The proxy, and each entry freed; vk.com and ok.ru stay.
+    EXPECT_EQ(undone.each, (std::vector<bool>{true, true, false, true, false}));
     EXPECT_EQ(sys.keys[edge].count("ProxyServer"), 0u);
     EXPECT_EQ(sys.keys[edge + "\\URLBlocklist"],
         (std::map<std::string, RegistryValue>{{"1", Sz(L"vk.com")}, {"2", Sz(L"ok.ru")}}));

@@ -11,7 +11,7 @@ namespace {
 using enum Command::Action;
 
 auto Fields(const Command& c) {
-    return std::tuple(c.action, c.restoreFrom, c.windowsDir, c.log, c.allow, c.allowSha256, c.utf8);
+    return std::tuple(c.action, c.restoreFrom, c.windowsDir, c.log, c.allow, c.allowSha256, c.utf8, c.json);
 }
 // A list's SHA-256, and the same in capitals.
 const std::string Pin = "21e04615cfc4ca2754090043fea2a80b851166ed6c2fb1bf3d60cdad93845ef2";
@@ -37,12 +37,14 @@ TEST(Switches, EachArgumentListReadsAsItsCommandOrAsAMistake) {
         {"-help", {L"-help"}, {.action = Usage}},
         {"--help", {L"--help"}, {.action = Usage}},
         {"the usage in UTF-8", {L"/?", L"/utf8"}, {.action = Usage, .utf8 = true}},
+        {"a restore's report in JSON", {L"/restore:x", L"/JSON"}, {.action = Restore, .restoreFrom = L"x", .json = true}},
         {"two actions", {L"/check", L"/repair"}, {.action = Invalid}},
         {"a switch twice", {L"/check", L"/utf8", L"/UTF8"}, {.action = Invalid}},
         {"a company's list with a restore", {L"/restore:x", L"/allow:y"}, {.action = Invalid}},
         {"a company's list with the window", {L"/allow:y"}, {.action = Invalid}},
         {"a log with the window", {L"/log:x"}, {.action = Invalid}},
         {"/utf8 with the window", {L"/utf8"}, {.action = Invalid}},
+        {"/json with the usage", {L"/?", L"/json"}, {.action = Invalid}},
         {"the usage with a folder", {L"/?", L"/windir:D:\\"}, {.action = Invalid}},
         {"the usage with a log", {L"/help", L"/log:x"}, {.action = Invalid}},
         {"an empty value", {L"/restore:"}, {.action = Invalid}},

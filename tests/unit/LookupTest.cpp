@@ -459,6 +459,7 @@ TEST(Undo, SystemsOwnKeysNamedAsItsHiveALockedUserKeyKeepsNoOtherFromItsUndo) {
     EXPECT_EQ(sys.files[reg], text.substr(0, text.size() - 2));
     EXPECT_EQ(std::pair(undone.regFile, undone.done), std::pair(reg, std::size_t{2}));
     ASSERT_EQ(undone.notUndone.size(), 1u);
+    EXPECT_EQ(undone.each, (std::vector<bool>{true, false, true}));  // by finding, as a report tells them
     EXPECT_TRUE(undone.browsersRestart);  // no user's session to tell
     EXPECT_EQ(std::pair(undone.notUndone[0].Code(), undone.notUndone[0].Subject()),
         std::pair(5u, L"HKU\\S-1-5-21-7-1001\\" + settings));
