@@ -47,6 +47,7 @@ int RunCommand(const Platform& s, const Command& c) {
         code = FailedWith(f.Code());
         const std::wstring said = FailureWords(s.env, f);  // the file, and what became of it
         log.AddResult(said);
+        report.results.push_back(said);
         report.errors.push_back({f.Code(), said});
         out.Say(said);
     }

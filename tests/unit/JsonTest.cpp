@@ -106,4 +106,21 @@ TEST(JsonReport, ARepairTellsItsCopiesWhatWasUndoneAndItsErrors) {
         EXPECT_NE(json.find(part), json.npos) << part;
 }
 
+// A failure that stops the run is its error too, with its code.
+TEST(JsonReport, AFailureThatStopsTheRunIsItsError) {
+    FakeSystem sys;
+    sys.files[H] = "0.0.0.0 a.ru\r\n";
+    sys.fail[L"read " + H] = 32;
+    EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({L"/check", L"/json"})), 32);
+    ASSERT_EQ(sys.out.size(), 1u);
+    EXPECT_TRUE(
+        sys.out[0].ends_with(L"\"hosts\":null,\"redirectedHosts\":null,\"findings\":[],\"unread\":[],"
+                             L"\"copy\":null,\"regFile\":null,\"profileCopies\":[],\"results\":[\"\\u043e"
+                             L"\\u0448\\u0438\\u0431\\u043a\\u0430 32: text of 32 (read C:\\\\WINDOWS\\\\"
+                             L"System32\\\\drivers\\\\etc\\\\hosts)\"],\"errors\":[{\"code\":32,\"text\":\"\\u043e"
+                             L"\\u0448\\u0438\\u0431\\u043a\\u0430 32: text of 32 (read C:\\\\WINDOWS\\\\"
+                             L"System32\\\\drivers\\\\etc\\\\hosts)\"}]}"))
+        << sys.out[0];
+}
+
 }  // namespace
