@@ -260,12 +260,12 @@ std::wstring FolderOf(const ProfileSection& section, const std::wstring& appFold
     return appFolder + (appFolder.ends_with(L'\\') ? L"" : L"\\") + path;
 }
 
+}  // namespace
+
 void AddOnce(std::vector<std::wstring>& folders, const std::wstring& folder) {
     const auto same = [&](const std::wstring& other) { return AsciiLower(other) == AsciiLower(folder); };
     if (!folder.empty() && std::ranges::none_of(folders, same)) folders.push_back(folder);
 }
-
-}  // namespace
 
 FirefoxPrefs ParsePrefs(std::string_view file) {
     Statements statements = PrefsReader(file).ReadAll();

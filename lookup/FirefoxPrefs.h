@@ -39,6 +39,9 @@ bool FirefoxProxyHere(const FirefoxNetwork& network);
 // to its default; every other byte as it was, line endings included.
 std::string WithoutProxy(std::string_view file);
 
+// Adds `folder` to `folders` unless it is empty or there already, letter case aside.
+void AddOnce(std::vector<std::wstring>& folders, const std::wstring& folder);
+
 // The profile folders that profiles.ini (UTF-8) names, in its order, each once (letter case
 // aside): a relative path under `appFolder`, the folder that holds profiles.ini; an absolute one
 // as written, with backslashes. A path that is empty, climbs out of `appFolder` with "..", or is

@@ -1,6 +1,5 @@
 #include "lookup/FirefoxProfiles.h"
 
-#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -93,9 +92,7 @@ std::vector<std::wstring> InstallFolders(PlaceReader& r) {
                 version.empty() ? nullptr : r.Machine()(key + (L"\\" + version) + L"\\Main", win::KeyQueryValue);
             std::wstring folder = main ? main->ReadText(L"Install Directory", ValueCap).value_or(L"") : L"";
             while (folder.ends_with(L'\\')) folder.pop_back();
-            if (IsDrivePath(folder) && std::none_of(folders.begin(), folders.end(),
-                                           [&](const std::wstring& f) { return AsciiLower(f) == AsciiLower(folder); }))
-                folders.push_back(folder);
+            if (IsDrivePath(folder)) AddOnce(folders, folder);
         });
     return folders;
 }

@@ -2,22 +2,17 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
-#include <map>
-#include <set>
 #include <tuple>
 
 #include "app/Ascii.h"
 #include "app/RegistryLists.h"
 #include "hosts/HostsText.h"
 #include "app/Addresses.h"
-#include "lookup/BrowserPolicies.h"
-#include "lookup/ConnectionSettings.h"
-#include "lookup/FirefoxProfiles.h"
 #include "lookup/LookupMessages.h"
 #include "lookup/PlaceReader.h"
 #include "lookup/Places.h"
 #include "lookup/ProxyRules.h"
+#include "lookup/UserPlaces.h"
 #include "lookup/WinHttpSettings.h"
 #include "lookup/WindowsRegistry.h"
 #include "lookup/WinsockPlaces.h"
@@ -41,16 +36,6 @@ constexpr std::pair<std::wstring_view, std::wstring_view> WindowsDohServers[] = 
 // An adapter's server's DohFlags bit for a template of its own (DohTemplate); without it Windows
 // takes the server's template from its list, judged there.
 constexpr unsigned char DohOwnTemplate = 0x2;
-
-}  // namespace
-
-bool IsUserHive(std::wstring_view name) {
-    // A local or a domain account's; or one of Microsoft Entra ID (Azure AD), which Windows 10 and 11 sign in with.
-    return (name.starts_with(L"S-1-5-21-") || name.starts_with(L"S-1-12-1-")) &&
-           !AsciiLower(name).ends_with(L"_classes");
-}
-
-namespace {
 
 // A list value's items, or a text value as one.
 std::vector<std::wstring> Texts(const std::optional<RegistryValue>& value) {
@@ -106,17 +91,6 @@ public:
             if (scan.entries > scan.listed.size())
                 Add({.kind = FindingKind::Ics, .more = scan.entries - scan.listed.size()});
         });
-    }
-
-    // Each user's own settings: the current user's; when the run is SYSTEM's, a fleet's, every
-    // user's too, signed in or not. Then the whole computer's proxy where a policy makes it so.
-    void Users() {
-        managed_ = Managed(*this);
-        ReadBrowserPolicies(*this, nullptr, managed_);
-        ReadFirefoxInstallation(*this);
-        ReadUser({.who = CurrentUser, .root = win::HKeyCurrentUser});
-        if (s_.processes.Rights().localSystem) EveryUser();
-        WholeComputersProxy();
     }
 
     // Its own, and on 64-bit Windows the copy that 32-bit programs read.
@@ -241,8 +215,6 @@ public:
     }
 
 private:
-    bool managed_ = true;  // a company's or a school's computer, whose browsers' policies are only named
-
     struct Network {
         std::array<std::uint8_t, 4> address, mask;
     };
@@ -261,141 +233,6 @@ private:
             }
         });
         return networks;
-    }
-
-    // What is read of each user.
-    void ReadUser(const User& user) {
-        InternetOptions(user.Key(InternetSettings), user.who, true, user.hive);
-        ReadBrowserPolicies(*this, &user, managed_);
-        ReadFirefoxProfiles(*this, user);
-    }
-
-    // Each signed-in user's hive under HKU, then each other profile's registry file.
-    void EveryUser() {
-        // The profiles' folders first: no key is left open while a file is loaded and unloaded.
-        std::map<std::wstring, std::wstring> folders;
-        EachSubKey(Machine(), ProfileList, [&](const std::wstring& sid, RegistryKey& profile) {
-            if (IsUserHive(sid))
-                folders[sid] = windows_->Expanded(profile.ReadText(L"ProfileImagePath", ValueCap).value_or(L""));
-        });
-        std::set<std::wstring> signedIn;
-        Guarded([&] {
-            const std::unique_ptr<RegistryKey> users = s_.registry.Open(win::HKeyUsers, L"", win::KeyEnumerateSubKeys);
-            for (const std::wstring& sid : users ? users->SubKeys() : std::vector<std::wstring>{})
-                if (IsUserHive(sid)) {
-                    signedIn.insert(AsciiLower(sid));
-                    ReadUser({UserOf(Cut(sid)), win::HKeyUsers, sid + L"\\", folders[sid]});
-                }
-        });
-        for (const auto& [sid, folder] : folders)
-            if (!signedIn.count(AsciiLower(sid))) SignedOutUser(sid, folder);
-    }
-
-    // A signed-out user's registry file, loaded to be read for this alone and unloaded whatever
-    // happens; one that cannot be loaded is named, with why.
-    void SignedOutUser(const std::wstring& sid, const std::wstring& folder) {
-        const std::wstring file = folder + L"\\NTUSER.DAT", who = SignedOutUserOf(Cut(sid), Cut(folder));
-        std::unique_ptr<LoadedHive> hive;
-        try {
-            // A profile without a local folder's name has no file of its own to load: none is searched for.
-            if (!IsDrivePath(folder)) throw Failure(win::ErrorPathNotFound, file);
-            hive = LoadRegistryFile(s_, file, win::KeyRead);
-        } catch (const Failure& f) {
-            return report.notes.push_back(ProfileUnread(who, f.Code(), s_.env.ErrorText(f.Code())));
-        }
-        ReadUser({who, win::HKeyUsers, sid + L"\\", folder, file, hive.get()});
-        Guarded([&] { hive->Unload(); });
-    }
-
-    void WholeComputersProxy() {
-        Guarded([&] {
-            const std::unique_ptr<RegistryKey> policy =
-                OpenPlace(s_.registry, {win::HKeyLocalMachine, ProxyPolicy}, win::KeyQueryValue);
-            if (!policy || policy->ReadNumber(L"ProxySettingsPerUser") != 0u) return;
-            if (!s_.env.InDomain())
-                Add({.kind = FindingKind::ProxyLock,
-                    .reset = L"reg delete \"HKLM\\" + std::wstring(ProxyPolicy) + L"\" /v ProxySettingsPerUser /f"});
-            InternetOptions({win::HKeyLocalMachine, InternetSettings}, WholeComputer, false);
-        });
-    }
-
-    // A proxy for every page and an auto-config script, in each connection's value that browsers
-    // read, then in the old mirrors; undone only where a user's points here.
-    void InternetOptions(const KeyPlace& place, const std::wstring& who, bool perUser, LoadedHive* file = nullptr) {
-        // A signed-out user's keys are in their registry file, loaded.
-        const auto open = [&](const KeyPlace& at) {
-            return file ? file->Open(InUserFile(at.path), win::KeyQueryValue)
-                        : OpenPlace(s_.registry, at, win::KeyQueryValue);
-        };
-        Guarded([&] {
-            const KeyPlace connections{place.root, place.path + Connections, place.file};
-            const std::unique_ptr<RegistryKey> key = open(connections);
-            // The whole computer's key holds WinHTTP's value beside them, in a layout of its own.
-            for (const std::wstring& name : key ? key->ValueNames() : std::vector<std::wstring>{})
-                if (const std::optional<RegistryValue> value =
-                        name == WinHttpSettings ? std::nullopt : key->Read(name, ValueCap))
-                    Connection(connections, name, *value, ConnectionOf(who, Cut(name)), perUser);
-        });
-        Guarded([&] {
-            const std::unique_ptr<RegistryKey> key = open(place);
-            if (!key) return;
-            const std::optional<RegistryValue> enable = key->Read(ProxyEnable, ValueCap),
-                                               server = key->Read(ProxyServer, ValueCap),
-                                               script = key->Read(AutoConfigUrl, ValueCap);
-            const std::wstring proxy = RegistryKey::TextValue(server).value_or(L""),
-                               url = RegistryKey::TextValue(script).value_or(L"");
-            if (RegistryKey::NumberValue(enable).value_or(0) != 0 && !proxy.empty()) {
-                const bool undo = perUser && ProxyToThisComputer(proxy);
-                Add({.kind = FindingKind::Proxy,
-                    .where = who,
-                    .value = Cut(proxy),
-                    .reset = InternetOptionsReset,
-                    .undo = undo ? std::optional(
-                                       Undo{Undo::ProxyOff, place, {{ProxyEnable, *enable}, {ProxyServer, *server}}})
-                                 : std::nullopt});
-            }
-            if (url.empty()) return;
-            const bool undo = perUser && ScriptOnThisComputer(url);
-            Add({.kind = FindingKind::Pac,
-                .where = who,
-                .value = Cut(url),
-                .reset = InternetOptionsReset,
-                .undo = undo ? std::optional(Undo{Undo::ScriptOff, place, {{AutoConfigUrl, *script}}}) : std::nullopt});
-        });
-    }
-
-    // A value whose layout is not WinINET's is not one of its connections; one cut short is damaged.
-    // The value's proxy and script are switched off together, where either points here.
-    void Connection(const KeyPlace& place, const std::wstring& name, const RegistryValue& value,
-        const std::wstring& where, bool perUser) {
-        if (value.type != win::RegBinary) return;
-        const ConnectionSettings settings = DecodeConnectionSettings(value.bytes);
-        if (settings.damaged) {
-            Add({.kind = FindingKind::Proxy,
-                .where = where,
-                .value = ConnectionDamaged(Cut(name)),
-                .reset = InternetOptionsReset,
-                .damaged = true});
-            return;
-        }
-        const std::wstring proxy = s_.cp.ToWide(settings.proxy), script = s_.cp.ToWide(settings.script);
-        const bool proxyOn = (settings.flags & ConnectionSettings::Proxy) && !proxy.empty(),
-                   scriptOn = (settings.flags & ConnectionSettings::Script) && !script.empty();
-        const bool proxyHere = perUser && proxyOn && ProxyToThisComputer(proxy),
-                   scriptHere = perUser && scriptOn && ScriptOnThisComputer(script);
-        const Undo undo{Undo::ConnectionOff, place, {{name, value}}};  // carried by the finding that is here
-        if (proxyOn)
-            Add({.kind = FindingKind::Proxy,
-                .where = where,
-                .value = Cut(proxy),
-                .reset = InternetOptionsReset,
-                .undo = proxyHere ? std::optional(undo) : std::nullopt});
-        if (scriptOn)
-            Add({.kind = FindingKind::Pac,
-                .where = where,
-                .value = Cut(script),
-                .reset = InternetOptionsReset,
-                .undo = scriptHere && !proxyHere ? std::optional(undo) : std::nullopt});
     }
 
     // The DNS client's policy (1 prohibits DNS over HTTPS, 2 allows it, 3 requires it), wherever it is set.
@@ -431,7 +268,7 @@ LookupReport ReadLookupPath(const Platform& s, WindowsRegistry* windows, const s
     Reader reader(s, windows);
     reader.Ics(hostsPath);
     if (other) reader.report.notes.push_back(windows ? OtherUnread : OtherSystemUnread);
-    else reader.Users(), reader.WinHttp();
+    else ReadUsers(reader), reader.WinHttp();
     if (windows)
         reader.NameServers(), reader.Nrpt(!other), ReadWinsock(reader), reader.PersistentRoutes(), reader.Doh(!other);
     return reader.report;

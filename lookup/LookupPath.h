@@ -4,7 +4,6 @@
 // set by hand, name resolution policy rules, DNS-over-HTTPS templates, Winsock providers, hosts.ics.
 // Each is read and judged here; only a proxy to this computer is plainly malware's, and gets an undo.
 #include <string>
-#include <string_view>
 
 #include "app/Platform.h"
 #include "lookup/Finding.h"
@@ -18,6 +17,3 @@ class WindowsRegistry;
 // hosts.ics are read: its users' and its SOFTWARE registry are not loaded, which a note says. A
 // place that cannot be read is a note with the Windows error; the others are read all the same.
 LookupReport ReadLookupPath(const Platform& s, WindowsRegistry* windows, const std::wstring& hostsPath, bool other);
-
-// A loaded user's own hive under HKEY_USERS (S-1-5-21-...), not its classes or a service's.
-bool IsUserHive(std::wstring_view name);

@@ -23,7 +23,7 @@ TEST(KnownSites, ANameCountsWithItsSubdomainsNeverALookAlike) {
     const std::pair<const char*, bool> filters[] = {{"kaspersky.ru", true}, {"*.drweb.ru", true},
         {"https://www.eset.com:443/ru/", true}, {".virustotal.com", true}, {"microsoft.com", true},
         {".microsoft.com", false}, {"*.microsoft.com", true}, {"vk.com", false}, {"sberbank.ru", false}, {"*", false},
-        {"com", false}, {"kaspersky.ru.evil.com", false}, {"file://*", false}};
+        {"com", false}, {"notkaspersky.ru", false}, {"kaspersky.ru.evil.com", false}, {"file://*", false}};
     for (const auto& [filter, blocks] : filters) EXPECT_EQ(BlocksProtection(filter), blocks) << filter;
 }
 
