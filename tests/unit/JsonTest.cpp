@@ -39,9 +39,11 @@ TEST(Json, MembersAndElementsInTheirOrder) {
         L"\"k\\\"ey\":\"v\"}");
 }
 
-// The line of each entry, as the view counts lines: CR, CR LF and a lone LF each end one.
+// The line of each entry, as the view counts lines: CR, CR LF and a lone LF each end one; and the
+// names that make it one.
 TEST(EntryRecords, EachEntrysLineAddressNamesAndKind) {
-    HostsScan scan(0);
+    const AllowList company("0.0.0.0 b.net\r\n");
+    HostsScan scan(0, 0, &company);
     scan.recordsPerKind = 2;
     scan.Add("# x\r91.200.1.2 online.sberbank.ru\n127.0.0.1 localhost kaspersky.ru\r");
     scan.Add("\n0.0.0.0 a.net b.net # ads\r\n::1 localhost\r\n0.0.0.0 c.net\r\n0.0.0.0 d.net\r\n8.8.8.8 e.ru");
@@ -49,7 +51,7 @@ TEST(EntryRecords, EachEntrysLineAddressNamesAndKind) {
     const std::vector<std::tuple<std::size_t, std::string, std::vector<std::string>, EntryKind, bool>> expected = {
         {2, "91.200.1.2", {"online.sberbank.ru"}, EntryKind::Redirect, true},
         {3, "127.0.0.1", {"kaspersky.ru"}, EntryKind::BlockSecurity, false},  // localhost is no entry's name
-        {4, "0.0.0.0", {"a.net", "b.net"}, EntryKind::Block, false},
+        {4, "0.0.0.0", {"a.net"}, EntryKind::Block, false},                   // b.net is the company's
         {6, "0.0.0.0", {"c.net"}, EntryKind::Block, false},
         // d.net: two blocks are listed already
         {8, "8.8.8.8", {"e.ru"}, EntryKind::Redirect, false},
