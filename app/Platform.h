@@ -366,6 +366,17 @@ public:
     virtual void WriteLine(std::wstring_view line) = 0;
 };
 
+// The Application event log, where a fleet's tools (Windows Event Forwarding, a SIEM's agent)
+// collect what each computer's runs found and did.
+class EventLog {
+public:
+    virtual ~EventLog() = default;
+    // One entry of this program's source, of `type` (win::Event*), `text` its one insertion
+    // string; a failure is thrown. Returns why the source could not be registered first (a
+    // Windows error; 0: it is registered): the entry is written all the same.
+    virtual std::uint32_t Report(std::uint16_t type, std::uint32_t id, std::wstring_view text) = 0;
+};
+
 // What start-up hands to the windows, and they to their logic.
 struct Platform {
     MessageBoxUi& ui;
@@ -378,5 +389,6 @@ struct Platform {
     FileLookup& fileLookup;
     Shell& shell;
     Console& console;
+    EventLog& events;
     const Codepage& cp;  // the system's ANSI code page
 };

@@ -3,7 +3,7 @@
 // system area: Win32Environment.cpp (the system's folders and names, errors, clock, code page),
 // Win32Files.cpp, Win32Registry.cpp, Win32Processes.cpp (programs, privileges, the restart, DLL
 // search), Win32Shell.cpp (the desktop shell, with COM, and the message box), Win32Console.cpp,
-// Win32Signatures.cpp (Authenticode).
+// Win32Signatures.cpp (Authenticode), Win32EventLog.cpp.
 #include <windows.h>
 
 #include "app/NestedSwitch.h"
@@ -208,6 +208,13 @@ private:
     bool looked_ = false, console_ = false, utf8_;
 };
 
+// The Application log, this program its source ("Hostovik"), registered by the first report where
+// it is not yet, with this program's own file as its message table.
+class Win32EventLog final : public EventLog {
+public:
+    std::uint32_t Report(std::uint16_t type, std::uint32_t id, std::wstring_view text) override;
+};
+
 // One instance of each adapter; start-up owns it and hands the windows its Platform.
 struct Win32Platform {
     explicit Win32Platform(bool utf8Output = false) : console(utf8Output) {}
@@ -222,8 +229,10 @@ struct Win32Platform {
     Win32FileLookup fileLookup;
     Win32Shell shell;
     Win32Console console;
+    Win32EventLog events;
 
     Platform Get() {
-        return {ui, env, files, processes, clock, reboot, registry, fileLookup, shell, console, SystemAnsiCodepage()};
+        return {ui, env, files, processes, clock, reboot, registry, fileLookup, shell, console, events,
+            SystemAnsiCodepage()};
     }
 };

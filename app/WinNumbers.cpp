@@ -35,6 +35,8 @@ static_assert(win::KeyAllButDelete == (KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CRE
               win::KeyEnumerateSubKeys == KEY_ENUMERATE_SUB_KEYS && win::KeyWow64_64Key == KEY_WOW64_64KEY);
 static_assert(win::RegSz == REG_SZ && win::RegExpandSz == REG_EXPAND_SZ && win::RegDword == REG_DWORD &&
               win::RegBinary == REG_BINARY && win::RegMultiSz == REG_MULTI_SZ && win::RegQword == REG_QWORD);
+static_assert(win::EventError == EVENTLOG_ERROR_TYPE && win::EventWarning == EVENTLOG_WARNING_TYPE &&
+              win::EventInformation == EVENTLOG_INFORMATION_TYPE);
 static_assert(win::TrustNoSignature == static_cast<std::uint32_t>(TRUST_E_NOSIGNATURE));
 static_assert(
     vbOKOnly == MB_OK && vbYesNo == MB_YESNO && vbCritical == MB_ICONHAND && vbInformation == MB_ICONASTERISK);

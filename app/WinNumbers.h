@@ -85,6 +85,10 @@ inline constexpr std::uint32_t RegBinary = 3;
 inline constexpr std::uint32_t RegDword = 4;
 inline constexpr std::uint32_t RegMultiSz = 7;
 inline constexpr std::uint32_t RegQword = 11;
+// The kinds of an event log entry (EVENTLOG_*_TYPE), as the Event Viewer shows them.
+inline constexpr std::uint16_t EventError = 0x1;
+inline constexpr std::uint16_t EventWarning = 0x2;
+inline constexpr std::uint16_t EventInformation = 0x4;
 // WinVerifyTrust's answer for a file that carries no signature (TRUST_E_NOSIGNATURE).
 inline constexpr std::uint32_t TrustNoSignature = 0x800B0100;
 

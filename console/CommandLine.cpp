@@ -46,6 +46,7 @@ const Switch Switches[] = {
     {{L"allow"}, Takes::Value, Command::Window, With(Command::Check) | With(Command::Repair), &Command::allow},
     {{L"utf8"}, Takes::Nothing, Command::Window, OnHosts | With(Command::Usage), nullptr, &Command::utf8},
     {{L"json"}, Takes::Nothing, Command::Window, OnHosts, nullptr, &Command::json},
+    {{L"eventlog"}, Takes::Nothing, Command::Window, OnHosts, nullptr, &Command::eventLog},
 };
 constexpr std::size_t SwitchCount = std::size(Switches);
 

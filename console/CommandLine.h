@@ -17,6 +17,7 @@ struct Command {
     std::string allowSha256;   // /allow:FILE#SHA256, the list's pinned hash in small letters; empty: none
     bool utf8 = false;         // /utf8: redirected output in UTF-8 rather than the console's code page
     bool json = false;         // /json: one JSON object instead of the lines
+    bool eventLog = false;     // /eventlog: the run's entry in the Application log
 };
 
 // Switches in Windows style, /x or -x, the name in any letter case; each at most once, at most

@@ -24,6 +24,8 @@ inline constexpr wchar_t UsageText[] =
     L"  /log:ФАЙЛ      дописать в ФАЙЛ (UTF-8, можно на общем ресурсе) строку об этом запуске\n"
     L"  /utf8          вывод в канал или файл в UTF-8, а не в кодовой странице консоли\n"
     L"  /json          вместо строк - один объект JSON со всем, что найдено и сделано; ключи английские\n"
+    L"  /eventlog      оставить в журнале Windows \"Приложение\" запись источника Hostovik с кодом события:\n"
+    L"                 1000 - чисто, 1001 - найдено, 1002 - исправлено, 1003 - после перезагрузки, 1004 - ошибка\n"
     L"Проверяются и другие места, откуда Windows берёт адреса сайтов: "
     L"hosts.ics, прокси всех пользователей, WinHTTP, серверы имён,\n"
     L"NRPT, Winsock, постоянные маршруты, DNS через HTTPS, политики браузеров, прокси Firefox; /repair отменяет "
@@ -201,4 +203,19 @@ inline constexpr wchar_t LogIsFolder[] = L"это папка";
 inline constexpr wchar_t LogHasNames[] = L"у файла несколько имён (жёсткие ссылки)";
 inline std::wstring LogNotWritten(const std::wstring& why, const std::wstring& path) {
     return L"строка журнала не записана: " + why + L" (" + path + L")";
+}
+
+// The event log's entry (/eventlog): after its RESULT line, in ASCII as that line is, the hosts
+// file's entries and the other places' findings ("-": not looked at); why it was not written; why
+// the Event Viewer shows it without its description.
+inline std::wstring EventCounts(std::optional<std::uint64_t> entries, std::optional<std::size_t> findings) {
+    return L"entries=" + (entries ? std::to_wstring(*entries) : L"-") + L" findings=" +
+           (findings ? std::to_wstring(*findings) : L"-");
+}
+inline std::wstring EventNotWritten(const std::wstring& error) {
+    return L"запись в журнал событий не сделана: " + error;
+}
+inline std::wstring SourceNotRegistered(const std::wstring& error) {
+    return L"источник Hostovik не зарегистрирован в журнале событий: " + error +
+           L"; запись сделана, но без описания, пока его не зарегистрирует запуск с правами администратора";
 }

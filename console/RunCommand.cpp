@@ -4,6 +4,7 @@
 #include "console/ConsoleOutput.h"
 #include "console/ExitCode.h"
 #include "console/ResultLine.h"
+#include "console/RunEvent.h"
 #include "console/RunLog.h"
 #include "console/RunReport.h"
 #include "console/Shares.h"
@@ -62,6 +63,7 @@ int RunCommand(const Platform& s, const Command& c) {
             out.Say(said);
         }
     }
+    if (c.eventLog) ReportRun(s, out, report, result, code, log);  // its failure said before the RESULT line, the last
     if (c.json) out.Write(JsonReport(report, log.action, result, code, s.cp));
     else out.Say(ResultLine(result, code));
     return static_cast<int>(code);

@@ -108,6 +108,13 @@ if has_cases no-desktop-shell; then
   no_shell[1]+=";actxprxy=d"
   run_driver no-desktop-shell "${no_shell[@]}" -- --group no-desktop-shell "${only[@]}"
 fi
+# Wine keeps no event log: its calls are traced to the standard error of the Wine processes, for
+# this run of the driver in a file of its own, which the driver reads.
+if has_cases eventlog; then
+  trace=$WINE_RUN_DIR/eventlog.trace
+  traced() { "$@" 2>"$trace"; }
+  run_driver eventlog traced "${session[@]}" E2E_TRACE="$(wine_unix_to_win "$trace")" -- --group eventlog "${only[@]}"
+fi
 if [ "$(id -u)" -ne 0 ] && has_cases unprivileged; then
   run_driver unprivileged "${session[@]}" -- --group unprivileged "${only[@]}"
 fi

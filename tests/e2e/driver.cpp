@@ -5,10 +5,11 @@
 // as a user would, and checks what it showed, what it left and what the stand-ins it started
 // recorded. Every program starts with a windir in its environment that points to a decoy
 // Windows folder, which must never be touched. Run by scripts/e2e.sh:
-//   hostovik-e2e.exe --exe PATH [--only TEXT]... [--group unprivileged | no-desktop-shell]
+//   hostovik-e2e.exe --exe PATH [--only TEXT]... [--group unprivileged | no-desktop-shell | eventlog]
 //       the cases whose name holds a TEXT (any one, when given more than once), of the group:
-//       those that need a user the files can refuse, or a Wine whose shell proxies are switched
-//       off (actxprxy=d); without --group, the others.
+//       those that need a user the files can refuse, a Wine whose shell proxies are switched
+//       off (actxprxy=d), or a driver whose standard error, where Wine traces its event log
+//       calls, goes to the file %E2E_TRACE%; without --group, the others.
 //       hostovik-cli.exe is taken from beside PATH. Needs %E2E_SANDBOX% (a folder for the
 //       sandboxes) and %E2E_RECORD% (the stand-ins' record).
 // Screenshots (the first of each screen at 96 DPI) go to %E2E_SCREENS% when it is set. Every wait
@@ -83,6 +84,9 @@ const std::string Flushed =
 const std::string Routed =
     "C:\\windows\\system32\\route.exe|\"C:\\windows\\system32\\route.exe\" -f|2|"
     "C:\\windows\\system32\n";
+
+// The RESULT line of a repair of the sandbox, whose other places are another Windows' own.
+const std::string EventResult = "RESULT hosts=modified redirected=unchecked other=unread changed=yes exit=0";
 
 // ---- A case and its run ----
 
@@ -1010,6 +1014,45 @@ void NoneLoaded(Run&) {
         if (std::wstring_view(name).starts_with(LoadedHivePrefix)) Fail("still loaded: HKLM\\" + Narrow(name));
 }
 
+// Wine keeps no event log: its calls are stubs that trace what they were given to the standard
+// error of the Wine process tree, which scripts/e2e.sh sends to %E2E_TRACE% for the driver's run
+// of the group "eventlog". hostovik-cli.exe runs as Cli runs it (to its end, waited for a bounded
+// time), with those traces on for it alone; what they added to the file must then match `traced`.
+Step CliTraced(const std::wstring& args, const std::string& said, const std::string& traced) {
+    return [=](Run& r) {
+        const std::wstring path = Env(L"E2E_TRACE");
+        if (path.empty()) Fail("E2E_TRACE is not set: run the group eventlog through scripts/e2e.sh");
+        const std::size_t before = ReadFileBytes(path).value_or("").size();
+        {
+            struct Traced {  // the driver's own WINEDEBUG back, whatever the run did
+                std::wstring debug = Env(L"WINEDEBUG");
+                ~Traced() { SetEnvironmentVariableW(L"WINEDEBUG", debug.c_str()); }
+            } traced;
+            SetEnvironmentVariableW(L"WINEDEBUG", L"-all,trace+eventlog,fixme+advapi");
+            Cli(args, said)(r);
+        }
+        const std::string trace = ReadFileBytes(path).value_or("").substr(before);
+        if (!Matches(trace, traced)) Fail("Wine's event log calls traced: \"" + trace + '"');
+    };
+}
+// The source's key in the prefix's registry: none before the case, and none after it.
+const std::wstring EventSource = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Hostovik";
+void NoEventSource(Run& r) {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, EventSource.c_str());
+    r.undo.push_back([] { RegDeleteTreeW(HKEY_LOCAL_MACHINE, EventSource.c_str()); });
+}
+// ...registered by the run: its message table the console program's own file, the three types.
+void EventSourceRegistered(Run&) {
+    wchar_t file[MAX_PATH] = {};
+    DWORD size = sizeof file, type = 0, types = 0, four = sizeof types;
+    RegGetValueW(
+        HKEY_LOCAL_MACHINE, EventSource.c_str(), L"EventMessageFile", RRF_RT_ANY | RRF_NOEXPAND, &type, file, &size);
+    RegGetValueW(HKEY_LOCAL_MACHINE, EventSource.c_str(), L"TypesSupported", RRF_RT_REG_DWORD, nullptr, &types, &four);
+    if (lstrcmpiW(file, options.cli.c_str()) || type != REG_EXPAND_SZ || types != 7)
+        Fail("the source's message file is " + Quote(file) + " of type " + std::to_string(type) + ", its types " +
+             std::to_string(types));
+}
+
 const std::vector<Case>& Cases() {
     // clang-format off
     static const std::vector<Case> cases = {
@@ -1228,6 +1271,12 @@ const std::vector<Case>& Cases() {
                        "*ошибка 65: *строкой \"6.6.6.6 e2e-share.corp # malware's\"*"
                        "RESULT hosts=unchecked redirected=unchecked other=unchecked changed=no exit=65\r\n")},
          .exitCode = 65, .system = true},
+        {.name = "cli: /repair /eventlog of a modified file: an entry of the source Hostovik, its ID for a repair, "
+                 "the source registered with the program's own file",
+         .hosts = Infected, .steps = {NoEventSource, CliTraced(L"/repair /eventlog", "*\r\n" + EventResult + "\r\n",
+             "*RegisterEventSourceW *L\"Hostovik\"*ReportEventW (*,0x0004,0x0000,0x000003ea,*L\"" + EventResult +
+             "\\r\\nentries=6 findings=0\"\n*"), EventSourceRegistered},
+         .after = Stocked | BackedUp, .group = "eventlog"},
         // A message would keep it from its end, which waits for nobody.
         {"no console: a mistyped switch shows no window and ends with 87", Stock,
          {[](Run& r) { StartWith(r, L"/fix", options.exe, 0, false); }, EndsUnseen}, Unchanged, "", 87},

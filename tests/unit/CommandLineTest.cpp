@@ -4,6 +4,7 @@
 #include "console/CommandLine.h"
 #include "console/ExitCode.h"
 #include "console/ListTrust.h"
+#include "console/RunEvent.h"
 #include "console/Shares.h"
 
 namespace {
@@ -11,7 +12,7 @@ namespace {
 using enum Command::Action;
 
 auto Fields(const Command& c) {
-    return std::tuple(c.action, c.restoreFrom, c.windowsDir, c.log, c.allow, c.allowSha256, c.utf8, c.json);
+    return std::tuple(c.action, c.restoreFrom, c.windowsDir, c.log, c.allow, c.allowSha256, c.utf8, c.json, c.eventLog);
 }
 // A list's SHA-256, and the same in capitals.
 const std::string Pin = "21e04615cfc4ca2754090043fea2a80b851166ed6c2fb1bf3d60cdad93845ef2";
@@ -33,6 +34,8 @@ TEST(Switches, EachArgumentListReadsAsItsCommandOrAsAMistake) {
             .allowSha256 = Pin}},
         {"a '#' in its name", {L"/check", L"/allow:a.txt#" + PinGiven.substr(1)}, {.action = Check,
             .allow = L"a.txt#" + PinGiven.substr(1)}},
+        {"an entry in the event log", {L"-EventLog", L"/restore:x"}, {.action = Restore, .restoreFrom = L"x",
+            .eventLog = true}},
         {"/?", {L"/?"}, {.action = Usage}},
         {"-help", {L"-help"}, {.action = Usage}},
         {"--help", {L"--help"}, {.action = Usage}},
@@ -46,6 +49,7 @@ TEST(Switches, EachArgumentListReadsAsItsCommandOrAsAMistake) {
         {"/utf8 with the window", {L"/utf8"}, {.action = Invalid}},
         {"/json with the usage", {L"/?", L"/json"}, {.action = Invalid}},
         {"the usage with a folder", {L"/?", L"/windir:D:\\"}, {.action = Invalid}},
+        {"the event log with the window", {L"/eventlog"}, {.action = Invalid}},
         {"the usage with a log", {L"/help", L"/log:x"}, {.action = Invalid}},
         {"an empty value", {L"/restore:"}, {.action = Invalid}},
         {"a value for a switch without one", {L"/check:x"}, {.action = Invalid}},
@@ -461,6 +465,56 @@ TEST(ConsoleLog, AConsoleThatFailsIsToldOfInTheLog) {
     EXPECT_EQ(sys.files[H], Stock);
     EXPECT_TRUE(
         sys.files[L"L"].ends_with(Utf8(L"кэш DNS очищен; вывод не записан: ошибка 232: text of 232\t" + B + L"\r\n")));
+}
+
+TEST(ConsoleEventLog, EachOutcomeHasItsEventIdAndType) {
+    // clang-format off
+    const struct { const char* name; std::uint32_t code; Changed changed; std::uint32_t id; std::uint16_t type; } rows[] = {
+        {"clean", 0, Changed::No, 1000, 4},
+        {"found", 1, Changed::No, 1001, 2},
+        {"repaired", 0, Changed::Yes, 1002, 4},
+        {"replaced at the restart", 3010, Changed::Pending, 1003, 2},
+        {"DataBasePath put back: read at the restart", 3010, Changed::Yes, 1003, 2},
+        {"failed after a change", 5, Changed::Yes, 1004, 1},
+        {"without administrator rights", 740, Changed::No, 1004, 1},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        const RunEvent event = EventOf({.changed = row.changed}, ExitCode{row.code});
+        EXPECT_EQ(std::pair(static_cast<std::uint32_t>(event.id), event.type), std::pair(row.id, row.type)) << row.name;
+    }
+}
+
+// The entry: the RESULT line, then what the run counted. One not written, or whose source is not
+// registered, is said before the RESULT line, and changes no exit code.
+TEST(ConsoleEventLog, AnEntryARunItsFailureToldOnTheConsole) {
+    const std::wstring repaired =
+        L"event 4 1002 RESULT hosts=modified redirected=no other=none changed=yes exit=0\r\nentries=1 findings=0";
+    // clang-format off
+    const struct { const char* name; TokenRights rights; std::uint32_t fails, unregistered; int code;
+                   std::wstring entry, said; } rows[] = {
+        {"repaired", {true, true}, 0, 0, 0, repaired, L"кэш DNS очищен"},
+        {"no rights: nothing read", {false, true}, 0, 0, 740, L"event 1 1004 RESULT hosts=unchecked "
+         L"redirected=unchecked other=unchecked changed=no exit=740\r\nentries=- findings=-", L"нужны права "
+         L"администратора: запустите из командной строки от имени администратора; ничего не изменено"},
+        {"not written", {true, true}, 1502, 0, 0, repaired,
+         L"запись в журнал событий не сделана: ошибка 1502: text of 1502 (event 4 1002 RESULT hosts=modified "
+         L"redirected=no other=none changed=yes exit=0? entries=1 findings=0)"},
+        {"its source not registered", {true, true}, 0, 5, 0, repaired, L"источник Hostovik не зарегистрирован в "
+         L"журнале событий: ошибка 5: text of 5; запись сделана, но без описания, пока его не зарегистрирует запуск "
+         L"с правами администратора"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        FakeSystem sys;
+        sys.files[H] = Old;
+        sys.rights = row.rights;
+        sys.unregistered = row.unregistered;
+        if (row.fails) sys.fail[row.entry] = row.fails;
+        EXPECT_EQ(RunCommand(sys.Get(), ParseCommandLine({L"/repair", L"/eventlog"})), row.code) << row.name;
+        EXPECT_EQ(std::count(sys.log.begin(), sys.log.end(), row.entry), 1) << row.name;
+        EXPECT_EQ(sys.out.end()[-2], row.said) << row.name;
+    }
 }
 
 // The usage goes to the console; where there is none, a box only for /?, never for a mistake.

@@ -66,6 +66,7 @@ struct FakeSystem final : FileSystem,
                           FileLookup,
                           Shell,
                           Console,
+                          EventLog,
                           DllSearchCalls {
     Journal log;
     std::map<std::wstring, std::uint32_t> fail;
@@ -95,7 +96,11 @@ struct FakeSystem final : FileSystem,
     std::size_t consoleLines = SIZE_MAX;  // lines the console takes before it fails
     Journal out;                          // what was written to the console
 
-    Platform Get() { return {*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, Windows1251()}; }
+    std::uint32_t unregistered = 0;  // why the event source could not be registered; 0: it is
+
+    Platform Get() {
+        return {*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this, Windows1251()};
+    }
 
     // Journals a file or process operation, which throws when listed in `fail`.
     template <class... W>
@@ -267,6 +272,12 @@ struct FakeSystem final : FileSystem,
     void WriteLine(std::wstring_view line) override {
         if (out.size() == consoleLines) throw Failure(232, L"stdout");  // ERROR_NO_DATA: the pipe was closed
         out.emplace_back(line);
+    }
+
+    // An entry of the event log, journalled as "event TYPE ID TEXT".
+    std::uint32_t Report(std::uint16_t type, std::uint32_t id, std::wstring_view text) override {
+        Call(L"event", type, id, text);
+        return unregistered;
     }
 
     std::int32_t GetVersionExA(OsVersionInfo& info) override {
