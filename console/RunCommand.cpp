@@ -48,12 +48,11 @@ int RunCommand(const Platform& s, const Command& c) {
         code = FailedWith(f.Code());
         const std::wstring said = FailureWords(s.env, f);  // the file, and what became of it
         log.AddResult(said);
-        report.results.push_back(said);
         report.errors.push_back({f.Code(), said});
         out.Say(said);
     }
     if (!c.log.empty()) {
-        if (out.LostWith()) log.results += OutputLostNote(ErrorWords(s.env, out.LostWith()));
+        if (out.LostWith()) log.outputLost = OutputLostNote(ErrorWords(s.env, out.LostWith()));
         const std::optional<std::wstring> refused = shares.Refusal(c.log);
         const std::optional<NotLogged> notLogged =
             refused ? NotLogged{win::ErrorNetworkAccessDenied, *refused} : AppendToLog(s, c.log, log, code);
@@ -64,7 +63,7 @@ int RunCommand(const Platform& s, const Command& c) {
         }
     }
     if (c.eventLog) ReportRun(s, out, report, result, code, log);  // its failure said before the RESULT line, the last
-    if (c.json) out.Write(JsonReport(report, log.action, result, code, s.cp));
+    if (c.json) out.Write(JsonReport(report, log, result, code, s.cp));
     else out.Say(ResultLine(result, code));
     return static_cast<int>(code);
 }

@@ -48,11 +48,13 @@ const wchar_t* NotAPlainFile(const FileFacts& facts) {
 }  // namespace
 
 std::wstring LogLine(const LogFields& fields, const LocalTime& time, const std::wstring& computer, ExitCode code) {
+    std::wstring results;
+    for (const std::wstring& result : fields.results) results += (results.empty() ? L"" : L"; ") + result;
     std::wstring line;
     for (const std::wstring& field : {TimeField(time), computer, VersionField(), std::wstring(fields.action),
              fields.hostsPath.empty() ? L"-" : fields.hostsPath,
              fields.entries ? std::to_wstring(*fields.entries) : L"-", std::to_wstring(static_cast<int>(code)),
-             fields.results, fields.backup.empty() ? L"-" : fields.backup})
+             results + fields.outputLost, fields.backup.empty() ? L"-" : fields.backup})
         line += (line.empty() ? L"" : L"\t") + Printable(field);
     return line + L"\r\n";
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/Platform.h"
 #include "console/ExitCode.h"
@@ -13,10 +14,11 @@ struct LogFields {
     std::wstring_view action;              // check, repair or restore
     std::wstring hostsPath;                // empty: not worked out
     std::optional<std::uint64_t> entries;  // of the hosts file; nothing: not read
-    std::wstring results;                  // what came of the run, each result said
+    std::vector<std::wstring> results;     // what came of the run, each result as said
+    std::wstring outputLost;               // the note of a console that stopped taking lines; empty: none
     std::wstring backup;                   // the copy of the old file; empty: none
 
-    void AddResult(const std::wstring& line) { results += (results.empty() ? L"" : L"; ") + line; }
+    void AddResult(const std::wstring& line) { results.push_back(line); }
 };
 
 // Tab-separated fields, none of which holds a tab or a line break: the time with its offset from

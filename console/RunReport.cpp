@@ -71,7 +71,7 @@ Json Errors(const std::vector<RunError>& errors) {
 }  // namespace
 
 std::wstring JsonReport(
-    const RunReport& r, std::wstring_view action, const ResultFields& fields, ExitCode code, const Codepage& cp) {
+    const RunReport& r, const LogFields& log, const ResultFields& fields, ExitCode code, const Codepage& cp) {
     const Json result = Json::Object()
                             .Add(L"hosts", HostsWord(fields.hosts))
                             .Add(L"redirected", RedirectedWord(fields.redirected))
@@ -80,17 +80,17 @@ std::wstring JsonReport(
                             .AddNumber(L"exit", static_cast<std::uint32_t>(code));
     return Json::Object()
         .AddNumber(L"schema", SchemaVersion)
-        .Add(L"action", action)
+        .Add(L"action", log.action)
         .Add(L"result", result)
-        .AddOrNull(L"hostsPath", PathOrNull(r.hostsPath))
+        .AddOrNull(L"hostsPath", PathOrNull(log.hostsPath))
         .Add(L"hosts", FileOrNull(r.hosts, cp))
         .Add(L"redirectedHosts", FileOrNull(r.redirected, cp))
         .Add(L"findings", Findings(r))
         .Add(L"unread", Texts(r.lookup.notes))
-        .AddOrNull(L"copy", PathOrNull(r.copy))
+        .AddOrNull(L"copy", PathOrNull(log.backup))
         .AddOrNull(L"regFile", PathOrNull(r.regFile))
         .Add(L"profileCopies", Texts(r.profileCopies))
-        .Add(L"results", Texts(r.results))
+        .Add(L"results", Texts(log.results))
         .Add(L"errors", Errors(r.errors))
         .Text();
 }

@@ -1,5 +1,6 @@
 #pragma once
-// What a run found and did, for machines: /json's one object, gathered beside what the run says.
+// What a run found and did, for machines: /json's one object, gathered beside what the run says;
+// what the log has too (the action, the hosts file, the results, the copy) is taken from the log.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -9,6 +10,7 @@
 
 #include "app/Codepage.h"
 #include "console/ResultLine.h"
+#include "console/RunLog.h"
 #include "hosts/HostsText.h"
 #include "lookup/Finding.h"
 
@@ -31,18 +33,15 @@ struct RunError {
 };
 
 struct RunReport {
-    std::wstring hostsPath;                // empty: not worked out
     std::optional<FileReport> hosts;       // nothing: not read
     std::optional<FileReport> redirected;  // the file in the folder DataBasePath names
     LookupReport lookup;
     std::vector<bool> undone;  // by finding, when a repair switched them off
-    std::wstring copy;         // the hosts file's old bytes
     std::wstring regFile;      // the registry's old values
     std::vector<std::wstring> profileCopies;
-    std::vector<std::wstring> results;  // each result as said
     std::vector<RunError> errors;
 };
 
 // The one object, on one line. Texts from the hosts file are in the system's ANSI code page `cp`.
 std::wstring JsonReport(
-    const RunReport& report, std::wstring_view action, const ResultFields& fields, ExitCode code, const Codepage& cp);
+    const RunReport& report, const LogFields& log, const ResultFields& fields, ExitCode code, const Codepage& cp);

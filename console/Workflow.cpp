@@ -42,11 +42,11 @@ Workflow::Workflow(const Platform& s, const Command& c, const ShareGuard& shares
       result_(result),
       report_(report),
       other_(IsOtherInstallation(s, c.windowsDir)),
-      store_(s.files, s.processes, s.clock, c.windowsDir.empty()) {}
+      store_(s.files, s.processes, s.clock, c.windowsDir.empty()),
+      lookup_(report.lookup) {}
 
 ExitCode Workflow::Run() {
-    hostsPath_ = log_.hostsPath = report_.hostsPath =
-        HostsPathFor(c_.windowsDir.empty() ? s_.env.WindowsDirectory() : c_.windowsDir);
+    hostsPath_ = log_.hostsPath = HostsPathFor(c_.windowsDir.empty() ? s_.env.WindowsDirectory() : c_.windowsDir);
     out_.Say(HostsFileSaid(Printable(hostsPath_)));
     for (const std::wstring* path : {&c_.allow, &c_.restoreFrom, &c_.log}) shares_.Check(*path);
     // Without administrator rights a change would be refused half-way, or on Vista and later,
@@ -66,7 +66,6 @@ ExitCode Workflow::Run() {
 
 void Workflow::Result(const std::wstring& line) {
     log_.AddResult(line);
-    report_.results.push_back(line);
     out_.Say(line);
 }
 
@@ -97,7 +96,6 @@ Workflow::RegistryLook Workflow::LookAtRegistry() {
     else result_.redirected = found.redirect.has_value();
     if (found.notUnloaded) out_.Say(RegistryNotUnloaded(Failed(*found.notUnloaded)));
     lookup_ = std::move(found.lookup);
-    report_.lookup = lookup_;
     result_.other = OtherField(lookup_);
     look.redirect = found.redirect;
     return look;
@@ -225,7 +223,7 @@ void Workflow::ListCopies() {
 // or, while another program keeps holding the file, at the next start of Windows.
 ExitCode Workflow::Replace() {
     const HostsChange change = PutNewContent();
-    if (!change.copy.empty()) log_.backup = report_.copy = change.copy;
+    if (!change.copy.empty()) log_.backup = change.copy;
     const std::wstring with = c_.action == Command::Restore ? WithFile(Printable(restoreFrom_))
                               : allowed_                    ? WithStockAndList
                                                             : WithStock;

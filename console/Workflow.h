@@ -70,7 +70,7 @@ private:
     const bool other_;  // /windir: names another installation
     HostsStore store_;
     std::wstring hostsPath_;
-    LookupReport lookup_;               // the rest of the lookup path
+    LookupReport& lookup_;              // the rest of the lookup path, as the report has it
     std::wstring restoreFrom_;          // /restore:'s file, found
     std::optional<AllowList> allowed_;  // /allow:'s list
 };
